@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything once and runs every test: the core, the virtual
+# scale, the window tests (Qt offscreen), then the core again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs="${JOBS:-2}"
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+(cd build && QT_QPA_PLATFORM=offscreen ctest -j"$jobs" --output-on-failure --timeout 300)
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON -DQM_BUILD_UI=OFF \
+      -DQM_BUILD_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ctest -j"$jobs" --output-on-failure --timeout 300)
