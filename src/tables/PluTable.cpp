@@ -7,16 +7,20 @@
 namespace qm {
 namespace {
 
-void NormalizeInteger(std::string& cell) { cell = std::to_string(ParseInt(cell).value_or(0)); }
+void NormalizeInteger(std::string& cell) {
+  cell = std::to_string(ParseInt(cell).value_or(0));
+}
 
 // Price-like (decimals 2) and weight-like (decimals 3) cells.
 void NormalizeDecimal(std::string& cell, int decimals, bool fromMinorUnits) {
   const double value = ParseDecimal(cell).value_or(0.0);
-  cell = fromMinorUnits ? MinorUnitsToDecimal(value, decimals)
-                        : FormatUnsignedOrZero(value, decimals);
+  cell =
+      fromMinorUnits ? MinorUnitsToDecimal(value, decimals) : FormatUnsignedOrZero(value, decimals);
 }
 
-void NormalizeText(std::string& cell) { cell = CutAtNul(cell, /*rightOnly=*/false); }
+void NormalizeText(std::string& cell) {
+  cell = CutAtNul(cell, /*rightOnly=*/false);
+}
 
 }  // namespace
 

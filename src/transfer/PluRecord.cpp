@@ -91,8 +91,8 @@ std::string EncodePluRecord(const Cells& row) {
 }
 
 Cells DecodePluRecord(std::string_view reply) {
-  const std::string rec = FitField(std::string(reply.substr(0, kPluReadRecordSize)),
-                                   kPluReadRecordSize);
+  const std::string rec =
+      FitField(std::string(reply.substr(0, kPluReadRecordSize)), kPluReadRecordSize);
   const std::string_view b(rec);
   auto field = [&](std::size_t offset, std::size_t size) { return b.substr(offset, size); };
   auto integer = [&](std::size_t offset, std::size_t size) {
@@ -110,8 +110,8 @@ Cells DecodePluRecord(std::string_view reply) {
     cells[kName1] = line1.substr(0, kNameWithLogoSize);
     cells[kName2] = line2.substr(0, kNameWithLogoSize);
     if (line1[25] != '\0') {
-      cells[kLogo] = ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] +
-                     line2[27] + line1[27];
+      cells[kLogo] =
+          ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] + line2[27] + line1[27];
     } else {
       cells[kLogo] = "0";
     }
@@ -126,9 +126,9 @@ Cells DecodePluRecord(std::string_view reply) {
   cells[kTare] = integer(kOffTare, 2);
   cells[kGroupCode] = DecodeDigitCode(field(kOffGroupCode, kDigitCodeSize));
   cells[kMessageNo] = integer(kOffMessageNo, 2);
-  cells[kSalesStart] = BytesToHexText(field(kOffSalesDate, 3), kDateSeparator) + ", " +
-                       BytesToHexText(ReverseBytes(std::string(field(kOffSalesTime, 3))),
-                                      kTimeSeparator);
+  cells[kSalesStart] =
+      BytesToHexText(field(kOffSalesDate, 3), kDateSeparator) + ", " +
+      BytesToHexText(ReverseBytes(std::string(field(kOffSalesTime, 3))), kTimeSeparator);
   cells[kSalesAmount] = integer(kOffSalesAmount, 4);
   cells[kSalesWeight] = integer(kOffSalesWeight, 4);
   cells[kSalesCount] = integer(kOffSalesCount, 3);

@@ -8,9 +8,15 @@
 namespace qm {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-std::uint8_t Byte(char c) { return static_cast<std::uint8_t>(c); }
-char Char(unsigned v) { return static_cast<char>(static_cast<std::uint8_t>(v)); }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+std::uint8_t Byte(char c) {
+  return static_cast<std::uint8_t>(c);
+}
+char Char(unsigned v) {
+  return static_cast<char>(static_cast<std::uint8_t>(v));
+}
 
 // The date separator of the program's short date format.
 constexpr char kDateSeparator = '.';
@@ -27,7 +33,8 @@ std::string IntToLeBytes(std::int32_t value, int width) {
   if (width < 1) return {};
   std::string out(static_cast<std::size_t>(width), '\0');
   const auto u = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < std::min(width, 4); ++i) out[static_cast<std::size_t>(i)] = Char(u >> (8 * i));
+  for (int i = 0; i < std::min(width, 4); ++i)
+    out[static_cast<std::size_t>(i)] = Char(u >> (8 * i));
   return out;
 }
 

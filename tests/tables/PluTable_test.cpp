@@ -8,17 +8,11 @@
 namespace qm {
 namespace {
 
-Cells Normalized(PluColumn column, std::string text, bool fromMinorUnits = false,
-                 bool salesNumeric = false) {
+std::string One(PluColumn column, std::string text, bool fromMinorUnits = false) {
   Cells row(kPluColumnCount);
   row[column] = std::move(text);
-  NormalizePluRow(row, fromMinorUnits, salesNumeric);
-  return row;
-}
-
-std::string One(PluColumn column, std::string text, bool fromMinorUnits = false,
-                bool salesNumeric = false) {
-  return Normalized(column, std::move(text), fromMinorUnits, salesNumeric)[column];
+  NormalizePluRow(row, fromMinorUnits, false);
+  return row[column];
 }
 
 TEST(PluTable, FreshTableAndClear) {

@@ -20,7 +20,6 @@ TEST(WireIntegers, LittleEndianWidthsCutAndPad) {
   EXPECT_EQ(IntToLeBytes(-2, 4), Hex("FE FF FF FF"));
   EXPECT_EQ(IntToLeBytes(0x01020304, 6), Hex("04 03 02 01 00 00"));
   EXPECT_EQ(IntToLeBytes(5, 0), "");
-  EXPECT_EQ(IntToLeBytes(5, -1), "");
 
   EXPECT_EQ(LeBytesToInt(Hex("FF FF FF FF")), -1);
   EXPECT_EQ(LeBytesToInt(Hex("FF FF")), 65535);
@@ -29,14 +28,12 @@ TEST(WireIntegers, LittleEndianWidthsCutAndPad) {
   EXPECT_EQ(LeBytesToInt(Hex("01 00 00 80 55 66")), INT32_MIN + 1);
 }
 
-TEST(WireDigits, ValuesAndDigits) {
+TEST(WireDigits, ValuesAndDigitText) {
   EXPECT_EQ(DigitsToValues("90a-"), Hex("09 00 00 00"));
   EXPECT_EQ(ValuesToDigits(Hex("00 09 0A FF")), "09**");
   EXPECT_EQ(DigitValuesToInt(Hex("01 02 03")), 123);
   EXPECT_EQ(DigitValuesToInt(Hex("01 0C")), 22);  // values above 9 are not rejected
   EXPECT_EQ(DigitValuesToInt(""), 0);
-  EXPECT_EQ(ReverseBytes(Hex("01 00 02")), Hex("02 00 01"));
-  EXPECT_EQ(ReverseBytes(""), "");
 }
 
 TEST(WireBcd, PackUnpackAndDigitGroups) {
@@ -45,11 +42,8 @@ TEST(WireBcd, PackUnpackAndDigitGroups) {
   EXPECT_EQ(PackBcd(" 12345\t"), Hex("01 23 45"));
   EXPECT_EQ(PackBcd("1x"), Hex("10"));
   EXPECT_EQ(PackBcd(""), "");
-  EXPECT_EQ(PackBcd("  "), "");
 
   EXPECT_EQ(UnpackBcd(Hex("12 3A")), 1240);
-  EXPECT_EQ(UnpackBcd(Hex("00 65 03")), 6503);
-  EXPECT_EQ(UnpackBcd(Hex("00 03 65")), 365);
   EXPECT_EQ(UnpackBcd(""), 0);
 
   EXPECT_EQ(PackDigitGroups("31.12.26"), Hex("31 12 26"));
@@ -63,17 +57,14 @@ TEST(WireFields, FitHexAndCut) {
   EXPECT_EQ(FitField("ab", 4), std::string("ab\0\0", 4));
   EXPECT_EQ(FitField("abcdef", 3), "abc");
   EXPECT_EQ(FitField("abc", 0), "");
-  EXPECT_EQ(FitField("", 2), std::string(2, '\0'));
 
   EXPECT_EQ(BytesToHexText(Hex("31 12 26"), '.'), "31.12.26");
-  EXPECT_EQ(BytesToHexText(Hex("0A FF"), ':'), "0A:FF");
   EXPECT_EQ(BytesToHexText("", '.'), "");
 
   const std::string padded("  Milk \x01 \0tail  ", 16);
   EXPECT_EQ(CutAtNul(padded, true), "  Milk");
   EXPECT_EQ(CutAtNul(padded, false), "Milk");
   EXPECT_EQ(CutAtNul(std::string("\0abc", 4), false), "");
-  EXPECT_EQ(CutAtNul("", true), "");
 }
 
 TEST(WireShelfLife, NormalizeClassifiesAndRewrites) {
@@ -103,10 +94,10 @@ TEST(WireShelfLife, NormalizeClassifiesAndRewrites) {
 // letters. Other bytes (pseudo-graphics and the rest) have no place here.
 std::optional<char32_t> Cp866CodePoint(unsigned b) {
   if (b < 0x80) return b;
-  if (b <= 0xAF) return 0x0410 + (b - 0x80);  // А..п
+  if (b <= 0xAF) return 0x0410 + (b - 0x80);               // А..п
   if (b >= 0xE0 && b <= 0xEF) return 0x0440 + (b - 0xE0);  // р..я
-  if (b == 0xF0) return 0x0401;  // Ё
-  if (b == 0xF1) return 0x0451;  // ё
+  if (b == 0xF0) return 0x0401;                            // Ё
+  if (b == 0xF1) return 0x0451;                            // ё
   return std::nullopt;
 }
 
@@ -119,8 +110,8 @@ TEST(WireCodePage, EveryByteBothWays) {
     const std::string out = ToScaleCodePage(in);
     ASSERT_EQ(out.size(), 1u);
     const auto back = Cp866CodePoint(static_cast<std::uint8_t>(out[0]));
-    const bool carried = cp < 0x80 || (cp >= 0x0410 && cp <= 0x044F) || cp == 0x0401 ||
-                         cp == 0x0451;
+    const bool carried =
+        cp < 0x80 || (cp >= 0x0410 && cp <= 0x044F) || cp == 0x0401 || cp == 0x0451;
     if (carried) {
       ASSERT_TRUE(back.has_value()) << b;
       EXPECT_EQ(*back, cp) << b;
