@@ -1,0 +1,144 @@
+#include "transfer/PluRecord.h"
+
+#include <cstdint>
+
+#include "app/NumberText.h"
+#include "tables/PluColumns.h"
+#include "tables/PluTable.h"
+#include "transfer/WireCodecs.h"
+
+namespace qm {
+namespace {
+
+constexpr std::size_t kOffPluNo = 0;
+constexpr std::size_t kOffItemCode = 4;
+constexpr std::size_t kOffName1 = 10;
+constexpr std::size_t kOffName2 = 38;
+constexpr std::size_t kOffPrice = 66;
+constexpr std::size_t kOffShelfLife = 70;
+constexpr std::size_t kOffTare = 73;
+constexpr std::size_t kOffGroupCode = 75;
+constexpr std::size_t kOffMessageNo = 81;
+constexpr std::size_t kOffSalesTime = 83;
+constexpr std::size_t kOffSalesDate = 86;
+constexpr std::size_t kOffSalesAmount = 89;
+constexpr std::size_t kOffSalesWeight = 93;
+constexpr std::size_t kOffSalesCount = 97;
+constexpr int kDigitCodeSize = 6;
+
+constexpr char kDateSeparator = '.';
+constexpr char kTimeSeparator = ':';
+
+const std::string& CellAt(const Cells& row, int column) {
+  static const std::string kEmpty;
+  return column < static_cast<int>(row.size()) ? row[static_cast<std::size_t>(column)] : kEmpty;
+}
+
+// Least significant digit first, six digits kept: 123 -> 03 02 01 00 00 00.
+std::string EncodeDigitCode(const std::string& cell) {
+  return FitField(ReverseBytes(DigitsToValues(cell)), kDigitCodeSize);
+}
+
+std::string DecodeDigitCode(std::string_view field) {
+  return std::to_string(DigitValuesToInt(ReverseBytes(std::string(field))));
+}
+
+std::string EncodeShelfLife(const std::string& cell) {
+  const auto days = ParseInt(cell);
+  if (!days || *days == kShelfLifeIsDate) return FitField(PackDigitGroups(cell), 3);
+  // The two day-count bytes go out in the reverse of their packed order: 365 -> 00 65 03.
+  return std::string(1, '\0') + ReverseBytes(FitField(PackBcd(cell), 2));
+}
+
+std::string DecodeShelfLife(std::string_view field) {
+  if (field[0] != '\0') return BytesToHexText(field, kDateSeparator);
+  // Read back most significant first, unlike the write: 00 03 65 -> 365, 00 65 03 -> 6503.
+  return std::to_string(UnpackBcd(field));
+}
+
+// One name line. Without a logo the name fills all 28 bytes; with one, 24 bytes of name, 0x00,
+// the logo digit value and the two code characters that belong to this line.
+std::string EncodeNameLine(const std::string& name, const std::string& logo, bool withLogo,
+                           std::size_t codeFirst, std::size_t codeSecond) {
+  if (!withLogo) return FitField(ToScaleCodePage(name), kNameLineSize);
+  std::string line = FitField(ToScaleCodePage(name), kNameWithLogoSize);
+  line += '\0';
+  line += DigitsToValues(logo.substr(0, 1));
+  for (std::size_t i : {codeFirst, codeSecond}) {
+    line += i < logo.size() ? ToScaleCodePage(logo.substr(i, 1)) : std::string(1, '\0');
+  }
+  return line;
+}
+
+}  // namespace
+
+std::string EncodePluRecord(const Cells& row) {
+  const std::string& logo = CellAt(row, kLogo);
+  const bool withLogo = !logo.empty() && logo[0] != '0';
+
+  std::string r;
+  r.reserve(kPluWriteRecordSize);
+  r += IntToLeBytes(ParseInt(CellAt(row, kPluNo)).value_or(0), 4);
+  r += EncodeDigitCode(CellAt(row, kItemCode));
+  r += EncodeNameLine(CellAt(row, kName1), logo, withLogo, 3, 5);
+  r += EncodeNameLine(CellAt(row, kName2), logo, withLogo, 2, 4);
+  r += IntToLeBytes(DecimalToMinorUnits(CellAt(row, kPrice), 2), 4);
+  r += EncodeShelfLife(CellAt(row, kShelfLife));
+  r += IntToLeBytes(DecimalToMinorUnits(CellAt(row, kTare), 3), 2);
+  r += EncodeDigitCode(CellAt(row, kGroupCode));
+  r += IntToLeBytes(ParseInt(CellAt(row, kMessageNo)).value_or(0), 2);
+  return r;
+}
+
+Cells DecodePluRecord(std::string_view reply) {
+  const std::string rec =
+      FitField(std::string(reply.substr(0, kPluReadRecordSize)), kPluReadRecordSize);
+  const std::string_view b(rec);
+  auto field = [&](std::size_t offset, std::size_t size) { return b.substr(offset, size); };
+  auto integer = [&](std::size_t offset, std::size_t size) {
+    return std::to_string(LeBytesToInt(field(offset, size)));
+  };
+
+  Cells cells(kPluColumnCount);
+  cells[kPluNo] = integer(kOffPluNo, 4);
+  cells[kItemCode] = DecodeDigitCode(field(kOffItemCode, kDigitCodeSize));
+
+  const std::string line1 = FromScaleCodePage(field(kOffName1, kNameLineSize));
+  const std::string line2 = FromScaleCodePage(field(kOffName2, kNameLineSize));
+  const bool logoForm = line1[24] == '\0' && line2[24] == '\0' && line1[25] == line2[25];
+  if (logoForm) {
+    cells[kName1] = line1.substr(0, kNameWithLogoSize);
+    cells[kName2] = line2.substr(0, kNameWithLogoSize);
+    if (line1[25] != '\0') {
+      cells[kLogo] =
+          ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] + line2[27] + line1[27];
+    } else {
+      cells[kLogo] = "0";
+    }
+  } else {
+    cells[kName1] = line1;
+    cells[kName2] = line2;
+    cells[kLogo] = "0";
+  }
+
+  cells[kPrice] = integer(kOffPrice, 4);
+  cells[kShelfLife] = DecodeShelfLife(field(kOffShelfLife, 3));
+  cells[kTare] = integer(kOffTare, 2);
+  cells[kGroupCode] = DecodeDigitCode(field(kOffGroupCode, kDigitCodeSize));
+  cells[kMessageNo] = integer(kOffMessageNo, 2);
+  cells[kSalesStart] =
+      BytesToHexText(field(kOffSalesDate, 3), kDateSeparator) + ", " +
+      BytesToHexText(ReverseBytes(std::string(field(kOffSalesTime, 3))), kTimeSeparator);
+  cells[kSalesAmount] = integer(kOffSalesAmount, 4);
+  cells[kSalesWeight] = integer(kOffSalesWeight, 4);
+  cells[kSalesCount] = integer(kOffSalesCount, 3);
+  return cells;
+}
+
+Cells PluRowFromReply(std::string_view reply) {
+  Cells row = DecodePluRecord(reply);
+  NormalizePluRow(row, /*fromMinorUnits=*/true, /*salesNumeric=*/true);
+  return row;
+}
+
+}  // namespace qm
