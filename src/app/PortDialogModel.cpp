@@ -1,13 +1,6 @@
 #include "app/PortDialogModel.h"
 
-#include "app/Cp1251.h"
-
 namespace qm {
-
-const std::string kPresetRtsCtsCaption = Win1251("Аппаратное (Rts/Cts)");
-const std::string kPresetDtrDsrCaption = Win1251("Аппаратное (Dtr/Dsr)");
-const std::string kPresetXonXoffCaption = Win1251("Программное (Xon/Xoff)");
-const std::string kPresetNoneCaption = Win1251("Управления обменом нет");
 
 void PortDialogModel::PresetRtsCts() {
   controlRts = TRtsFlowControl::rtsHandshake;

@@ -35,12 +35,6 @@ struct PortDialogModel {
   friend bool operator==(const PortDialogModel&, const PortDialogModel&) = default;
 };
 
-// Captions of the preset buttons, in their order (Windows-1251).
-extern const std::string kPresetRtsCtsCaption;
-extern const std::string kPresetDtrDsrCaption;
-extern const std::string kPresetXonXoffCaption;
-extern const std::string kPresetNoneCaption;
-
 // The port list. The dialog offers "COM 1" ... "COM 4", while the settings may name a port up to
 // COM8. Such a port is not dropped or replaced: it is shown as one more entry after the four
 // ("COM 6"), selected, so that the operator sees the port in use and "OK" keeps it unless another
