@@ -14,8 +14,8 @@ extern const std::string kAskNumberCaption;  // "Ввод данных"
 extern const std::string kErrorCaption;      // "Ошибка"
 
 // Prompts and error texts of the five places that ask for a number (Windows-1251).
-extern const std::string kAskPluNoPrompt;          // one PLU record to read
-extern const std::string kAskLastPluNoPrompt;      // last PLU row of a whole-table read
+extern const std::string kAskPluNoPrompt;      // one PLU record to read
+extern const std::string kAskLastPluNoPrompt;  // last PLU row of a whole-table read
 extern const std::string kBadPluNoError;
 extern const std::string kAskMessageNoPrompt;      // one message to read
 extern const std::string kAskLastMessageNoPrompt;  // last message of a whole-list read

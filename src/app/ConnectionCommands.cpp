@@ -36,9 +36,8 @@ void SelectComPortClick(const ConnectionSeams& seams, PortSettingsAccess& port,
     WritePortDialogModel(*chosen, port);
   }
   seams.status.SetStatusText(kPanelPort, PortPanelText(port.Port()));
-  seams.status.SetStatusText(
-      kPanelLine,
-      LineSettingsText(port.BaudRate(), port.DataBits(), port.ParityBits(), port.StopBits()));
+  seams.status.SetStatusText(kPanelLine, LineSettingsText(port.BaudRate(), port.DataBits(),
+                                                          port.ParityBits(), port.StopBits()));
 }
 
 void SelectScaleAddrClick(const ConnectionSeams& seams, RunState& state) {

@@ -29,8 +29,8 @@ using RunPortDialog = std::function<std::optional<PortDialogModel>(const PortDia
 // Questions of the two commands (Windows-1251).
 extern const std::string kConfirmCaption;           // "Подтвердите"
 extern const std::string kDisconnectScaleQuestion;  // "Весы подключены, отключить?"
-extern const std::string kAddressQuestionHead;      // "Весы с адресом "
-extern const std::string kAddressQuestionTail;      // "уже подключены, отключить?"
+extern const std::string kAddressQuestionHead;  // "Весы с адресом "
+extern const std::string kAddressQuestionTail;  // "уже подключены, отключить?"
 
 // The port button. While the port is open, asks whether to disconnect; anything but Yes ends
 // the command with nothing changed. Then runs the dialog, writes a confirmed choice back to

@@ -98,10 +98,10 @@ TEST(SelectScaleAddr, AddressBoundsFollowTheModel) {
     const char* entry;
     bool accepted;
   };
-  for (const Case c : {Case{200, "1", true}, Case{200, "2", false}, Case{600, "2", false},
-                       Case{1000, "1", true}, Case{1000, "2", false}, Case{4000, "99", true},
-                       Case{4000, "100", false}, Case{4000, "0", false}, Case{200, "0", false},
-                       Case{4000, " 7 ", true}}) {
+  for (const Case c :
+       {Case{200, "1", true}, Case{200, "2", false}, Case{600, "2", false}, Case{1000, "1", true},
+        Case{1000, "2", false}, Case{4000, "99", true}, Case{4000, "100", false},
+        Case{4000, "0", false}, Case{200, "0", false}, Case{4000, " 7 ", true}}) {
     SCOPED_TRACE(std::to_string(c.version) + " " + c.entry);
     Window w;
     w.state.CurrentScale = BuildScaleParams(15, c.version);

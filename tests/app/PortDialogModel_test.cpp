@@ -74,9 +74,9 @@ TEST(PortDialogWriteBack, SettersRunInTheFixedOrderAndStoreEveryValue) {
   qmtest::RecordingPort port;
   const PortDialogModel chosen = Unusual();
   WritePortDialogModel(chosen, port);
-  const std::vector<std::string> order = {"Port",       "BaudRate",   "StopBits",   "DataBits",
-                                          "Parity",     "OutCtsFlow", "OutDsrFlow", "XonXoffOut",
-                                          "XonXoffIn",  "ControlRts", "ControlDtr"};
+  const std::vector<std::string> order = {"Port",      "BaudRate",   "StopBits",   "DataBits",
+                                          "Parity",    "OutCtsFlow", "OutDsrFlow", "XonXoffOut",
+                                          "XonXoffIn", "ControlRts", "ControlDtr"};
   EXPECT_EQ(port.calls, order);
   EXPECT_EQ(port.values, chosen);
 }

@@ -46,8 +46,7 @@ QButtonGroup* AddRadioGroup(QWidget* owner, QLayout* into, const QString& title,
   return group;
 }
 
-QCheckBox* AddCheck(QGridLayout* grid, int row, int column, const QString& text,
-                    const char* name) {
+QCheckBox* AddCheck(QGridLayout* grid, int row, int column, const QString& text, const char* name) {
   auto* check = new QCheckBox(text);
   check->setObjectName(QString::fromLatin1(name));
   grid->addWidget(check, row, column);
@@ -100,10 +99,10 @@ TCommFrm::TCommFrm(const PortDialogModel& current, QWidget* parent)
   QStringList bauds;
   for (int rate : kBaudRateValues) bauds << QString::number(rate);
   baud_ = AddList(lineGrid, 1, 0, QStringLiteral("Скорость"), bauds, "BaudList");
-  stopBits_ = AddList(lineGrid, 2, 0, QStringLiteral("Стоп-биты"), {"1", "1.5", "2"},
-                      "StopBitsList");
-  dataBits_ = AddList(lineGrid, 0, 2, QStringLiteral("Биты даных"), {"5", "6", "7", "8"},
-                      "DataBitsList");
+  stopBits_ =
+      AddList(lineGrid, 2, 0, QStringLiteral("Стоп-биты"), {"1", "1.5", "2"}, "StopBitsList");
+  dataBits_ =
+      AddList(lineGrid, 0, 2, QStringLiteral("Биты даных"), {"5", "6", "7", "8"}, "DataBitsList");
   parity_ = AddList(lineGrid, 1, 2, QStringLiteral("Четность"),
                     {"None", "Odd", "Even", "Mark", "Space"}, "ParityList");
 

@@ -39,7 +39,9 @@ TInputLineBox::TInputLineBox(const QString& caption, const QString& prompt,
   setFixedHeight(sizeHint().height());
 }
 
-QString TInputLineBox::Text() const { return field_->text(); }
+QString TInputLineBox::Text() const {
+  return field_->text();
+}
 
 std::optional<QString> ShowInputLineBox(QWidget* parent, const QString& caption,
                                         const QString& prompt, const QString& defaultText) {
