@@ -151,32 +151,25 @@ TEST(CommFrm, ControlsShowTheGivenValues) {
   EXPECT_EQ(dialog.Values(), Sample());
 }
 
-TEST(CommFrm, PresetsChangeOnlyTheirControls) {
+TEST(CommFrm, EachPresetButtonAppliesItsPresetToTheControlsOnly) {
+  const std::pair<const char*, void (PortDialogModel::*)()> buttons[] = {
+      {"RtsCtsButton", &PortDialogModel::PresetRtsCts},
+      {"DtrDsrButton", &PortDialogModel::PresetDtrDsr},
+      {"XonXoffButton", &PortDialogModel::PresetXonXoff},
+      {"NoFlowButton", &PortDialogModel::PresetNone},
+  };
+  for (const auto& [name, preset] : buttons) {
+    SCOPED_TRACE(name);
+    TCommFrm dialog(Sample());
+    Click(dialog, name);
+    PortDialogModel expected = Sample();
+    (expected.*preset)();
+    EXPECT_EQ(dialog.Values(), expected);
+  }
+  // "Enable", not "Handshake", is what the DTR preset checks.
   TCommFrm dialog(Sample());
-  Click(dialog, "RtsCtsButton");
-  PortDialogModel expected = Sample();
-  expected.controlRts = TRtsFlowControl::rtsHandshake;
-  expected.outCtsFlow = true;
-  EXPECT_EQ(dialog.Values(), expected);
-
   Click(dialog, "DtrDsrButton");
-  expected.controlDtr = TDtrFlowControl::dtrEnable;
-  expected.outDsrFlow = true;
-  EXPECT_EQ(dialog.Values(), expected);
   EXPECT_EQ(Child<QButtonGroup>(dialog, "DtrGroupButtons")->checkedButton()->text(), "Enable");
-
-  Click(dialog, "XonXoffButton");
-  expected.xonXoffOut = true;
-  expected.xonXoffIn = true;
-  EXPECT_EQ(dialog.Values(), expected);
-
-  Click(dialog, "NoFlowButton");
-  expected = Sample();
-  expected.controlRts = TRtsFlowControl::rtsDisable;
-  expected.controlDtr = TDtrFlowControl::dtrDisable;
-  expected.outDsrFlow = false;
-  expected.xonXoffIn = false;
-  EXPECT_EQ(dialog.Values(), expected);
 }
 
 TEST(CommFrm, OkReturnsTheChosenValuesAndCancelNothing) {
