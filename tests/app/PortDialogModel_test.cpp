@@ -1,0 +1,109 @@
+#include "app/PortDialogModel.h"
+
+#include <gtest/gtest.h>
+
+#include "app/RecordingPort.h"
+
+namespace qm {
+namespace {
+
+// Every field away from its default, so a preset that touches a field it should leave is seen.
+PortDialogModel Unusual() {
+  PortDialogModel m;
+  m.port = TPortType::COM3;
+  m.baudRate = TBaudRate::br56000;
+  m.stopBits = TStopBits::sbTwoStopBits;
+  m.dataBits = TDataBits::dbSeven;
+  m.parity = TParityBits::prMark;
+  m.controlRts = TRtsFlowControl::rtsToggle;
+  m.controlDtr = TDtrFlowControl::dtrHandshake;
+  m.outCtsFlow = false;
+  m.outDsrFlow = true;
+  m.xonXoffOut = false;
+  m.xonXoffIn = true;
+  return m;
+}
+
+TEST(PortDialogPresets, EachChangesOnlyItsOwnFields) {
+  PortDialogModel m = Unusual();
+  m.PresetRtsCts();
+  PortDialogModel expected = Unusual();
+  expected.controlRts = TRtsFlowControl::rtsHandshake;
+  expected.outCtsFlow = true;
+  EXPECT_EQ(m, expected);
+
+  m = Unusual();
+  m.PresetDtrDsr();
+  expected = Unusual();
+  expected.controlDtr = TDtrFlowControl::dtrEnable;  // Enable, not Handshake
+  expected.outDsrFlow = true;
+  EXPECT_EQ(m, expected);
+
+  m = Unusual();
+  m.PresetXonXoff();
+  expected = Unusual();
+  expected.xonXoffOut = true;
+  expected.xonXoffIn = true;
+  EXPECT_EQ(m, expected);
+}
+
+TEST(PortDialogPresets, NoFlowControlThenOkTurnsEveryFlowControlOff) {
+  PortDialogModel m = Unusual();
+  m.PresetRtsCts();
+  m.PresetXonXoff();
+  m.PresetNone();
+
+  qmtest::RecordingPort port;
+  port.values = Unusual();
+  port.values.outCtsFlow = true;
+  port.values.xonXoffOut = true;
+  WritePortDialogModel(m, port);
+
+  EXPECT_FALSE(port.values.outCtsFlow);
+  EXPECT_FALSE(port.values.outDsrFlow);
+  EXPECT_FALSE(port.values.xonXoffOut);
+  EXPECT_FALSE(port.values.xonXoffIn);
+  EXPECT_EQ(port.values.controlRts, TRtsFlowControl::rtsDisable);
+  EXPECT_EQ(port.values.controlDtr, TDtrFlowControl::dtrDisable);
+  // The line settings stay as they were chosen.
+  EXPECT_EQ(port.values.baudRate, TBaudRate::br56000);
+  EXPECT_EQ(port.values.parity, TParityBits::prMark);
+}
+
+TEST(PortDialogWriteBack, SettersRunInTheFixedOrderAndStoreEveryValue) {
+  qmtest::RecordingPort port;
+  const PortDialogModel chosen = Unusual();
+  WritePortDialogModel(chosen, port);
+  const std::vector<std::string> order = {"Port",      "BaudRate",   "StopBits",   "DataBits",
+                                          "Parity",    "OutCtsFlow", "OutDsrFlow", "XonXoffOut",
+                                          "XonXoffIn", "ControlRts", "ControlDtr"};
+  EXPECT_EQ(port.calls, order);
+  EXPECT_EQ(port.values, chosen);
+  EXPECT_EQ(ReadPortDialogModel(port), chosen);
+}
+
+TEST(PortChoices, FourListedPortsPlusACurrentPortBeyondThem) {
+  const std::vector<TPortType> four = {TPortType::COM1, TPortType::COM2, TPortType::COM3,
+                                       TPortType::COM4};
+  EXPECT_EQ(PortChoices(TPortType::COM2), four);
+  EXPECT_EQ(PortChoiceIndex(TPortType::COM2), 1);
+  EXPECT_EQ(PortChoices(TPortType::COM4), four);
+  EXPECT_EQ(PortChoiceIndex(TPortType::COM4), 3);
+
+  std::vector<TPortType> withCom8 = four;
+  withCom8.push_back(TPortType::COM8);
+  EXPECT_EQ(PortChoices(TPortType::COM8), withCom8);
+  EXPECT_EQ(PortChoiceIndex(TPortType::COM8), 4);
+  EXPECT_EQ(PortChoiceText(TPortType::COM8), "COM 8");
+  EXPECT_EQ(PortChoiceText(TPortType::COM1), "COM 1");
+}
+
+TEST(PortChoices, AValueNamingNoPortSelectsComOneSoOkStoresARealPort) {
+  const auto damaged = static_cast<TPortType>(12);
+  EXPECT_EQ(PortChoices(damaged).size(), 4u);
+  EXPECT_EQ(PortChoiceIndex(damaged), 0);
+  EXPECT_EQ(PortChoices(damaged)[PortChoiceIndex(damaged)], TPortType::COM1);
+}
+
+}  // namespace
+}  // namespace qm
