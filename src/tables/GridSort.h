@@ -87,7 +87,7 @@ class SortHooks {
   // A cell editor of the grid is open: the sort is refused (the edited text would end up in a
   // row that moved).
   virtual bool CellEditorOpen() const { return false; }
-  // Before the sort, after the style is still automatic; may change the options.
+  // Before the sort, while the style may still be automatic (0); may change the options.
   virtual void BeginSort(int column, TSortOptions& options) {}
   virtual void EndSort(int column) {}
 };

@@ -150,6 +150,7 @@ void MessageCommands::NewTable() {
   editor_.ShowInEditor({}, std::string());
   ResetBuffer();
   flags_.ClearMessages();
+  ShowCount();
 }
 
 void MessageCommands::ClickSort(int column, TSortOptions& options) {

@@ -8,6 +8,10 @@
 //
 // The editor's widgets (text area, name field, the PLU tab's preview) belong to the window and
 // are reached through MessageEditorHooks. Window thread only.
+//
+// Wiring: the window observes the message grid and calls SelectCell on every CurrentCellChanged
+// notice; the commands and SelectMessage set SuppressMsgSelect around the moves that must not
+// reload the editor, and SelectCell honours it.
 #pragma once
 
 #include <array>
@@ -103,7 +107,7 @@ class MessageCommands {
   void ResetBuffer();
 
   // The fresh message table of a New command: the table as at start, the editor emptied, the
-  // buffer reset and the message table's modified flag cleared.
+  // buffer reset, the message table's modified flag cleared and panel 6 showing "1 MSG".
   void NewTable();
 
   // MsgSortGridClickSort: the direction comes from the column's toggle, which then flips;

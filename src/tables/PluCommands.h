@@ -7,6 +7,10 @@
 // the reload of the editor and the message preview) belongs to the window and is reached through
 // PluEditorHooks, so tests drive the commands with a fake editor.
 //
+// Wiring: the window observes the PLU grid and runs its row-change handler
+// (PLUSortGridSelectCell) on every CurrentCellChanged notice, skipping the reload while
+// SuppressRowLoad is set; Add and Ins set it around the moves that must keep the editor's fields.
+//
 // All of this runs on the window thread.
 #pragma once
 

@@ -93,6 +93,20 @@ TEST_F(Messages, FreshTable) {
   EXPECT_EQ(commands.Buffer().text, "");
 }
 
+TEST_F(Messages, NewTableStartsOverAfterEdits) {
+  Fill({"A", "B", "C"});
+  editor.lines = {"x"};
+  commands.Copy();
+  commands.Write();
+  commands.NewTable();
+  EXPECT_EQ(Rows(), V{"1:Список 1"});
+  EXPECT_EQ(table.Texts(), V{""});
+  EXPECT_TRUE(editor.lines.empty());
+  EXPECT_EQ(Utf8(commands.Buffer().name), "Список 0");
+  EXPECT_FALSE(flags.MessageTableModified());
+  EXPECT_EQ(view.panels[kPanelMsgCount], "1 MSG");
+}
+
 TEST_F(Messages, InsMovesLaterMessagesAndThePluReferencesToThemUp) {
   Fill({"A", "B", "C"});
   PluRefs({"2", "1", "0", "3", "x"});
