@@ -28,13 +28,13 @@ TextGrid MakePluTable() {
                                Win1251("ветчина"), Win1251("Мёд")};
   for (int r = 1; r <= kRows; ++r) {
     grid.SetCell(kPluNo, r, std::to_string(rng() % 4000 + 1));
-    grid.SetCell(kName1, r, words[rng() % 8] + " " + words[rng() % 8] + " " +
-                                std::to_string(rng() % 100));
+    grid.SetCell(kName1, r,
+                 words[rng() % 8] + " " + words[rng() % 8] + " " + std::to_string(rng() % 100));
     grid.SetCell(kPrice, r, std::to_string(rng() % 10000) + "." + std::to_string(rng() % 90 + 10));
     const int day = static_cast<int>(rng() % 28) + 1, month = static_cast<int>(rng() % 12) + 1;
-    grid.SetCell(kShelfLife, r, (day < 10 ? "0" : "") + std::to_string(day) + "." +
-                                    (month < 10 ? "0" : "") + std::to_string(month) + "." +
-                                    std::to_string(rng() % 10 + 20));
+    grid.SetCell(kShelfLife, r,
+                 (day < 10 ? "0" : "") + std::to_string(day) + "." + (month < 10 ? "0" : "") +
+                     std::to_string(month) + "." + std::to_string(rng() % 10 + 20));
     grid.SetCell(kTare, r, "0.100");
     grid.SetCell(kMessageNo, r, "0");
   }
@@ -58,9 +58,15 @@ void SortBy(benchmark::State& state, int column) {
                                                   : "text");
 }
 
-void BM_SortPrice(benchmark::State& state) { SortBy(state, kPrice); }
-void BM_SortName(benchmark::State& state) { SortBy(state, kName1); }
-void BM_SortShelfLifeDate(benchmark::State& state) { SortBy(state, kShelfLife); }
+void BM_SortPrice(benchmark::State& state) {
+  SortBy(state, kPrice);
+}
+void BM_SortName(benchmark::State& state) {
+  SortBy(state, kName1);
+}
+void BM_SortShelfLifeDate(benchmark::State& state) {
+  SortBy(state, kShelfLife);
+}
 BENCHMARK(BM_SortPrice)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortName)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortShelfLifeDate)->Unit(benchmark::kMillisecond);

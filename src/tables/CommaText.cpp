@@ -3,7 +3,9 @@
 namespace qm {
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= 0x20;
+}
 
 bool NeedsQuotes(std::string_view line) {
   for (char c : line)

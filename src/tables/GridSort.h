@@ -30,10 +30,10 @@ class StatusView;
 class TextGrid;
 
 enum SortStyle : std::uint8_t {
-  kSortAuto = 0,    // decided per sort by GuessSortStyle
+  kSortAuto = 0,  // decided per sort by GuessSortStyle
   kSortText = 1,
   kSortNumber = 2,
-  kSortDate = 3,    // date and time
+  kSortDate = 3,  // date and time
 };
 
 struct TSortOptions {

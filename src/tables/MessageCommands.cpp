@@ -14,7 +14,9 @@ MessageCommands::MessageCommands(MessageTable& table, TextGrid& pluGrid, Modifie
   ResetBuffer();
 }
 
-std::string MessageCommands::EditorText() const { return ToCommaText(editor_.EditorLines()); }
+std::string MessageCommands::EditorText() const {
+  return ToCommaText(editor_.EditorLines());
+}
 
 void MessageCommands::BeginChange() {
   editor_.ClearMessageDirty();
@@ -63,7 +65,9 @@ void MessageCommands::Ins() {
   ShowCount();
 }
 
-void MessageCommands::Clear() { editor_.ShowInEditor({}, std::string()); }
+void MessageCommands::Clear() {
+  editor_.ShowInEditor({}, std::string());
+}
 
 void MessageCommands::Del() {
   BeginChange();
@@ -102,14 +106,29 @@ void MessageCommands::Paste() {
 
 bool MessageCommands::FunctionKey(int keyCode) {
   switch (keyCode) {
-    case 112: Write(); return true;
-    case 113: Add(); return true;
-    case 114: Ins(); return true;
-    case 115: Clear(); return true;
-    case 116: Del(); return true;
-    case 117: Copy(); return true;
-    case 118: Paste(); return true;
-    default: return false;
+    case 112:
+      Write();
+      return true;
+    case 113:
+      Add();
+      return true;
+    case 114:
+      Ins();
+      return true;
+    case 115:
+      Clear();
+      return true;
+    case 116:
+      Del();
+      return true;
+    case 117:
+      Copy();
+      return true;
+    case 118:
+      Paste();
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -134,7 +153,9 @@ bool MessageCommands::SelectMessage(int number) {
   return true;
 }
 
-void MessageCommands::NameCellEdited() { flags_.MarkModified(false, true); }
+void MessageCommands::NameCellEdited() {
+  flags_.MarkModified(false, true);
+}
 
 void MessageCommands::ShowCount() {
   if (view_) view_->SetStatusText(kPanelMsgCount, std::to_string(table_.Count()) + " MSG");

@@ -23,7 +23,9 @@ std::int64_t IntOr(std::string_view text, std::int64_t fallback) {
 
 }  // namespace
 
-std::string DefaultMessageName(int number) { return ListWord() + std::to_string(number); }
+std::string DefaultMessageName(int number) {
+  return ListWord() + std::to_string(number);
+}
 
 std::string MessageNameOrDefault(std::string_view name, int dataRowCount) {
   std::string_view trimmed = TrimBlanks(name);
@@ -151,6 +153,8 @@ void MessageTable::RemoveCurrentMessage(int d) {
   MoveToRow(grid_.CurrentRow());
 }
 
-void MessageTable::MoveToRow(int row) { grid_.MoveToCell(kMsgName, row); }
+void MessageTable::MoveToRow(int row) {
+  grid_.MoveToCell(kMsgName, row);
+}
 
 }  // namespace qm

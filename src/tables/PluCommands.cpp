@@ -17,7 +17,9 @@ void PluCommands::BeginCommand() {
   flags_.MarkModified(true, false);
 }
 
-void PluCommands::Write() { editor_.Commit(); }
+void PluCommands::Write() {
+  editor_.Commit();
+}
 
 void PluCommands::Add() {
   BeginCommand();
@@ -61,7 +63,9 @@ void PluCommands::Del() {
   ShowCount();
 }
 
-void PluCommands::Copy() { buffer_ = grid_.Row(Current()); }
+void PluCommands::Copy() {
+  buffer_ = grid_.Row(Current());
+}
 
 void PluCommands::Paste() {
   BeginCommand();
@@ -74,14 +78,29 @@ void PluCommands::Paste() {
 
 bool PluCommands::FunctionKey(int keyCode) {
   switch (keyCode) {
-    case 112: Write(); return true;
-    case 113: Add(); return true;
-    case 114: Ins(); return true;
-    case 115: Clear(); return true;
-    case 116: Del(); return true;
-    case 117: Copy(); return true;
-    case 118: Paste(); return true;
-    default: return false;
+    case 112:
+      Write();
+      return true;
+    case 113:
+      Add();
+      return true;
+    case 114:
+      Ins();
+      return true;
+    case 115:
+      Clear();
+      return true;
+    case 116:
+      Del();
+      return true;
+    case 117:
+      Copy();
+      return true;
+    case 118:
+      Paste();
+      return true;
+    default:
+      return false;
   }
 }
 

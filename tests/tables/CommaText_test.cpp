@@ -38,7 +38,9 @@ TEST(CommaText, AwkwardLinesSurviveTheRoundTrip) {
       {"", ""},
       {"a", ""},
       {"", "", "x"},
-      {" leading", "trailing ", "\"", "\"\"", ",", "a\x01" "b"},
+      {" leading", "trailing ", "\"", "\"\"", ",",
+       "a\x01"
+       "b"},
       {std::string("nul\0inside", 10), "\xC0\xE1\xE2 \xB8"},
   };
   for (const V& lines : cases) EXPECT_EQ(FromCommaText(ToCommaText(lines)), lines);

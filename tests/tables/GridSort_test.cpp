@@ -141,7 +141,9 @@ TEST(GridSort, CyrillicTextIsAlphabeticalWithYoBesideYe) {
 }
 
 TEST(GridSort, CollationLevels) {
-  auto less = [](const char* a, const char* b) { return CollateCp1251(Win1251(a), Win1251(b)) < 0; };
+  auto less = [](const char* a, const char* b) {
+    return CollateCp1251(Win1251(a), Win1251(b)) < 0;
+  };
   EXPECT_TRUE(less("ab", "abc"));
   EXPECT_TRUE(less("а", "А"));    // small before capital
   EXPECT_TRUE(less("А", "б"));    // case only on the third level

@@ -190,7 +190,8 @@ TEST_F(Messages, DefaultNamesCarryTheRowCount) {
 
 TEST_F(Messages, InsOnASortedGridInsertsAtTheRowPositionOfTheNumber) {
   Fill({"C", "A", "B"});  // names nC, nA, nB
-  struct NoHooks : SortHooks {} hooks;
+  struct NoHooks : SortHooks {
+  } hooks;
   commands.TitleClick(kMsgName, false, hooks);
   ASSERT_EQ(Rows(), (V{"2:nA", "3:nB", "1:nC"}));
   Current(1);  // number 2
@@ -266,7 +267,8 @@ TEST_F(Messages, SelectingGoesByNumberAndRespectsTheSuppression) {
 
 TEST_F(Messages, TitleClicksStartDescendingOnNumberAndAscendingOnName) {
   Fill({"b", "a", "c"});
-  struct NoHooks : SortHooks {} hooks;
+  struct NoHooks : SortHooks {
+  } hooks;
   commands.TitleClick(kMsgNo, false, hooks);
   EXPECT_EQ(Rows(), (V{"3:nc", "2:na", "1:nb"}));
   commands.TitleClick(kMsgName, false, hooks);

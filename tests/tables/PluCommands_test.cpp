@@ -186,7 +186,8 @@ TEST_F(Fixture, FunctionKeysMapF1ToF7) {
 
 TEST_F(Fixture, TitleClicksAlternateDirectionPerRememberedColumn) {
   Fill({"2", "10", "1"});
-  struct NoHooks : SortHooks {} hooks;
+  struct NoHooks : SortHooks {
+  } hooks;
   commands.TitleClick(kPluNo, false, hooks);
   EXPECT_EQ(Keys(), (V{"1", "2", "10"}));
   commands.TitleClick(kPluNo, true, hooks);  // the button does not matter here
@@ -206,7 +207,8 @@ TEST_F(Fixture, SalesColumnsAlternateWithoutTouchingTheRememberedDirections) {
   grid.SetCell(kSalesAmount, 2, "12.50");
   grid.SetCell(kSalesAmount, 3, "7.25");
   commands.SetSortToggle(kPrice, 1);
-  struct NoHooks : SortHooks {} hooks;
+  struct NoHooks : SortHooks {
+  } hooks;
   commands.TitleClick(kSalesAmount, false, hooks);
   EXPECT_EQ(Keys(), (V{"a", "c", "b"}));
   commands.TitleClick(kSalesAmount, false, hooks);
@@ -223,7 +225,8 @@ TEST_F(Fixture, TextSortFromATitleClickIgnoresCase) {
   grid.SetCell(kName1, 1, "b");
   grid.SetCell(kName1, 2, "B");
   grid.SetCell(kName1, 3, "a");
-  struct NoHooks : SortHooks {} hooks;
+  struct NoHooks : SortHooks {
+  } hooks;
   commands.TitleClick(kName1, false, hooks);
   EXPECT_EQ(Keys(), (V{"3", "1", "2"}));  // "b" and "B" tie and keep their order
 }
