@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/Cp1251.h"
-#include "support/RecordingStatusView.h"
 #include "tables/TextGrid.h"
 
 namespace qm {
@@ -122,16 +121,6 @@ TEST(GridSort, OneDataRowOrAnOpenEditorFiresNoHooks) {
   EXPECT_TRUE(ClickSortColumn(two, 0, Opt(kSortAuto, 0), hooks));
   EXPECT_EQ(hooks.begins, 1);
   EXPECT_EQ(hooks.ends, 1);
-}
-
-TEST(GridSort, StatusHooksShowSortingThenDone) {
-  qmtest::RecordingStatusView view;
-  SortStatusHooks hooks(&view);
-  TSortOptions o;
-  hooks.BeginSort(0, o);
-  EXPECT_EQ(view.panels[0], "Sorting...");
-  hooks.EndSort(0);
-  EXPECT_EQ(view.panels[0], "Done.");
 }
 
 TEST(GridSort, CyrillicTextIsAlphabeticalWithYoBesideYe) {

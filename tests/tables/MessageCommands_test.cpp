@@ -232,18 +232,6 @@ TEST_F(Messages, TextWithBlanksCommasQuotesAndAnEmptyLineSurvivesWriteAndRefresh
   EXPECT_EQ(editor.lines, lines);
 }
 
-TEST_F(Messages, ClearTouchesOnlyTheEditor) {
-  table.Texts() = {"keep"};
-  editor.lines = {"x"};
-  editor.name = "y";
-  commands.Clear();
-  EXPECT_TRUE(editor.lines.empty());
-  EXPECT_EQ(editor.name, "");
-  EXPECT_EQ(table.Texts(), V{"keep"});
-  EXPECT_FALSE(flags.Any());
-  EXPECT_EQ(editor.cleaned, 0);
-}
-
 TEST_F(Messages, SelectingGoesByNumberAndRespectsTheSuppression) {
   Fill({"A", "B"});
   table.Grid().SetCell(kMsgNo, 1, "2");

@@ -94,14 +94,6 @@ TEST_F(Fixture, InsThenAddPutTheEditorInFrontOfTheCurrentRowAndAtTheEnd) {
   EXPECT_EQ(editor.log, (V{"clean", "commit", "clean", "commit"}));
 }
 
-TEST_F(Fixture, InsKeepsASuppressionThatWasAlreadySet) {
-  Fill({"P", "Q"});
-  editor.SetSuppressRowLoad(true);
-  editor.Type("X");
-  commands.Ins();
-  EXPECT_TRUE(editor.SuppressRowLoad());
-}
-
 TEST_F(Fixture, DelRemovesTheRowAndTheFollowingOneBecomesCurrent) {
   Fill({"P", "Q", "R"});
   grid.MoveToCell(5, 3);
@@ -170,20 +162,6 @@ TEST_F(Fixture, PasteWithAnEmptyBufferMarksModifiedButChangesNoRow) {
   EXPECT_EQ(editor.log, (V{"clean"}));
 }
 
-TEST_F(Fixture, FunctionKeysMapF1ToF7) {
-  Fill({"P", "Q"});
-  editor.Type("W");
-  EXPECT_TRUE(commands.FunctionKey(112));  // F1 Write
-  EXPECT_EQ(Keys(), (V{"W", "Q"}));
-  EXPECT_TRUE(commands.FunctionKey(117));  // F6 Copy
-  EXPECT_TRUE(commands.FunctionKey(116));  // F5 Del
-  EXPECT_EQ(Keys(), (V{"Q"}));
-  EXPECT_TRUE(commands.FunctionKey(118));  // F7 Paste
-  EXPECT_EQ(Keys(), (V{"W", "Q"}));
-  EXPECT_FALSE(commands.FunctionKey(119));
-  EXPECT_FALSE(commands.FunctionKey(111));
-}
-
 TEST_F(Fixture, TitleClicksAlternateDirectionPerRememberedColumn) {
   Fill({"2", "10", "1"});
   struct NoHooks : SortHooks {
@@ -218,17 +196,6 @@ TEST_F(Fixture, SalesColumnsAlternateWithoutTouchingTheRememberedDirections) {
   for (int c = 0; c < kPluRememberedSortColumns; ++c)
     EXPECT_EQ(commands.SortToggle(c), c == kPrice ? 1 : 0);
   EXPECT_FALSE(flags.PluTableModified());
-}
-
-TEST_F(Fixture, TextSortFromATitleClickIgnoresCase) {
-  Fill({"1", "2", "3"});
-  grid.SetCell(kName1, 1, "b");
-  grid.SetCell(kName1, 2, "B");
-  grid.SetCell(kName1, 3, "a");
-  struct NoHooks : SortHooks {
-  } hooks;
-  commands.TitleClick(kName1, false, hooks);
-  EXPECT_EQ(Keys(), (V{"3", "1", "2"}));  // "b" and "B" tie and keep their order
 }
 
 }  // namespace
