@@ -12,6 +12,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -99,6 +101,14 @@ std::optional<Clock::time_point> Earliest(std::optional<Clock::time_point> a,
   return *a < *b ? a : b;
 }
 
+// Terminal ends of pseudo-terminals have the device majors 136..143 (/dev/pts).
+bool IsPseudoTerminal(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) < 0) return false;
+  unsigned major = ::major(st.st_rdev);
+  return S_ISCHR(st.st_mode) && major >= 136 && major <= 143;
+}
+
 bool DsrOn(int fd, int& error) {
   int bits = 0;
   if (::ioctl(fd, TIOCMGET, &bits) < 0) {
@@ -108,13 +118,28 @@ bool DsrOn(int fd, int& error) {
   return (bits & TIOCM_DSR) != 0;
 }
 
+// Whether the input queue stands above the Rx80Full mark. The event thread sets it when the
+// queue reaches the mark; reads clear it when they leave the queue below the mark, which the
+// event thread cannot see (taking bytes wakes nobody).
+struct RxMark {
+  std::atomic<std::uint32_t> mark{0};
+  std::atomic<bool> above{false};
+  void InputTaken(int fd) {
+    int queued = 0;
+    if (::ioctl(fd, FIONREAD, &queued) == 0 && std::uint32_t(queued) < mark.load()) {
+      above.store(false);
+    }
+  }
+};
+
 // A transfer that could not complete at once; it is finished by Run, either on the caller's
 // thread (Wait without StartBackground) or on a thread of its own.
 class PosixTransfer : public PendingTransfer {
  public:
   PosixTransfer(int fd, bool isWrite, std::string data, std::uint32_t wanted, std::size_t done,
-                const Timeouts& timeouts, bool dsrFlow)
+                const Timeouts& timeouts, bool dsrFlow, RxMark* rxMark)
       : fd_(fd),
+        rxMark_(rxMark),
         isWrite_(isWrite),
         data_(std::move(data)),
         wanted_(wanted),
@@ -193,6 +218,7 @@ class PosixTransfer : public PendingTransfer {
       if (n > 0) {
         done_ += static_cast<std::size_t>(n);
         lastByte = Clock::now();
+        rxMark_->InputTaken(fd_);
       } else if (n == 0) {
         return {EIO, Count()};  // the device hung up
       } else if (errno != EAGAIN && errno != EINTR) {
@@ -238,6 +264,7 @@ class PosixTransfer : public PendingTransfer {
   std::int32_t Count() const { return static_cast<std::int32_t>(done_); }
 
   int fd_;
+  RxMark* rxMark_;
   bool isWrite_;
   std::string data_;  // write: the bytes to send; read: the buffer, cut to the count at the end
   std::uint32_t wanted_;
@@ -278,7 +305,6 @@ class PosixEventWaiter : public EventWaiter {
   int fd_;
   std::uint32_t mask_;
   std::uint32_t rx80Threshold_;
-  bool above80_ = false;
   UniqueFd epoll_;
   UniqueFd wake_;
   bool modemLines_ = false;
@@ -366,6 +392,15 @@ class PosixBackend : public ComPortBackend {
     tio.c_cflag |= speed | (speed << IBSHIFT);
     tio.c_ispeed = tio.c_ospeed = static_cast<speed_t>(s.baudRate);
     if (::ioctl(fd, TCSETS2, &tio) < 0) return errno;
+    // The driver takes what it can and stays silent about the rest (some USB adapters have no
+    // mark or space parity): read the settings back. A pseudo-terminal has no framing at all and
+    // always reports eight data bits without parity, so it is not checked.
+    constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
+    termios2 now{};
+    if (::ioctl(fd, TCGETS2, &now) < 0) return errno;
+    if ((now.c_cflag & kFraming) != (tio.c_cflag & kFraming) && !IsPseudoTerminal(fd)) {
+      return EINVAL;
+    }
 
     if (int error = SetRs485(fd, s.rts == TRtsFlowControl::rtsToggle)) return error;
     // DTR and RTS levels; devices without modem lines (pseudo-terminals) have none to set.
@@ -413,7 +448,7 @@ class PosixBackend : public ComPortBackend {
       return r;
     }
     r.pending = std::make_unique<PosixTransfer>(fd, true, std::string(data), 0, done, timeouts_,
-                                                dsrFlow_);
+                                                dsrFlow_, &rxMark_);
     // The rest goes out later; the event thread checks the output queue meanwhile.
     NoteWrite();
     return r;
@@ -434,7 +469,10 @@ class PosixBackend : public ComPortBackend {
         r.error = EIO;  // the device hung up
         return r;
       }
-      if (n > 0) done = static_cast<std::size_t>(n);
+      if (n > 0) {
+        done = static_cast<std::size_t>(n);
+        rxMark_.InputTaken(fd);
+      }
     }
     const Timeouts& t = timeouts_;
     bool atOnce = (t.readInterval == kMax && t.readTotalMultiplier == 0 &&
@@ -447,7 +485,7 @@ class PosixBackend : public ComPortBackend {
       return r;
     }
     r.pending = std::make_unique<PosixTransfer>(fd, false, std::move(buffer), count, done,
-                                                timeouts_, false);
+                                                timeouts_, false, &rxMark_);
     return r;
   }
 
@@ -471,6 +509,7 @@ class PosixBackend : public ComPortBackend {
   bool TakeTxWatch() { return txWatch_.load(); }
   void ClearTxWatch() { txWatch_.store(false); }
   void SetWakeFd(int fd) { wakeFd_.store(fd); }
+  RxMark& Rx80Mark() { return rxMark_; }
 
  private:
   static int SetModemLine(int fd, int line, bool on) {
@@ -497,6 +536,7 @@ class PosixBackend : public ComPortBackend {
   bool rs485_ = false;
   std::atomic<bool> txWatch_{false};
   std::atomic<int> wakeFd_{-1};
+  RxMark rxMark_;
 };
 
 PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t mask,
@@ -522,6 +562,8 @@ PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t 
     counters_ = ::ioctl(fd_, TIOCGICOUNT, &lastCounts_) == 0;
   }
   backend_.ClearTxWatch();
+  backend_.Rx80Mark().mark.store(rx80Threshold_);
+  backend_.Rx80Mark().above.store(false);
   if (mask_ & kEvTxEmpty) backend_.SetWakeFd(wake_.Get());
 }
 
@@ -588,11 +630,11 @@ std::uint32_t PosixEventWaiter::Wait(std::stop_token stop) {
       if (::ioctl(fd_, FIONREAD, &queued) == 0) {
         std::uint32_t count = static_cast<std::uint32_t>(queued);
         if (arrived && count > 0) events |= kEvRxChar;
+        RxMark& mark = backend_.Rx80Mark();
         if (count >= rx80Threshold_ && count > 0) {
-          if (!above80_) events |= kEvRx80Full;
-          above80_ = true;
+          if (!mark.above.exchange(true)) events |= kEvRx80Full;
         } else {
-          above80_ = false;
+          mark.above.store(false);
         }
       }
     }
