@@ -72,18 +72,30 @@ void Drain(int eventFd) {
 
 speed_t StandardSpeed(int baud) {
   switch (baud) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return BOTHER;
+    case 110:
+      return B110;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return BOTHER;
   }
 }
 
@@ -196,8 +208,8 @@ class PosixTransfer : public PendingTransfer {
     if (firstBytesEnd) {
       total = start_ + std::chrono::milliseconds(timeouts_.readTotalConstant);
     } else {
-      std::uint64_t ms = std::uint64_t(timeouts_.readTotalMultiplier) * wanted_ +
-                         timeouts_.readTotalConstant;
+      std::uint64_t ms =
+          std::uint64_t(timeouts_.readTotalMultiplier) * wanted_ + timeouts_.readTotalConstant;
       if (ms != 0) total = start_ + std::chrono::milliseconds(ms);
     }
     std::optional<Clock::time_point> lastByte;
@@ -205,7 +217,8 @@ class PosixTransfer : public PendingTransfer {
       if (firstBytesEnd && done_ > 0) break;
       std::optional<Clock::time_point> deadline = total;
       if (lastByte && timeouts_.readInterval != 0 && timeouts_.readInterval != kMax) {
-        deadline = Earliest(deadline, *lastByte + std::chrono::milliseconds(timeouts_.readInterval));
+        deadline =
+            Earliest(deadline, *lastByte + std::chrono::milliseconds(timeouts_.readInterval));
       }
       bool ready;
       int timeoutMs = MillisLeft(deadline);
@@ -231,8 +244,8 @@ class PosixTransfer : public PendingTransfer {
 
   TransferResult RunWrite() {
     std::optional<Clock::time_point> deadline;
-    std::uint64_t ms = std::uint64_t(timeouts_.writeTotalMultiplier) * data_.size() +
-                       timeouts_.writeTotalConstant;
+    std::uint64_t ms =
+        std::uint64_t(timeouts_.writeTotalMultiplier) * data_.size() + timeouts_.writeTotalConstant;
     if (ms != 0) deadline = start_ + std::chrono::milliseconds(ms);
     while (done_ < data_.size()) {
       if (deadline && Clock::now() >= *deadline) break;
@@ -366,17 +379,27 @@ class PosixBackend : public ComPortBackend {
                      IXANY | IGNPAR | INPCK | IUCLC | IMAXBEL);
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
+    tio.c_cflag &=
+        ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
     tio.c_cflag |= CREAD | CLOCAL;
 
     static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
     tio.c_cflag |= kSizes[static_cast<int>(s.dataBits)];
     switch (s.parity) {
-      case TParityBits::prNone: break;
-      case TParityBits::prOdd: tio.c_cflag |= PARENB | PARODD; break;
-      case TParityBits::prEven: tio.c_cflag |= PARENB; break;
-      case TParityBits::prMark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-      case TParityBits::prSpace: tio.c_cflag |= PARENB | CMSPAR; break;
+      case TParityBits::prNone:
+        break;
+      case TParityBits::prOdd:
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+      case TParityBits::prEven:
+        tio.c_cflag |= PARENB;
+        break;
+      case TParityBits::prMark:
+        tio.c_cflag |= PARENB | PARODD | CMSPAR;
+        break;
+      case TParityBits::prSpace:
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
     }
     if (s.parityCheck) tio.c_iflag |= INPCK;
     if (s.stopBits != TStopBits::sbOneStopBit) tio.c_cflag |= CSTOPB;
@@ -475,9 +498,9 @@ class PosixBackend : public ComPortBackend {
       }
     }
     const Timeouts& t = timeouts_;
-    bool atOnce = (t.readInterval == kMax && t.readTotalMultiplier == 0 &&
-                   t.readTotalConstant == 0) ||
-                  (t.readInterval == kMax && t.readTotalMultiplier == kMax && done > 0);
+    bool atOnce =
+        (t.readInterval == kMax && t.readTotalMultiplier == 0 && t.readTotalConstant == 0) ||
+        (t.readInterval == kMax && t.readTotalMultiplier == kMax && done > 0);
     if (done == count || atOnce) {
       buffer.resize(done);
       r.count = static_cast<std::int32_t>(done);
@@ -567,7 +590,9 @@ PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t 
   if (mask_ & kEvTxEmpty) backend_.SetWakeFd(wake_.Get());
 }
 
-PosixEventWaiter::~PosixEventWaiter() { backend_.SetWakeFd(-1); }
+PosixEventWaiter::~PosixEventWaiter() {
+  backend_.SetWakeFd(-1);
+}
 
 std::uint32_t PosixEventWaiter::CheckLines() {
   std::uint32_t events = 0;
@@ -645,6 +670,8 @@ std::uint32_t PosixEventWaiter::Wait(std::stop_token stop) {
 
 }  // namespace
 
-std::unique_ptr<ComPortBackend> CreateComPortBackend() { return std::make_unique<PosixBackend>(); }
+std::unique_ptr<ComPortBackend> CreateComPortBackend() {
+  return std::make_unique<PosixBackend>();
+}
 
 }  // namespace qm::comm

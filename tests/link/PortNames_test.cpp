@@ -37,8 +37,7 @@ TEST(PortNames, MappingTextAcceptsLooseSpellingAndSkipsWhatIsNotAPort) {
 class PortResolution : public ::testing::Test {
  protected:
   PortResolution() {
-    dir = std::filesystem::temp_directory_path() /
-          ("qm-ports-" + std::to_string(::getpid()));
+    dir = std::filesystem::temp_directory_path() / ("qm-ports-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir / "qm-interchange");
     ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
     ::unsetenv("QM_PORTS");

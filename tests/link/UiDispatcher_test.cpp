@@ -23,12 +23,12 @@ TEST(QueuedDispatcher, WorkerWaitsUntilTheUiThreadRanTheCall) {
     returned = true;
   });
   ASSERT_TRUE(ui.WaitForPending(5s));
-  EXPECT_EQ(wakeups, 1);
   std::this_thread::sleep_for(50ms);
   EXPECT_FALSE(returned);  // still blocked: nobody ran it yet
   EXPECT_EQ(ui.RunPending(), 1u);
   worker.join();
   EXPECT_TRUE(returned);
+  EXPECT_EQ(wakeups, 1);
   EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
@@ -72,8 +72,8 @@ TEST(QueuedDispatcher, AFailingCallReleasesTheWorkerAndReachesTheUiThread) {
   qm::QueuedDispatcher ui;
   std::stop_source stop;
   std::thread worker([&] {
-    EXPECT_TRUE(ui.RunAndWait([] { throw std::runtime_error("handler failed"); },
-                              stop.get_token()));
+    EXPECT_TRUE(
+        ui.RunAndWait([] { throw std::runtime_error("handler failed"); }, stop.get_token()));
   });
   ASSERT_TRUE(ui.WaitForPending(5s));
   EXPECT_THROW(ui.RunPending(), std::runtime_error);
