@@ -17,8 +17,14 @@ class BusyScope {
     status_.SetStatusText(kPanelActivity, activity, true);
   }
   ~BusyScope() {
-    status_.SetStatusText(kPanelActivity, "Done.");
+    ShowDone();
     state_.LinkBusy = false;
+  }
+  // "Done." in panel 0 now, while the operation still holds LinkBusy (once per operation).
+  void ShowDone() {
+    if (done_) return;
+    done_ = true;
+    status_.SetStatusText(kPanelActivity, "Done.");
   }
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
@@ -26,6 +32,7 @@ class BusyScope {
  private:
   RunState& state_;
   StatusView& status_;
+  bool done_ = false;
 };
 
 }  // namespace qm
