@@ -1,0 +1,90 @@
+#include "tables/PluMatching.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/Cp1251.h"
+#include "app/Dialogs.h"
+#include "app/NumberText.h"
+#include "tables/BusyScope.h"
+#include "tables/ModifiedFlags.h"
+#include "tables/PluColumns.h"
+#include "tables/PluCommands.h"
+#include "tables/PluTable.h"
+#include "tables/TextGrid.h"
+
+namespace qm {
+
+int MatchPluNumbers(TextGrid& grid, int maxPluNo) {
+  const int n = grid.DataRowCount();
+  // First pass: the position each row asks for (0: not placed) and the highest one, H. The
+  // candidate list is then sized by H, so the work stays linear in the rows before and after.
+  std::vector<int> position(static_cast<std::size_t>(n) + 1, 0);
+  int highest = 0;
+  for (int r = 1; r <= n; ++r) {
+    const auto p = ParseInt(grid.Cell(kPluNo, r));
+    if (!p || *p < 1 || *p > maxPluNo) continue;
+    position[static_cast<std::size_t>(r)] = *p;
+    highest = std::max(highest, *p);
+  }
+  std::vector<int> candidate(static_cast<std::size_t>(highest) + 1, 0);  // position -> row
+  for (int r = 1; r <= n; ++r) {
+    if (const int p = position[static_cast<std::size_t>(r)]) {
+      candidate[static_cast<std::size_t>(p)] = r;
+    }
+  }
+
+  std::vector<Cells> rows;
+  rows.reserve(static_cast<std::size_t>(std::max(highest, 1)));
+  for (int k = 1; k <= highest; ++k) {
+    const int from = candidate[static_cast<std::size_t>(k)];
+    Cells row = from ? grid.Row(from) : Cells(kPluColumnCount);
+    row.resize(kPluColumnCount);
+    row[kPluNo] = std::to_string(k);
+    NormalizePluRow(row, false, false);
+    rows.push_back(std::move(row));
+  }
+  if (rows.empty()) rows.emplace_back(kPluColumnCount);  // never fewer than one data row
+  grid.ReplaceDataRows(std::move(rows));
+  return grid.DataRowCount();
+}
+
+void MatchButtonClick(MatchCommandContext& c) {
+  if (c.state.LinkBusy) return;
+  const int maxPluNo = c.state.CurrentScale.MaxPluNo;
+
+  static const std::string kAskHead = Win1251("Строки с номером товара, большим ");
+  static const std::string kAskTail = Win1251(" будут удалены, продолжить?");
+  static const std::string kConfirm = Win1251("Подтвердите");
+  static const std::string kDoneText = Win1251("Номера товаров и PLU приведены в соответствие.");
+  static const std::string kDoneCaption = Win1251("Завершено");
+
+  MessageBoxRequest ask;
+  ask.text = kAskHead + std::to_string(maxPluNo) + kAskTail;
+  ask.caption = kConfirm;
+  ask.icon = DialogIcon::Warning;
+  ask.buttons = kButtonYes | kButtonNo;
+  if (c.dialogs.ShowMessage(ask) != kButtonYes) return;
+
+  BusyScope busy(c.state, c.status, "Processing...");
+  c.flags.MarkModified(true, false);
+  const int row = c.pluGrid.CurrentRow();
+  const int column = c.pluGrid.CurrentColumn();
+  MatchPluNumbers(c.pluGrid, maxPluNo);
+  busy.ShowDone();
+  // The cursor keeps its row index, or goes to the new last row; MoveToCell clamps.
+  c.pluGrid.MoveToCell(column, row);
+  c.editor.Refresh();
+  c.status.SetStatusText(kPanelPluCount, PluCountText(c.pluGrid));
+
+  MessageBoxRequest done;
+  done.text = kDoneText;
+  done.caption = kDoneCaption;
+  done.icon = DialogIcon::Information;
+  done.buttons = kButtonOk;
+  c.dialogs.ShowMessage(done);
+  c.commands.SetSortToggle(kPluNo, 1);
+}
+
+}  // namespace qm
