@@ -36,6 +36,8 @@ constexpr ButtonPair kButtons[] = {{kButtonYes, QMessageBox::Yes},
 
 QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
 
+void QtDialogs::AttachProgressBox(TProgressBox* box) { progress_ = box; }
+
 DialogButton QtDialogs::ShowMessage(const MessageBoxRequest& request) {
   QMessageBox box(ToQtIcon(request.icon), ToQString(request.caption), ToQString(request.text),
                   QMessageBox::NoButton, owner_);
@@ -97,11 +99,15 @@ QStringList QtFileFilters(const std::string& filter) {
   const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    const QString& description = parts[i];
+    QString description = parts[i];
     QString patterns = parts[i + 1];
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    if (description.contains(QLatin1Char('(') + patterns + QLatin1Char(')'))) {
-      filters << description;
+    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+    if (open >= 0 && description.endsWith(QLatin1Char(')'))) {
+      // The description names its patterns already; Qt reads them blank-separated.
+      QString named = description.mid(open);
+      named.replace(QLatin1Char(';'), QLatin1Char(' '));
+      filters << description.left(open) + named;
     } else {
       filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }

@@ -17,7 +17,7 @@ class QtDialogs : public Dialogs {
   // Boxes are centred on `owner`. The progress window is attached once it exists; until then the
   // progress calls do nothing (no transfer runs before start-up has created it).
   explicit QtDialogs(QWidget* owner);
-  void AttachProgressBox(TProgressBox* box) { progress_ = box; }
+  void AttachProgressBox(TProgressBox* box);
 
   DialogButton ShowMessage(const MessageBoxRequest& request) override;
   std::optional<std::string> InputLine(const std::string& caption, const std::string& prompt,

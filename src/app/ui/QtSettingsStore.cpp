@@ -26,7 +26,12 @@ QtSettingsStore::~QtSettingsStore() = default;
 bool QtSettingsStore::KeyExists() const { return SettingsKeyExistsOnThisSystem(); }
 
 QSettings& QtSettingsStore::Open() const {
-  if (!settings_) settings_ = OpenSettingsOnThisSystem();
+  if (!settings_) {
+    settings_ = OpenSettingsOnThisSystem();
+    // QSettings parses INI sections lazily, and a hand-written "[Settings\Font]" section can
+    // hide values of "[Settings]" from the first look-ups. Parsing everything at once avoids it.
+    settings_->allKeys();
+  }
   return *settings_;
 }
 

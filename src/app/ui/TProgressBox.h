@@ -21,8 +21,8 @@ class TProgressBox : public QWidget {
   // Caption := title, done label := doneLabel; bar from 1 to total at start; shows total,
   // start - 1 done and total - start + 1 left; shows the window and clears the cancel request.
   void ShowProgress(const QString& title, const QString& doneLabel, int total, int start);
-  // Bar := position; done := position - 1 + 1 counted from the bar's minimum, left := maximum -
-  // position; repaints at once, lets pending window events run (a click on "&Отмена" among them)
+  // Bar := position; done := position - minimum + 1 (the minimum is 1, so done = position);
+  // left := maximum - position; repaints at once, lets pending window events run (a click on "&Отмена" among them)
   // and returns whether cancelling was asked since the window was shown.
   bool StepProgress(int position);
   bool Cancelled() const { return cancelled_; }
