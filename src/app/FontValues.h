@@ -16,7 +16,7 @@ struct TFontValues {
   std::int32_t Height = -11;           // pixels; negative = character height without leading
   std::string Name = "MS Sans Serif";  // face name, Windows-1251
   FontPitch Pitch = FontPitch::Default;
-  std::int32_t Size = 8;               // points; decides the size when both are given
+  std::int32_t Size = 8;  // points; decides the size when both are given
   bool Bold = false;
   bool Italic = false;
   bool Underline = false;

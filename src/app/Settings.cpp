@@ -29,8 +29,7 @@ Enum ReadOrdinal(const SettingsStore& store, const char* section, const char* na
   return static_cast<Enum>(*n);
 }
 
-void WriteNumber(SettingsStore& store, const char* section, const char* name,
-                 std::int64_t value) {
+void WriteNumber(SettingsStore& store, const char* section, const char* name, std::int64_t value) {
   store.WriteText(section, name, std::to_string(value));
 }
 
@@ -111,8 +110,7 @@ void SaveSettingsAtClose(SettingsStore& store, const RunState& state, StoredSett
   WriteSettings(store, values);
 }
 
-void ShowConnectionPanels(StatusView& status, const RunState& state,
-                          const PortLineSettings& line) {
+void ShowConnectionPanels(StatusView& status, const RunState& state, const PortLineSettings& line) {
   status.SetStatusText(kPanelModel, state.CurrentScale.ModelName);
   status.SetStatusText(kPanelPort, PortPanelText(line.Port));
   status.SetStatusText(kPanelLine, LineSettingsText(line));

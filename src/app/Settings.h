@@ -58,7 +58,6 @@ void LoadSettingsAtStartUp(const SettingsStore& store, RunState& state, StoredSe
 void SaveSettingsAtClose(SettingsStore& store, const RunState& state, StoredSettings values);
 
 // Status panels 1 to 4: model name, port, line settings and address.
-void ShowConnectionPanels(StatusView& status, const RunState& state,
-                          const PortLineSettings& line);
+void ShowConnectionPanels(StatusView& status, const RunState& state, const PortLineSettings& line);
 
 }  // namespace qm

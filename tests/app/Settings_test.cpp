@@ -13,12 +13,12 @@ using qmtest::MemorySettingsStore;
 using qmtest::RecordingStatusView;
 
 const std::vector<std::string> kValueOrder = {
-    "Settings/Communication Port", "Settings/Baud Rate",      "Settings/Parity",
-    "Settings/Stop Bits",          "Settings/Scale Address",  "Settings/Scale Model",
-    "Settings/Scale Version",      "Settings/Left Position",  "Settings/Top Position",
-    "Settings/Form Width",         "Settings/Form Heiht",     "Settings\\Font/CharSet",
-    "Settings\\Font/Color",        "Settings\\Font/Height",   "Settings\\Font/Name",
-    "Settings\\Font/Pitch",        "Settings\\Font/Size",     "Settings\\Font/Style"};
+    "Settings/Communication Port", "Settings/Baud Rate",     "Settings/Parity",
+    "Settings/Stop Bits",          "Settings/Scale Address", "Settings/Scale Model",
+    "Settings/Scale Version",      "Settings/Left Position", "Settings/Top Position",
+    "Settings/Form Width",         "Settings/Form Heiht",    "Settings\\Font/CharSet",
+    "Settings\\Font/Color",        "Settings\\Font/Height",  "Settings\\Font/Name",
+    "Settings\\Font/Pitch",        "Settings\\Font/Size",    "Settings\\Font/Style"};
 
 // The window's current position and font, which stand in for missing values.
 StoredSettings CurrentWindow() {
@@ -85,8 +85,8 @@ TEST(Settings, EveryValueRoundTripsInOrder) {
   written.Top = 15;
   written.Width = 800;
   written.Height = 601;
-  written.Font = {204, 255, -13, Win1251("Шрифт Arial"), FontPitch::Fixed, 12,
-                  true, false, true, true};
+  written.Font = {204,   255,  -13, Win1251("Шрифт Arial"), FontPitch::Fixed, 12, true,
+                  false, true, true};
   WriteSettings(first, written);
   EXPECT_EQ(first.writes, kValueOrder);
   EXPECT_EQ(first.Get("Settings", "Baud Rate"), "12");
@@ -137,9 +137,9 @@ TEST(Settings, StartUpTakesScaleAndSizeAndCloseWritesTheStateBack) {
 
 TEST(Settings, NonNumericValuesGiveTheirDefaults) {
   MemorySettingsStore store(true);
-  for (const char* name : {"Communication Port", "Baud Rate", "Parity", "Stop Bits",
-                           "Scale Address", "Scale Model", "Scale Version", "Left Position",
-                           "Top Position", "Form Width", "Form Heiht"}) {
+  for (const char* name :
+       {"Communication Port", "Baud Rate", "Parity", "Stop Bits", "Scale Address", "Scale Model",
+        "Scale Version", "Left Position", "Top Position", "Form Width", "Form Heiht"}) {
     store.Set("Settings", name, "12a");
   }
   for (const char* name : {"CharSet", "Color", "Height", "Pitch", "Size"}) {

@@ -34,8 +34,8 @@ TEST(StatusTexts, LineSettingsNameEveryBaudParityStopAndDataBits) {
 }
 
 TEST(StatusTexts, PortDefaultsComeFromTheModelButThePortStays) {
-  PortLineSettings line{TPortType::COM5, TBaudRate::br300, TDataBits::dbSix,
-                        TParityBits::prEven, TStopBits::sbTwoStopBits};
+  PortLineSettings line{TPortType::COM5, TBaudRate::br300, TDataBits::dbSix, TParityBits::prEven,
+                        TStopBits::sbTwoStopBits};
   ApplyPortDefaults(BuildScaleParams(30, 200), line);
   EXPECT_EQ(line.Port, TPortType::COM5);
   EXPECT_EQ(LineSettingsText(line), "9600   8-N-1");

@@ -23,12 +23,12 @@ struct Counts {
 Counts Shown(const TProgressBox& box) {
   return {box.TotalVal()->text(), box.ProcVal()->text(), box.RemVal()->text()};
 }
-#define EXPECT_COUNTS(box, t, d, l)           \
-  do {                                        \
-    const Counts c = Shown(box);              \
-    EXPECT_EQ(c.total, QStringLiteral(t));    \
-    EXPECT_EQ(c.done, QStringLiteral(d));     \
-    EXPECT_EQ(c.left, QStringLiteral(l));     \
+#define EXPECT_COUNTS(box, t, d, l)        \
+  do {                                     \
+    const Counts c = Shown(box);           \
+    EXPECT_EQ(c.total, QStringLiteral(t)); \
+    EXPECT_EQ(c.done, QStringLiteral(d));  \
+    EXPECT_EQ(c.left, QStringLiteral(l));  \
   } while (0)
 
 TEST(ProgressBox, ShowsTotalsDoneAndLeftAsItSteps) {
@@ -41,8 +41,7 @@ TEST(ProgressBox, ShowsTotalsDoneAndLeftAsItSteps) {
   EXPECT_FALSE(box.windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_EQ(box.CancelButton()->text(), QStringLiteral("&Отмена"));
 
-  box.ShowProgress(QStringLiteral("Чтение таблицы товаров..."), QStringLiteral("Считано:"), 200,
-                   1);
+  box.ShowProgress(QStringLiteral("Чтение таблицы товаров..."), QStringLiteral("Считано:"), 200, 1);
   EXPECT_TRUE(box.isVisible());
   EXPECT_EQ(box.windowTitle(), QStringLiteral("Чтение таблицы товаров..."));
   EXPECT_EQ(box.ProcLabel()->text(), QStringLiteral("Считано:"));
@@ -119,9 +118,9 @@ TEST(AboutBox, ShowsItsTextsAndClosesOnAClickAnywhere) {
     texts << l->text();
     if (l->text() == QStringLiteral("для весов ORB QM V-1.6")) bold = l;
   }
-  EXPECT_EQ(texts, QStringList({QStringLiteral("Система подготовки данных"),
-                                QStringLiteral("для весов ORB QM V-1.6"),
-                                QStringLiteral("Версия 1.1")}));
+  EXPECT_EQ(texts,
+            QStringList({QStringLiteral("Система подготовки данных"),
+                         QStringLiteral("для весов ORB QM V-1.6"), QStringLiteral("Версия 1.1")}));
   ASSERT_NE(bold, nullptr);
   EXPECT_TRUE(bold->font().bold());
 

@@ -62,9 +62,8 @@ TEST_F(MainFormTest, OpensWithDesignCaptionLayoutAndPanels) {
   form.show();
   EXPECT_EQ(form.windowTitle(), QStringLiteral("QM V-1.6 Interchange Program"));
   EXPECT_EQ(form.size(), QSize(640, 480));
-  EXPECT_EQ(PanelTexts(form),
-            QStringList({"Idle.", "ORB QM-15(R) 4000 PLU", "COM2", "9600   8-N-1", "01", "1 PLU",
-                         "1 MSG", ""}));
+  EXPECT_EQ(PanelTexts(form), QStringList({"Idle.", "ORB QM-15(R) 4000 PLU", "COM2", "9600   8-N-1",
+                                           "01", "1 PLU", "1 MSG", ""}));
   for (int i = 0; i < kStatusPanelCount; ++i) {
     EXPECT_EQ(form.StatusBarView().Panel(i)->width(), QtStatusView::kPanelWidths[i]);
     EXPECT_TRUE(form.StatusBarView().Panel(i)->alignment() & Qt::AlignHCenter);

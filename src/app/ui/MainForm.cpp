@@ -39,8 +39,7 @@ TMainForm::TMainForm(QWidget* parent)
 
   connect(menus_.Exit, &QAction::triggered, this, &TMainForm::ExitClick);
   connect(menus_.About, &QAction::triggered, this, &TMainForm::AboutClick);
-  connect(toolBar_.ScaleTypeGroup, &QActionGroup::triggered, this,
-          &TMainForm::ScaleTypeItemClick);
+  connect(toolBar_.ScaleTypeGroup, &QActionGroup::triggered, this, &TMainForm::ScaleTypeItemClick);
   timer_.setInterval(kTimerInterval);
   connect(&timer_, &QTimer::timeout, this, &TMainForm::TimerTimer);
 
@@ -49,13 +48,21 @@ TMainForm::TMainForm(QWidget* parent)
 
 TMainForm::~TMainForm() = default;
 
-StatusView& TMainForm::Status() { return *status_; }
+StatusView& TMainForm::Status() {
+  return *status_;
+}
 Dialogs& TMainForm::GetDialogs() {
   return injectedDialogs_ ? *injectedDialogs_ : static_cast<Dialogs&>(*dialogs_);
 }
-EventPump& TMainForm::Pump() { return *pump_; }
-TProgressBox* TMainForm::ProgressBox() const { return progressBox_; }
-TAboutBox* TMainForm::AboutBox() const { return aboutBox_; }
+EventPump& TMainForm::Pump() {
+  return *pump_;
+}
+TProgressBox* TMainForm::ProgressBox() const {
+  return progressBox_;
+}
+TAboutBox* TMainForm::AboutBox() const {
+  return aboutBox_;
+}
 
 void TMainForm::FormCreate() {
   // The design font is the font dialog's font and the window's; the saved size is the design
@@ -109,7 +116,9 @@ void TMainForm::TimerTimer() {
   }
 }
 
-void TMainForm::ExitClick() { close(); }
+void TMainForm::ExitClick() {
+  close();
+}
 
 void TMainForm::AboutClick() {
   if (!aboutBox_) CreateAuxWindows();

@@ -10,10 +10,10 @@ class QMenuBar;
 namespace qm {
 
 struct MainMenus {
-  QMenu* File = nullptr;    // "&Файл"
-  QAction* Exit = nullptr;  // "&Выход": the close request
-  QMenu* Info = nullptr;    // "&Информация"
-  QAction* About = nullptr; // "&О программе": the about window
+  QMenu* File = nullptr;     // "&Файл"
+  QAction* Exit = nullptr;   // "&Выход": the close request
+  QMenu* Info = nullptr;     // "&Информация"
+  QAction* About = nullptr;  // "&О программе": the about window
 };
 
 MainMenus BuildMainMenus(QMenuBar* bar);

@@ -18,11 +18,11 @@ namespace qm {
 
 struct MainToolBar {
   QToolBar* Bar = nullptr;
-  QToolButton* SelectScaleType = nullptr;       // hint "Выбор типа весов", opens ScaleTypeMenu
-  QAction* SelectScaleTypeAction = nullptr;     // its place on the bar
+  QToolButton* SelectScaleType = nullptr;  // hint "Выбор типа весов", opens ScaleTypeMenu
+  QAction* SelectScaleTypeAction = nullptr;  // its place on the bar
   QMenu* ScaleTypeMenu = nullptr;
-  std::array<QAction*, 3> ScaleTypeEntries{};   // "QM-&06(R)", "QM-&15(R)", "QM-&30(R)", tags 0..2
-  QActionGroup* ScaleTypeGroup = nullptr;       // radio entries; none checked at start
+  std::array<QAction*, 3> ScaleTypeEntries{};  // "QM-&06(R)", "QM-&15(R)", "QM-&30(R)", tags 0..2
+  QActionGroup* ScaleTypeGroup = nullptr;      // radio entries; none checked at start
 };
 
 MainToolBar BuildMainToolBar(QMainWindow* window);

@@ -13,11 +13,16 @@ namespace {
 
 QMessageBox::Icon ToQtIcon(DialogIcon icon) {
   switch (icon) {
-    case DialogIcon::Error: return QMessageBox::Critical;
-    case DialogIcon::Warning: return QMessageBox::Warning;
-    case DialogIcon::Question: return QMessageBox::Question;
-    case DialogIcon::Information: return QMessageBox::Information;
-    case DialogIcon::None: break;
+    case DialogIcon::Error:
+      return QMessageBox::Critical;
+    case DialogIcon::Warning:
+      return QMessageBox::Warning;
+    case DialogIcon::Question:
+      return QMessageBox::Question;
+    case DialogIcon::Information:
+      return QMessageBox::Information;
+    case DialogIcon::None:
+      break;
   }
   return QMessageBox::NoIcon;
 }
@@ -36,7 +41,9 @@ constexpr ButtonPair kButtons[] = {{kButtonYes, QMessageBox::Yes},
 
 QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
 
-void QtDialogs::AttachProgressBox(TProgressBox* box) { progress_ = box; }
+void QtDialogs::AttachProgressBox(TProgressBox* box) {
+  progress_ = box;
+}
 
 DialogButton QtDialogs::ShowMessage(const MessageBoxRequest& request) {
   QMessageBox box(ToQtIcon(request.icon), ToQString(request.caption), ToQString(request.text),

@@ -23,7 +23,9 @@ std::unique_ptr<QSettings> OpenSettingsOnThisSystem();
 QtSettingsStore::QtSettingsStore() = default;
 QtSettingsStore::~QtSettingsStore() = default;
 
-bool QtSettingsStore::KeyExists() const { return SettingsKeyExistsOnThisSystem(); }
+bool QtSettingsStore::KeyExists() const {
+  return SettingsKeyExistsOnThisSystem();
+}
 
 QSettings& QtSettingsStore::Open() const {
   if (!settings_) {

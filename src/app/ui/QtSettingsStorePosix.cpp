@@ -12,7 +12,9 @@ QString QtSettingsStore::Location() {
          QStringLiteral("/RAD16.ini");
 }
 
-bool SettingsKeyExistsOnThisSystem() { return QFileInfo(QtSettingsStore::Location()).isFile(); }
+bool SettingsKeyExistsOnThisSystem() {
+  return QFileInfo(QtSettingsStore::Location()).isFile();
+}
 
 std::unique_ptr<QSettings> OpenSettingsOnThisSystem() {
   return std::make_unique<QSettings>(QtSettingsStore::Location(), QSettings::IniFormat);

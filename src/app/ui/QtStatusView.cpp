@@ -24,7 +24,9 @@ QtStatusView::QtStatusView(QStatusBar* bar) : bar_(bar) {
   }
 }
 
-QString QtStatusView::PanelText(int panel) const { return panels_[panel]->text(); }
+QString QtStatusView::PanelText(int panel) const {
+  return panels_[panel]->text();
+}
 
 void QtStatusView::SetStatusText(int panel, const std::string& text, bool repaintNow) {
   if (panel < 0 || panel >= kStatusPanelCount) return;

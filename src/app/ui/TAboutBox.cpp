@@ -44,7 +44,9 @@ TAboutBox::TAboutBox(QWidget* owner)
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
-void TAboutBox::mousePressEvent(QMouseEvent* event) { accept(); }
+void TAboutBox::mousePressEvent(QMouseEvent* event) {
+  accept();
+}
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {

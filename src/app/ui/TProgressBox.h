@@ -22,8 +22,8 @@ class TProgressBox : public QWidget {
   // start - 1 done and total - start + 1 left; shows the window and clears the cancel request.
   void ShowProgress(const QString& title, const QString& doneLabel, int total, int start);
   // Bar := position; done := position - minimum + 1 (the minimum is 1, so done = position);
-  // left := maximum - position; repaints at once, lets pending window events run (a click on "&Отмена" among them)
-  // and returns whether cancelling was asked since the window was shown.
+  // left := maximum - position; repaints at once, lets pending window events run (a click on
+  // "&Отмена" among them) and returns whether cancelling was asked since the window was shown.
   bool StepProgress(int position);
   bool Cancelled() const { return cancelled_; }
   // Asks the running transfer to stop at its next step, as "&Отмена" does.
