@@ -157,6 +157,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+bool TMainForm::event(QEvent* event) {
+  // Status tips would replace the eight panels with a temporary message; the bar shows panels only.
+  if (event->type() == QEvent::StatusTip) return true;
+  return QMainWindow::event(event);
+}
+
 void TMainForm::FormClose() {
   closed_ = true;
   timer_.stop();
