@@ -7,6 +7,7 @@
 
 #include "app/LineSettings.h"
 #include "app/ScaleParams.h"
+#include "app/StatusTexts.h"
 
 namespace qm {
 
@@ -24,14 +25,7 @@ struct PortLineSettings {
 // Used once at start-up, before the saved settings are read; never on a model change.
 void ApplyPortDefaults(const TScaleParams& record, PortLineSettings& line);
 
-// Status panel 2: "COM" and the port number counted from 1 ("COM2").
-std::string PortPanelText(TPortType port);
-
-// Status panel 3: baud rate, three blanks, data bits, "-", parity letter, "-", stop bits
-// ("9600   8-N-1", "19200   7-E-1.5").
+// Status panel 3 for these settings (see StatusTexts.h for the panel texts).
 std::string LineSettingsText(const PortLineSettings& line);
-
-// Status panel 4: the scale address in decimal, below 10 with a leading "0" ("01", "12", "255").
-std::string FormatAddress(unsigned address);
 
 }  // namespace qm
