@@ -64,7 +64,9 @@ std::string ProposedName(const std::string& remembered, const std::string& fallb
 
 // A path for a message box: the dialogs give paths in the file system's encoding, which is
 // UTF-8 on the systems we test on.
-std::string PathForDisplay(const std::string& path) { return "\"" + Win1251(path) + "\""; }
+std::string PathForDisplay(const std::string& path) {
+  return "\"" + Win1251(path) + "\"";
+}
 
 ReportMoment LocalNow() {
   const std::time_t now = std::time(nullptr);
@@ -82,7 +84,9 @@ void DataFiles::ShowError(const std::string& text) {
   c_.dialogs.ShowMessage({text, kError, DialogIcon::Error, kButtonOk, kButtonOk});
 }
 
-void DataFiles::ShowFormatError() { ShowError(kBadFormat); }
+void DataFiles::ShowFormatError() {
+  ShowError(kBadFormat);
+}
 
 bool DataFiles::ConfirmPlwWithoutLogo() {
   return c_.dialogs.ShowMessage({kPlwWarning, kConfirm, DialogIcon::Warning, kButtonYes | kButtonNo,
@@ -315,8 +319,7 @@ bool DataFiles::SaveData(bool alwaysAsk, bool askFirst, bool& totals, bool& mess
   return true;
 }
 
-bool DataFiles::SaveModified(bool alwaysAsk, bool askFirst, bool totals, bool messages,
-                             bool plu) {
+bool DataFiles::SaveModified(bool alwaysAsk, bool askFirst, bool totals, bool messages, bool plu) {
   ModifiedFlags& flags = c_.flags;
   bool t = totals && flags.TotalsModified();
   bool m = messages && flags.MessageTableModified();
@@ -328,7 +331,9 @@ bool DataFiles::SaveModified(bool alwaysAsk, bool askFirst, bool totals, bool me
   return ok;
 }
 
-void DataFiles::SaveClick() { SaveModified(false, false, true, true, true); }
+void DataFiles::SaveClick() {
+  SaveModified(false, false, true, true, true);
+}
 
 void DataFiles::SaveMenuClick(int tag) {
   bool totals = tag == kSaveAll || tag == kSaveTotals;
@@ -361,9 +366,13 @@ void DataFiles::NewMsgClick() {
   NewMessageTable();
 }
 
-bool DataFiles::SaveBeforeTotalsRead() { return SaveModified(true, true, true, false, false); }
+bool DataFiles::SaveBeforeTotalsRead() {
+  return SaveModified(true, true, true, false, false);
+}
 
-bool DataFiles::SaveOnClose() { return SaveModified(false, true, true, true, true); }
+bool DataFiles::SaveOnClose() {
+  return SaveModified(false, true, true, true, true);
+}
 
 void DataFiles::NewPluTable() {
   ResetPluTable(c_.plu);

@@ -10,7 +10,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-FileResult Failure(std::error_code code) { return {false, code.message()}; }
+FileResult Failure(std::error_code code) {
+  return {false, code.message()};
+}
 
 // The error of the last failed stream operation. The streams report failures through errno on
 // the systems we build for; a failure without one is reported as an input/output error.

@@ -40,7 +40,9 @@ std::string TwoDigits(int value) {
   return buffer;
 }
 
-std::string OrSingleSpace(std::string text) { return text.empty() ? std::string(" ") : text; }
+std::string OrSingleSpace(std::string text) {
+  return text.empty() ? std::string(" ") : text;
+}
 
 }  // namespace
 
@@ -177,7 +179,9 @@ std::string WriteTotalsReport(const TotalsPage& page, const ReportMoment& at) {
 
 // ---- Reading ----
 
-bool HoldsBinaryBytes(std::string_view bytes) { return bytes.find('\0') != std::string_view::npos; }
+bool HoldsBinaryBytes(std::string_view bytes) {
+  return bytes.find('\0') != std::string_view::npos;
+}
 
 std::optional<DataFileContent> ParseDataFile(std::string_view bytes) {
   if (HoldsBinaryBytes(bytes)) return std::nullopt;

@@ -61,7 +61,7 @@ std::string WriteMessageNative(const MessageTable& messages);
 // The values of the totals page, each as its field shows it (only a field's first line is
 // written), and the current title of the totals panel.
 struct TotalsPage {
-  std::string title;      // "Общий итог продаж" or "Общий итог продаж с " + date + ", " + time
+  std::string title;  // "Общий итог продаж" or "Общий итог продаж с " + date + ", " + time
   std::string sum;        // GTSum, roubles
   std::string weight;     // GTWeight, kg
   std::string sells;      // GTSells

@@ -10,8 +10,12 @@ std::optional<char>& Override() {
 
 }  // namespace
 
-char ListSeparator() { return Override() ? *Override() : SystemListSeparator(); }
+char ListSeparator() {
+  return Override() ? *Override() : SystemListSeparator();
+}
 
-void SetListSeparatorForTesting(std::optional<char> separator) { Override() = separator; }
+void SetListSeparatorForTesting(std::optional<char> separator) {
+  Override() = separator;
+}
 
 }  // namespace qm

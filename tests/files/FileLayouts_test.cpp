@@ -16,7 +16,9 @@ namespace {
 using qm::test::Hex;
 
 // Russian text of a test, as the file holds it.
-std::string W(std::string_view utf8) { return Win1251(utf8); }
+std::string W(std::string_view utf8) {
+  return Win1251(utf8);
+}
 
 TextGrid PluGrid(std::vector<Cells> rows) {
   TextGrid grid(kPluColumnCount);
@@ -46,8 +48,7 @@ const char* const kTitlesSemicolon =
 
 TEST(PluCsvLayout, WrittenByteForByte) {
   const TextGrid grid = PluGrid({PluRow({"7", "  Хлеб \"Бородинский\"", "", "45.50", "05.01.26",
-                                         "0.125", "12", "3", "0", "1 АБ12", "", "4", "182.00",
-                                         ""}),
+                                         "0.125", "12", "3", "0", "1 АБ12", "", "4", "182.00", ""}),
                                  PluRow({"8", "Сыр;твёрдый", "1,5 кг", "0", "7", "0"})});
   const std::string bytes = WritePluCsv(grid, ';');
   // The marker line as bytes: "Товары" in Windows-1251, the separator, CR LF.
@@ -85,12 +86,12 @@ TEST(DataFileReading, EitherSeparatorLoadsWhateverTheSystemUses) {
 }
 
 TEST(DataFileReading, FieldCountsAndEmptyFields) {
-  const auto content = ParseDataFile(W(
-      "Товары;\r\ntitles\r\n"
-      "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16\r\n"  // 16 fields: the last two dropped
-      "1;2;3\r\n"                                   // 3 fields: the rest empty
-      "5;;x;\r\n"                                   // empty fields, a final empty one
-      "\r\n"));                                     // an empty line: an empty row
+  const auto content = ParseDataFile(
+      W("Товары;\r\ntitles\r\n"
+        "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16\r\n"  // 16 fields: the last two dropped
+        "1;2;3\r\n"                                   // 3 fields: the rest empty
+        "5;;x;\r\n"                                   // empty fields, a final empty one
+        "\r\n"));                                     // an empty line: an empty row
   ASSERT_TRUE(content);
   ASSERT_EQ(content->rows.size(), 4u);
   EXPECT_EQ(content->rows[0],
@@ -116,17 +117,16 @@ TEST(DataFileReading, HeadersOnlyAndMalformedFiles) {
 }
 
 TEST(DataFileReading, MessageTable) {
-  const auto content = ParseDataFile(W(
-      "Сообщения,\r\n№,Название,Строка 1,Строка 2\r\n"
-      "1,Яблоки,\"line one\",b\r\n"
-      "2,\"Акция \"\"А\"\"\",\r\n"  // one empty line
-      "3,Бонус\r\n"));             // no lines
+  const auto content =
+      ParseDataFile(W("Сообщения,\r\n№,Название,Строка 1,Строка 2\r\n"
+                      "1,Яблоки,\"line one\",b\r\n"
+                      "2,\"Акция \"\"А\"\"\",\r\n"  // one empty line
+                      "3,Бонус\r\n"));              // no lines
   ASSERT_TRUE(content);
   EXPECT_EQ(content->kind, DataFileKind::MessageTable);
   ASSERT_EQ(content->rows.size(), 3u);
   EXPECT_EQ(content->rows[1], (Cells{"2", W("Акция \"А\"")}));
-  EXPECT_EQ(content->texts,
-            (std::vector<std::string>{"\"line one\",b", "\"\"", ""}));
+  EXPECT_EQ(content->texts, (std::vector<std::string>{"\"line one\",b", "\"\"", ""}));
 }
 
 TEST(MessageCsvLayout, SortedTableSavesInNumberOrder) {
@@ -184,9 +184,9 @@ struct CountingPump : EventPump {
 };
 
 TEST(PluNativeLayout, ReadKopecksAndGrams) {
-  const std::string file = W(
-      "7\r\nХлеб\r\n\r\n4550\r\n5\r\n125\r\n12\r\n3\r\n0\r\n"
-      "8\r\n  Молоко  \r\nx\r\n4\r550\r\n31/12/25\r\n1500\r\n");  // cut short, a lone CR
+  const std::string file =
+      W("7\r\nХлеб\r\n\r\n4550\r\n5\r\n125\r\n12\r\n3\r\n0\r\n"
+        "8\r\n  Молоко  \r\nx\r\n4\r550\r\n31/12/25\r\n1500\r\n");  // cut short, a lone CR
   const auto rows = ParsePluNative(file, nullptr);
   ASSERT_TRUE(rows);
   ASSERT_EQ(rows->size(), 2u);
@@ -249,8 +249,16 @@ TEST(PluNativeLayout, SaveAndLoadKeepPricesAndTaresExactly) {
 
 TEST(TotalsReport, ElevenLines) {
   TotalsPage page{W("Общий итог продаж с 01.12.26, 08:30:00"),
-                  "123.45", "1.000", "17", "100.00", "0.500", "12", "3990",
-                  "198", "250", "1500\r\nsecond line"};
+                  "123.45",
+                  "1.000",
+                  "17",
+                  "100.00",
+                  "0.500",
+                  "12",
+                  "3990",
+                  "198",
+                  "250",
+                  "1500\r\nsecond line"};
   EXPECT_EQ(WriteTotalsReport(page, {{2026, 3, 5}, 9, 7, 3}),
             W("Общий итог продаж с 01.12.26, 08:30:00 по 05.03.26, 09:07:03\r\n"
               "Общая сумма: 123.45 руб.\r\n"
