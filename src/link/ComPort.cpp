@@ -1,0 +1,307 @@
+#include "link/ComPort.h"
+
+#include "link/ComPortBackend.h"
+#include "link/ComThread.h"
+#include "link/PortNames.h"
+
+namespace qm {
+
+namespace {
+
+const char kOpenFailed[] = "Unable to open com port: ";
+const char kSetStateFailed[] = "Unable to set com state: ";
+const char kStatusFailed[] = "Unable to read com status: ";
+const char kWriteFailed[] = "Operation failed: ";
+const char kReadFailed[] = "Operation aborted: ";
+const char kAbortFailed[] = "Cannot abort operation: ";
+
+[[noreturn]] void Raise(const char* prefix, int code) {
+  throw EComPort(prefix + LastErrorText(code), code);
+}
+
+// Stores `value` in `field`; true when it changed.
+template <typename T>
+bool Store(T& field, T value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+}  // namespace
+
+std::string LastErrorText(int systemCode) {
+  return "error " + std::to_string(systemCode) + ".";
+}
+
+// One started transfer. A read keeps the caller's buffer, filled when the transfer is collected.
+struct TComPort::OperationRecord {
+  std::unique_ptr<comm::PendingTransfer> transfer;
+  std::string* readBuffer = nullptr;
+};
+
+// --- sub-objects -----------------------------------------------------------------------------
+
+void TParity::SetBits(TParityBits v) { if (Store(bits_, v)) port_->ApplyState(); }
+void TParity::SetCheck(bool v) { if (Store(check_, v)) port_->ApplyState(); }
+void TParity::SetReplace(bool v) { if (Store(replace_, v)) port_->ApplyState(); }
+void TParity::SetReplaceChar(std::uint8_t v) { if (Store(replaceChar_, v)) port_->ApplyState(); }
+
+void TFlowControl::SetOutCtsFlow(bool v) { if (Store(outCtsFlow_, v)) port_->ApplyState(); }
+void TFlowControl::SetOutDsrFlow(bool v) { if (Store(outDsrFlow_, v)) port_->ApplyState(); }
+void TFlowControl::SetControlDtr(TDtrFlowControl v) {
+  if (Store(controlDtr_, v)) port_->ApplyState();
+}
+void TFlowControl::SetControlRts(TRtsFlowControl v) {
+  if (Store(controlRts_, v)) port_->ApplyState();
+}
+void TFlowControl::SetXonXoffOut(bool v) { if (Store(xonXoffOut_, v)) port_->ApplyState(); }
+void TFlowControl::SetXonXoffIn(bool v) { if (Store(xonXoffIn_, v)) port_->ApplyState(); }
+
+void TComTimeouts::SetReadInterval(std::int32_t v) {
+  if (Store(readInterval_, v)) port_->ApplyTimeouts();
+}
+void TComTimeouts::SetReadTotalMultiplier(std::int32_t v) {
+  if (Store(readTotalMultiplier_, v)) port_->ApplyTimeouts();
+}
+void TComTimeouts::SetReadTotalConstant(std::int32_t v) {
+  if (Store(readTotalConstant_, v)) port_->ApplyTimeouts();
+}
+void TComTimeouts::SetWriteTotalMultiplier(std::int32_t v) {
+  if (Store(writeTotalMultiplier_, v)) port_->ApplyTimeouts();
+}
+void TComTimeouts::SetWriteTotalConstant(std::int32_t v) {
+  if (Store(writeTotalConstant_, v)) port_->ApplyTimeouts();
+}
+
+// --- port properties -------------------------------------------------------------------------
+
+TComPort::TComPort()
+    : backend_(comm::CreateComPortBackend()),
+      parity_(this),
+      flowControl_(this),
+      timeouts_(this) {}
+
+TComPort::~TComPort() {
+  try {
+    Close();
+  } catch (...) {
+    // A failed cancel leaves the device open; the backend closes it on destruction.
+  }
+  eventThread_.reset();
+}
+
+void TComPort::SetBaudRate(TBaudRate v) { if (Store(baudRate_, v)) ApplyState(); }
+void TComPort::SetStopBits(TStopBits v) { if (Store(stopBits_, v)) ApplyState(); }
+void TComPort::SetDataBits(TDataBits v) { if (Store(dataBits_, v)) ApplyState(); }
+void TComPort::SetDiscardNull(bool v) { if (Store(discardNull_, v)) ApplyState(); }
+void TComPort::SetEventChar(std::uint8_t v) { if (Store(eventChar_, v)) ApplyState(); }
+void TComPort::SetEvents(TEvents v) { events_ = v; }
+void TComPort::SetWriteBufSize(std::uint32_t v) { if (Store(writeBufSize_, v)) ApplyBufferSizes(); }
+void TComPort::SetReadBufSize(std::uint32_t v) { if (Store(readBufSize_, v)) ApplyBufferSizes(); }
+
+void TComPort::SetPort(TPortType v) {
+  if (!Store(port_, v)) return;
+  if (connected_) {
+    Close();
+    Open();
+  }
+}
+
+void TComPort::SetSyncMethod(TSyncMethod v) {
+  if (v == syncMethod_) return;
+  if (connected_) throw EComPort("Cannot set SyncMethod while connected");
+  syncMethod_ = v;
+}
+
+// --- applying settings -----------------------------------------------------------------------
+
+comm::LineState TComPort::BuildLineState() const {
+  comm::LineState s;
+  s.baudRate = kBaudRateValues[static_cast<int>(baudRate_)];
+  s.dataBits = dataBits_;
+  s.parity = parity_.bits_;
+  s.stopBits = stopBits_;
+  s.parityCheck = parity_.check_;
+  s.replaceErrors = parity_.replace_;
+  s.replaceChar = parity_.replace_ ? parity_.replaceChar_ : 0;
+  s.outCtsFlow = flowControl_.OutCtsFlow();
+  s.outDsrFlow = flowControl_.OutDsrFlow();
+  s.dtr = flowControl_.ControlDtr();
+  s.rts = flowControl_.ControlRts();
+  s.xonXoffOut = flowControl_.XonXoffOut();
+  s.xonXoffIn = flowControl_.XonXoffIn();
+  s.discardNull = discardNull_;
+  s.eventChar = eventChar_;
+  s.xonLimit = static_cast<std::uint16_t>(readBufSize_ >> 2);
+  s.xoffLimit = static_cast<std::uint16_t>(readBufSize_ >> 2);
+  return s;
+}
+
+void TComPort::ApplyState() {
+  if (!connected_) return;
+  ++applied_.state;
+  if (int code = backend_->SetLineState(BuildLineState())) Raise(kSetStateFailed, code);
+}
+
+void TComPort::ApplyBufferSizes() {
+  if (!connected_) return;
+  ++applied_.bufferSizes;
+  if (int code = backend_->SetBufferSizes(readBufSize_, writeBufSize_)) {
+    Raise(kSetStateFailed, code);
+  }
+}
+
+void TComPort::ApplyTimeouts() {
+  if (!connected_) return;
+  ++applied_.timeouts;
+  comm::Timeouts t;
+  t.readInterval = static_cast<std::uint32_t>(timeouts_.ReadInterval());
+  t.readTotalMultiplier = static_cast<std::uint32_t>(timeouts_.ReadTotalMultiplier());
+  t.readTotalConstant = static_cast<std::uint32_t>(timeouts_.ReadTotalConstant());
+  t.writeTotalMultiplier = static_cast<std::uint32_t>(timeouts_.WriteTotalMultiplier());
+  t.writeTotalConstant = static_cast<std::uint32_t>(timeouts_.WriteTotalConstant());
+  if (int code = backend_->SetTimeouts(t)) Raise(kSetStateFailed, code);
+}
+
+void TComPort::ApplySettings() {
+  ApplyBufferSizes();
+  ApplyState();
+  ApplyTimeouts();
+}
+
+// --- open and close --------------------------------------------------------------------------
+
+std::uint32_t TComPort::EventMask() const {
+  static constexpr std::uint32_t kBits[kEventCount] = {
+      comm::kEvRxChar, comm::kEvTxEmpty, comm::kEvRxFlag, comm::kEvRing,  comm::kEvBreak,
+      comm::kEvCts,    comm::kEvDsr,     comm::kEvError,  comm::kEvRlsd, comm::kEvRx80Full};
+  std::uint32_t mask = 0;
+  for (int i = 0; i < kEventCount; ++i) {
+    if (events_.Contains(static_cast<TEvent>(i))) mask |= kBits[i];
+  }
+  return mask;
+}
+
+void TComPort::Open() {
+  Close();
+  if (!events_.Empty() && syncMethod_ != TSyncMethod::smNone && dispatcher_ == nullptr) {
+    throw std::logic_error("TComPort: smSynchronize and smWindow need a UiDispatcher");
+  }
+  devicePath_ = resolver_ ? resolver_(port_) : ResolvePortDevice(port_);
+  ++applied_.opens;
+  if (int code = backend_->Open(devicePath_)) Raise(kOpenFailed, code);
+  connected_ = true;
+  try {
+    ApplySettings();
+  } catch (...) {
+    backend_->Close();
+    connected_ = false;
+    throw;
+  }
+  if (!events_.Empty()) {
+    eventThread_ = std::make_unique<TComThread>(
+        *this, backend_->CreateEventWaiter(EventMask(), readBufSize_));
+    threadCreated_ = true;
+  } else {
+    threadCreated_ = false;
+  }
+  if (OnOpen) OnOpen(*this);
+}
+
+void TComPort::Close() {
+  if (!connected_) return;
+  AbortAllOperations();
+  if (threadCreated_) {
+    eventThread_.reset();  // sets StopEvent and joins
+    threadCreated_ = false;
+  }
+  if (backend_->IsOpen()) backend_->Close();
+  connected_ = false;
+  if (OnClose) OnClose(*this);
+}
+
+// --- transfers -------------------------------------------------------------------------------
+
+std::int32_t TComPort::StartTransfer(bool isWrite, const std::string& data, std::string* buffer,
+                                     std::uint32_t count, bool wait) {
+  pendingOperations_.push(std::make_unique<OperationRecord>());
+  comm::StartResult started = isWrite ? backend_->StartWrite(data) : backend_->StartRead(count);
+  if (started.pending) {
+    pendingOperations_.top()->transfer = std::move(started.pending);
+    pendingOperations_.top()->readBuffer = buffer;
+    if (wait) return WaitForLastOperation();
+    pendingOperations_.top()->transfer->StartBackground();
+    return -1;
+  }
+  pendingOperations_.pop();
+  if (started.error) Raise(isWrite ? kWriteFailed : kReadFailed, started.error);
+  if (buffer) buffer->replace(0, started.received.size(), started.received);
+  return started.count;
+}
+
+std::int32_t TComPort::Write(const std::string& data, bool wait) {
+  return StartTransfer(true, data, nullptr, 0, wait);
+}
+
+std::int32_t TComPort::Read(std::string& buffer, std::uint32_t count, bool wait) {
+  buffer.assign(count, '\0');
+  return StartTransfer(false, std::string(), &buffer, count, wait);
+}
+
+std::int32_t TComPort::WaitForLastOperation() {
+  if (pendingOperations_.empty()) return -2;
+  std::unique_ptr<OperationRecord> record = std::move(pendingOperations_.top());
+  pendingOperations_.pop();
+  comm::TransferResult result = record->transfer->Wait();
+  if (result.error) Raise(kWriteFailed, result.error);
+  if (record->readBuffer) {
+    const std::string& got = record->transfer->Received();
+    record->readBuffer->replace(0, got.size(), got);
+  }
+  return result.count;
+}
+
+void TComPort::AbortAllOperations() {
+  if (pendingOperations_.empty()) return;
+  int code = backend_->CancelTransfers();
+  // Every record is cancelled and freed whether or not the device accepted the cancel.
+  while (!pendingOperations_.empty()) {
+    pendingOperations_.top()->transfer->Cancel();
+    pendingOperations_.pop();
+  }
+  if (code) Raise(kAbortFailed, code);
+}
+
+std::uint32_t TComPort::InputCount() {
+  std::uint32_t count = 0;
+  if (int code = backend_->InputCount(count)) Raise(kStatusFailed, code);
+  return count;
+}
+
+// --- events ----------------------------------------------------------------------------------
+
+void TComPort::DispatchOne(std::uint32_t bit) {
+  switch (bit) {
+    case comm::kEvRxChar:
+      if (OnRxChar) OnRxChar(*this, static_cast<std::int32_t>(InputCount()));
+      break;
+    case comm::kEvTxEmpty: if (OnTxEmpty) OnTxEmpty(*this); break;
+    case comm::kEvBreak: if (OnBreak) OnBreak(*this); break;
+    case comm::kEvRing: if (OnRing) OnRing(*this); break;
+    case comm::kEvCts: if (OnCTS) OnCTS(*this); break;
+    case comm::kEvDsr: if (OnDSR) OnDSR(*this); break;
+    case comm::kEvRxFlag: if (OnRxFlag) OnRxFlag(*this); break;
+    case comm::kEvRlsd: if (OnRLSD) OnRLSD(*this); break;
+    case comm::kEvError: if (OnError) OnError(*this); break;
+    case comm::kEvRx80Full: if (OnRx80Full) OnRx80Full(*this); break;
+    default: break;
+  }
+}
+
+void TComPort::DispatchEvents(std::uint32_t mask) {
+  for (std::uint32_t bit : comm::kDispatchOrder) {
+    if (mask & bit) DispatchOne(bit);
+  }
+}
+
+}  // namespace qm

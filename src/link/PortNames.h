@@ -1,0 +1,34 @@
+// Which device stands for each of the ports COM1..COM8. The operator always sees "COM1".."COM8";
+// the device behind each name is, by default, /dev/ttyS0../dev/ttyS7, and can be remapped
+// without recompiling:
+//   * a text file $XDG_CONFIG_HOME/qm-interchange/ports.conf (or ~/.config/qm-interchange/...)
+//     with lines "COM2=/dev/ttyUSB0"; blank lines and lines starting with '#' are skipped;
+//   * the environment variable QM_PORTS="COM2=/tmp/scale;COM3=/dev/ttyUSB1", which wins over
+//     the file (for demos and tests).
+// Port names are matched without regard to case; blanks around names and paths are dropped.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "app/LineSettings.h"
+
+namespace qm {
+
+// "COM1".."COM8".
+std::string PortName(TPortType port);
+// The device path opened for `port`, after the file and the environment were consulted.
+std::string ResolvePortDevice(TPortType port);
+// The path of the mapping file (it need not exist).
+std::string PortMappingFilePath();
+// Parses mapping text ("COM2=/dev/ttyUSB0" entries separated by `separator` or line ends) into
+// port -> device; entries that do not name COM1..COM8 are ignored.
+std::map<TPortType, std::string> ParsePortMapping(std::string_view text, char separator);
+
+// A sentence for the operator (Windows-1251, Russian) saying why `device` could not be opened,
+// given the system's error code: missing device, no permission (and the dialout group), or in
+// use. Empty when the code has no plainer explanation than the system's number.
+std::string ExplainOpenFailure(int systemCode, const std::string& device);
+
+}  // namespace qm
