@@ -41,21 +41,37 @@ struct TComPort::OperationRecord {
 
 // --- sub-objects -----------------------------------------------------------------------------
 
-void TParity::SetBits(TParityBits v) { if (Store(bits_, v)) port_->ApplyState(); }
-void TParity::SetCheck(bool v) { if (Store(check_, v)) port_->ApplyState(); }
-void TParity::SetReplace(bool v) { if (Store(replace_, v)) port_->ApplyState(); }
-void TParity::SetReplaceChar(std::uint8_t v) { if (Store(replaceChar_, v)) port_->ApplyState(); }
+void TParity::SetBits(TParityBits v) {
+  if (Store(bits_, v)) port_->ApplyState();
+}
+void TParity::SetCheck(bool v) {
+  if (Store(check_, v)) port_->ApplyState();
+}
+void TParity::SetReplace(bool v) {
+  if (Store(replace_, v)) port_->ApplyState();
+}
+void TParity::SetReplaceChar(std::uint8_t v) {
+  if (Store(replaceChar_, v)) port_->ApplyState();
+}
 
-void TFlowControl::SetOutCtsFlow(bool v) { if (Store(outCtsFlow_, v)) port_->ApplyState(); }
-void TFlowControl::SetOutDsrFlow(bool v) { if (Store(outDsrFlow_, v)) port_->ApplyState(); }
+void TFlowControl::SetOutCtsFlow(bool v) {
+  if (Store(outCtsFlow_, v)) port_->ApplyState();
+}
+void TFlowControl::SetOutDsrFlow(bool v) {
+  if (Store(outDsrFlow_, v)) port_->ApplyState();
+}
 void TFlowControl::SetControlDtr(TDtrFlowControl v) {
   if (Store(controlDtr_, v)) port_->ApplyState();
 }
 void TFlowControl::SetControlRts(TRtsFlowControl v) {
   if (Store(controlRts_, v)) port_->ApplyState();
 }
-void TFlowControl::SetXonXoffOut(bool v) { if (Store(xonXoffOut_, v)) port_->ApplyState(); }
-void TFlowControl::SetXonXoffIn(bool v) { if (Store(xonXoffIn_, v)) port_->ApplyState(); }
+void TFlowControl::SetXonXoffOut(bool v) {
+  if (Store(xonXoffOut_, v)) port_->ApplyState();
+}
+void TFlowControl::SetXonXoffIn(bool v) {
+  if (Store(xonXoffIn_, v)) port_->ApplyState();
+}
 
 void TComTimeouts::SetReadInterval(std::int32_t v) {
   if (Store(readInterval_, v)) port_->ApplyTimeouts();
@@ -76,10 +92,7 @@ void TComTimeouts::SetWriteTotalConstant(std::int32_t v) {
 // --- port properties -------------------------------------------------------------------------
 
 TComPort::TComPort()
-    : backend_(comm::CreateComPortBackend()),
-      parity_(this),
-      flowControl_(this),
-      timeouts_(this) {}
+    : backend_(comm::CreateComPortBackend()), parity_(this), flowControl_(this), timeouts_(this) {}
 
 TComPort::~TComPort() {
   try {
@@ -90,14 +103,30 @@ TComPort::~TComPort() {
   eventThread_.reset();
 }
 
-void TComPort::SetBaudRate(TBaudRate v) { if (Store(baudRate_, v)) ApplyState(); }
-void TComPort::SetStopBits(TStopBits v) { if (Store(stopBits_, v)) ApplyState(); }
-void TComPort::SetDataBits(TDataBits v) { if (Store(dataBits_, v)) ApplyState(); }
-void TComPort::SetDiscardNull(bool v) { if (Store(discardNull_, v)) ApplyState(); }
-void TComPort::SetEventChar(std::uint8_t v) { if (Store(eventChar_, v)) ApplyState(); }
-void TComPort::SetEvents(TEvents v) { events_ = v; }
-void TComPort::SetWriteBufSize(std::uint32_t v) { if (Store(writeBufSize_, v)) ApplyBufferSizes(); }
-void TComPort::SetReadBufSize(std::uint32_t v) { if (Store(readBufSize_, v)) ApplyBufferSizes(); }
+void TComPort::SetBaudRate(TBaudRate v) {
+  if (Store(baudRate_, v)) ApplyState();
+}
+void TComPort::SetStopBits(TStopBits v) {
+  if (Store(stopBits_, v)) ApplyState();
+}
+void TComPort::SetDataBits(TDataBits v) {
+  if (Store(dataBits_, v)) ApplyState();
+}
+void TComPort::SetDiscardNull(bool v) {
+  if (Store(discardNull_, v)) ApplyState();
+}
+void TComPort::SetEventChar(std::uint8_t v) {
+  if (Store(eventChar_, v)) ApplyState();
+}
+void TComPort::SetEvents(TEvents v) {
+  events_ = v;
+}
+void TComPort::SetWriteBufSize(std::uint32_t v) {
+  if (Store(writeBufSize_, v)) ApplyBufferSizes();
+}
+void TComPort::SetReadBufSize(std::uint32_t v) {
+  if (Store(readBufSize_, v)) ApplyBufferSizes();
+}
 
 void TComPort::SetPort(TPortType v) {
   if (!Store(port_, v)) return;
@@ -173,7 +202,7 @@ void TComPort::ApplySettings() {
 
 std::uint32_t TComPort::EventMask() const {
   static constexpr std::uint32_t kBits[kEventCount] = {
-      comm::kEvRxChar, comm::kEvTxEmpty, comm::kEvRxFlag, comm::kEvRing,  comm::kEvBreak,
+      comm::kEvRxChar, comm::kEvTxEmpty, comm::kEvRxFlag, comm::kEvRing, comm::kEvBreak,
       comm::kEvCts,    comm::kEvDsr,     comm::kEvError,  comm::kEvRlsd, comm::kEvRx80Full};
   std::uint32_t mask = 0;
   for (int i = 0; i < kEventCount; ++i) {
@@ -199,8 +228,8 @@ void TComPort::Open() {
     throw;
   }
   if (!events_.Empty()) {
-    eventThread_ = std::make_unique<TComThread>(
-        *this, backend_->CreateEventWaiter(EventMask(), readBufSize_));
+    eventThread_ =
+        std::make_unique<TComThread>(*this, backend_->CreateEventWaiter(EventMask(), readBufSize_));
     threadCreated_ = true;
   } else {
     threadCreated_ = false;
@@ -285,16 +314,35 @@ void TComPort::DispatchOne(std::uint32_t bit) {
     case comm::kEvRxChar:
       if (OnRxChar) OnRxChar(*this, static_cast<std::int32_t>(InputCount()));
       break;
-    case comm::kEvTxEmpty: if (OnTxEmpty) OnTxEmpty(*this); break;
-    case comm::kEvBreak: if (OnBreak) OnBreak(*this); break;
-    case comm::kEvRing: if (OnRing) OnRing(*this); break;
-    case comm::kEvCts: if (OnCTS) OnCTS(*this); break;
-    case comm::kEvDsr: if (OnDSR) OnDSR(*this); break;
-    case comm::kEvRxFlag: if (OnRxFlag) OnRxFlag(*this); break;
-    case comm::kEvRlsd: if (OnRLSD) OnRLSD(*this); break;
-    case comm::kEvError: if (OnError) OnError(*this); break;
-    case comm::kEvRx80Full: if (OnRx80Full) OnRx80Full(*this); break;
-    default: break;
+    case comm::kEvTxEmpty:
+      if (OnTxEmpty) OnTxEmpty(*this);
+      break;
+    case comm::kEvBreak:
+      if (OnBreak) OnBreak(*this);
+      break;
+    case comm::kEvRing:
+      if (OnRing) OnRing(*this);
+      break;
+    case comm::kEvCts:
+      if (OnCTS) OnCTS(*this);
+      break;
+    case comm::kEvDsr:
+      if (OnDSR) OnDSR(*this);
+      break;
+    case comm::kEvRxFlag:
+      if (OnRxFlag) OnRxFlag(*this);
+      break;
+    case comm::kEvRlsd:
+      if (OnRLSD) OnRLSD(*this);
+      break;
+    case comm::kEvError:
+      if (OnError) OnError(*this);
+      break;
+    case comm::kEvRx80Full:
+      if (OnRx80Full) OnRx80Full(*this);
+      break;
+    default:
+      break;
   }
 }
 

@@ -46,7 +46,16 @@ class EComPort : public std::runtime_error {
 std::string LastErrorText(int systemCode);
 
 enum class TEvent : std::uint8_t {
-  evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD, evRx80Full
+  evRxChar,
+  evTxEmpty,
+  evRxFlag,
+  evRing,
+  evBreak,
+  evCTS,
+  evDSR,
+  evError,
+  evRLSD,
+  evRx80Full
 };
 inline constexpr int kEventCount = 10;
 
@@ -66,8 +75,14 @@ class TEvents {
   constexpr std::uint16_t Bits() const { return bits_; }
   constexpr bool Contains(TEvent e) const { return (bits_ & Bit(e)) != 0; }
   constexpr bool Empty() const { return bits_ == 0; }
-  constexpr TEvents& Include(TEvent e) { bits_ |= Bit(e); return *this; }
-  constexpr TEvents& Exclude(TEvent e) { bits_ &= ~Bit(e); return *this; }
+  constexpr TEvents& Include(TEvent e) {
+    bits_ |= Bit(e);
+    return *this;
+  }
+  constexpr TEvents& Exclude(TEvent e) {
+    bits_ &= ~Bit(e);
+    return *this;
+  }
   friend constexpr bool operator==(TEvents, TEvents) = default;
 
  private:
@@ -201,8 +216,8 @@ class TComPort {
 
   // Handlers, called for the events in Events (unassigned ones are skipped).
   TRxCharEvent OnRxChar;
-  TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnCTS, OnDSR, OnRLSD, OnRxFlag, OnError, OnOpen,
-      OnClose, OnRx80Full;
+  TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnCTS, OnDSR, OnRLSD, OnRxFlag, OnError, OnOpen, OnClose,
+      OnRx80Full;
 
   // Where smSynchronize and smWindow run the handlers; not owned, must outlive the open port.
   // Opening with those methods and a non-empty Events requires one (std::logic_error otherwise).

@@ -28,7 +28,7 @@ inline constexpr std::uint32_t kEvError = 0x0080;
 inline constexpr std::uint32_t kEvRing = 0x0100;
 inline constexpr std::uint32_t kEvRx80Full = 0x0400;
 // The order in which the handlers of one completed wait are called.
-inline constexpr std::uint32_t kDispatchOrder[10] = {kEvRxChar, kEvTxEmpty, kEvBreak, kEvRing,
+inline constexpr std::uint32_t kDispatchOrder[10] = {kEvRxChar, kEvTxEmpty, kEvBreak,  kEvRing,
                                                      kEvCts,    kEvDsr,     kEvRxFlag, kEvRlsd,
                                                      kEvError,  kEvRx80Full};
 
@@ -70,8 +70,8 @@ struct Timeouts {
 };
 
 struct TransferResult {
-  int error = 0;            // platform code, 0 when the transfer completed
-  std::int32_t count = 0;   // bytes moved
+  int error = 0;           // platform code, 0 when the transfer completed
+  std::int32_t count = 0;  // bytes moved
 };
 
 // A transfer that could not complete at once. It goes on in the background after

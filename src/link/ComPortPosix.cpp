@@ -12,6 +12,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -70,18 +72,30 @@ void Drain(int eventFd) {
 
 speed_t StandardSpeed(int baud) {
   switch (baud) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return BOTHER;
+    case 110:
+      return B110;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return BOTHER;
   }
 }
 
@@ -99,6 +113,14 @@ std::optional<Clock::time_point> Earliest(std::optional<Clock::time_point> a,
   return *a < *b ? a : b;
 }
 
+// Terminal ends of pseudo-terminals have the device majors 136..143 (/dev/pts).
+bool IsPseudoTerminal(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) < 0) return false;
+  unsigned major = ::major(st.st_rdev);
+  return S_ISCHR(st.st_mode) && major >= 136 && major <= 143;
+}
+
 bool DsrOn(int fd, int& error) {
   int bits = 0;
   if (::ioctl(fd, TIOCMGET, &bits) < 0) {
@@ -108,13 +130,28 @@ bool DsrOn(int fd, int& error) {
   return (bits & TIOCM_DSR) != 0;
 }
 
+// Whether the input queue stands above the Rx80Full mark. The event thread sets it when the
+// queue reaches the mark; reads clear it when they leave the queue below the mark, which the
+// event thread cannot see (taking bytes wakes nobody).
+struct RxMark {
+  std::atomic<std::uint32_t> mark{0};
+  std::atomic<bool> above{false};
+  void InputTaken(int fd) {
+    int queued = 0;
+    if (::ioctl(fd, FIONREAD, &queued) == 0 && std::uint32_t(queued) < mark.load()) {
+      above.store(false);
+    }
+  }
+};
+
 // A transfer that could not complete at once; it is finished by Run, either on the caller's
 // thread (Wait without StartBackground) or on a thread of its own.
 class PosixTransfer : public PendingTransfer {
  public:
   PosixTransfer(int fd, bool isWrite, std::string data, std::uint32_t wanted, std::size_t done,
-                const Timeouts& timeouts, bool dsrFlow)
+                const Timeouts& timeouts, bool dsrFlow, RxMark* rxMark)
       : fd_(fd),
+        rxMark_(rxMark),
         isWrite_(isWrite),
         data_(std::move(data)),
         wanted_(wanted),
@@ -171,8 +208,8 @@ class PosixTransfer : public PendingTransfer {
     if (firstBytesEnd) {
       total = start_ + std::chrono::milliseconds(timeouts_.readTotalConstant);
     } else {
-      std::uint64_t ms = std::uint64_t(timeouts_.readTotalMultiplier) * wanted_ +
-                         timeouts_.readTotalConstant;
+      std::uint64_t ms =
+          std::uint64_t(timeouts_.readTotalMultiplier) * wanted_ + timeouts_.readTotalConstant;
       if (ms != 0) total = start_ + std::chrono::milliseconds(ms);
     }
     std::optional<Clock::time_point> lastByte;
@@ -180,7 +217,8 @@ class PosixTransfer : public PendingTransfer {
       if (firstBytesEnd && done_ > 0) break;
       std::optional<Clock::time_point> deadline = total;
       if (lastByte && timeouts_.readInterval != 0 && timeouts_.readInterval != kMax) {
-        deadline = Earliest(deadline, *lastByte + std::chrono::milliseconds(timeouts_.readInterval));
+        deadline =
+            Earliest(deadline, *lastByte + std::chrono::milliseconds(timeouts_.readInterval));
       }
       bool ready;
       int timeoutMs = MillisLeft(deadline);
@@ -193,6 +231,7 @@ class PosixTransfer : public PendingTransfer {
       if (n > 0) {
         done_ += static_cast<std::size_t>(n);
         lastByte = Clock::now();
+        rxMark_->InputTaken(fd_);
       } else if (n == 0) {
         return {EIO, Count()};  // the device hung up
       } else if (errno != EAGAIN && errno != EINTR) {
@@ -205,8 +244,8 @@ class PosixTransfer : public PendingTransfer {
 
   TransferResult RunWrite() {
     std::optional<Clock::time_point> deadline;
-    std::uint64_t ms = std::uint64_t(timeouts_.writeTotalMultiplier) * data_.size() +
-                       timeouts_.writeTotalConstant;
+    std::uint64_t ms =
+        std::uint64_t(timeouts_.writeTotalMultiplier) * data_.size() + timeouts_.writeTotalConstant;
     if (ms != 0) deadline = start_ + std::chrono::milliseconds(ms);
     while (done_ < data_.size()) {
       if (deadline && Clock::now() >= *deadline) break;
@@ -238,6 +277,7 @@ class PosixTransfer : public PendingTransfer {
   std::int32_t Count() const { return static_cast<std::int32_t>(done_); }
 
   int fd_;
+  RxMark* rxMark_;
   bool isWrite_;
   std::string data_;  // write: the bytes to send; read: the buffer, cut to the count at the end
   std::uint32_t wanted_;
@@ -278,7 +318,6 @@ class PosixEventWaiter : public EventWaiter {
   int fd_;
   std::uint32_t mask_;
   std::uint32_t rx80Threshold_;
-  bool above80_ = false;
   UniqueFd epoll_;
   UniqueFd wake_;
   bool modemLines_ = false;
@@ -340,17 +379,27 @@ class PosixBackend : public ComPortBackend {
                      IXANY | IGNPAR | INPCK | IUCLC | IMAXBEL);
     tio.c_oflag &= ~OPOST;
     tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
+    tio.c_cflag &=
+        ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
     tio.c_cflag |= CREAD | CLOCAL;
 
     static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
     tio.c_cflag |= kSizes[static_cast<int>(s.dataBits)];
     switch (s.parity) {
-      case TParityBits::prNone: break;
-      case TParityBits::prOdd: tio.c_cflag |= PARENB | PARODD; break;
-      case TParityBits::prEven: tio.c_cflag |= PARENB; break;
-      case TParityBits::prMark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-      case TParityBits::prSpace: tio.c_cflag |= PARENB | CMSPAR; break;
+      case TParityBits::prNone:
+        break;
+      case TParityBits::prOdd:
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+      case TParityBits::prEven:
+        tio.c_cflag |= PARENB;
+        break;
+      case TParityBits::prMark:
+        tio.c_cflag |= PARENB | PARODD | CMSPAR;
+        break;
+      case TParityBits::prSpace:
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
     }
     if (s.parityCheck) tio.c_iflag |= INPCK;
     if (s.stopBits != TStopBits::sbOneStopBit) tio.c_cflag |= CSTOPB;
@@ -366,6 +415,15 @@ class PosixBackend : public ComPortBackend {
     tio.c_cflag |= speed | (speed << IBSHIFT);
     tio.c_ispeed = tio.c_ospeed = static_cast<speed_t>(s.baudRate);
     if (::ioctl(fd, TCSETS2, &tio) < 0) return errno;
+    // The driver takes what it can and stays silent about the rest (some USB adapters have no
+    // mark or space parity): read the settings back. A pseudo-terminal has no framing at all and
+    // always reports eight data bits without parity, so it is not checked.
+    constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
+    termios2 now{};
+    if (::ioctl(fd, TCGETS2, &now) < 0) return errno;
+    if ((now.c_cflag & kFraming) != (tio.c_cflag & kFraming) && !IsPseudoTerminal(fd)) {
+      return EINVAL;
+    }
 
     if (int error = SetRs485(fd, s.rts == TRtsFlowControl::rtsToggle)) return error;
     // DTR and RTS levels; devices without modem lines (pseudo-terminals) have none to set.
@@ -413,7 +471,7 @@ class PosixBackend : public ComPortBackend {
       return r;
     }
     r.pending = std::make_unique<PosixTransfer>(fd, true, std::string(data), 0, done, timeouts_,
-                                                dsrFlow_);
+                                                dsrFlow_, &rxMark_);
     // The rest goes out later; the event thread checks the output queue meanwhile.
     NoteWrite();
     return r;
@@ -434,12 +492,15 @@ class PosixBackend : public ComPortBackend {
         r.error = EIO;  // the device hung up
         return r;
       }
-      if (n > 0) done = static_cast<std::size_t>(n);
+      if (n > 0) {
+        done = static_cast<std::size_t>(n);
+        rxMark_.InputTaken(fd);
+      }
     }
     const Timeouts& t = timeouts_;
-    bool atOnce = (t.readInterval == kMax && t.readTotalMultiplier == 0 &&
-                   t.readTotalConstant == 0) ||
-                  (t.readInterval == kMax && t.readTotalMultiplier == kMax && done > 0);
+    bool atOnce =
+        (t.readInterval == kMax && t.readTotalMultiplier == 0 && t.readTotalConstant == 0) ||
+        (t.readInterval == kMax && t.readTotalMultiplier == kMax && done > 0);
     if (done == count || atOnce) {
       buffer.resize(done);
       r.count = static_cast<std::int32_t>(done);
@@ -447,7 +508,7 @@ class PosixBackend : public ComPortBackend {
       return r;
     }
     r.pending = std::make_unique<PosixTransfer>(fd, false, std::move(buffer), count, done,
-                                                timeouts_, false);
+                                                timeouts_, false, &rxMark_);
     return r;
   }
 
@@ -471,6 +532,7 @@ class PosixBackend : public ComPortBackend {
   bool TakeTxWatch() { return txWatch_.load(); }
   void ClearTxWatch() { txWatch_.store(false); }
   void SetWakeFd(int fd) { wakeFd_.store(fd); }
+  RxMark& Rx80Mark() { return rxMark_; }
 
  private:
   static int SetModemLine(int fd, int line, bool on) {
@@ -497,6 +559,7 @@ class PosixBackend : public ComPortBackend {
   bool rs485_ = false;
   std::atomic<bool> txWatch_{false};
   std::atomic<int> wakeFd_{-1};
+  RxMark rxMark_;
 };
 
 PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t mask,
@@ -522,10 +585,14 @@ PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t 
     counters_ = ::ioctl(fd_, TIOCGICOUNT, &lastCounts_) == 0;
   }
   backend_.ClearTxWatch();
+  backend_.Rx80Mark().mark.store(rx80Threshold_);
+  backend_.Rx80Mark().above.store(false);
   if (mask_ & kEvTxEmpty) backend_.SetWakeFd(wake_.Get());
 }
 
-PosixEventWaiter::~PosixEventWaiter() { backend_.SetWakeFd(-1); }
+PosixEventWaiter::~PosixEventWaiter() {
+  backend_.SetWakeFd(-1);
+}
 
 std::uint32_t PosixEventWaiter::CheckLines() {
   std::uint32_t events = 0;
@@ -588,11 +655,11 @@ std::uint32_t PosixEventWaiter::Wait(std::stop_token stop) {
       if (::ioctl(fd_, FIONREAD, &queued) == 0) {
         std::uint32_t count = static_cast<std::uint32_t>(queued);
         if (arrived && count > 0) events |= kEvRxChar;
+        RxMark& mark = backend_.Rx80Mark();
         if (count >= rx80Threshold_ && count > 0) {
-          if (!above80_) events |= kEvRx80Full;
-          above80_ = true;
+          if (!mark.above.exchange(true)) events |= kEvRx80Full;
         } else {
-          above80_ = false;
+          mark.above.store(false);
         }
       }
     }
@@ -603,6 +670,8 @@ std::uint32_t PosixEventWaiter::Wait(std::stop_token stop) {
 
 }  // namespace
 
-std::unique_ptr<ComPortBackend> CreateComPortBackend() { return std::make_unique<PosixBackend>(); }
+std::unique_ptr<ComPortBackend> CreateComPortBackend() {
+  return std::make_unique<PosixBackend>();
+}
 
 }  // namespace qm::comm

@@ -90,8 +90,9 @@ std::string ExplainOpenFailure(int systemCode, const std::string& device) {
     case EACCES:
     case EPERM:
       return Win1251("Нет прав на доступ к устройству ") + device +
-             Win1251(": пользователь должен входить в группу dialout (после включения в группу "
-                     "нужно войти в систему заново).");
+             Win1251(
+                 ": пользователь должен входить в группу dialout (после включения в группу "
+                 "нужно войти в систему заново).");
     case EBUSY:
     case EWOULDBLOCK:
       return Win1251("Устройство ") + device + Win1251(" занято другой программой.");

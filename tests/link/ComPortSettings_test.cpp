@@ -19,9 +19,8 @@ class ComPortSettings : public ::testing::Test {
  protected:
   ComPortSettings() {
     port.SetEvents({});
-    port.SetDeviceResolver([this](qm::TPortType p) {
-      return p == qm::TPortType::COM2 ? second.Path() : pty.Path();
-    });
+    port.SetDeviceResolver(
+        [this](qm::TPortType p) { return p == qm::TPortType::COM2 ? second.Path() : pty.Path(); });
   }
   PtyPair pty, second;
   TComPort port;
@@ -144,7 +143,8 @@ TEST_F(ComPortSettings, SettingsTheLineCannotTakeRaiseTheSystemError) {
     port.SetStopBits(qm::TStopBits::sbOne5StopBits);
     FAIL() << "no exception";
   } catch (const EComPort& e) {
-    EXPECT_STREQ(e.what(), ("Unable to set com state: error " + std::to_string(EINVAL) + ".").c_str());
+    EXPECT_STREQ(e.what(),
+                 ("Unable to set com state: error " + std::to_string(EINVAL) + ".").c_str());
     EXPECT_EQ(e.SystemCode(), EINVAL);
   }
   EXPECT_EQ(port.StopBits(), qm::TStopBits::sbOne5StopBits);  // stored, as the setter does

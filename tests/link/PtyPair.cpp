@@ -1,8 +1,8 @@
 #include "PtyPair.h"
 
 #include <asm/termbits.h>
-#include <poll.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -63,8 +63,7 @@ const std::uint32_t TermFlags::kCsize = CSIZE, TermFlags::kParenb = PARENB,
                     TermFlags::kParodd = PARODD, TermFlags::kCmspar = CMSPAR,
                     TermFlags::kCstopb = CSTOPB, TermFlags::kCrtscts = CRTSCTS,
                     TermFlags::kInpck = INPCK, TermFlags::kIxon = IXON, TermFlags::kIxoff = IXOFF,
-                    TermFlags::kEcho = ECHO, TermFlags::kIcanon = ICANON,
-                    TermFlags::kOpost = OPOST;
+                    TermFlags::kEcho = ECHO, TermFlags::kIcanon = ICANON, TermFlags::kOpost = OPOST;
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds patience) {
   auto end = std::chrono::steady_clock::now() + patience;

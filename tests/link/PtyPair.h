@@ -40,8 +40,8 @@ struct DriverLine {
 DriverLine ReadDriverLine(int fd);
 // The termios flag values the tests look at.
 struct TermFlags {
-  static const std::uint32_t kCsize, kParenb, kParodd, kCmspar, kCstopb, kCrtscts, kInpck,
-      kIxon, kIxoff, kEcho, kIcanon, kOpost;
+  static const std::uint32_t kCsize, kParenb, kParodd, kCmspar, kCstopb, kCrtscts, kInpck, kIxon,
+      kIxoff, kEcho, kIcanon, kOpost;
 };
 
 // Polls `condition` until it holds or `patience` passed; returns its last value. Only for
