@@ -44,6 +44,12 @@ class LinkFixture : public ::testing::Test {
   }
   // The next poll is due at the next tick.
   void PollAtNextTick() { state.PollCountdown = 1; }
+  // Handles events until the next timer tick has run, with the poll due at it.
+  void RunOnePoll() {
+    PollAtNextTick();
+    const std::uint64_t ticks = loop.Count().ticks;
+    loop.RunUntil([&] { return loop.Count().ticks > ticks; });
+  }
 
   PtyPair pty;
   qm::HeadlessLoop loop;
