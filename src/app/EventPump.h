@@ -9,6 +9,10 @@ class EventPump {
  public:
   virtual ~EventPump() = default;
   virtual void ProcessPendingEvents() = 0;
+  // Handles the events already waiting and returns at once, without waiting for more (Qt:
+  // processEvents() without WaitForMoreEvents). Long table operations call it now and then so
+  // the window keeps painting. The default does nothing.
+  virtual void ProcessQueuedEvents() {}
 };
 
 }  // namespace qm

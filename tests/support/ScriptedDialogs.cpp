@@ -95,6 +95,7 @@ void ScriptedDialogs::HideProgress() {
 
 std::optional<qm::FileDialogAnswer> ScriptedDialogs::ChooseFile(
     const qm::FileDialogRequest& request) {
+  fileRequests_.push_back(request);
   if (script_.empty() || script_.front().kind != Step::File ||
       script_.front().fileKind != request.kind) {
     ADD_FAILURE() << "unexpected file dialog: " << qm::Utf8(request.title);

@@ -53,6 +53,8 @@ class ScriptedDialogs : public qm::Dialogs {
 
   const std::vector<ShownBox>& Shown() const { return shown_; }
   const std::vector<ProgressEvent>& Progress() const { return progress_; }
+  // Every file dialog shown, in order, with its texts as the core passed them (Windows-1251).
+  const std::vector<qm::FileDialogRequest>& FileRequests() const { return fileRequests_; }
   bool ProgressVisible() const { return progressVisible_; }
 
   qm::DialogButton ShowMessage(const qm::MessageBoxRequest& request) override;
@@ -81,6 +83,7 @@ class ScriptedDialogs : public qm::Dialogs {
   std::deque<Step> script_;
   std::vector<ShownBox> shown_;
   std::vector<ProgressEvent> progress_;
+  std::vector<qm::FileDialogRequest> fileRequests_;
   bool progressVisible_ = false;
   bool cancelled_ = false;
   std::optional<int> cancelAt_;

@@ -1,0 +1,12 @@
+// The operator's request to end the program.
+#pragma once
+
+#include "app/Dialogs.h"
+
+namespace qm {
+
+// Asks "Вы хотите закончить работу?" (caption "Подтвердите", Yes/No, question icon); true only
+// for Yes.
+bool ConfirmClose(Dialogs& dialogs);
+
+}  // namespace qm

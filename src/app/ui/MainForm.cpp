@@ -1,0 +1,174 @@
+#include "app/ui/MainForm.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include "app/CloseRequest.h"
+#include "app/ScaleTypeSelection.h"
+#include "app/Settings.h"
+#include "app/ui/MainFormSettings.h"
+#include "app/ui/QtDialogs.h"
+#include "app/ui/QtEventPump.h"
+#include "app/ui/QtFont.h"
+#include "app/ui/QtSettingsStore.h"
+#include "app/ui/QtStatusView.h"
+#include "app/ui/TAboutBox.h"
+#include "app/ui/TProgressBox.h"
+
+namespace qm {
+
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent),
+      store_(std::make_unique<QtSettingsStore>()),
+      dialogs_(std::make_unique<QtDialogs>(this)),
+      pump_(std::make_unique<QtEventPump>()) {
+  setWindowTitle(QStringLiteral("QM V-1.6 Interchange Program"));
+  menus_ = BuildMainMenus(menuBar());
+  toolBar_ = BuildMainToolBar(this);
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("Client"));
+  setCentralWidget(client);
+  pages_ = BuildMainPages(client);
+  status_ = std::make_unique<QtStatusView>(statusBar());
+
+  connect(menus_.Exit, &QAction::triggered, this, &TMainForm::ExitClick);
+  connect(menus_.About, &QAction::triggered, this, &TMainForm::AboutClick);
+  connect(toolBar_.ScaleTypeGroup, &QActionGroup::triggered, this, &TMainForm::ScaleTypeItemClick);
+  timer_.setInterval(kTimerInterval);
+  connect(&timer_, &QTimer::timeout, this, &TMainForm::TimerTimer);
+
+  FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+StatusView& TMainForm::Status() {
+  return *status_;
+}
+Dialogs& TMainForm::GetDialogs() {
+  return injectedDialogs_ ? *injectedDialogs_ : static_cast<Dialogs&>(*dialogs_);
+}
+EventPump& TMainForm::Pump() {
+  return *pump_;
+}
+TProgressBox* TMainForm::ProgressBox() const {
+  return progressBox_;
+}
+TAboutBox* TMainForm::AboutBox() const {
+  return aboutBox_;
+}
+
+void TMainForm::FormCreate() {
+  // The design font is the font dialog's font and the window's; the saved size is the design
+  // size until the settings say otherwise.
+  dialogFont_ = TFontValues{};
+  setFont(ToQFont(dialogFont_));
+  state_.SavedWidth = kDesignWidth;
+  state_.SavedHeight = kDesignHeight;
+  // Number and date text is fixed by the core's own formatting, whatever the locale.
+  pages_.PageControl->setCurrentIndex(0);
+  status_->SetStatusText(kPanelModel, state_.CurrentScale.ModelName);
+  status_->SetStatusText(kPanelBusy, std::string());
+  timer_.start();
+  ApplyPortDefaults(state_.CurrentScale, line_);
+  resize(kDesignWidth, kDesignHeight);
+  state_.ScaleAddress = 1;
+  pages_.LogoSelector->setCurrentIndex(0);
+
+  StoredSettings values = CurrentStoredSettings(*this, line_, dialogFont_);
+  LoadSettingsAtStartUp(*store_, state_, values, *status_);
+  if (state_.SettingsKeyPresent) {
+    line_ = values.Line;
+    ApplyReadPlacement(values.Left, values.Top);
+    dialogFont_ = values.Font;
+  }
+}
+
+void TMainForm::ApplyReadPlacement(int left, int top) {
+  // A position that was not stored reads as the current one; leaving it alone keeps the window
+  // system's default placement.
+  if (left != x()) move(left, y());
+  if (top != y()) move(x(), top);
+}
+
+void TMainForm::CreateAuxWindows() {
+  if (!aboutBox_) aboutBox_ = new TAboutBox(this);
+  if (!progressBox_) progressBox_ = new TProgressBox(this);
+  dialogs_->AttachProgressBox(progressBox_);
+}
+
+void TMainForm::ApplySavedSize() {
+  resize(state_.SavedWidth, height());
+  resize(width(), state_.SavedHeight);
+}
+
+void TMainForm::TimerTimer() {
+  emit TimerTick();
+  // A close accepted during an exchange completes once the exchange has let go.
+  if (closeConfirmed_ && !closed_ && !state_.LinkBusy) {
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
+}
+
+void TMainForm::ExitClick() {
+  close();
+}
+
+void TMainForm::AboutClick() {
+  if (!aboutBox_) CreateAuxWindows();
+  if (const QScreen* screen = aboutBox_->screen()) {
+    const QRect area = screen->availableGeometry();
+    aboutBox_->move(area.center() - QPoint(aboutBox_->width() / 2, aboutBox_->height() / 2));
+  }
+  aboutBox_->exec();
+}
+
+void TMainForm::ScaleTypeItemClick(QAction* entry) {
+  const int tag = entry->data().toInt();
+  if (!ScaleTypeMenuClick(state_, *status_, tag)) return;
+  toolBar_.ScaleTypeEntries[tag]->setChecked(true);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  if (!closeConfirmed_ && !ConfirmClose(GetDialogs())) {
+    event->ignore();
+    return;
+  }
+  if (state_.LinkBusy) {
+    // The request arrived while an exchange waits in a nested event loop below this handler.
+    // Its objects must outlive it: ask it to stop at its next step and close once it has let
+    // go of the link (checked on every timer tick), without asking again.
+    closeConfirmed_ = true;
+    if (progressBox_) progressBox_->RequestCancel();
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+bool TMainForm::event(QEvent* event) {
+  // Status tips would replace the eight panels with a temporary message; the bar shows panels only.
+  if (event->type() == QEvent::StatusTip) return true;
+  return QMainWindow::event(event);
+}
+
+void TMainForm::FormClose() {
+  closed_ = true;
+  timer_.stop();
+  // Closing the port and offering to save unsaved data come here, before the settings.
+  SaveSettingsAtClose(*store_, state_, CurrentStoredSettings(*this, line_, dialogFont_));
+  store_->Flush();
+}
+
+}  // namespace qm

@@ -1,0 +1,108 @@
+// The main window. It owns everything for the whole run: the run-time state, the line settings
+// for the port, the settings store, the status bar, the 100 ms timer, the dialogs and the
+// auxiliary windows. Menus, tool bar, pages and status bar are built in their own files; the
+// handlers here are thin calls into the core.
+//
+// Hooks for the parts built on top of it:
+// - TimerTick() is emitted on every 100 ms tick, from creation until the close is accepted.
+// - Menus(), ToolBar(), Pages() give the places to add entries, buttons and page contents.
+// - Status() is the StatusView of the whole program; GetDialogs() the Dialogs to use (tests
+//   replace it with SetDialogs()); Pump() the event pump for waiting on the scale.
+// - Line() holds the port and line settings read at start-up and written at close.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+
+#include "app/FontValues.h"
+#include "app/PortLineSettings.h"
+#include "app/RunState.h"
+#include "app/ui/MainMenus.h"
+#include "app/ui/MainPages.h"
+#include "app/ui/MainToolBar.h"
+
+namespace qm {
+
+class Dialogs;
+class EventPump;
+class QtDialogs;
+class QtEventPump;
+class QtSettingsStore;
+class QtStatusView;
+class StatusView;
+class TAboutBox;
+class TProgressBox;
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kDesignWidth = 640;
+  static constexpr int kDesignHeight = 480;
+  static constexpr int kTimerInterval = 100;  // ms
+
+  // Runs the creation sequence, reading the settings when their key exists.
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Start-up, after the window: the about and progress windows (owned by this window).
+  void CreateAuxWindows();
+  // Start-up, after the saved font: the saved width, then the saved height.
+  void ApplySavedSize();
+
+  RunState& State() { return state_; }
+  PortLineSettings& Line() { return line_; }
+  // The font the settings name (the font dialog's font); the design font without settings.
+  TFontValues& DialogFont() { return dialogFont_; }
+  StatusView& Status();
+  QtStatusView& StatusBarView() { return *status_; }
+  Dialogs& GetDialogs();
+  // Replaces the dialogs (tests); nullptr returns to the window's own. Not owned.
+  void SetDialogs(Dialogs* dialogs) { injectedDialogs_ = dialogs; }
+  EventPump& Pump();
+  QTimer& Timer() { return timer_; }
+  TProgressBox* ProgressBox() const;
+  TAboutBox* AboutBox() const;
+  MainMenus& Menus() { return menus_; }
+  MainToolBar& ToolBar() { return toolBar_; }
+  MainPages& Pages() { return pages_; }
+
+ signals:
+  void TimerTick();
+
+ public slots:
+  void ExitClick();
+  void AboutClick();
+  void ScaleTypeItemClick(QAction* entry);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void TimerTimer();
+  void FormClose();
+  void ApplyReadPlacement(int left, int top);
+
+  RunState state_;
+  PortLineSettings line_;
+  TFontValues dialogFont_;
+  std::unique_ptr<QtSettingsStore> store_;
+  std::unique_ptr<QtStatusView> status_;
+  std::unique_ptr<QtDialogs> dialogs_;
+  std::unique_ptr<QtEventPump> pump_;
+  Dialogs* injectedDialogs_ = nullptr;
+  QTimer timer_;
+  MainMenus menus_;
+  MainToolBar toolBar_;
+  MainPages pages_;
+  QPointer<TAboutBox> aboutBox_;
+  QPointer<TProgressBox> progressBox_;
+  bool closeConfirmed_ = false;  // Yes was answered; waiting for a running exchange to end
+  bool closed_ = false;          // the close sequence has run
+};
+
+}  // namespace qm

@@ -1,0 +1,14 @@
+// The core's event pump over Qt: handles pending window events, blocking until at least one
+// arrives (the 100 ms timer and the port's notifications always wake it, so it never spins).
+#pragma once
+
+#include "app/EventPump.h"
+
+namespace qm {
+
+class QtEventPump : public EventPump {
+ public:
+  void ProcessPendingEvents() override;
+};
+
+}  // namespace qm

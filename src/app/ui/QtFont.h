@@ -1,0 +1,19 @@
+// The settings' font values as a QFont and back. Character set and colour have no place in a
+// QFont; they stay in the values and are written back as they were read.
+#pragma once
+
+#include <QFont>
+
+#include "app/FontValues.h"
+
+namespace qm {
+
+// Face name, pixel height, then point size (the size decides when both are given), pitch and
+// styles.
+QFont ToQFont(const TFontValues& values);
+
+// Takes face, size, height (negative: character height in pixels at `dotsPerInch`), pitch and
+// styles from `font` into `values`, keeping character set and colour.
+void TakeQFont(const QFont& font, TFontValues& values, double dotsPerInch = 96.0);
+
+}  // namespace qm

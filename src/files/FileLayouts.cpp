@@ -1,0 +1,261 @@
+#include "files/FileLayouts.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/Cp1251.h"
+#include "app/EventPump.h"
+#include "files/CsvText.h"
+#include "tables/CommaText.h"
+#include "tables/MessageTable.h"
+#include "tables/PluColumns.h"
+#include "tables/PluTable.h"
+
+namespace qm {
+namespace {
+
+// The nine values of a native PLU record are the first nine columns of the table.
+constexpr int kNativePluLines = 9;
+constexpr char kEndOfFile = '\x1A';
+
+void AppendLine(std::string& out, std::string_view line) {
+  out += line;
+  out += kLineEnd;
+}
+
+// Price or tare cell in minor units (kopecks, grams): the table's value times `scale`, rounded;
+// an unreadable cell counts as 0.
+std::string MinorUnits(const std::string& cell, double scale) {
+  return std::to_string(RoundHalfAway(ParseDecimal(cell).value_or(0.0) * scale));
+}
+
+// The text up to its first line break.
+std::string_view FirstLine(std::string_view text) {
+  return text.substr(0, std::min(text.find('\r'), text.find('\n')));
+}
+
+std::string TwoDigits(int value) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "%02d", value);
+  return buffer;
+}
+
+std::string OrSingleSpace(std::string text) {
+  return text.empty() ? std::string(" ") : text;
+}
+
+}  // namespace
+
+const std::string& PluFileMarker() {
+  static const std::string marker = Win1251("Товары");
+  return marker;
+}
+
+const std::string& MessageFileMarker() {
+  static const std::string marker = Win1251("Сообщения");
+  return marker;
+}
+
+int StoredRowCount(const TextGrid& grid) {
+  if (grid.DataRowCount() == 1) {
+    const Cells& row = grid.Row(1);
+    if (std::all_of(row.begin(), row.end(), [](const std::string& c) { return c.empty(); }))
+      return 0;
+  }
+  return grid.DataRowCount();
+}
+
+// ---- Writing ----
+
+std::string WritePluCsv(const TextGrid& plu, char separator) {
+  std::string out;
+  AppendLine(out, PluFileMarker() + separator);
+  const int rows = StoredRowCount(plu);
+  for (int r = 0; r <= rows; ++r) {
+    Cells cells = plu.Row(r);
+    cells.resize(kPluColumnCount);
+    AppendLine(out, JoinCsvRecord(cells, separator));
+  }
+  return out;
+}
+
+std::string WritePluNative(const TextGrid& plu, EventPump* pump) {
+  std::string out;
+  const int rows = StoredRowCount(plu);
+  for (int r = 1; r <= rows; ++r) {
+    AppendLine(out, plu.Cell(kPluNo, r));
+    AppendLine(out, plu.Cell(kName1, r));
+    AppendLine(out, plu.Cell(kName2, r));
+    AppendLine(out, MinorUnits(plu.Cell(kPrice, r), 100.0));
+    AppendLine(out, plu.Cell(kShelfLife, r));
+    AppendLine(out, MinorUnits(plu.Cell(kTare, r), 1000.0));
+    AppendLine(out, plu.Cell(kItemCode, r));
+    AppendLine(out, plu.Cell(kGroupCode, r));
+    AppendLine(out, plu.Cell(kMessageNo, r));
+    if (pump && r % kRowsPerEventStep == 0) pump->ProcessQueuedEvents();
+  }
+  return out;
+}
+
+std::string WriteMessageCsv(const MessageTable& messages, char separator) {
+  const TextGrid& grid = messages.Grid();
+  std::vector<std::string> texts = messages.Texts();
+  std::vector<std::optional<std::string>> records(texts.size());
+  std::size_t maxLines = 0;
+
+  auto record = [&](int number, const std::string& name) {
+    const std::size_t k = static_cast<std::size_t>(number);
+    if (k > texts.size()) {
+      texts.resize(k);
+      records.resize(k);
+    }
+    std::vector<std::string> fields = FromCommaText(texts[k - 1]);
+    maxLines = std::max(maxLines, fields.size());
+    fields.insert(fields.begin(), {std::to_string(number), name});
+    records[k - 1] = JoinCsvRecord(fields, separator);
+  };
+
+  const int rows = StoredRowCount(grid);
+  for (int r = 1; r <= rows; ++r) {
+    const int number = std::max(1, ParseInt(grid.Cell(kMsgNo, r)).value_or(1));
+    record(number, grid.Cell(kMsgName, r));
+  }
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    if (!records[k]) record(static_cast<int>(k + 1), std::string());
+  }
+
+  std::vector<std::string> titles{grid.Cell(kMsgNo, 0), grid.Cell(kMsgName, 0)};
+  const std::string lineTitle = Win1251("Строка ");
+  for (std::size_t k = 1; k <= maxLines; ++k) titles.push_back(lineTitle + std::to_string(k));
+
+  std::string out;
+  AppendLine(out, MessageFileMarker() + separator);
+  AppendLine(out, JoinCsvRecord(titles, separator));
+  for (const std::optional<std::string>& r : records) AppendLine(out, *r);
+  return out;
+}
+
+std::string WriteMessageNative(const MessageTable& messages) {
+  const TextGrid& grid = messages.Grid();
+  std::string out;
+  for (const std::string& text : messages.Texts()) AppendLine(out, text);
+  const int rows = StoredRowCount(grid);
+  for (int column : {kMsgNo, kMsgName}) {
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(rows) + 1);
+    for (int r = 0; r <= rows; ++r) items.push_back(grid.Cell(column, r));
+    AppendLine(out, ToCommaText(items));
+  }
+  return out;
+}
+
+std::string WriteTotalsReport(const TotalsPage& page, const ReportMoment& at) {
+  struct Line {
+    const char* label;  // UTF-8
+    const std::string* value;
+    const char* unit;  // UTF-8, with its leading blank
+  };
+  const Line lines[] = {
+      {"Общая сумма: ", &page.sum, " руб."},
+      {"Общий вес: ", &page.weight, " кг."},
+      {"Количество продаж: ", &page.sells, ""},
+      {"Сумма по всем PLU: ", &page.sumPlu, " руб."},
+      {"Вес по всем PLU: ", &page.weightPlu, " кг."},
+      {"Продаж по всем PLU: ", &page.sellsPlu, ""},
+      {"Свободных PLU: ", &page.freePlu, ""},
+      {"Свободных сообщений: ", &page.freeMsg, ""},
+      {"Израсходовано этикеток: ", &page.labels, ""},
+      {"Общий пробег: ", &page.run, " мм."},
+  };
+  std::string out;
+  AppendLine(out, std::string(FirstLine(page.title)) + Win1251(" по ") + FormatShortDate(at.date) +
+                      ", " + TwoDigits(at.hour) + ":" + TwoDigits(at.minute) + ":" +
+                      TwoDigits(at.second));
+  for (const Line& line : lines) {
+    AppendLine(out, Win1251(line.label) + std::string(FirstLine(*line.value)) + Win1251(line.unit));
+  }
+  return out;
+}
+
+// ---- Reading ----
+
+bool HoldsBinaryBytes(std::string_view bytes) {
+  return bytes.find('\0') != std::string_view::npos;
+}
+
+std::optional<DataFileContent> ParseDataFile(std::string_view bytes) {
+  if (HoldsBinaryBytes(bytes)) return std::nullopt;
+  DataFileContent content;
+  std::size_t markerLength = 0;
+  if (bytes.starts_with(PluFileMarker())) {
+    content.kind = DataFileKind::PluTable;
+    markerLength = PluFileMarker().size();
+  } else if (bytes.starts_with(MessageFileMarker())) {
+    content.kind = DataFileKind::MessageTable;
+    markerLength = MessageFileMarker().size();
+  } else {
+    return std::nullopt;
+  }
+  content.separator = bytes.size() > markerLength ? bytes[markerLength] : '\0';
+
+  std::string guarded(bytes);
+  std::replace(guarded.begin(), guarded.end(), ' ', kSpaceGuard);
+  std::vector<std::string> lines = SplitLines(guarded, /*loneCrEndsLine=*/true);
+  // Line 1 is the marker line, line 2 the column titles (the grids keep their own).
+  if (lines.size() < 2) return std::nullopt;
+
+  content.rows.reserve(lines.size() - 2);
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    std::vector<std::string> fields = SplitCsvLine(lines[i], content.separator);
+    if (content.kind == DataFileKind::PluTable) {
+      fields.resize(kPluColumnCount);
+      content.rows.push_back(std::move(fields));
+    } else {
+      Cells row(kMessageColumnCount);
+      for (std::size_t c = 0; c < row.size() && c < fields.size(); ++c) row[c] = fields[c];
+      const std::vector<std::string> textLines(
+          fields.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, fields.size())),
+          fields.end());
+      content.rows.push_back(std::move(row));
+      content.texts.push_back(ToCommaText(textLines));
+    }
+  }
+  return content;
+}
+
+std::optional<std::vector<Cells>> ParsePluNative(std::string_view bytes, EventPump* pump) {
+  const std::string_view text = bytes.substr(0, bytes.find(kEndOfFile));
+  if (HoldsBinaryBytes(text)) return std::nullopt;
+  const std::vector<std::string> lines = SplitLines(text, /*loneCrEndsLine=*/false);
+  std::vector<Cells> rows;
+  rows.reserve((lines.size() + kNativePluLines - 1) / kNativePluLines);
+  for (std::size_t first = 0; first < lines.size(); first += kNativePluLines) {
+    Cells row(kPluColumnCount);
+    for (std::size_t j = 0; j < kNativePluLines && first + j < lines.size(); ++j) {
+      row[j] = lines[first + j];
+    }
+    NormalizePluRow(row, /*fromMinorUnits=*/true, /*salesNumeric=*/false);
+    rows.push_back(std::move(row));
+    if (pump && rows.size() % kRowsPerEventStep == 0) pump->ProcessQueuedEvents();
+  }
+  return rows;
+}
+
+std::optional<MessageFileContent> ParseMessageNative(std::string_view bytes) {
+  if (HoldsBinaryBytes(bytes)) return std::nullopt;
+  std::vector<std::string> lines = SplitLines(bytes, /*loneCrEndsLine=*/true);
+  if (lines.size() < 2) return std::nullopt;
+  const std::vector<std::string> names = FromCommaText(lines[lines.size() - 1]);
+  const std::vector<std::string> numbers = FromCommaText(lines[lines.size() - 2]);
+  MessageFileContent content;
+  // The first item of each column line is the stored column title; the grid keeps its own.
+  for (std::size_t i = 1; i < names.size(); ++i) {
+    content.rows.push_back(
+        {OrSingleSpace(i < numbers.size() ? numbers[i] : std::string()), OrSingleSpace(names[i])});
+  }
+  lines.resize(lines.size() - 2);
+  content.texts = std::move(lines);
+  return content;
+}
+
+}  // namespace qm

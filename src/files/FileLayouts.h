@@ -1,0 +1,127 @@
+// The five data file layouts, as whole byte strings (Windows-1251, every line ended by CR LF).
+//
+//   1  CSV file with the PLU table      "Товары" + S; the 14 column titles; one record per row
+//   2  CSV file with the message table  "Сообщения" + S; titles; one record per message, in
+//                                       number order: number, name, then one field per line
+//   3  native PLU file (".plw")         nine lines per row: PluNo, Name1, Name2, price in
+//                                       kopecks, ShelfLife, tare in grams, ItemCode, GroupCode,
+//                                       MessageNo; no header, Logo and sales are not kept
+//   4  native message file (".msw")     one line per message text (comma text, number order);
+//                                       then the number column and the name column of the grid,
+//                                       each as comma text with its title first, in display order
+//   5  sales totals report (".txt")     eleven lines, written only
+//
+// Writers produce the complete file. Readers parse a complete file into new table contents and
+// never touch a table, so a caller replaces its table only when the whole file was good.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/NumberText.h"
+#include "tables/TextGrid.h"
+
+namespace qm {
+
+class EventPump;
+class MessageTable;
+
+// Lines 1 of layouts 1 and 2 begin with these markers (Windows-1251).
+const std::string& PluFileMarker();      // "Товары"
+const std::string& MessageFileMarker();  // "Сообщения"
+
+// Native PLU rows are read and written in steps of this many rows, the window handling its
+// queued events between steps so that it keeps painting during a long table.
+inline constexpr int kRowsPerEventStep = 16;
+
+// The number of rows a table holds for the files. The grid always keeps one data row; a table
+// that holds nothing (after loading a file without records) is that one row with every cell
+// empty, and counts as no rows: it is written as a file without records.
+int StoredRowCount(const TextGrid& grid);
+
+// ---- Writing ----
+
+// Layout 1: the marker line, the title row and every data row, 14 fields each.
+std::string WritePluCsv(const TextGrid& plu, char separator);
+
+// Layout 3. `pump` (may be null) handles queued events after every kRowsPerEventStep rows.
+std::string WritePluNative(const TextGrid& plu, EventPump* pump);
+
+// Layout 2. The records come out in number order whatever order the grid shows: each grid row's
+// number (a cell that is not a whole number, or a number below 1, counts as 1) takes the row's
+// name and that number's text. A text whose number no row shows is still written, as a record
+// with its number and an empty name, so no text is lost.
+std::string WriteMessageCsv(const MessageTable& messages, char separator);
+
+// Layout 4.
+std::string WriteMessageNative(const MessageTable& messages);
+
+// The values of the totals page, each as its field shows it (only a field's first line is
+// written), and the current title of the totals panel.
+struct TotalsPage {
+  std::string title;  // "Общий итог продаж" or "Общий итог продаж с " + date + ", " + time
+  std::string sum;        // GTSum, roubles
+  std::string weight;     // GTWeight, kg
+  std::string sells;      // GTSells
+  std::string sumPlu;     // GTSumPLU, roubles
+  std::string weightPlu;  // GTWeightPLU, kg
+  std::string sellsPlu;   // GTSellsPLU
+  std::string freePlu;    // GTFreePLU
+  std::string freeMsg;    // GTFreeMSG
+  std::string labels;     // GTLabels
+  std::string run;        // GTRun, mm
+};
+
+// A moment of local time, for the first line of the report.
+struct ReportMoment {
+  Date date;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// Layout 5, written at `at`.
+std::string WriteTotalsReport(const TotalsPage& page, const ReportMoment& at);
+
+// ---- Reading ----
+
+// True when the bytes cannot be a text file of ours: they hold a NUL byte, which no layout
+// writes and no text editor produces. Such a file is refused as a whole rather than loaded as
+// cells cut at odd places.
+bool HoldsBinaryBytes(std::string_view bytes);
+
+enum class DataFileKind { PluTable, MessageTable };
+
+// A data file (layout 1 or 2) as read: rows ready for the grid (14 cells for the PLU table, 2
+// for the message table; the grid keeps its own titles) and, for messages, the texts in file
+// order as comma text.
+struct DataFileContent {
+  DataFileKind kind = DataFileKind::PluTable;
+  char separator = ',';
+  std::vector<Cells> rows;
+  std::vector<std::string> texts;
+};
+
+// Layouts 1 and 2, told apart by the first characters of the text (exact and case-sensitive);
+// the separator is the character right behind the marker. Nothing when the text begins with
+// neither marker, holds binary bytes, or ends before its column-title line.
+std::optional<DataFileContent> ParseDataFile(std::string_view bytes);
+
+// Layout 3. A 0x1A byte ends the file; a lone CR is dropped; a row cut short at the end of the
+// file gets empty values. Every row is normalised from kopecks and grams. `pump` (may be null)
+// handles queued events after every kRowsPerEventStep rows. Nothing when the file holds binary
+// bytes (before the 0x1A).
+std::optional<std::vector<Cells>> ParsePluNative(std::string_view bytes, EventPump* pump);
+
+// Layout 4: the grid rows in the file's display order (an empty number or name is stored as a
+// single space, as is the number of a row beyond the last number given) and the texts in number
+// order. Nothing when the file holds binary bytes or fewer than the two column lines.
+struct MessageFileContent {
+  std::vector<Cells> rows;
+  std::vector<std::string> texts;
+};
+std::optional<MessageFileContent> ParseMessageNative(std::string_view bytes);
+
+}  // namespace qm

@@ -1,0 +1,277 @@
+#include "files/FileLayouts.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Cp1251.h"
+#include "app/EventPump.h"
+#include "support/HexBytes.h"
+#include "tables/CommaText.h"
+#include "tables/MessageTable.h"
+#include "tables/PluColumns.h"
+#include "tables/PluTable.h"
+
+namespace qm {
+namespace {
+
+using qm::test::Hex;
+
+// Russian text of a test, as the file holds it.
+std::string W(std::string_view utf8) {
+  return Win1251(utf8);
+}
+
+TextGrid PluGrid(std::vector<Cells> rows) {
+  TextGrid grid(kPluColumnCount);
+  grid.SetTitles(PluColumnTitles());
+  grid.ReplaceDataRows(std::move(rows));
+  return grid;
+}
+
+Cells PluRow(std::initializer_list<const char*> utf8) {
+  Cells row;
+  for (const char* c : utf8) row.push_back(W(c));
+  row.resize(kPluColumnCount);
+  return row;
+}
+
+// The message table shown sorted by name: numbers 2, 3, 1 in display order.
+MessageTable SortedMessages() {
+  MessageTable t;
+  t.Grid().ReplaceDataRows({{"2", W("Акция")}, {"3", W("Бонус")}, {"1", W("Яблоки")}});
+  t.Texts() = {ToCommaText({"line one", "b"}), ToCommaText({"x y"}), ToCommaText({})};
+  return t;
+}
+
+const char* const kTitlesSemicolon =
+    "\"Товар №\";\"Наименование 1\";\"Наименование 2\";Цена;\"Срок хранения\";\"Вес тары\";Код;"
+    "\"Код группы\";\"Сообщение №\";Логотип;\"Начало продаж\";Количество;Сумма;Вес\r\n";
+
+TEST(PluCsvLayout, WrittenByteForByte) {
+  const TextGrid grid = PluGrid({PluRow({"7", "  Хлеб \"Бородинский\"", "", "45.50", "05.01.26",
+                                         "0.125", "12", "3", "0", "1 АБ12", "", "4", "182.00", ""}),
+                                 PluRow({"8", "Сыр;твёрдый", "1,5 кг", "0", "7", "0"})});
+  const std::string bytes = WritePluCsv(grid, ';');
+  // The marker line as bytes: "Товары" in Windows-1251, the separator, CR LF.
+  EXPECT_EQ(bytes.substr(0, 9), Hex("D2 EE E2 E0 F0 FB 3B 0D 0A"));
+  EXPECT_EQ(bytes, W(std::string("Товары;\r\n") + kTitlesSemicolon +
+                     "7;\"  Хлеб \"\"Бородинский\"\"\";;45.50;05.01.26;0.125;12;3;0;\"1 АБ12\";;4;"
+                     "182.00;\r\n"
+                     "8;\"Сыр;твёрдый\";\"1,5 кг\";0;7;0;;;;;;;;\r\n"));
+
+  // With "," the comma fields are quoted instead of the semicolon ones.
+  const std::string comma = WritePluCsv(PluGrid({PluRow({"8", "Сыр;твёрдый", "1,5"})}), ',');
+  EXPECT_NE(comma.find(W("\r\n8,Сыр;твёрдый,\"1,5\",,,,,,,,,,,\r\n")), std::string::npos);
+  EXPECT_TRUE(comma.starts_with(W("Товары,\r\n\"Товар №\",")));
+}
+
+TEST(PluCsvLayout, EmptyTableIsHeadersOnly) {
+  TextGrid grid = PluGrid({});  // the one row the grid keeps, every cell empty
+  EXPECT_EQ(StoredRowCount(grid), 0);
+  EXPECT_EQ(WritePluCsv(grid, ';'), W(std::string("Товары;\r\n") + kTitlesSemicolon));
+  EXPECT_EQ(WritePluNative(grid, nullptr), "");
+  ResetPluTable(grid);
+  EXPECT_EQ(StoredRowCount(grid), 1);
+}
+
+TEST(DataFileReading, EitherSeparatorLoadsWhateverTheSystemUses) {
+  for (const char* file : {"Товары;\r\nT;i;t;l;e\r\n7; Хлеб ;\"a;b \"\"q\"\"\";1,5\r\n",
+                           "Товары,\r\nT,i,t,l,e\r\n7, Хлеб ,\"a;b \"\"q\"\"\",\"1,5\"\r\n"}) {
+    SCOPED_TRACE(file);
+    const auto content = ParseDataFile(W(file));
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->kind, DataFileKind::PluTable);
+    ASSERT_EQ(content->rows.size(), 1u);
+    EXPECT_EQ(content->rows[0], PluRow({"7", " Хлеб ", "a;b \"q\"", "1,5"}));
+  }
+}
+
+TEST(DataFileReading, FieldCountsAndEmptyFields) {
+  const auto content = ParseDataFile(
+      W("Товары;\r\ntitles\r\n"
+        "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16\r\n"  // 16 fields: the last two dropped
+        "1;2;3\r\n"                                   // 3 fields: the rest empty
+        "5;;x;\r\n"                                   // empty fields, a final empty one
+        "\r\n"));                                     // an empty line: an empty row
+  ASSERT_TRUE(content);
+  ASSERT_EQ(content->rows.size(), 4u);
+  EXPECT_EQ(content->rows[0],
+            PluRow({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14"}));
+  EXPECT_EQ(content->rows[1], PluRow({"1", "2", "3"}));
+  EXPECT_EQ(content->rows[2], PluRow({"5", "", "x", ""}));
+  EXPECT_EQ(content->rows[3], PluRow({}));
+}
+
+TEST(DataFileReading, HeadersOnlyAndMalformedFiles) {
+  const auto empty = ParseDataFile(W("Товары;\r\n\"Товар №\";Цена\r\n"));
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty->rows.empty());
+
+  // Cut short before the title line, no marker, a marker in another case or encoding, a NUL.
+  EXPECT_FALSE(ParseDataFile(W("Товары;\r\n")));
+  EXPECT_FALSE(ParseDataFile(W("Товары")));
+  EXPECT_FALSE(ParseDataFile(""));
+  EXPECT_FALSE(ParseDataFile(W("товары;\r\nx\r\n")));
+  EXPECT_FALSE(ParseDataFile("Товары;\r\nx\r\n"));  // UTF-8, not Windows-1251
+  EXPECT_FALSE(ParseDataFile(W("Товары;\r\nx\r\n1;2") + std::string(1, '\0') + "\r\n"));
+  EXPECT_FALSE(ParseDataFile(std::string(1 << 20, 'x') + "\r\n"));
+}
+
+TEST(DataFileReading, MessageTable) {
+  const auto content =
+      ParseDataFile(W("Сообщения,\r\n№,Название,Строка 1,Строка 2\r\n"
+                      "1,Яблоки,\"line one\",b\r\n"
+                      "2,\"Акция \"\"А\"\"\",\r\n"  // one empty line
+                      "3,Бонус\r\n"));              // no lines
+  ASSERT_TRUE(content);
+  EXPECT_EQ(content->kind, DataFileKind::MessageTable);
+  ASSERT_EQ(content->rows.size(), 3u);
+  EXPECT_EQ(content->rows[1], (Cells{"2", W("Акция \"А\"")}));
+  EXPECT_EQ(content->texts, (std::vector<std::string>{"\"line one\",b", "\"\"", ""}));
+}
+
+TEST(MessageCsvLayout, SortedTableSavesInNumberOrder) {
+  EXPECT_EQ(WriteMessageCsv(SortedMessages(), ';'),
+            W("Сообщения;\r\n№;Название;\"Строка 1\";\"Строка 2\"\r\n"
+              "1;Яблоки;\"line one\";b\r\n"
+              "2;Акция;\"x y\"\r\n"
+              "3;Бонус\r\n"));
+  // A fresh table: one message without lines, no line titles.
+  EXPECT_EQ(WriteMessageCsv(MessageTable(), ','),
+            W("Сообщения,\r\n№,Название\r\n1,\"Список 1\"\r\n"));
+}
+
+TEST(MessageCsvLayout, TextsWithoutAValidRowAreStillWritten) {
+  MessageTable t;
+  t.Grid().ReplaceDataRows({{"x", W("Первое")}, {"5", W("Пятое")}});
+  t.Texts() = {"a", "b"};
+  // "x" counts as 1; number 5 lies beyond the texts; text 2 has no row.
+  EXPECT_EQ(WriteMessageCsv(t, ';'),
+            W("Сообщения;\r\n№;Название;\"Строка 1\"\r\n1;Первое;a\r\n2;;b\r\n3;\r\n4;\r\n"
+              "5;Пятое\r\n"));
+}
+
+TEST(MessageNativeLayout, WrittenInDisplayOrderWithTextsByNumber) {
+  EXPECT_EQ(WriteMessageNative(SortedMessages()),
+            W("\"line one\",b\r\n\"x y\"\r\n\r\n№,2,3,1\r\nНазвание,Акция,Бонус,Яблоки\r\n"));
+}
+
+TEST(MessageNativeLayout, ReadPairsTextsByNumber) {
+  const auto content = ParseMessageNative(
+      W("\"line one\",b\r\n\"x y\"\r\n\r\n№,2,3,1\r\nНазвание,Акция,,\"Яблоки 2\"\r\n"));
+  ASSERT_TRUE(content);
+  EXPECT_EQ(content->rows,
+            (std::vector<Cells>{{"2", W("Акция")}, {"3", " "}, {"1", W("Яблоки 2")}}));
+  EXPECT_EQ(content->texts, (std::vector<std::string>{"\"line one\",b", "\"x y\"", ""}));
+
+  // Numbers missing or surplus: a missing one is a single space, a surplus one is dropped.
+  const auto uneven = ParseMessageNative(W("a\r\nb\r\n№,1\r\nНазвание,X,Y\r\n"));
+  ASSERT_TRUE(uneven);
+  EXPECT_EQ(uneven->rows, (std::vector<Cells>{{"1", "X"}, {" ", "Y"}}));
+  const auto surplus = ParseMessageNative(W("№,1,2,3\nНазвание,X\n"));
+  ASSERT_TRUE(surplus);
+  EXPECT_EQ(surplus->rows, (std::vector<Cells>{{"1", "X"}}));
+  EXPECT_TRUE(surplus->texts.empty());
+
+  EXPECT_FALSE(ParseMessageNative(""));
+  EXPECT_FALSE(ParseMessageNative(W("Название,X\r\n")));
+  EXPECT_FALSE(ParseMessageNative(std::string("a\0b\r\n\xB9,1\r\nN,X\r\n", 15)));
+}
+
+struct CountingPump : EventPump {
+  void ProcessPendingEvents() override { ADD_FAILURE() << "a load must not wait for events"; }
+  void ProcessQueuedEvents() override { ++calls; }
+  int calls = 0;
+};
+
+TEST(PluNativeLayout, ReadKopecksAndGrams) {
+  const std::string file =
+      W("7\r\nХлеб\r\n\r\n4550\r\n5\r\n125\r\n12\r\n3\r\n0\r\n"
+        "8\r\n  Молоко  \r\nx\r\n4\r550\r\n31/12/25\r\n1500\r\n");  // cut short, a lone CR
+  const auto rows = ParsePluNative(file, nullptr);
+  ASSERT_TRUE(rows);
+  ASSERT_EQ(rows->size(), 2u);
+  EXPECT_EQ((*rows)[0], PluRow({"7", "Хлеб", "", "45.50", "5", "0.125", "12", "3", "0"}));
+  // The missing ItemCode, GroupCode and MessageNo are normalised like empty cells.
+  EXPECT_EQ((*rows)[1],
+            PluRow({"8", "  Молоко", "x", "45.50", "31.12.25", "1.500", "0", "0", "0"}));
+}
+
+TEST(PluNativeLayout, EndOfFileByteEmptyFileAndBinary) {
+  auto rows = ParsePluNative(std::string("1\r\nA\r\n\r\n100\r\n\x1A") + '\0' + "junk", nullptr);
+  ASSERT_TRUE(rows);
+  ASSERT_EQ(rows->size(), 1u);
+  EXPECT_EQ((*rows)[0][kPrice], "1.00");
+  rows = ParsePluNative("", nullptr);
+  ASSERT_TRUE(rows);
+  EXPECT_TRUE(rows->empty());
+  EXPECT_FALSE(ParsePluNative(std::string("1\r\n\0\r\n", 6), nullptr));
+}
+
+TEST(PluNativeLayout, WrittenInMinorUnitsAndEventsEvery16Rows) {
+  TextGrid grid = PluGrid({PluRow({"7", "Хлеб", "", "45.50", "05.01.26", "0.125", "12", "3", "0",
+                                   "1 АБ", "01.01.26, 10:00:00", "4", "182.00", "1.000"}),
+                           PluRow({"8", "", "", "abc", "0", "", "0", "0", "2"})});
+  EXPECT_EQ(WritePluNative(grid, nullptr),
+            W("7\r\nХлеб\r\n\r\n4550\r\n05.01.26\r\n125\r\n12\r\n3\r\n0\r\n"
+              "8\r\n\r\n\r\n0\r\n0\r\n0\r\n0\r\n0\r\n2\r\n"));
+
+  std::vector<Cells> many(40, PluRow({"1"}));
+  grid.ReplaceDataRows(many);
+  CountingPump pump;
+  WritePluNative(grid, &pump);
+  EXPECT_EQ(pump.calls, 2);
+  pump.calls = 0;
+  ParsePluNative(WritePluNative(grid, nullptr), &pump);
+  EXPECT_EQ(pump.calls, 2);
+}
+
+TEST(PluNativeLayout, SaveAndLoadKeepPricesAndTaresExactly) {
+  std::vector<Cells> rows;
+  for (int i = 0; i < 2000; ++i) {
+    Cells row = PluRow({"1", "N", "M", "", "3", "", "1", "2", "0", "1 X", "s", "1", "2", "3"});
+    row[kPluNo] = std::to_string(i + 1);
+    row[kPrice] = std::to_string(i * 37 + 1);
+    row[kPrice].insert(row[kPrice].size() - (row[kPrice].size() > 2 ? 2 : 0), ".");
+    row[kTare] = std::to_string(i * 3 % 1000 + 1000);
+    row[kTare].insert(1, ".");
+    NormalizePluRow(row, false, false);
+    rows.push_back(row);
+  }
+  const auto loaded = ParsePluNative(WritePluNative(PluGrid(rows), nullptr), nullptr);
+  ASSERT_TRUE(loaded);
+  ASSERT_EQ(loaded->size(), rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    Cells expected = rows[i];
+    for (int c = kLogo; c < kPluColumnCount; ++c) expected[c].clear();  // not kept
+    ASSERT_EQ((*loaded)[i], expected) << "row " << i;
+  }
+}
+
+TEST(TotalsReport, ElevenLines) {
+  TotalsPage page{W("Общий итог продаж с 01.12.26, 08:30:00"),
+                  "123.45",
+                  "1.000",
+                  "17",
+                  "100.00",
+                  "0.500",
+                  "12",
+                  "3990",
+                  "198",
+                  "250",
+                  "1500\r\nsecond line"};
+  EXPECT_EQ(WriteTotalsReport(page, {{2026, 3, 5}, 9, 7, 3}),
+            W("Общий итог продаж с 01.12.26, 08:30:00 по 05.03.26, 09:07:03\r\n"
+              "Общая сумма: 123.45 руб.\r\n"
+              "Общий вес: 1.000 кг.\r\n"
+              "Количество продаж: 17\r\n"
+              "Сумма по всем PLU: 100.00 руб.\r\n"
+              "Вес по всем PLU: 0.500 кг.\r\n"
+              "Продаж по всем PLU: 12\r\n"
+              "Свободных PLU: 3990\r\n"
+              "Свободных сообщений: 198\r\n"
+              "Израсходовано этикеток: 250\r\n"
+              "Общий пробег: 1500 мм.\r\n"));
+}
+
+}  // namespace
+}  // namespace qm
