@@ -51,7 +51,7 @@ inline constexpr std::uint8_t kAcknowledge = 0xAA;
 inline constexpr std::int32_t kReplyTimeoutTicks = 5;
 
 extern const std::string kLinkErrorText;       // "Ошибка связи с весами."
-extern const std::string kErrorCaption;        // "Ошибка"
+extern const std::string kErrorCaption;        // "Ошибка" (defined with AskNumber)
 extern const std::string kCannotOpenPortText;  // "Не могу открыть порт COM"
 extern const std::string kConnectHint;         // "Подключить весы"
 extern const std::string kDisconnectHint;      // "Отключить весы"

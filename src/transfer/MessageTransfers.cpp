@@ -61,7 +61,10 @@ void ScaleTransfers::ReadMessageClick(int tag) {
       const std::int32_t result =
           c_.link.SendCommand(kCommandReadMessage, true, data, kMessageBlockSize);
       if (result == kCommandDone) {
-        if (watch.Changed()) break;  // the list was rearranged during the wait
+        if (watch.Changed()) {  // the list was rearranged during the wait: stop unfinished
+          cancelled = true;
+          break;
+        }
         std::string text = ToCommaText(DecodeMessageBlock(data));
         if (firstPending) {
           firstPending = false;
@@ -91,7 +94,11 @@ void ScaleTransfers::ReadMessageClick(int tag) {
         cancelled = true;
         break;
       }
-      if (!c_.link.IsOpen() || watch.Changed()) break;
+      if (watch.Changed()) {
+        cancelled = true;
+        break;
+      }
+      if (!c_.link.IsOpen()) break;
     }
   };
 

@@ -60,7 +60,10 @@ void ScaleTransfers::ReadPluClick(int tag) {
       const std::int32_t result =
           c_.link.SendCommand(kCommandReadPlu, true, data, kPluReadRecordSize);
       if (result == kCommandDone) {
-        if (watch.Changed()) break;  // the rows were rearranged during the wait
+        if (watch.Changed()) {  // the rows were rearranged during the wait: stop unfinished
+          cancelled = true;
+          break;
+        }
         Cells row = PluRowFromReply(data);
         if (firstPending) {
           firstPending = false;
@@ -82,7 +85,11 @@ void ScaleTransfers::ReadPluClick(int tag) {
         cancelled = true;
         break;
       }
-      if (!c_.link.IsOpen() || watch.Changed()) break;
+      if (watch.Changed()) {
+        cancelled = true;
+        break;
+      }
+      if (!c_.link.IsOpen()) break;
     }
   };
 
