@@ -27,12 +27,15 @@ const std::map<std::string, std::string>& HelpTexts() {
        "            numbers the scale does not hold are skipped\n"
        "  --only N  the one PLU number N (0..the model's highest PLU number)\n"},
       {"write-plu",
-       "qmctl [line options] write-plu -i FILE [--only N] [--force]\n"
+       "qmctl [line options] write-plu -i FILE [--only N] [--messages FILE] [--force]\n"
        "  Programs the PLU rows of FILE (.csv or .plw) into the scale, top to bottom.\n"
        "  The rows are validated first against the model's limits; with findings nothing is\n"
        "  sent (exit 1) unless --force is given.\n"
-       "  --only N  only the row whose PLU number is N\n"
-       "  --force   write despite findings\n"},
+       "  --only N          only the row whose PLU number is N\n"
+       "  --messages FILE   the message table (.csv or .msw) the message numbers are checked\n"
+       "                    against; without it the table holds one message, as in a fresh\n"
+       "                    window\n"
+       "  --force           write despite findings\n"},
       {"read-msg",
        "qmctl [line options] read-msg (--last N | --only N) -o FILE\n"
        "  Reads messages from the scale and writes them to FILE (.csv or .msw).\n"
@@ -173,7 +176,7 @@ TStopBits ParseStop(const std::string& text) {
 bool TakesCommandOption(const std::string& command, const std::string& option) {
   static const std::map<std::string, std::vector<std::string>> allowed = {
       {"read-plu", {"--last", "--only", "-o"}},
-      {"write-plu", {"-i", "--only", "--force"}},
+      {"write-plu", {"-i", "--only", "--force", "--messages"}},
       {"read-msg", {"--last", "--only", "-o"}},
       {"write-msg", {"-i", "--force"}},
       {"read-totals", {"-o"}},
@@ -323,6 +326,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       o.input = reader.Value(arg);
     } else if (arg == "-o") {
       o.output = reader.Value(arg);
+    } else if (arg == "--messages") {
+      o.messages = reader.Value(arg);
     } else if (arg == "--force") {
       reader.NoValue(arg);
       o.force = true;

@@ -39,6 +39,7 @@ struct CommandOptions {
   std::optional<int> only;         // --only N: one record
   std::string input;               // -i FILE
   std::string output;              // -o FILE
+  std::string messages;            // write-plu --messages FILE: the table the check counts
   bool force = false;              // write-plu, write-msg: go on despite findings
   bool yes = false;                // clear-totals
   bool watch = false;              // weigh

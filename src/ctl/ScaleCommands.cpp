@@ -183,6 +183,10 @@ int RunWritePlu(const CommandLine& cl, CtlIo& io) {
   if (!IsPluKind(LoadTableFile(cl.options.input, run.tables))) {
     throw FileError(cl.options.input + ": not a PLU table");
   }
+  if (!cl.options.messages.empty() &&
+      IsPluKind(LoadTableFile(cl.options.messages, run.tables))) {
+    throw FileError(cl.options.messages + ": not a message table");
+  }
   TextGrid& plu = run.tables.plu;
   if (StoredRowCount(plu) == 0) throw FileError(cl.options.input + ": no PLU rows to write");
   const bool single = cl.options.only.has_value();
