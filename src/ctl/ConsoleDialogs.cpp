@@ -22,7 +22,7 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 }  // namespace
 
 ConsoleDialogs::ConsoleDialogs(std::ostream& out, std::ostream& err, bool progress)
-    : out_(out), err_(err), progress_(progress) {}
+    : out_(out), err_(err), progress_(progress), completion_(&out) {}
 
 BoxKind ConsoleDialogs::Classify(const MessageBoxRequest& r) {
   if (r.caption == kCheckResultCaption) return BoxKind::CheckResult;
@@ -68,7 +68,7 @@ DialogButton ConsoleDialogs::ShowMessage(const MessageBoxRequest& request) {
       box.answer = kButtonOk;
       break;
     case BoxKind::Completion:
-      out_ << Utf8(request.text) << '\n';
+      *completion_ << Utf8(request.text) << '\n';
       break;
     case BoxKind::LinkFailure:
     case BoxKind::Error:

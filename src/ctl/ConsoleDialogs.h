@@ -43,6 +43,8 @@ class ConsoleDialogs : public Dialogs {
   // Findings are written by whoever runs the visible check; the silent boxes are not echoed.
   // Answer for the next number inputs, in order.
   void QueueNumber(int number) { numbers_.push_back(std::to_string(number)); }
+  // Where completion texts go when they are not the command's result (verify).
+  void SendCompletionsTo(std::ostream& stream) { completion_ = &stream; }
   // A port given as a device path: named in "cannot open" texts instead of the COM number.
   void SetPortPath(std::string path) { portPath_ = std::move(path); }
   // Called before each finding box is written, for the location prefix.
@@ -75,6 +77,7 @@ class ConsoleDialogs : public Dialogs {
   std::vector<std::string> numbers_;
   std::string findingPrefix_;
   std::string portPath_;
+  std::ostream* completion_;
   std::vector<RecordedBox> boxes_;
 };
 

@@ -183,8 +183,7 @@ int RunWritePlu(const CommandLine& cl, CtlIo& io) {
   if (!IsPluKind(LoadTableFile(cl.options.input, run.tables))) {
     throw FileError(cl.options.input + ": not a PLU table");
   }
-  if (!cl.options.messages.empty() &&
-      IsPluKind(LoadTableFile(cl.options.messages, run.tables))) {
+  if (!cl.options.messages.empty() && IsPluKind(LoadTableFile(cl.options.messages, run.tables))) {
     throw FileError(cl.options.messages + ": not a message table");
   }
   TextGrid& plu = run.tables.plu;
@@ -341,7 +340,8 @@ int RunVerify(const CommandLine& cl, CtlIo& io) {
   }
 
   ScaleRun run(cl, io);
-  std::map<int, Cells> found;  // what the scale holds; absent numbers are missing
+  run.dialogs.SendCompletionsTo(io.err);  // only the differences are the result
+  std::map<int, Cells> found;             // what the scale holds; absent numbers are missing
   if (cl.options.last) {
     run.tables.plu.ReplaceDataRows({});
     run.dialogs.QueueNumber(*cl.options.last);

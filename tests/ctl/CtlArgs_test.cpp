@@ -12,16 +12,16 @@ using qm::ctl::ParseCommandLine;
 
 TEST(CtlArgs, MistakesAreUsageErrorsWithOneClearLine) {
   const std::vector<std::vector<std::string>> bad = {
-      {},                                             // no command
-      {"frobnicate"},                                 // unknown command
-      {"--bogus", "check", "a.csv"},                  // unknown line option
-      {"read-plu", "--last", "3", "-o"},              // missing value
-      {"read-plu", "--last", "x3", "-o", "a.csv"},    // not a number
-      {"read-plu", "--last", "3"},                    // missing -o
+      {},                                                         // no command
+      {"frobnicate"},                                             // unknown command
+      {"--bogus", "check", "a.csv"},                              // unknown line option
+      {"read-plu", "--last", "3", "-o"},                          // missing value
+      {"read-plu", "--last", "x3", "-o", "a.csv"},                // not a number
+      {"read-plu", "--last", "3"},                                // missing -o
       {"read-plu", "--last", "3", "--only", "2", "-o", "a.csv"},  // both modes
-      {"read-plu", "--last", "4001", "-o", "a.csv"},  // above MaxPluNo
+      {"read-plu", "--last", "4001", "-o", "a.csv"},              // above MaxPluNo
       {"--version", "200", "read-plu", "--last", "201", "-o", "a.csv"},
-      {"--address", "100", "weigh"},                  // above MaxScaleAddress (99)
+      {"--address", "100", "weigh"},                    // above MaxScaleAddress (99)
       {"--version", "600", "--address", "2", "weigh"},  // small models: address 1 only
       {"--address", "0", "weigh"},
       {"--baud", "12345", "weigh"},
@@ -30,9 +30,9 @@ TEST(CtlArgs, MistakesAreUsageErrorsWithOneClearLine) {
       {"--model", "20", "check", "a.csv"},
       {"--port", "COM9", "weigh"},
       {"--trace=yes", "weigh"},
-      {"clear-totals"},                               // --yes required
-      {"weigh", "--force"},                           // option of another command
-      {"check"},                                      // no file
+      {"clear-totals"},      // --yes required
+      {"weigh", "--force"},  // option of another command
+      {"check"},             // no file
       {"scan", "--from", "9", "--to", "3"},
       {"--model", "15", "--version", "1000", "read-msg", "--last", "1", "-o", "m.csv"},
   };
@@ -48,8 +48,9 @@ TEST(CtlArgs, MistakesAreUsageErrorsWithOneClearLine) {
 }
 
 TEST(CtlArgs, NumbersOutOfRangeUseTheWindowsTexts) {
-  EXPECT_NE(RunCtl({"read-plu", "--only", "4001", "-o", "a.csv"}).err.find("Неправильный номер PLU."),
-            std::string::npos);
+  EXPECT_NE(
+      RunCtl({"read-plu", "--only", "4001", "-o", "a.csv"}).err.find("Неправильный номер PLU."),
+      std::string::npos);
   EXPECT_NE(RunCtl({"--address", "100", "weigh"}).err.find("Неправильный адрес весов."),
             std::string::npos);
   EXPECT_NE(RunCtl({"read-msg", "--last", "1001", "-o", "a.csv"})
@@ -58,10 +59,9 @@ TEST(CtlArgs, NumbersOutOfRangeUseTheWindowsTexts) {
 }
 
 TEST(CtlArgs, LineOptionsAndModelLimits) {
-  const auto cl = ParseCommandLine({"--port", "com3", "--baud=19200", "--parity", "mark",
-                                    "--stop", "1.5", "--model", "6", "--version", "4000",
-                                    "--address", "99", "--trace", "read-plu", "--only", "0",
-                                    "-o", "x.plw"});
+  const auto cl = ParseCommandLine({"--port", "com3", "--baud=19200", "--parity", "mark", "--stop",
+                                    "1.5", "--model", "6", "--version", "4000", "--address", "99",
+                                    "--trace", "read-plu", "--only", "0", "-o", "x.plw"});
   EXPECT_EQ(cl.line.port, "COM3");
   ASSERT_TRUE(cl.line.comPort.has_value());
   EXPECT_EQ(*cl.line.comPort, qm::TPortType::COM3);

@@ -17,17 +17,17 @@ TEST_F(FileCommands, CheckPrintsEveryFindingWithItsPlaceAndTheSummary) {
   const std::string plu = WriteText(
       "prices.csv", std::string(kPluHeader) +
                         "1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n"
-                        "2,Хлеб,,12,3,0,2,1,3,0,,0,0,0\n"        // message 3 of 1: warning
+                        "2,Хлеб,,12,3,0,2,1,3,0,,0,0,0\n"           // message 3 of 1: warning
                         "2,Сыр,,abc,01.01.25,0,3,1,0,0,,0,0,0\n");  // duplicate, price, expired
   const CtlResult r = RunCtl({"check", plu});
   EXPECT_EQ(r.code, qm::ctl::kExitFindings);
-  EXPECT_EQ(r.out,
-            plu + ": row 2 (Сообщение №): Предупреждение: Номер сообщения больше количества "
-                  "сообщений (1).\n" +
-                plu + ": row 3 (Товар №): Ошибка: Повторяющийся номер товара.\n" + plu +
-                ": row 3 (Цена): Ошибка: Неправильная цена товара.\n" + plu +
-                ": row 3 (Срок хранения): Ошибка: Товар просрочен.\n"
-                "Ошибок: 3,   Предупреждений: 1.\n");
+  EXPECT_EQ(r.out, plu +
+                       ": row 2 (Сообщение №): Предупреждение: Номер сообщения больше количества "
+                       "сообщений (1).\n" +
+                       plu + ": row 3 (Товар №): Ошибка: Повторяющийся номер товара.\n" + plu +
+                       ": row 3 (Цена): Ошибка: Неправильная цена товара.\n" + plu +
+                       ": row 3 (Срок хранения): Ошибка: Товар просрочен.\n"
+                       "Ошибок: 3,   Предупреждений: 1.\n");
 }
 
 TEST_F(FileCommands, CheckCountsMessagesOfAMessageFileOnTheSameLine) {
@@ -62,19 +62,20 @@ TEST_F(FileCommands, UnreadableInputsEndWithExitTwo) {
 }
 
 TEST_F(FileCommands, ConvertBetweenCsvAndNativeFiles) {
-  const std::string csv = WriteText(
-      "in.csv", std::string(kPluHeader) + "7,\"Сыр Российский\",в/с,699,30,0.125,2002,20,2,"
-                                          "\"1 АЯ46\",,3,419.40,0.600\n");
+  const std::string csv = WriteText("in.csv", std::string(kPluHeader) +
+                                                  "7,\"Сыр Российский\",в/с,699,30,0.125,2002,20,2,"
+                                                  "\"1 АЯ46\",,3,419.40,0.600\n");
   ASSERT_EQ(RunCtl({"convert", "-i", csv, "-o", Path("out.plw")}).code, 0);
   // Prices in kopecks, tares in grams; logo and sales are not kept.
   EXPECT_EQ(ReadText("out.plw"), "7\nСыр Российский\nв/с\n69900\n30\n125\n2002\n20\n2\n");
 
   const CtlResult back = RunCtl({"convert", "-i", Path("out.plw"), "-o", Path("back.csv")});
   EXPECT_EQ(back.code, 0);
-  EXPECT_EQ(ReadText("back.csv"), std::string(kPluHeader) +
-                                      "7,\"Сыр Российский\",в/с,699.00,30,0.125,2002,20,2,,,,,\n");
+  EXPECT_EQ(ReadText("back.csv"),
+            std::string(kPluHeader) + "7,\"Сыр Российский\",в/с,699.00,30,0.125,2002,20,2,,,,,\n");
 
-  const std::string msw = WriteText("m.msw", "\"Строка один\",два\n\"\"\n№,1,2\nНазвание,Первое,Второе\n");
+  const std::string msw =
+      WriteText("m.msw", "\"Строка один\",два\n\"\"\n№,1,2\nНазвание,Первое,Второе\n");
   ASSERT_EQ(RunCtl({"convert", "-i", msw, "-o", Path("m.csv")}).code, 0);
   EXPECT_EQ(ReadText("m.csv"),
             "Сообщения,\n№,Название,\"Строка 1\",\"Строка 2\"\n1,Первое,\"Строка один\",два\n"
@@ -82,7 +83,8 @@ TEST_F(FileCommands, ConvertBetweenCsvAndNativeFiles) {
 }
 
 TEST_F(FileCommands, AFailedConversionLeavesTheTargetAsItWas) {
-  const std::string csv = WriteText("in.csv", std::string(kPluHeader) + "1,a,,1,1,0,1,1,0,0,,0,0,0\n");
+  const std::string csv =
+      WriteText("in.csv", std::string(kPluHeader) + "1,a,,1,1,0,1,1,0,0,,0,0,0\n");
   const std::string old = WriteText("out.msw", "old\n");
   // A PLU table has no place in a message file.
   const CtlResult r = RunCtl({"convert", "-i", csv, "-o", old});
@@ -95,11 +97,11 @@ TEST_F(FileCommands, AFailedConversionLeavesTheTargetAsItWas) {
 }
 
 TEST_F(FileCommands, MatchPutsRowsAtTheirNumbers) {
-  const std::string in = WriteText(
-      "in.csv", std::string(kPluHeader) + "3,Три,,3,1,0,3,1,0,0,,0,0,0\n"
-                                          "1,Один,,1,1,0,1,1,0,0,,0,0,0\n"
-                                          "250,Много,,1,1,0,1,1,0,0,,0,0,0\n"
-                                          "5,Пять,,5,1,0,5,1,0,0,,0,0,0\n");
+  const std::string in = WriteText("in.csv", std::string(kPluHeader) +
+                                                 "3,Три,,3,1,0,3,1,0,0,,0,0,0\n"
+                                                 "1,Один,,1,1,0,1,1,0,0,,0,0,0\n"
+                                                 "250,Много,,1,1,0,1,1,0,0,,0,0,0\n"
+                                                 "5,Пять,,5,1,0,5,1,0,0,,0,0,0\n");
   const CtlResult r = RunCtl({"--version", "200", "match", "-i", in, "-o", Path("out.plw")});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "Номера товаров и PLU приведены в соответствие.\n5 PLU\n");
