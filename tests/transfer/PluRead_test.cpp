@@ -45,6 +45,7 @@ TEST_F(PluReadTest, WholeTableOfFourThousandRecords) {
   EXPECT_EQ(progress.front().a, 4000);
   EXPECT_EQ(progress.front().b, 1);
   EXPECT_EQ(progress[progress.size() - 2].a, 4000);  // the last step
+  Quiesce();
   EXPECT_EQ(scale.CommandCount(qmsim::kCmdReadPlu), 4000u);
   ExpectSettled(false);
 }

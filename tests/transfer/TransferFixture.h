@@ -4,7 +4,9 @@
 // recording transfer view.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <string>
@@ -153,8 +155,27 @@ class TransferFixture : public ::testing::Test {
     plu.ReplaceDataRows(std::move(data));
   }
 
+  // Waits until the virtual scale has filed every exchange it answered: the program may read
+  // the last answer before the scale's thread has logged it. A byte for no scale's address goes
+  // down the line; the scale's thread counts it as ignored only once it is back waiting for an
+  // address, that is, after the last exchange was filed.
+  void Quiesce() {
+    const std::size_t ignored = scale.IgnoredByteCount();
+    if (port.Connected()) {
+      port.Write(std::string(1, '\xFE'), true);
+    } else {
+      const int fd = ::open(scale.SlavePath().c_str(), O_WRONLY | O_NOCTTY);
+      ASSERT_GE(fd, 0);
+      const char byte = '\xFE';
+      ASSERT_EQ(::write(fd, &byte, 1), 1);
+      ::close(fd);
+    }
+    ASSERT_TRUE(scale.WaitForIgnoredBytes(ignored + 1, std::chrono::seconds(10)));
+  }
+
   // The data bytes of the commands `command` the scale received, in order.
-  std::vector<Bytes> Received(std::uint8_t command) const {
+  std::vector<Bytes> Received(std::uint8_t command) {
+    Quiesce();
     std::vector<Bytes> out;
     for (const qmsim::ExchangeRecord& r : scale.Log()) {
       if (r.command && *r.command == command && r.complete) out.push_back(r.data);
