@@ -36,9 +36,8 @@ TEST_F(MessageTransferTest, ThreeLinesGoOutAsFourHundredAndTwoBytes) {
 
   transfers.WriteMessagesClick(kCurrentRecord);
 
-  const Bytes expected = Cat({HexBytes("01 00"), Ascii("Hello", 50),
-                              HexBytes("8F E0 A8 A2 A5 E2"), Zeros(44), Ascii("x", 50),
-                              Zeros(250)});
+  const Bytes expected = Cat({HexBytes("01 00"), Ascii("Hello", 50), HexBytes("8F E0 A8 A2 A5 E2"),
+                              Zeros(44), Ascii("x", 50), Zeros(250)});
   EXPECT_EQ(Received(qmsim::kCmdWriteMessage), std::vector<Bytes>{expected});
   EXPECT_EQ(view.messageSettled, 1);
   EXPECT_EQ(Panel(qm::kPanelActivity), "Done.");

@@ -13,18 +13,18 @@ namespace qmtest {
 namespace {
 
 // 40 bytes written out by hand.
-const Bytes kTotals = Cat({HexBytes("D2 04 00 00"),   // run 1234 mm
-                           HexBytes("38 00 00 00"),   // 56 labels
-                           HexBytes("39 30 00 00"),   // 12345 kopecks
-                           HexBytes("07 00 00"),      // 7 sales
-                           HexBytes("E8 03 00 00"),   // 1000 g
-                           HexBytes("00 00 00 00"),   // 0 kopecks over all PLUs
-                           HexBytes("02 00 00"),      // 2 sales over all PLUs
-                           HexBytes("C4 09 00 00"),   // 2500 g over all PLUs
-                           HexBytes("00 30 08"),      // since 08:30:00
-                           HexBytes("01 12 26"),      //   on 01.12.26
-                           HexBytes("B8 0B"),         // 3000 free PLU places
-                           HexBytes("64 00")});       // 100 free message places
+const Bytes kTotals = Cat({HexBytes("D2 04 00 00"),  // run 1234 mm
+                           HexBytes("38 00 00 00"),  // 56 labels
+                           HexBytes("39 30 00 00"),  // 12345 kopecks
+                           HexBytes("07 00 00"),     // 7 sales
+                           HexBytes("E8 03 00 00"),  // 1000 g
+                           HexBytes("00 00 00 00"),  // 0 kopecks over all PLUs
+                           HexBytes("02 00 00"),     // 2 sales over all PLUs
+                           HexBytes("C4 09 00 00"),  // 2500 g over all PLUs
+                           HexBytes("00 30 08"),     // since 08:30:00
+                           HexBytes("01 12 26"),     //   on 01.12.26
+                           HexBytes("B8 0B"),        // 3000 free PLU places
+                           HexBytes("64 00")});      // 100 free message places
 
 class TotalsTransferTest : public TransferFixture {
  protected:
@@ -96,9 +96,9 @@ TEST_F(TotalsTransferTest, ClearEmptiesThePageUnlessRefused) {
   dialogs.ExpectMessage("Стереть общий итог продаж?", qm::kButtonYes);
   transfers.ClearGTDClick();
   EXPECT_EQ(qm::Utf8(totals.title), "Общий итог продаж");
-  for (const std::string* field : {&totals.sum, &totals.weight, &totals.sells, &totals.sumPlu,
-                                   &totals.weightPlu, &totals.sellsPlu, &totals.freePlu,
-                                   &totals.freeMsg, &totals.labels, &totals.run}) {
+  for (const std::string* field :
+       {&totals.sum, &totals.weight, &totals.sells, &totals.sumPlu, &totals.weightPlu,
+        &totals.sellsPlu, &totals.freePlu, &totals.freeMsg, &totals.labels, &totals.run}) {
     EXPECT_EQ(*field, "");
   }
   EXPECT_FALSE(flags.TotalsModified());
@@ -154,12 +154,11 @@ class TotalsSaveTest : public TotalsTransferTest {
   Window window{totals};
   qm::PluCommands pluCommands{plu, flags, &status, pluEditor};
   qm::MessageCommands messageCommands{messages, plu, flags, &status, messageEditor};
-  qm::DataFiles files{{plu, messages, pluCommands, messageCommands, flags, state, status,
-                       dialogs, nullptr, window}};
-  std::string reportPath =
-      (std::filesystem::temp_directory_path() / ("qm-totals-" + std::to_string(::getpid()) +
-                                                 ".txt"))
-          .string();
+  qm::DataFiles files{{plu, messages, pluCommands, messageCommands, flags, state, status, dialogs,
+                       nullptr, window}};
+  std::string reportPath = (std::filesystem::temp_directory_path() /
+                            ("qm-totals-" + std::to_string(::getpid()) + ".txt"))
+                               .string();
 };
 
 TEST_F(TotalsSaveTest, ReadingTwiceOffersToSaveTheFirstTotals) {
