@@ -45,6 +45,7 @@ TEST_F(PluReadTest, WholeTableOfFourThousandRecords) {
   EXPECT_EQ(progress.front().a, 4000);
   EXPECT_EQ(progress.front().b, 1);
   EXPECT_EQ(progress[progress.size() - 2].a, 4000);  // the last step
+  Quiesce();
   EXPECT_EQ(scale.CommandCount(qmsim::kCmdReadPlu), 4000u);
   ExpectSettled(false);
 }
@@ -148,26 +149,27 @@ TEST_F(PluReadTest, SingleModeReadsNumberZeroIntoTheCurrentRow) {
 TEST_F(PluReadTest, RecordFieldsAndLogoFormArriveInTheirDisplayForm) {
   const Bytes line1 = Cat({HexBytes("8C AE AB AE AA AE"), Zeros(18), HexBytes("00 01 9F 36")});
   const Bytes line2 = Cat({Ascii("Fresh", 24), HexBytes("00 01 80 34")});
-  scale.SetPlu(42, Cat({HexBytes("2A 00 00 00"),          // PLU 42
-                        HexBytes("03 02 01 00 00 00"),    // item code 123
-                        line1, line2,                     // names with logo 1, code АЯ46
-                        HexBytes("40 E2 01 00"),          // price 123456 kopecks
-                        HexBytes("31 12 26"),             // use by 31.12.26
-                        HexBytes("7D 00"),                // tare 125 g
-                        HexBytes("05 04 00 00 00 00"),    // group 45
-                        HexBytes("03 00"),                // message 3
-                        HexBytes("00 30 08"),             // sales since 08:30:00
-                        HexBytes("01 12 26"),             //   on 01.12.26
-                        HexBytes("39 30 00 00"),          // amount 12345 kopecks
-                        HexBytes("E8 03 00 00"),          // weight 1000 g
-                        HexBytes("05 00 00")}));          // 5 sales
+  scale.SetPlu(42, Cat({HexBytes("2A 00 00 00"),        // PLU 42
+                        HexBytes("03 02 01 00 00 00"),  // item code 123
+                        line1, line2,                   // names with logo 1, code АЯ46
+                        HexBytes("40 E2 01 00"),        // price 123456 kopecks
+                        HexBytes("31 12 26"),           // use by 31.12.26
+                        HexBytes("7D 00"),              // tare 125 g
+                        HexBytes("05 04 00 00 00 00"),  // group 45
+                        HexBytes("03 00"),              // message 3
+                        HexBytes("00 30 08"),           // sales since 08:30:00
+                        HexBytes("01 12 26"),           //   on 01.12.26
+                        HexBytes("39 30 00 00"),        // amount 12345 kopecks
+                        HexBytes("E8 03 00 00"),        // weight 1000 g
+                        HexBytes("05 00 00")}));        // 5 sales
   dialogs.ExpectInput("Введите номер PLU:", "42");
 
   transfers.ReadPluClick(kCurrentRecord);
 
   const std::vector<std::string> expected = {
-      "42",       "Молоко",   "Fresh", "1234.56", "31.12.26", "0.125",  "123",
-      "45",       "3",        "1 АЯ46", "01.12.26, 08:30:00", "5", "123.45", "1.000"};
+      "42",     "Молоко", "Fresh", "1234.56", "31.12.26",           "0.125",
+      "123",    "45",     "3",     "1 АЯ46",  "01.12.26, 08:30:00", "5",
+      "123.45", "1.000"};
   for (int column = 0; column < qm::kPluColumnCount; ++column) {
     EXPECT_EQ(CellUtf8(column, 1), expected[column]) << "column " << column;
   }

@@ -8,28 +8,7 @@ namespace {
 using qm::kCurrentRecord;
 using qm::kWholeTable;
 
-class PluWriteTest : public TransferFixture {
- protected:
-  // A row that passes the check of a 15 kg / 4000 PLU scale.
-  qm::Cells GoodRow(int pluNo) {
-    qm::Cells row(qm::kPluColumnCount);
-    row[qm::kPluNo] = std::to_string(pluNo);
-    row[qm::kName1] = "Item " + std::to_string(pluNo);
-    row[qm::kPrice] = "1.00";
-    row[qm::kShelfLife] = "5";
-    row[qm::kTare] = "0";
-    row[qm::kItemCode] = std::to_string(pluNo);
-    row[qm::kGroupCode] = "1";
-    row[qm::kMessageNo] = "0";
-    row[qm::kLogo] = "0";
-    return row;
-  }
-  void SetGoodRows(int count) {
-    std::vector<qm::Cells> rows;
-    for (int i = 1; i <= count; ++i) rows.push_back(GoodRow(i));
-    plu.ReplaceDataRows(std::move(rows));
-  }
-};
+class PluWriteTest : public TransferFixture {};
 
 TEST_F(PluWriteTest, CurrentRowGoesOutAsItsEightyThreeBytes) {
   qm::Cells row = GoodRow(5);
@@ -49,15 +28,15 @@ TEST_F(PluWriteTest, CurrentRowGoesOutAsItsEightyThreeBytes) {
 
   transfers.WritePLUClick(kCurrentRecord);
 
-  const Bytes expected = Cat({HexBytes("05 00 00 00"),                       // PLU 5
-                              HexBytes("03 02 01 00 00 00"),                 // item code 123
-                              HexBytes("8C AE AB AE AA AE"), Zeros(22),      // Молоко
-                              HexBytes("32 2E 35 25"), Zeros(24),            // 2.5%
-                              HexBytes("E2 04 00 00"),                       // 1250 kopecks
-                              HexBytes("00 00 30"),                          // 30 days
-                              HexBytes("7D 00"),                             // 125 g
-                              HexBytes("05 04 00 00 00 00"),                 // group 45
-                              HexBytes("01 00")});                           // message 1
+  const Bytes expected = Cat({HexBytes("05 00 00 00"),                   // PLU 5
+                              HexBytes("03 02 01 00 00 00"),             // item code 123
+                              HexBytes("8C AE AB AE AA AE"), Zeros(22),  // Молоко
+                              HexBytes("32 2E 35 25"), Zeros(24),        // 2.5%
+                              HexBytes("E2 04 00 00"),                   // 1250 kopecks
+                              HexBytes("00 00 30"),                      // 30 days
+                              HexBytes("7D 00"),                         // 125 g
+                              HexBytes("05 04 00 00 00 00"),             // group 45
+                              HexBytes("01 00")});                       // message 1
   ASSERT_EQ(expected.size(), 83u);
   EXPECT_EQ(Received(qmsim::kCmdWritePlu), std::vector<Bytes>{expected});
   EXPECT_EQ(view.pluSettled, 1);
@@ -83,7 +62,7 @@ TEST_F(PluWriteTest, LogoAndDateShelfLifeOnTheWire) {
   ASSERT_EQ(sent.size(), 1u);
   ASSERT_EQ(sent[0].size(), 83u);
   const Bytes names(sent[0].begin() + 10, sent[0].begin() + 66);
-  EXPECT_EQ(names, Cat({Ascii("Milk", 24), HexBytes("00 01 9F 36"),  // line 1: Я, 6
+  EXPECT_EQ(names, Cat({Ascii("Milk", 24), HexBytes("00 01 9F 36"),      // line 1: Я, 6
                         Ascii("Fresh", 24), HexBytes("00 01 80 34")}));  // line 2: А, 4
   EXPECT_EQ(Bytes(sent[0].begin() + 70, sent[0].begin() + 73), HexBytes("31 12 26"));
   ExpectSettled(false);

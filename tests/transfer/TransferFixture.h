@@ -4,7 +4,9 @@
 // recording transfer view.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <string>
@@ -32,16 +34,22 @@ namespace qmtest {
 
 using qmsim::Bytes;
 
+inline const char kLinkErrorUtf8[] = "Ошибка связи с весами.";
+
 // Bytes written out by hand: two hex digits per byte, blanks anywhere.
 inline Bytes HexBytes(std::string_view text) {
   Bytes out;
   int high = -1;
   for (char ch : text) {
     int v;
-    if (ch >= '0' && ch <= '9') v = ch - '0';
-    else if (ch >= 'A' && ch <= 'F') v = ch - 'A' + 10;
-    else if (ch >= 'a' && ch <= 'f') v = ch - 'a' + 10;
-    else continue;
+    if (ch >= '0' && ch <= '9')
+      v = ch - '0';
+    else if (ch >= 'A' && ch <= 'F')
+      v = ch - 'A' + 10;
+    else if (ch >= 'a' && ch <= 'f')
+      v = ch - 'a' + 10;
+    else
+      continue;
     if (high < 0) {
       high = v;
     } else {
@@ -52,7 +60,9 @@ inline Bytes HexBytes(std::string_view text) {
   return out;
 }
 
-inline Bytes Zeros(std::size_t n) { return Bytes(n, 0); }
+inline Bytes Zeros(std::size_t n) {
+  return Bytes(n, 0);
+}
 
 inline Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes out;
@@ -70,7 +80,8 @@ inline Bytes Ascii(std::string_view text, std::size_t width) {
 // A little-endian integer of `width` bytes, as the scale stores it.
 inline Bytes Le(std::uint32_t value, std::size_t width) {
   Bytes out;
-  for (std::size_t i = 0; i < width; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  for (std::size_t i = 0; i < width; ++i)
+    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
   return out;
 }
 
@@ -79,8 +90,7 @@ inline Bytes Le(std::uint32_t value, std::size_t width) {
 inline Bytes PluReply(std::uint32_t number, std::string_view name, std::uint32_t kopecks,
                       std::uint32_t grams = 0) {
   return Cat({Le(number, 4), HexBytes("07 00 00 00 00 00"), Ascii(name, 28), Zeros(28),
-              Le(kopecks, 4), HexBytes("00 00 05"), Le(grams, 2), Zeros(6), Zeros(2),
-              Zeros(17)});
+              Le(kopecks, 4), HexBytes("00 00 05"), Le(grams, 2), Zeros(6), Zeros(2), Zeros(17)});
 }
 
 // What the window does for the transfers, recorded.
@@ -153,8 +163,48 @@ class TransferFixture : public ::testing::Test {
     plu.ReplaceDataRows(std::move(data));
   }
 
+  // Waits until the virtual scale has filed every exchange it answered: the program may read
+  // the last answer before the scale's thread has logged it. A byte for no scale's address goes
+  // down the line; the scale's thread counts it as ignored only once it is back waiting for an
+  // address, that is, after the last exchange was filed.
+  void Quiesce() {
+    const std::size_t ignored = scale.IgnoredByteCount();
+    if (port.Connected()) {
+      port.Write(std::string(1, '\xFE'), true);
+    } else {
+      const int fd = ::open(scale.SlavePath().c_str(), O_WRONLY | O_NOCTTY);
+      ASSERT_GE(fd, 0);
+      const char byte = '\xFE';
+      ASSERT_EQ(::write(fd, &byte, 1), 1);
+      ::close(fd);
+    }
+    ASSERT_TRUE(scale.WaitForIgnoredBytes(ignored + 1, std::chrono::seconds(10)));
+  }
+
+  // A row that passes the check of a 15 kg / 4000 PLU scale.
+  static qm::Cells GoodRow(int pluNo) {
+    qm::Cells row(qm::kPluColumnCount);
+    row[qm::kPluNo] = std::to_string(pluNo);
+    row[qm::kName1] = "Item " + std::to_string(pluNo);
+    row[qm::kPrice] = "1.00";
+    row[qm::kShelfLife] = "5";
+    row[qm::kTare] = "0";
+    row[qm::kItemCode] = std::to_string(pluNo);
+    row[qm::kGroupCode] = "1";
+    row[qm::kMessageNo] = "0";
+    row[qm::kLogo] = "0";
+    return row;
+  }
+  // A table of such rows, PLU numbers 1..count.
+  void SetGoodRows(int count) {
+    std::vector<qm::Cells> rows;
+    for (int i = 1; i <= count; ++i) rows.push_back(GoodRow(i));
+    plu.ReplaceDataRows(std::move(rows));
+  }
+
   // The data bytes of the commands `command` the scale received, in order.
-  std::vector<Bytes> Received(std::uint8_t command) const {
+  std::vector<Bytes> Received(std::uint8_t command) {
+    Quiesce();
     std::vector<Bytes> out;
     for (const qmsim::ExchangeRecord& r : scale.Log()) {
       if (r.command && *r.command == command && r.complete) out.push_back(r.data);
