@@ -10,6 +10,7 @@ namespace qm::ctl {
 
 void CtlStatus::SetStatusText(int panel, const std::string& text, bool) {
   if (panel == kPanelActivity) activity = text;
+  if (panel == kPanelBusy && text == kBusyText && onBusy) onBusy();
 }
 
 void CtlStatus::SetDisplayText(int panel, const std::string& text) {
@@ -75,6 +76,11 @@ LinkSession::LinkSession(const LineOptions& line, Dialogs& dialogs, std::ostream
     WatchReadiness(sent, bytes);
     Trace(sent, bytes);
   });
+  status.onBusy = [this] {
+    if (++busyRounds_ < kBusyRoundsLimit) return;
+    gaveUpBusy_ = true;
+    link.CloseLink();  // the link's next step finds the port closed and gives up quietly
+  };
   link.SetTimerTick([this] { poll.TimerTick(); });
   loop.SetTickHandler([this] { poll.TimerTick(); });
   loop.StartTimer();
@@ -112,6 +118,7 @@ void LinkSession::WatchReadiness(bool sent, const std::string& bytes) {
       phase_ = Phase::Idle;
     }
   } else if (phase_ == Phase::AwaitStatus) {
+    busyRounds_ = 0;
     notReady_ = bytes.empty() || static_cast<std::uint8_t>(bytes[0]) != kStatusReady;
     phase_ = Phase::Idle;
   }

@@ -34,6 +34,8 @@ class CtlStatus : public StatusView {
   // Runs when the PLU number panel was filled, the last panel a poll writes.
   std::function<void(const DisplayTexts&)> onReading;
   std::string activity;  // status panel 0
+  // Runs each time the link shows "Busy..." (the scale echoed its address without a status).
+  std::function<void()> onBusy;
 };
 
 // "12:34:56.789"-free stamp: seconds since `start`, then the bytes as hex pairs.
@@ -60,6 +62,12 @@ class LinkSession {
   // the command line must still say that nothing (more) was done.
   bool LastSelectNotReady() const { return notReady_; }
 
+  // The window asks a busy scale again for as long as the operator leaves the link open. A
+  // script has no operator: after this many "Busy..." rounds in a row (about half a second
+  // each) the session closes the link, which ends the exchange quietly.
+  static constexpr int kBusyRoundsLimit = 10;
+  bool GaveUpOnBusyScale() const { return gaveUpBusy_; }
+
   HeadlessLoop loop;
   TComPort port;
   RunState state;
@@ -74,6 +82,8 @@ class LinkSession {
   bool trace_;
   enum class Phase { Idle, AwaitEcho, AwaitStatus } phase_ = Phase::Idle;
   bool notReady_ = false;
+  int busyRounds_ = 0;
+  bool gaveUpBusy_ = false;
   std::chrono::steady_clock::time_point start_;
 };
 

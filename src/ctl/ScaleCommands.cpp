@@ -61,6 +61,11 @@ struct ScaleRun {
   // kExitDone when none of these happened.
   int Outcome() {
     if (dialogs.Saw(BoxKind::LinkFailure)) return kExitLink;
+    if (session.GaveUpOnBusyScale()) {
+      io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
+             << " stayed busy (it echoed its address but sent no status); gave up\n";
+      return kExitLink;
+    }
     if (dialogs.Saw(BoxKind::Error)) return kExitFindings;
     for (const RecordedBox& box : dialogs.Boxes()) {
       if (box.kind == BoxKind::CheckResult && box.answer == kButtonNo) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "CtlRun.h"
+#include "ctl/LinkSession.h"
 #include "sim/VirtualScale.h"
 
 namespace qmtest {
@@ -203,6 +204,17 @@ TEST_F(ScaleCommands, AScaleThatIsNotReadyIsALinkFailureToo) {
   // Scanning still reports it: it answers, just not ready.
   const CtlResult scan = Run({"scan", "--from", "1", "--to", "1"});
   EXPECT_EQ(scan.out, "01 not ready (10000)\n");
+}
+
+TEST_F(ScaleCommands, AScaleThatStaysBusyIsGivenUpOn) {
+  // The window would ask again until the operator disconnects; a script has nobody to do that.
+  Fault([](qmsim::Faults& f) { f.endlessBusy = true; });
+  const CtlResult read = Run({"read-plu", "--last", "2", "-o", Path("x.csv")});
+  EXPECT_EQ(read.code, qm::ctl::kExitLink);
+  EXPECT_NE(read.err.find("stayed busy"), std::string::npos);
+  EXPECT_FALSE(Exists("x.csv"));
+  EXPECT_GE(scale.ExchangeCount(),
+            static_cast<std::size_t>(qm::ctl::LinkSession::kBusyRoundsLimit));
 }
 
 TEST_F(ScaleCommands, ScanFindsTheScaleAtItsAddressOnly) {
