@@ -59,7 +59,7 @@ int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
     return kExitUsage;
   } catch (const EComPort& e) {
     // The port failed in the middle of an exchange (the line went away).
-    io.err << "qmctl: " << e.what() << '\n';
+    io.err << "qmctl: Ошибка связи с весами. (" << e.what() << ")\n";
     return kExitLink;
   }
 }

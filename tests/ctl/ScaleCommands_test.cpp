@@ -193,6 +193,20 @@ TEST_F(ScaleCommands, ASilentScaleOrAMissingPortIsALinkFailure) {
   EXPECT_FALSE(Exists("t.txt"));
 }
 
+TEST_F(ScaleCommands, ALineThatHangsUpMidTableLeavesNoFile) {
+  scale.SetPlu(1, Plu4());
+  scale.SetPlu(2, Plu4());
+  scale.SetPlu(3, Plu4());
+  Fault([](qmsim::Faults& f) {
+    f.skipExchanges = 2;
+    f.hangUpAfter = 10;
+  });
+  const CtlResult r = Run({"read-plu", "--last", "3", "-o", Path("x.csv")});
+  EXPECT_EQ(r.code, qm::ctl::kExitLink);
+  EXPECT_NE(r.err.find("Ошибка связи с весами."), std::string::npos);
+  EXPECT_FALSE(Exists("x.csv"));
+}
+
 TEST_F(ScaleCommands, AScaleThatIsNotReadyIsALinkFailureToo) {
   Fault([](qmsim::Faults& f) { f.busyNumber = 10000; });
   const CtlResult read = Run({"read-plu", "--last", "2", "-o", Path("x.csv")});
