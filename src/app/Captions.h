@@ -11,6 +11,5 @@ extern const std::string kErrorCaption;    // "Ошибка"
 extern const std::string kConfirmCaption;  // "Подтвердите"
 extern const std::string kDoneCaption;     // "Завершено"
 extern const std::string kWarningCaption;  // "Предупреждение"
-inline constexpr const char* kDoneStatus = "Done.";
 
 }  // namespace qm

@@ -59,13 +59,15 @@ bool ScaleLink::ReadReply(std::uint32_t count, bool reportError, std::string& by
     std::string buffer;
     const std::int32_t got = port_.Read(buffer, count, true);
     if (got == static_cast<std::int32_t>(count)) {
+      if (frameTap_) frameTap_(false, buffer);
       bytes = std::move(buffer);
       return true;
     }
     // The driver gave fewer bytes than it had counted: treat it as a reply cut short.
   } else if (waiting > 0) {
     std::string dropped;
-    port_.Read(dropped, waiting, true);
+    const std::int32_t got = port_.Read(dropped, waiting, true);
+    if (frameTap_ && got > 0) frameTap_(false, dropped.substr(0, static_cast<std::size_t>(got)));
   }
   if (reportError) LinkError(kLinkErrorText);
   return false;
@@ -75,12 +77,14 @@ bool ScaleLink::PurgeInput() {
   if (!port_.Connected()) return false;
   if (const std::uint32_t waiting = port_.InputCount()) {
     std::string dropped;
-    port_.Read(dropped, waiting, true);
+    const std::int32_t got = port_.Read(dropped, waiting, true);
+    if (frameTap_ && got > 0) frameTap_(false, dropped.substr(0, static_cast<std::size_t>(got)));
   }
   return true;
 }
 
 void ScaleLink::WriteBytes(const std::string& bytes) {
+  if (frameTap_) frameTap_(true, bytes);
   port_.Write(bytes, true);
 }
 

@@ -71,6 +71,11 @@ class ScaleLink {
   // start-poll on.
   void SetTimerTick(std::function<void()> onTick) { timerTick_ = std::move(onTick); }
 
+  // Sees every frame the link writes (`sent`) and every group of bytes it takes from the port,
+  // replies and dropped bytes alike, for tracing the line. Runs on the UI thread; may be unset.
+  using FrameTap = std::function<void(bool sent, const std::string& bytes)>;
+  void SetFrameTap(FrameTap tap) { frameTap_ = std::move(tap); }
+
   // --- exchange ------------------------------------------------------------------------------
 
   // Waits for `count` bytes and takes them into `bytes`. On time-out the bytes that did arrive
@@ -137,6 +142,7 @@ class ScaleLink {
   Dialogs& dialogs_;
   EventPump& pump_;
   std::function<void()> timerTick_;
+  FrameTap frameTap_;
   // Counts every open and close done through the link, so a wait notices that the port was
   // closed (and maybe opened again) while events ran.
   std::uint64_t linkGeneration_ = 0;

@@ -1,0 +1,311 @@
+// Whole-table PLU transfers against the virtual scale, the way the main window runs them: the
+// real serial port on the scale's pseudo-terminal, the link, the headless event loop with its
+// 100 ms timer. The scale runs in a child process, so the process times measured here are the
+// program's alone (its UI thread and the port's event thread).
+//
+// Counters:
+//   wall_s        time of the whole command, prompts answered at once
+//   cpu_s         the program's CPU time during it
+//   cpu_pct       cpu_s / wall_s, in percent of one core
+//   records_per_s records transferred per second
+//   wire_s        paced runs: the time the bytes need on the wire at 10 bits per byte, every
+//                 byte of every exchange counted once (address, echo, status, command, data,
+//                 acknowledgement, reply): 109 bytes per PLU read, 88 per PLU write
+//   vs_wire       wall_s / wire_s (1.00 = as fast as the line)
+//   raw_vs_wire   the same exchanges made by a bare blocking client straight on the line,
+//                 without the program: what the scale's own pacing costs over the ideal wire
+//   vs_raw        wall_s over the bare client's time: what the program itself adds
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/Dialogs.h"
+#include "app/StatusView.h"
+#include "files/FileLayouts.h"
+#include "link/ComPort.h"
+#include "link/HeadlessLoop.h"
+#include "link/LivePoll.h"
+#include "link/ScaleLink.h"
+#include "sim/VirtualScale.h"
+#include "tables/MessageTable.h"
+#include "tables/ModifiedFlags.h"
+#include "tables/PluColumns.h"
+#include "tables/PluTable.h"
+#include "transfer/ScaleTransfers.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kReadBytesPerRecord = 1 + 1 + 1 + 1 + 4 + 1 + 100;
+constexpr int kWriteBytesPerRecord = 1 + 1 + 1 + 1 + 83 + 1;
+
+double ProcessCpuSeconds() {
+  rusage u{};
+  ::getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+struct NoStatus : qm::StatusView {
+  void SetStatusText(int, const std::string&, bool) override {}
+  void SetSaveEnabled(bool) override {}
+  void SetConnectState(bool, const std::string&) override {}
+  void SetDisplayText(int, const std::string&) override {}
+};
+
+// Answers every number input with `number` and every box with Yes (or OK).
+struct AnsweringDialogs : qm::Dialogs {
+  std::string number;
+  qm::DialogButton ShowMessage(const qm::MessageBoxRequest& r) override {
+    return (r.buttons & qm::kButtonYes) ? qm::kButtonYes : qm::kButtonOk;
+  }
+  std::optional<std::string> InputLine(const std::string&, const std::string&,
+                                       const std::string&) override {
+    return number;
+  }
+  void ShowProgress(const std::string&, const std::string&, int, int) override {}
+  bool StepProgress(int) override { return false; }
+  void HideProgress() override {}
+  std::optional<qm::FileDialogAnswer> ChooseFile(const qm::FileDialogRequest&) override {
+    return std::nullopt;
+  }
+};
+
+struct NoView : qm::TransferView {
+  void ShowPage(int) override {}
+  void SettlePluEditor() override {}
+  void SettleMessageEditor() override {}
+  void ClearMessageDirty() override {}
+  void ResetPluSortDirections() override {}
+  void ResetMessageSortDirections() override {}
+  void ShowTotals(const qm::TotalsPage&) override {}
+};
+
+// A 100-byte PLU record: number, a name, a price.
+qmsim::Bytes Record(std::int32_t number) {
+  qmsim::Bytes r(100, 0);
+  for (int i = 0; i < 4; ++i) r[i] = static_cast<std::uint8_t>(number >> (8 * i));
+  const std::string name = "Item " + std::to_string(number);
+  std::copy(name.begin(), name.end(), r.begin() + 10);
+  r[66] = 0x10;
+  r[67] = 0x27;  // 100.00
+  return r;
+}
+
+// The virtual scale in a child process, holding PLU records 1..records, paced at `baud`
+// (0: unpaced). Stops when the parent closes its end of the control pipe.
+class ChildScale {
+ public:
+  ChildScale(int records, unsigned baud) {
+    int path[2], control[2];
+    if (::pipe(path) != 0 || ::pipe(control) != 0) throw std::runtime_error("pipe");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(path[0]);
+      ::close(control[1]);
+      {
+        qmsim::VirtualScale::Options options;
+        options.baud = baud;
+        qmsim::VirtualScale scale(options);
+        for (int k = 1; k <= records; ++k) scale.SetPlu(k, Record(k));
+        const std::string& p = scale.SlavePath();
+        if (::write(path[1], p.data(), p.size()) < 0) ::_exit(1);
+        ::close(path[1]);
+        char c;
+        while (::read(control[0], &c, 1) > 0) {
+        }
+      }
+      ::_exit(0);
+    }
+    ::close(path[1]);
+    ::close(control[0]);
+    control_ = control[1];
+    char buffer[256];
+    ssize_t n;
+    while ((n = ::read(path[0], buffer, sizeof buffer)) > 0) path_.append(buffer, n);
+    ::close(path[0]);
+    if (path_.empty()) throw std::runtime_error("no virtual scale");
+  }
+  ~ChildScale() {
+    ::close(control_);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  pid_t pid_ = -1;
+  int control_ = -1;
+  std::string path_;
+};
+
+// The main window's part, headless.
+struct Program {
+  explicit Program(const std::string& path) {
+    port.SetSyncMethod(qm::TSyncMethod::smWindow);
+    port.SetDispatcher(&loop.Dispatcher());
+    port.SetDeviceResolver([path](qm::TPortType) { return path; });
+    port.SetBaudRate(qm::TBaudRate::br115200);
+    link.SetTimerTick([this] { poll.TimerTick(); });
+    loop.SetTickHandler([this] { poll.TimerTick(); });
+    loop.StartTimer();
+    qm::ResetPluTable(plu);
+  }
+  ~Program() { link.CloseForExit(); }
+
+  qm::HeadlessLoop loop;
+  qm::TComPort port;
+  qm::RunState state;
+  NoStatus status;
+  AnsweringDialogs dialogs;
+  qm::ScaleLink link{port, state, status, dialogs, loop};
+  qm::LivePoll poll{link, port, state, status};
+  qm::TextGrid plu{qm::kPluColumnCount};
+  qm::MessageTable messages;
+  qm::ModifiedFlags flags;
+  qm::TotalsPage totals;
+  NoView view;
+  qm::ScaleTransfers transfers{
+      {link, state, status, dialogs, plu, messages, flags, totals, view, nullptr}};
+};
+
+void FillTable(qm::TextGrid& plu, int records) {
+  std::vector<qm::Cells> rows;
+  for (int k = 1; k <= records; ++k) {
+    qm::Cells row(qm::kPluColumnCount);
+    row[qm::kPluNo] = std::to_string(k);
+    row[qm::kName1] = "Item " + std::to_string(k);
+    row[qm::kPrice] = "100.00";
+    row[qm::kShelfLife] = "5";
+    row[qm::kTare] = "0";
+    row[qm::kItemCode] = std::to_string(k);
+    row[qm::kGroupCode] = "1";
+    row[qm::kMessageNo] = "0";
+    row[qm::kLogo] = "0";
+    rows.push_back(row);
+  }
+  plu.ReplaceDataRows(std::move(rows));
+}
+
+// The same PLU exchanges as the program makes, by a bare client with blocking reads: what the
+// line and the scale allow at best. Returns the seconds they took.
+double RawExchanges(const std::string& path, int records, bool write) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+  if (fd < 0) throw std::runtime_error("cannot open the line");
+  termios t{};
+  ::tcgetattr(fd, &t);
+  ::cfmakeraw(&t);
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  ::tcsetattr(fd, TCSANOW, &t);
+  auto readExactly = [&](int n) {
+    unsigned char buffer[128];
+    while (n > 0) {
+      const ssize_t got = ::read(fd, buffer, std::min<int>(n, sizeof buffer));
+      if (got <= 0) throw std::runtime_error("line closed");
+      n -= static_cast<int>(got);
+    }
+  };
+  const auto t0 = Clock::now();
+  for (int k = 1; k <= records; ++k) {
+    const unsigned char address = 1;
+    if (::write(fd, &address, 1) != 1) throw std::runtime_error("write");
+    readExactly(2);
+    std::string command(1, write ? '\x82' : '\x81');
+    command += static_cast<char>(k);
+    command += static_cast<char>(k >> 8);
+    command.resize(write ? 1 + 83 : 1 + 4, '\0');
+    if (::write(fd, command.data(), command.size()) != static_cast<ssize_t>(command.size()))
+      throw std::runtime_error("write");
+    readExactly(write ? 1 : 101);
+  }
+  const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+  ::close(fd);
+  return wall;
+}
+
+void Report(benchmark::State& st, double wall, double cpu, int records, unsigned baud,
+            int bytesPerRecord) {
+  st.SetIterationTime(wall);
+  st.counters["wall_s"] = wall;
+  st.counters["cpu_s"] = cpu;
+  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["records_per_s"] = records / wall;
+  if (baud != 0) {
+    const double wire = double(records) * bytesPerRecord * 10.0 / baud;
+    st.counters["wire_s"] = wire;
+    st.counters["vs_wire"] = wall / wire;
+  }
+}
+
+// The bare client's run over the same scale: raw_vs_wire, and vs_raw = the program's time over
+// the bare client's (what the program adds to what the line and the scale allow).
+void CompareWithBareClient(benchmark::State& st, Program& p, const std::string& path,
+                           int records, unsigned baud, bool write, double wall) {
+  p.link.CloseForExit();
+  const double raw = RawExchanges(path, records, write);
+  const int bytes = write ? kWriteBytesPerRecord : kReadBytesPerRecord;
+  st.counters["raw_vs_wire"] = raw / (double(records) * bytes * 10.0 / baud);
+  st.counters["vs_raw"] = wall / raw;
+}
+
+// args: records, baud (0 = unpaced)
+void BM_ReadPluTable(benchmark::State& st) {
+  const int records = static_cast<int>(st.range(0));
+  const unsigned baud = static_cast<unsigned>(st.range(1));
+  for (auto _ : st) {
+    ChildScale scale(records, baud);
+    Program p(scale.Path());
+    p.dialogs.number = std::to_string(records);
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = Clock::now();
+    p.transfers.ReadPluClick(qm::kWholeTable);
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double cpu = ProcessCpuSeconds() - c0;
+    if (p.plu.DataRowCount() != records) st.SkipWithError("records missing");
+    Report(st, wall, cpu, records, baud, kReadBytesPerRecord);
+    if (baud != 0) CompareWithBareClient(st, p, scale.Path(), records, baud, false, wall);
+  }
+}
+
+void BM_WritePluTable(benchmark::State& st) {
+  const int records = static_cast<int>(st.range(0));
+  const unsigned baud = static_cast<unsigned>(st.range(1));
+  for (auto _ : st) {
+    ChildScale scale(0, baud);
+    Program p(scale.Path());
+    FillTable(p.plu, records);
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = Clock::now();
+    p.transfers.WritePLUClick(qm::kWholeTable);
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double cpu = ProcessCpuSeconds() - c0;
+    Report(st, wall, cpu, records, baud, kWriteBytesPerRecord);
+    if (baud != 0) CompareWithBareClient(st, p, scale.Path(), records, baud, true, wall);
+  }
+}
+
+BENCHMARK(BM_ReadPluTable)
+    ->Args({4000, 0})
+    ->Args({1000, 115200})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WritePluTable)
+    ->Args({4000, 0})
+    ->Args({1000, 115200})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,68 @@
+// The command line of qmctl: the line options that choose and set up the scale's port, the
+// scale model, and one command with its own options. Parsing only; running is elsewhere.
+//
+// Every mistake on the command line (an unknown option, a missing or malformed value, a number
+// out of range, a missing command) raises UsageError with one sentence for the operator; the
+// program prints it and ends with exit code 2.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/LineSettings.h"
+
+namespace qm::ctl {
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct LineOptions {
+  // The port as given: "COM1".."COM8" (resolved through the port mapping as the window program
+  // does) or a device path opened as it stands.
+  std::string port = "COM2";
+  std::optional<TPortType> comPort = TPortType::COM2;  // nothing when `port` is a path
+  TBaudRate baud = TBaudRate::br9600;
+  TParityBits parity = TParityBits::prNone;
+  TStopBits stop = TStopBits::sbOneStopBit;
+  int address = 1;
+  int model = 15;
+  int version = 4000;
+  bool trace = false;
+};
+
+struct CommandOptions {
+  std::optional<int> last;         // --last N: a table read from the first number up to N
+  std::optional<int> only;         // --only N: one record
+  std::string input;               // -i FILE
+  std::string output;              // -o FILE
+  std::string messages;            // write-plu --messages FILE: the table the check counts
+  bool force = false;              // write-plu, write-msg: go on despite findings
+  bool yes = false;                // clear-totals
+  bool watch = false;              // weigh
+  std::optional<int> from, to;     // scan
+  std::vector<std::string> files;  // check
+};
+
+struct CommandLine {
+  LineOptions line;
+  std::string command;  // empty with --help before any command
+  CommandOptions options;
+  bool help = false;  // --help: for the program, or for `command` when one was given
+};
+
+// The commands, in the order the help lists them.
+const std::vector<std::string>& CommandNames();
+
+// Parses the arguments after the program name. Number ranges that depend on the model (the
+// address, --only, --last) are checked by the commands, which know the model's limits.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The help texts (UTF-8, for the terminal).
+std::string ProgramHelp();
+std::string CommandHelp(const std::string& command);
+
+}  // namespace qm::ctl

@@ -1,0 +1,121 @@
+// check, match and convert: the table operations that need no scale.
+#include <memory>
+#include <ostream>
+
+#include "app/Cp1251.h"
+#include "app/ScaleParams.h"
+#include "ctl/Commands.h"
+#include "ctl/ConsoleDialogs.h"
+#include "ctl/TableFiles.h"
+#include "tables/PluColumns.h"
+#include "tables/PluMatching.h"
+#include "tables/PluTable.h"
+#include "tables/Validation.h"
+
+namespace qm::ctl {
+
+namespace {
+
+bool IsPluKind(FileKind kind) {
+  return kind == FileKind::PluCsv || kind == FileKind::PluNative;
+}
+
+// Where the check points at a finding, as a prefix of its line: the file, then the row and the
+// column title, or the message number.
+class FindingLocator : public ValidationView {
+ public:
+  FindingLocator(ConsoleDialogs& dialogs, std::string file)
+      : dialogs_(dialogs), file_(std::move(file)) {}
+  void ShowPluPage() override { dialogs_.SetFindingPrefix(file_ + ": "); }
+  void SelectPluCell(int column, int row) override {
+    dialogs_.SetFindingPrefix(file_ + ": row " + std::to_string(row) + " (" +
+                              Utf8(PluColumnTitles().at(static_cast<std::size_t>(column))) + "): ");
+  }
+  void FocusPluField(int) override {}
+  void ShowMessagePage() override { dialogs_.SetFindingPrefix(file_ + ": "); }
+  bool SelectMessage(int number) override {
+    dialogs_.SetFindingPrefix(file_ + ": message " + std::to_string(number) + ": ");
+    return true;
+  }
+  void FocusMessageText() override {}
+
+ private:
+  ConsoleDialogs& dialogs_;
+  std::string file_;
+};
+
+struct LoadedFile {
+  std::string path;
+  FileKind kind;
+  std::unique_ptr<Tables> tables;
+};
+
+}  // namespace
+
+int RunCheck(const CommandLine& cl, CtlIo& io) {
+  const TScaleParams limits = BuildScaleParams(cl.line.model, cl.line.version);
+  // Every file is read before anything is checked, so a missing file stops the run at once.
+  std::vector<LoadedFile> files;
+  for (const std::string& path : cl.options.files) {
+    auto tables = std::make_unique<Tables>();
+    const FileKind kind = LoadTableFile(path, *tables);
+    files.push_back({path, kind, std::move(tables)});
+  }
+  // PLU message numbers are checked against the message file of the same run, if any.
+  const MessageTable* messages = nullptr;
+  for (const LoadedFile& f : files) {
+    if (!IsPluKind(f.kind)) messages = &f.tables->messages;
+  }
+
+  // Findings go to stdout: they are this command's result.
+  ConsoleDialogs dialogs(io.out, io.out, false);
+  int errors = 0, warnings = 0;
+  for (LoadedFile& f : files) {
+    FindingLocator locator(dialogs, f.path);
+    ValidationOptions options;
+    options.checkPlu = IsPluKind(f.kind);
+    options.checkMessages = !options.checkPlu;
+    const MessageTable& against = options.checkPlu && messages ? *messages : f.tables->messages;
+    const ValidationResult result =
+        ValidateData(options, f.tables->plu, against, limits, &dialogs, &locator);
+    errors += result.errors;
+    warnings += result.warnings;
+  }
+  // The check command's summary, for all files together.
+  io.out << "Ошибок: " << errors << ",   Предупреждений: " << warnings << ".\n";
+  return errors + warnings > 0 ? kExitFindings : kExitDone;
+}
+
+int RunMatch(const CommandLine& cl, CtlIo& io) {
+  const TScaleParams limits = BuildScaleParams(cl.line.model, cl.line.version);
+  Tables tables;
+  if (!IsPluKind(LoadTableFile(cl.options.input, tables))) {
+    throw FileError(cl.options.input + ": not a PLU table");
+  }
+  ExtensionOf(cl.options.output);  // a bad output name is refused before any work
+  MatchPluNumbers(tables.plu, limits.MaxPluNo);
+  SavePluTable(cl.options.output, tables.plu);
+  io.out << "Номера товаров и PLU приведены в соответствие.\n"
+         << Utf8(PluCountText(tables.plu)) << '\n';
+  return kExitDone;
+}
+
+int RunConvert(const CommandLine& cl, CtlIo& io) {
+  Tables tables;
+  const FileKind kind = LoadTableFile(cl.options.input, tables);
+  const Extension out = ExtensionOf(cl.options.output);
+  if (IsPluKind(kind)) {
+    if (out == Extension::Plw && HoldsLogoOrSales(tables.plu)) {
+      io.err << "qmctl: " << cl.options.output
+             << ": Информация о логотипе и итоги продаж не будут сохранены.\n";
+    }
+    SavePluTable(cl.options.output, tables.plu);
+    io.out << Utf8(PluCountText(tables.plu)) << '\n';
+  } else {
+    SaveMessageTable(cl.options.output, tables.messages);
+    io.out << tables.messages.Count() << " MSG\n";
+  }
+  return kExitDone;
+}
+
+}  // namespace qm::ctl

@@ -1,0 +1,67 @@
+#include "ctl/Qmctl.h"
+
+#include <map>
+#include <ostream>
+
+#include "ctl/Commands.h"
+#include "ctl/CtlArgs.h"
+#include "ctl/TableFiles.h"
+#include "link/ComPort.h"
+
+namespace qm::ctl {
+
+std::atomic<bool>& StopRequested() {
+  static std::atomic<bool> stop{false};
+  return stop;
+}
+
+std::atomic<bool>& WatchRunning() {
+  static std::atomic<bool> running{false};
+  return running;
+}
+
+int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
+  StopRequested() = false;
+  CommandLine cl;
+  try {
+    cl = ParseCommandLine(args);
+  } catch (const UsageError& e) {
+    io.err << "qmctl: " << e.what() << "\n(qmctl --help lists the commands and options)\n";
+    return kExitUsage;
+  }
+  if (cl.help) {
+    io.out << (cl.command.empty() ? ProgramHelp() : CommandHelp(cl.command));
+    return kExitDone;
+  }
+
+  using Runner = int (*)(const CommandLine&, CtlIo&);
+  static const std::map<std::string, Runner> runners = {
+      {"read-plu", RunReadPlu},
+      {"write-plu", RunWritePlu},
+      {"read-msg", RunReadMsg},
+      {"write-msg", RunWriteMsg},
+      {"read-totals", RunReadTotals},
+      {"clear-totals", RunClearTotals},
+      {"weigh", RunWeigh},
+      {"check", RunCheck},
+      {"match", RunMatch},
+      {"convert", RunConvert},
+      {"scan", RunScan},
+      {"verify", RunVerify},
+  };
+  try {
+    return runners.at(cl.command)(cl, io);
+  } catch (const FileError& e) {
+    io.err << "qmctl: " << e.what() << '\n';
+    return kExitUsage;
+  } catch (const UsageError& e) {
+    io.err << "qmctl: " << e.what() << '\n';
+    return kExitUsage;
+  } catch (const EComPort& e) {
+    // The port failed in the middle of an exchange (the line went away).
+    io.err << "qmctl: Ошибка связи с весами. (" << e.what() << ")\n";
+    return kExitLink;
+  }
+}
+
+}  // namespace qm::ctl

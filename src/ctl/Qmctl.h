@@ -1,0 +1,33 @@
+// qmctl as a routine: runs one command line with the given output streams and returns the exit
+// code, so the tests can run it in their own process. main() only adds the real streams and the
+// interrupt signal.
+#pragma once
+
+#include <atomic>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace qm::ctl {
+
+enum ExitCode : int {
+  kExitDone = 0,
+  kExitFindings = 1,  // validation findings, refusals by the scale, differences
+  kExitUsage = 2,     // the command line, or a file that cannot be read or written
+  kExitLink = 3,      // no answer, the port cannot be opened, the scale not ready
+};
+
+struct CtlIo {
+  std::ostream& out;           // results only
+  std::ostream& err;           // errors, findings, progress, trace
+  bool errIsTerminal = false;  // show progress on `err`
+};
+
+// Set (from a signal handler or another thread) to end `weigh --watch`; cleared by RunQmctl.
+std::atomic<bool>& StopRequested();
+// True while `weigh --watch` runs: an interrupt then ends the watch instead of the program.
+std::atomic<bool>& WatchRunning();
+
+int RunQmctl(const std::vector<std::string>& args, CtlIo io);
+
+}  // namespace qm::ctl

@@ -1,0 +1,55 @@
+// The tables as qmctl keeps them between a file and the scale, and their files. The file kind is
+// chosen by the extension (.csv, .plw, .msw, and the report .txt); the layouts and bytes are the
+// window program's own (FileLayouts.h), and every output is written beside the target and
+// renamed over it, so a failure never leaves half a file.
+//
+// Failures raise FileError with one sentence for the operator (UTF-8), the system's message
+// included; the program ends with exit code 2.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "files/FileLayouts.h"
+#include "tables/MessageTable.h"
+#include "tables/TextGrid.h"
+
+namespace qm::ctl {
+
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class FileKind { PluCsv, PluNative, MessageCsv, MessageNative, Report };
+
+// The tables of one run: a fresh PLU table (one row) and a fresh message table (one message),
+// as the window starts with them.
+struct Tables {
+  Tables();
+  TextGrid plu;
+  MessageTable messages;
+};
+
+// ".csv" (either table; the file's first line decides when reading), ".plw", ".msw", ".txt";
+// letters in any case. Anything else is a FileError.
+enum class Extension { Csv, Plw, Msw, Txt };
+Extension ExtensionOf(const std::string& path);
+
+// Loads `path` into the table it holds and says which: PluCsv, PluNative, MessageCsv or
+// MessageNative. The other table is not touched.
+FileKind LoadTableFile(const std::string& path, Tables& tables);
+
+// Writes the PLU table / the message table in the layout the extension of `path` names
+// (.csv with the locale's list separator, .plw / .msw). A FileError for an extension that does
+// not fit the table.
+void SavePluTable(const std::string& path, const TextGrid& plu);
+void SaveMessageTable(const std::string& path, const MessageTable& messages);
+
+// Writes `bytes` as the whole file (temporary file and rename).
+void SaveBytes(const std::string& path, const std::string& bytes);
+
+// Whether any row holds something a .plw file cannot keep (a logo or sales figures).
+bool HoldsLogoOrSales(const TextGrid& plu);
+
+}  // namespace qm::ctl

@@ -1,0 +1,214 @@
+// Message read (command 0x83, 2-byte number, 400-byte reply) and message write (command 0x84,
+// 402 bytes: the number and the 8 lines, acknowledgement only).
+#include <string>
+
+#include "app/AskNumber.h"
+#include "tables/CommaText.h"
+#include "tables/Validation.h"
+#include "transfer/MessageBlock.h"
+#include "transfer/ScaleTransfers.h"
+#include "transfer/TransferSupport.h"
+#include "transfer/TransferTexts.h"
+#include "transfer/WireCodecs.h"
+
+namespace qm {
+
+namespace {
+
+std::string MessageCountText(const TextGrid& grid) {
+  return std::to_string(grid.DataRowCount()) + " MSG";
+}
+
+}  // namespace
+
+void ScaleTransfers::ReadMessageClick(int tag) {
+  if (c_.state.LinkBusy) return;
+  const bool single = tag == kCurrentRecord;
+  MessageTable& table = c_.messages;
+  TextGrid& grid = table.Grid();
+  const std::int32_t maxMessages = c_.state.CurrentScale.MaxMessages;
+
+  const std::int32_t number =
+      single ? AskNumber(c_.dialogs, kAskMessageNoPrompt, kBadMessageNoError, 1, maxMessages,
+                         std::to_string(table.CurrentNumber()))
+             : AskNumber(c_.dialogs, kAskLastMessageNoPrompt, kBadMessageNoError, 1, maxMessages,
+                         std::to_string(maxMessages));
+  if (number == NoAnswer) return;
+
+  LinkBusyScope busy(c_.state);
+  bool wasConnected = false;
+  if (!c_.link.BeginExchange(wasConnected)) return;
+  c_.status.SetStatusText(kPanelActivity, kReadingMsgStatus);
+
+  // The first message goes into the row current now, in both modes; later ones are appended.
+  const int target = grid.CurrentRow();
+  std::int32_t first = number;
+  const std::int32_t last = number;
+  if (!single) {
+    first = grid.RowCount() - 1;
+    c_.dialogs.ShowProgress(kReadMsgTableTitle, kReadCountLabel, last, first);
+  }
+
+  bool stored = false;
+  bool firstPending = true;
+  bool cancelled = false;
+  GridWatch watch(grid);
+
+  auto loop = [&] {
+    for (std::int32_t k = first; k <= last; ++k) {
+      if (!ScaleReady(c_.link)) break;
+      std::string data = IntToLeBytes(k, 2);
+      const std::int32_t result =
+          c_.link.SendCommand(kCommandReadMessage, true, data, kMessageBlockSize);
+      if (result == kCommandDone) {
+        if (watch.Changed()) {  // the list was rearranged during the wait: stop unfinished
+          cancelled = true;
+          break;
+        }
+        std::string text = ToCommaText(DecodeMessageBlock(data));
+        if (firstPending) {
+          firstPending = false;
+          c_.view.ClearMessageDirty();
+          c_.flags.MarkModified(false, true);
+          // The row keeps its number; the text goes to the message that number names.
+          table.SetTextOf(table.NumberAt(target, target), std::move(text));
+          grid.SetCell(kMsgName, target, DefaultMessageName(target));
+        } else {
+          watch.Own([&] {
+            const int row = grid.AppendRow();
+            grid.SetCell(kMsgNo, row, std::to_string(row));
+            grid.SetCell(kMsgName, row, DefaultMessageName(row));
+            table.SetTextOf(row, std::move(text));
+          });
+        }
+        stored = true;
+      } else if (result == NotProgrammed) {
+        if (single) {
+          ShowErrorBox(c_.dialogs, MessageAbsentText(k));
+          break;
+        }
+      } else if (result == NoAnswer) {
+        break;
+      }
+      if (!single && c_.dialogs.StepProgress(k)) {
+        cancelled = true;
+        break;
+      }
+      if (watch.Changed()) {
+        cancelled = true;
+        break;
+      }
+      if (!c_.link.IsOpen()) break;
+    }
+  };
+
+  auto finish = [&] {
+    // Save was enabled by MarkModified when the first message was stored.
+    if (!single) c_.view.ResetMessageSortDirections();
+    c_.view.ShowPage(kMessagePage);
+    c_.dialogs.HideProgress();
+    c_.status.SetStatusText(kPanelActivity, kDoneStatus);
+    c_.status.SetStatusText(kPanelMsgCount, MessageCountText(grid));
+    if (!single && !cancelled && stored) ShowDoneBox(c_.dialogs, kMsgTableReadText);
+    c_.link.EndExchange(wasConnected);
+  };
+
+  RunThenFinish(loop, finish);
+}
+
+void ScaleTransfers::WriteMessagesClick(int tag) {
+  if (c_.state.LinkBusy) return;
+  const bool single = tag == kCurrentRecord;
+  MessageTable& table = c_.messages;
+  TextGrid& grid = table.Grid();
+
+  if (!AskYes(c_.dialogs, single ? kAskWriteMessage : kAskWriteMessages)) return;
+  c_.view.SettleMessageEditor();
+
+  LinkBusyScope busy(c_.state);
+  c_.status.SetStatusText(kPanelActivity, kTestingStatus, true);
+  ValidationOptions options;
+  options.checkMessages = true;
+  options.silent = true;
+  options.currentOnly = single;
+  const ValidationResult check =
+      ValidateData(options, c_.plu, table, c_.state.CurrentScale, nullptr, nullptr);
+  c_.status.SetStatusText(kPanelActivity, kDoneStatus);
+  if ((check.errors > 0 || check.warnings > 0) &&
+      !AskGoOnDespiteFindings(c_.dialogs, check.errors, check.warnings)) {
+    return;
+  }
+
+  bool wasConnected = false;
+  if (!c_.link.BeginExchange(wasConnected)) return;
+  c_.status.SetStatusText(kPanelActivity, kWritingMsgStatus);
+
+  int first = table.CurrentNumber();
+  int last = first;
+  if (!single) {
+    first = 1;
+    last = grid.RowCount() - 1;
+    c_.dialogs.ShowProgress(kWriteMsgTableTitle, kWrittenCountLabel, last, first);
+  }
+
+  bool success = false;
+  GridWatch watch(grid);
+
+  // Shows the operator the message that failed and why.
+  auto showFailure = [&](int n, const std::string& text) {
+    c_.dialogs.HideProgress();
+    c_.view.ShowPage(kMessagePage);
+    if (!watch.Changed()) {
+      if (const std::optional<int> row = table.FindRow(n)) grid.MoveToCell(kMsgName, *row);
+    }
+    ShowErrorBox(c_.dialogs, text);
+  };
+
+  auto loop = [&] {
+    for (int n = first; n <= last; ++n) {
+      if (watch.Changed() || !c_.link.IsOpen()) {
+        success = false;
+        break;
+      }
+      // A list loaded from a broken file may name a message it holds no text for; sending
+      // nothing in its place would erase the scale's message.
+      if (n < 1 || static_cast<std::size_t>(n) > table.Texts().size()) {
+        showFailure(n, MessageWithoutTextText(n));
+        success = false;
+        break;
+      }
+      std::string data = EncodeMessageRecord(n, table.LinesOf(n));
+      if (!ScaleReady(c_.link)) {
+        success = false;
+        break;
+      }
+      const std::int32_t result = c_.link.SendCommand(kCommandWriteMessage, false, data, 0);
+      if (result == kCommandDone) {
+        success = true;
+      } else if (result == NoAnswer) {
+        success = false;
+        break;
+      } else {
+        showFailure(n, result == NotProgrammed ? MessageWriteRefusedText(n)
+                                               : MessageWriteOddAnswerText(n, AnswerByte(result)));
+        success = false;
+        break;
+      }
+      if (!single && c_.dialogs.StepProgress(n)) {
+        success = false;
+        break;
+      }
+    }
+  };
+
+  auto finish = [&] {
+    c_.dialogs.HideProgress();
+    c_.status.SetStatusText(kPanelActivity, kDoneStatus);
+    if (success) ShowDoneBox(c_.dialogs, single ? kMessageWrittenText : kMessagesWrittenText);
+    c_.link.EndExchange(wasConnected);
+  };
+
+  RunThenFinish(loop, finish);
+}
+
+}  // namespace qm

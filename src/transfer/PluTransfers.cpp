@@ -1,0 +1,195 @@
+// PLU read (command 0x81, 4-byte number, 100-byte reply) and PLU write (command 0x82, 83-byte
+// record, acknowledgement only).
+#include <optional>
+#include <string>
+
+#include "app/AskNumber.h"
+#include "app/NumberText.h"
+#include "tables/PluColumns.h"
+#include "tables/PluTable.h"
+#include "tables/Validation.h"
+#include "transfer/PluRecord.h"
+#include "transfer/ScaleTransfers.h"
+#include "transfer/TransferSupport.h"
+#include "transfer/TransferTexts.h"
+#include "transfer/WireCodecs.h"
+
+namespace qm {
+
+void ScaleTransfers::ReadPluClick(int tag) {
+  if (c_.state.LinkBusy) return;
+  const bool single = tag == kCurrentRecord;
+  TextGrid& grid = c_.plu;
+  const std::int32_t maxPlu = c_.state.CurrentScale.MaxPluNo;
+
+  std::int32_t number;
+  if (single) {
+    const std::int32_t shown = ParseInt(grid.Cell(kPluNo, grid.CurrentRow())).value_or(1);
+    number =
+        AskNumber(c_.dialogs, kAskPluNoPrompt, kBadPluNoError, 0, maxPlu, std::to_string(shown));
+  } else {
+    number = AskNumber(c_.dialogs, kAskLastPluNoPrompt, kBadPluNoError, 1, maxPlu,
+                       std::to_string(maxPlu));
+  }
+  if (number == NoAnswer) return;
+
+  LinkBusyScope busy(c_.state);
+  bool wasConnected = false;
+  if (!c_.link.BeginExchange(wasConnected)) return;
+  c_.status.SetStatusText(kPanelActivity, kReadingPluStatus);
+
+  // The row the first record goes to is decided here, once.
+  std::int32_t first = number;
+  const std::int32_t last = number;
+  int target = grid.CurrentRow();
+  if (!single) {
+    first = grid.RowCount() - 1;
+    target = grid.RowCount() - 1;
+    c_.dialogs.ShowProgress(kReadPluTableTitle, kReadCountLabel, last, first);
+  }
+
+  bool stored = false;
+  bool firstPending = true;
+  bool cancelled = false;
+  GridWatch watch(grid);
+
+  auto loop = [&] {
+    for (std::int32_t k = first; k <= last; ++k) {
+      if (!ScaleReady(c_.link)) break;
+      std::string data = IntToLeBytes(k, 4);
+      const std::int32_t result =
+          c_.link.SendCommand(kCommandReadPlu, true, data, kPluReadRecordSize);
+      if (result == kCommandDone) {
+        if (watch.Changed()) {  // the rows were rearranged during the wait: stop unfinished
+          cancelled = true;
+          break;
+        }
+        Cells row = PluRowFromReply(data);
+        if (firstPending) {
+          firstPending = false;
+          c_.flags.MarkModified(true, false);
+          grid.SetRow(target, std::move(row));
+        } else {
+          watch.Own([&] { grid.SetRow(grid.AppendRow(), std::move(row)); });
+        }
+        stored = true;
+      } else if (result == NotProgrammed) {
+        if (single) {
+          ShowErrorBox(c_.dialogs, PluNotProgrammedText(k));
+          break;
+        }
+      } else if (result == NoAnswer) {
+        break;
+      }
+      if (!single && c_.dialogs.StepProgress(k)) {
+        cancelled = true;
+        break;
+      }
+      if (watch.Changed()) {
+        cancelled = true;
+        break;
+      }
+      if (!c_.link.IsOpen()) break;
+    }
+  };
+
+  auto finish = [&] {
+    // Save was enabled by MarkModified when the first record was stored.
+    if (!single) c_.view.ResetPluSortDirections();
+    c_.view.ShowPage(kPluPage);
+    c_.dialogs.HideProgress();
+    c_.status.SetStatusText(kPanelActivity, kDoneStatus);
+    c_.status.SetStatusText(kPanelPluCount, PluCountText(grid));
+    if (!single && !cancelled && stored) ShowDoneBox(c_.dialogs, kPluTableReadText);
+    c_.link.EndExchange(wasConnected);
+  };
+
+  RunThenFinish(loop, finish);
+}
+
+void ScaleTransfers::WritePLUClick(int tag) {
+  if (c_.state.LinkBusy) return;
+  const bool single = tag == kCurrentRecord;
+  TextGrid& grid = c_.plu;
+
+  if (!AskYes(c_.dialogs, single ? kAskWritePluRow : kAskWritePluTable)) return;
+  c_.view.SettlePluEditor();
+
+  LinkBusyScope busy(c_.state);
+  c_.status.SetStatusText(kPanelActivity, kTestingStatus, true);
+  ValidationOptions options;
+  options.checkPlu = true;
+  options.silent = true;
+  options.currentOnly = single;
+  const ValidationResult check =
+      ValidateData(options, grid, c_.messages, c_.state.CurrentScale, nullptr, nullptr);
+  c_.status.SetStatusText(kPanelActivity, kDoneStatus);
+  if ((check.errors > 0 || check.warnings > 0) &&
+      !AskGoOnDespiteFindings(c_.dialogs, check.errors, check.warnings)) {
+    return;
+  }
+
+  bool wasConnected = false;
+  if (!c_.link.BeginExchange(wasConnected)) return;
+  c_.status.SetStatusText(kPanelActivity, kWritingPluStatus);
+
+  int first = grid.CurrentRow();
+  int last = first;
+  if (!single) {
+    first = 1;
+    last = grid.RowCount() - 1;
+    c_.dialogs.ShowProgress(kWritePluTableTitle, kWrittenCountLabel, last, first);
+  }
+
+  bool success = false;
+  GridWatch watch(grid);
+
+  auto loop = [&] {
+    for (int r = first; r <= last; ++r) {
+      // The rows were rearranged while events ran: row r is no longer the row meant.
+      if (watch.Changed() || !c_.link.IsOpen()) {
+        success = false;
+        break;
+      }
+      std::string record = EncodePluRecord(grid.Row(r));
+      if (!ScaleReady(c_.link)) {
+        success = false;
+        break;
+      }
+      const std::int32_t result = c_.link.SendCommand(kCommandWritePlu, false, record, 0);
+      if (result == kCommandDone) {
+        success = true;
+      } else if (result == NoAnswer) {
+        success = false;
+        break;
+      } else {
+        // Refused, or answered with a byte that says nothing about the record: either way it is
+        // not known to be stored, so the operator is shown the row and the write stops.
+        c_.dialogs.HideProgress();
+        c_.view.ShowPage(kPluPage);
+        if (!watch.Changed()) grid.MoveToCell(grid.CurrentColumn(), r);
+        const std::string& pluNo = grid.Cell(kPluNo, r);
+        ShowErrorBox(c_.dialogs, result == NotProgrammed
+                                     ? PluWriteRefusedText(pluNo)
+                                     : PluWriteOddAnswerText(pluNo, AnswerByte(result)));
+        success = false;
+        break;
+      }
+      if (!single && c_.dialogs.StepProgress(r)) {
+        success = false;
+        break;
+      }
+    }
+  };
+
+  auto finish = [&] {
+    c_.dialogs.HideProgress();
+    c_.status.SetStatusText(kPanelActivity, kDoneStatus);
+    if (success) ShowDoneBox(c_.dialogs, single ? kPluRowWrittenText : kPluTableWrittenText);
+    c_.link.EndExchange(wasConnected);
+  };
+
+  RunThenFinish(loop, finish);
+}
+
+}  // namespace qm

@@ -1,0 +1,35 @@
+#include "transfer/TransferSupport.h"
+
+#include "app/RunState.h"
+#include "transfer/TransferTexts.h"
+
+namespace qm {
+
+bool ScaleReady(ScaleLink& link) {
+  std::int32_t value = NoAnswer;
+  return link.SelectScale(value) && value == NoAnswer;
+}
+
+void ShowErrorBox(Dialogs& dialogs, const std::string& text) {
+  dialogs.ShowMessage({text, kTransferErrorCaption, DialogIcon::Error, kButtonOk, kButtonOk});
+}
+
+void ShowDoneBox(Dialogs& dialogs, const std::string& text) {
+  dialogs.ShowMessage({text, kTransferDoneCaption, DialogIcon::Information, kButtonOk, kButtonOk});
+}
+
+bool AskYes(Dialogs& dialogs, const std::string& question, DialogButton defaultButton) {
+  return dialogs.ShowMessage({question, kTransferConfirmCaption, DialogIcon::Question,
+                              kButtonYes | kButtonNo, defaultButton}) == kButtonYes;
+}
+
+bool AskGoOnDespiteFindings(Dialogs& dialogs, int errors, int warnings) {
+  return dialogs.ShowMessage({CheckResultQuestion(errors, warnings), kCheckResultCaption,
+                              DialogIcon::Error, kButtonYes | kButtonNo, kButtonNo}) == kButtonYes;
+}
+
+int AnswerByte(std::int32_t result) {
+  return result == kAnswerZeroByte ? 0 : (result & 0xFF);
+}
+
+}  // namespace qm

@@ -1,0 +1,117 @@
+// check, match and convert on files written by hand.
+#include <gtest/gtest.h>
+
+#include "CtlRun.h"
+
+namespace qmtest {
+namespace {
+
+const char kPluHeader[] =
+    "Товары,\n\"Товар №\",\"Наименование 1\",\"Наименование 2\",Цена,\"Срок хранения\","
+    "\"Вес тары\",Код,\"Код группы\",\"Сообщение №\",Логотип,\"Начало продаж\",Количество,Сумма,"
+    "Вес\n";
+
+using FileCommands = CtlTest;
+
+TEST_F(FileCommands, CheckPrintsEveryFindingWithItsPlaceAndTheSummary) {
+  const std::string plu = WriteText(
+      "prices.csv", std::string(kPluHeader) +
+                        "1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n"
+                        "2,Хлеб,,12,3,0,2,1,3,0,,0,0,0\n"           // message 3 of 1: warning
+                        "2,Сыр,,abc,01.01.25,0,3,1,0,0,,0,0,0\n");  // duplicate, price, expired
+  const CtlResult r = RunCtl({"check", plu});
+  EXPECT_EQ(r.code, qm::ctl::kExitFindings);
+  EXPECT_EQ(r.out, plu +
+                       ": row 2 (Сообщение №): Предупреждение: Номер сообщения больше количества "
+                       "сообщений (1).\n" +
+                       plu + ": row 3 (Товар №): Ошибка: Повторяющийся номер товара.\n" + plu +
+                       ": row 3 (Цена): Ошибка: Неправильная цена товара.\n" + plu +
+                       ": row 3 (Срок хранения): Ошибка: Товар просрочен.\n"
+                       "Ошибок: 3,   Предупреждений: 1.\n");
+}
+
+TEST_F(FileCommands, CheckCountsMessagesOfAMessageFileOnTheSameLine) {
+  const std::string plu =
+      WriteText("p.csv", std::string(kPluHeader) + "1,Хлеб,,12,3,0,2,1,2,0,,0,0,0\n");
+  const std::string msg = WriteText(
+      "m.csv", "Сообщения,\n№,Название,\"Строка 1\"\n1,\"Список 1\",a\n2,\"Список 2\",b\n");
+  const CtlResult together = RunCtl({"check", plu, msg});
+  EXPECT_EQ(together.code, 0);
+  EXPECT_EQ(together.out, "Ошибок: 0,   Предупреждений: 0.\n");
+  EXPECT_EQ(RunCtl({"check", plu}).code, qm::ctl::kExitFindings);  // a fresh table has 1
+
+  // The model decides the limits: 1000-PLU scales keep no messages at all.
+  const CtlResult small = RunCtl({"--version", "1000", "check", plu});
+  EXPECT_NE(small.out.find("Номер сообщения больше максимально допустимого (0)."),
+            std::string::npos);
+}
+
+TEST_F(FileCommands, UnreadableInputsEndWithExitTwo) {
+  const CtlResult missing = RunCtl({"check", Path("nothing.csv")});
+  EXPECT_EQ(missing.code, qm::ctl::kExitUsage);
+  EXPECT_EQ(LineCount(missing.err), 1);
+  EXPECT_NE(missing.err.find("nothing.csv"), std::string::npos);
+
+  const std::string notData = WriteText("notes.csv", "hello,world\n");
+  const CtlResult format = RunCtl({"check", notData});
+  EXPECT_EQ(format.code, qm::ctl::kExitUsage);
+  EXPECT_NE(format.err.find("Неверный формат файла данных."), std::string::npos);
+
+  const std::string wrongExt = WriteText("prices.xls", std::string(kPluHeader));
+  EXPECT_EQ(RunCtl({"check", wrongExt}).code, qm::ctl::kExitUsage);
+}
+
+TEST_F(FileCommands, ConvertBetweenCsvAndNativeFiles) {
+  const std::string csv = WriteText("in.csv", std::string(kPluHeader) +
+                                                  "7,\"Сыр Российский\",в/с,699,30,0.125,2002,20,2,"
+                                                  "\"1 АЯ46\",,3,419.40,0.600\n");
+  ASSERT_EQ(RunCtl({"convert", "-i", csv, "-o", Path("out.plw")}).code, 0);
+  // Prices in kopecks, tares in grams; logo and sales are not kept.
+  EXPECT_EQ(ReadText("out.plw"), "7\nСыр Российский\nв/с\n69900\n30\n125\n2002\n20\n2\n");
+
+  const CtlResult back = RunCtl({"convert", "-i", Path("out.plw"), "-o", Path("back.csv")});
+  EXPECT_EQ(back.code, 0);
+  EXPECT_EQ(ReadText("back.csv"),
+            std::string(kPluHeader) + "7,\"Сыр Российский\",в/с,699.00,30,0.125,2002,20,2,,,,,\n");
+
+  const std::string msw =
+      WriteText("m.msw", "\"Строка один\",два\n\"\"\n№,1,2\nНазвание,Первое,Второе\n");
+  ASSERT_EQ(RunCtl({"convert", "-i", msw, "-o", Path("m.csv")}).code, 0);
+  EXPECT_EQ(ReadText("m.csv"),
+            "Сообщения,\n№,Название,\"Строка 1\",\"Строка 2\"\n1,Первое,\"Строка один\",два\n"
+            "2,Второе,\n");
+}
+
+TEST_F(FileCommands, AFailedConversionLeavesTheTargetAsItWas) {
+  const std::string csv =
+      WriteText("in.csv", std::string(kPluHeader) + "1,a,,1,1,0,1,1,0,0,,0,0,0\n");
+  const std::string old = WriteText("out.msw", "old\n");
+  // A PLU table has no place in a message file.
+  const CtlResult r = RunCtl({"convert", "-i", csv, "-o", old});
+  EXPECT_EQ(r.code, qm::ctl::kExitUsage);
+  EXPECT_EQ(ReadText("out.msw"), "old\n");
+  // A folder that does not exist: nothing is created, no temporary file is left.
+  EXPECT_EQ(RunCtl({"convert", "-i", csv, "-o", Path("no/such/dir/x.plw")}).code,
+            qm::ctl::kExitUsage);
+  EXPECT_FALSE(Exists("no"));
+}
+
+TEST_F(FileCommands, MatchPutsRowsAtTheirNumbers) {
+  const std::string in = WriteText("in.csv", std::string(kPluHeader) +
+                                                 "3,Три,,3,1,0,3,1,0,0,,0,0,0\n"
+                                                 "1,Один,,1,1,0,1,1,0,0,,0,0,0\n"
+                                                 "250,Много,,1,1,0,1,1,0,0,,0,0,0\n"
+                                                 "5,Пять,,5,1,0,5,1,0,0,,0,0,0\n");
+  const CtlResult r = RunCtl({"--version", "200", "match", "-i", in, "-o", Path("out.plw")});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "Номера товаров и PLU приведены в соответствие.\n5 PLU\n");
+  EXPECT_EQ(ReadText("out.plw"),
+            "1\nОдин\n\n100\n1\n0\n1\n1\n0\n"
+            "2\n\n\n0\n0\n0\n0\n0\n0\n"
+            "3\nТри\n\n300\n1\n0\n3\n1\n0\n"
+            "4\n\n\n0\n0\n0\n0\n0\n0\n"
+            "5\nПять\n\n500\n1\n0\n5\n1\n0\n");
+}
+
+}  // namespace
+}  // namespace qmtest

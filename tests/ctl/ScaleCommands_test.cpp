@@ -1,0 +1,313 @@
+// The scale commands against the virtual scale on a pseudo-terminal: the files they write, the
+// records they send, and every way they end (refusal, silence, a scale that is not ready,
+// findings, a port that does not exist).
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "CtlRun.h"
+#include "ctl/LinkSession.h"
+#include "sim/VirtualScale.h"
+
+namespace qmtest {
+namespace {
+
+using qmsim::Bytes;
+
+Bytes Hex(std::string_view text) {
+  Bytes out;
+  int high = -1;
+  for (char ch : text) {
+    int v;
+    if (ch >= '0' && ch <= '9') {
+      v = ch - '0';
+    } else if (ch >= 'A' && ch <= 'F') {
+      v = ch - 'A' + 10;
+    } else {
+      continue;
+    }
+    if (high < 0) {
+      high = v;
+    } else {
+      out.push_back(static_cast<std::uint8_t>(high * 16 + v));
+      high = -1;
+    }
+  }
+  return out;
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+Bytes Ascii(std::string_view text, std::size_t width) {
+  Bytes out(text.begin(), text.end());
+  out.resize(width, 0);
+  return out;
+}
+
+// PLU 4 as the scale holds it, byte by byte: item code 123 (digits least significant first),
+// name "ABC", price 12.50 (1250 kopecks), shelf life 0 days, tare 125 g, group 7, no message,
+// no sales.
+Bytes Plu4() {
+  return Cat({Hex("04 00 00 00"), Hex("03 02 01 00 00 00"), Ascii("ABC", 28), Ascii("", 28),
+              Hex("E2 04 00 00"), Hex("00 00 00"), Hex("7D 00"), Hex("07 00 00 00 00 00"),
+              Hex("00 00"), Bytes(17, 0)});
+}
+
+const char kPluHeader[] =
+    "Товары,\n\"Товар №\",\"Наименование 1\",\"Наименование 2\",Цена,\"Срок хранения\","
+    "\"Вес тары\",Код,\"Код группы\",\"Сообщение №\",Логотип,\"Начало продаж\",Количество,Сумма,"
+    "Вес\n";
+
+class ScaleCommands : public CtlTest {
+ protected:
+  ScaleCommands() { scale.SetWeightMoving(false); }
+
+  CtlResult Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--port", scale.SlavePath()});
+    return RunCtl(args);
+  }
+  std::string Prices() {
+    return WriteText("prices.csv", std::string(kPluHeader) +
+                                       "1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n"
+                                       "2,Хлеб,,12.50,3,0.125,2,1,0,0,,0,0,0\n");
+  }
+  void Fault(const std::function<void(qmsim::Faults&)>& set) {
+    qmsim::Faults f;
+    set(f);
+    scale.SetFaults(f);
+  }
+
+  qmsim::VirtualScale scale;
+};
+
+TEST_F(ScaleCommands, ReadPluWritesTheWindowsFileLayouts) {
+  scale.SetPlu(4, Plu4());
+  const CtlResult one = Run({"read-plu", "--only", "4", "-o", Path("one.plw")});
+  EXPECT_EQ(one.code, 0) << one.err;
+  EXPECT_EQ(one.out, "1 PLU\n");
+  EXPECT_EQ(ReadText("one.plw"), "4\nABC\n\n1250\n0\n125\n123\n7\n0\n");
+
+  // A table read skips the numbers the scale refuses; the rows follow one another.
+  scale.SetPlu(2, Cat({Hex("02 00 00 00"), Bytes(96, 0)}));
+  const CtlResult table = Run({"read-plu", "--last", "5", "-o", Path("table.csv")});
+  EXPECT_EQ(table.code, 0) << table.err;
+  EXPECT_EQ(table.out, "Таблица товаров считана.\n2 PLU\n");
+  EXPECT_EQ(ReadText("table.csv"),
+            std::string(kPluHeader) +
+                "2,,,0,0,0,0,0,0,0,\"00.00.00, 00:00:00\",0,0,0\n"
+                "4,ABC,,12.50,0,0.125,123,7,0,0,\"00.00.00, 00:00:00\",0,0,0\n");
+  EXPECT_EQ(scale.CommandCount(qmsim::kCmdReadPlu), 6u);
+}
+
+TEST_F(ScaleCommands, VerifyAfterWriteFindsNothingAndThenExactlyTheChangedPrice) {
+  const std::string prices = Prices();
+  const CtlResult write = Run({"write-plu", "-i", prices});
+  ASSERT_EQ(write.code, 0) << write.err;
+  EXPECT_EQ(write.out, "Таблица товаров записана.\n");
+  // The record the window would send: PLU 2, price 12.50 = E2 04 00 00, tare 0.125 = 7D 00.
+  const Bytes sent = *scale.Plu(2);
+  EXPECT_EQ(Bytes(sent.begin() + 66, sent.begin() + 70), Hex("E2 04 00 00"));
+  EXPECT_EQ(Bytes(sent.begin() + 73, sent.begin() + 75), Hex("7D 00"));
+
+  const CtlResult same = Run({"verify", "-i", prices});
+  EXPECT_EQ(same.code, 0) << same.err;
+  EXPECT_EQ(same.out, "");
+
+  Bytes changed = sent;
+  changed[66] = 0xE8;  // 1000 kopecks
+  changed[67] = 0x03;
+  scale.SetPlu(2, changed);
+  const CtlResult differ = Run({"verify", "-i", prices});
+  EXPECT_EQ(differ.code, qm::ctl::kExitFindings);
+  EXPECT_EQ(differ.out, "PLU 2, Цена: \"12.50\" in the file, \"10.00\" in the scale\n");
+  // Reading the whole range back finds the same, and a PLU missing from the scale too.
+  scale.ErasePlu(1);
+  const CtlResult range = Run({"verify", "-i", prices, "--last", "3"});
+  EXPECT_EQ(range.code, qm::ctl::kExitFindings);
+  EXPECT_EQ(range.out,
+            "PLU 1: Данные PLU номер 1 не запрограммированы.\n"
+            "PLU 2, Цена: \"12.50\" in the file, \"10.00\" in the scale\n");
+}
+
+TEST_F(ScaleCommands, WriteRefusesOnFindingsUnlessForced) {
+  const std::string bad = WriteText("bad.csv", std::string(kPluHeader) +
+                                                   "1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n"
+                                                   "2,Хлеб,,12a,3,0,2,1,0,0,,0,0,0\n");
+  const CtlResult refused = Run({"write-plu", "-i", bad});
+  EXPECT_EQ(refused.code, qm::ctl::kExitFindings);
+  EXPECT_NE(refused.err.find(bad + ": row 2 (Цена): Ошибка: Неправильная цена товара."),
+            std::string::npos);
+  EXPECT_NE(refused.err.find("Ошибок: 1,   Предупреждений: 0,   Продолжить?"), std::string::npos);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(scale.ExchangeCount(), 0u);  // the port was not even opened
+
+  const CtlResult forced = Run({"write-plu", "-i", bad, "--force"});
+  EXPECT_EQ(forced.code, 0) << forced.err;
+  EXPECT_EQ(scale.CommandCount(qmsim::kCmdWritePlu), 2u);
+
+  // One row only, chosen by its PLU number.
+  scale.ClearLog();
+  EXPECT_EQ(Run({"write-plu", "-i", bad, "--only", "1"}).code, 0);
+  EXPECT_EQ(scale.CommandCount(qmsim::kCmdWritePlu), 1u);
+  EXPECT_EQ(Run({"write-plu", "-i", bad, "--only", "9"}).code, qm::ctl::kExitUsage);
+}
+
+TEST_F(ScaleCommands, RefusalsByTheScaleEndWithExitOne) {
+  Fault([](qmsim::Faults& f) { f.refusedPlus = {2}; });
+  const CtlResult write = Run({"write-plu", "-i", Prices()});
+  EXPECT_EQ(write.code, qm::ctl::kExitFindings);
+  EXPECT_NE(write.err.find("Ошибка записи PLU номер 2"), std::string::npos);
+  EXPECT_EQ(write.out, "");
+
+  const CtlResult read = Run({"read-plu", "--only", "2", "-o", Path("two.csv")});
+  EXPECT_EQ(read.code, qm::ctl::kExitFindings);
+  EXPECT_NE(read.err.find("Данные PLU номер 2 не запрограммированы."), std::string::npos);
+  EXPECT_FALSE(Exists("two.csv"));
+
+  Fault([](qmsim::Faults& f) { f.refusedCommands = {qmsim::kCmdClearTotals}; });
+  const CtlResult clear = Run({"clear-totals", "--yes"});
+  EXPECT_EQ(clear.code, qm::ctl::kExitFindings);
+  EXPECT_NE(clear.err.find("Ошибка стирания общего итога продаж."), std::string::npos);
+}
+
+TEST_F(ScaleCommands, ASilentScaleOrAMissingPortIsALinkFailure) {
+  Fault([](qmsim::Faults& f) { f.silent = true; });
+  WriteText("old.csv", "keep\n");
+  const CtlResult read = Run({"read-plu", "--last", "3", "-o", Path("old.csv")});
+  EXPECT_EQ(read.code, qm::ctl::kExitLink);
+  EXPECT_NE(read.err.find("Ошибка связи с весами."), std::string::npos);
+  EXPECT_EQ(ReadText("old.csv"), "keep\n");  // the previous file is untouched
+  EXPECT_EQ(Run({"weigh"}).code, qm::ctl::kExitLink);
+  EXPECT_EQ(Run({"write-plu", "-i", Prices()}).code, qm::ctl::kExitLink);
+
+  const CtlResult missing =
+      RunCtl({"--port", Path("no-such-tty"), "read-totals", "-o", Path("t.txt")});
+  EXPECT_EQ(missing.code, qm::ctl::kExitLink);
+  EXPECT_EQ(LineCount(missing.err), 1);
+  EXPECT_NE(missing.err.find("Не могу открыть порт " + Path("no-such-tty") + "."),
+            std::string::npos);
+  EXPECT_FALSE(Exists("t.txt"));
+}
+
+TEST_F(ScaleCommands, ALineThatHangsUpMidTableLeavesNoFile) {
+  scale.SetPlu(1, Plu4());
+  scale.SetPlu(2, Plu4());
+  scale.SetPlu(3, Plu4());
+  Fault([](qmsim::Faults& f) {
+    f.skipExchanges = 2;
+    f.hangUpAfter = 10;
+  });
+  const CtlResult r = Run({"read-plu", "--last", "3", "-o", Path("x.csv")});
+  EXPECT_EQ(r.code, qm::ctl::kExitLink);
+  EXPECT_NE(r.err.find("Ошибка связи с весами."), std::string::npos);
+  EXPECT_FALSE(Exists("x.csv"));
+}
+
+TEST_F(ScaleCommands, AScaleThatIsNotReadyIsALinkFailureToo) {
+  Fault([](qmsim::Faults& f) { f.busyNumber = 10000; });
+  const CtlResult read = Run({"read-plu", "--last", "2", "-o", Path("x.csv")});
+  EXPECT_EQ(read.code, qm::ctl::kExitLink);
+  EXPECT_NE(read.err.find("not ready"), std::string::npos);
+  EXPECT_FALSE(Exists("x.csv"));
+  EXPECT_EQ(Run({"write-plu", "-i", Prices()}).code, qm::ctl::kExitLink);
+  EXPECT_EQ(Run({"weigh"}).code, qm::ctl::kExitLink);
+  // Scanning still reports it: it answers, just not ready.
+  const CtlResult scan = Run({"scan", "--from", "1", "--to", "1"});
+  EXPECT_EQ(scan.out, "01 not ready (10000)\n");
+}
+
+TEST_F(ScaleCommands, AScaleThatStaysBusyIsGivenUpOn) {
+  // The window would ask again until the operator disconnects; a script has nobody to do that.
+  Fault([](qmsim::Faults& f) { f.endlessBusy = true; });
+  const CtlResult read = Run({"read-plu", "--last", "2", "-o", Path("x.csv")});
+  EXPECT_EQ(read.code, qm::ctl::kExitLink);
+  EXPECT_NE(read.err.find("stayed busy"), std::string::npos);
+  EXPECT_FALSE(Exists("x.csv"));
+  EXPECT_GE(scale.ExchangeCount(),
+            static_cast<std::size_t>(qm::ctl::LinkSession::kBusyRoundsLimit));
+}
+
+TEST_F(ScaleCommands, ScanFindsTheScaleAtItsAddressOnly) {
+  scale.SetAddress(3);
+  const CtlResult r = Run({"scan", "--from", "1", "--to", "5"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "03 ready\n");
+
+  Fault([](qmsim::Faults& f) { f.silent = true; });
+  const CtlResult none = Run({"scan", "--from", "1", "--to", "2"});
+  EXPECT_EQ(none.code, qm::ctl::kExitLink);
+  EXPECT_EQ(none.out, "");
+}
+
+TEST_F(ScaleCommands, WeighPrintsTheDisplayAndTraceShowsTheFrames) {
+  qmsim::Display d;
+  d.flags = 0x44;  // t and s
+  d.weight = 1234;
+  d.unitPrice = 12345;
+  d.totalPrice = 1523;
+  d.pluNo = 7;
+  scale.SetDisplay(d);
+  const CtlResult r = Run({"--trace", "weigh"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "Вес: ts    1.234  Цена: 123.45  Стоимость: 15.23  Номер PLU: 7\n");
+  // Address, echo, status, command, acknowledgement, the 15 display bytes.
+  EXPECT_NE(r.err.find("] > 01\n"), std::string::npos);
+  EXPECT_NE(r.err.find("] < 01\n"), std::string::npos);
+  EXPECT_NE(r.err.find("] < 80\n"), std::string::npos);
+  EXPECT_NE(r.err.find("] > 89\n"), std::string::npos);
+  EXPECT_NE(r.err.find("] < 44 D2 04 39 30 00 00 F3 05 00 00 07 00 00 00\n"), std::string::npos);
+  EXPECT_EQ(Run({"weigh"}).err, "");  // no trace unless asked
+}
+
+TEST_F(ScaleCommands, WeighWatchRunsUntilStopped) {
+  std::jthread stopper([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    qm::ctl::StopRequested() = true;
+  });
+  const CtlResult r = Run({"weigh", "--watch"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_GE(LineCount(r.out), 2);
+}
+
+TEST_F(ScaleCommands, MessagesGoBothWays) {
+  const std::string msgs = WriteText(
+      "m.csv", "Сообщения,\n№,Название,\"Строка 1\",\"Строка 2\"\n1,Первое,Abc,de\n2,Второе,X\n");
+  const CtlResult write = Run({"write-msg", "-i", msgs});
+  EXPECT_EQ(write.code, 0) << write.err;
+  EXPECT_EQ(write.out, "Сообщения записаны.\n");
+  const Bytes one = *scale.Message(1);
+  EXPECT_EQ(Bytes(one.begin(), one.begin() + 3), Hex("41 62 63"));
+  EXPECT_EQ(one[3], 0);
+  EXPECT_EQ(Bytes(one.begin() + 50, one.begin() + 53), Hex("64 65 00"));
+
+  const CtlResult read = Run({"read-msg", "--last", "2", "-o", Path("back.msw")});
+  EXPECT_EQ(read.code, 0) << read.err;
+  EXPECT_EQ(read.out, "Таблица сообщений считана.\n2 MSG\n");
+  EXPECT_EQ(ReadText("back.msw"),
+            "Abc,de,,,,,,\nX,,,,,,,\n№,1,2\nНазвание,\"Список 1\",\"Список 2\"\n");
+}
+
+TEST_F(ScaleCommands, TotalsAreReportedAndErased) {
+  scale.SetTotals(Cat({Bytes(8, 0), Hex("39 30 00 00"), Bytes(3, 0), Hex("E8 03 00 00"),
+                       Bytes(11, 0), Hex("00 30 08"), Hex("01 12 25"), Hex("05 00 02 00")}));
+  const CtlResult read = Run({"read-totals", "-o", Path("t.txt")});
+  EXPECT_EQ(read.code, 0) << read.err;
+  EXPECT_EQ(read.out, "Общий итог продаж с 01.12.25, 08:30:00\n");
+  const std::string report = ReadText("t.txt");
+  EXPECT_EQ(report.rfind("Общий итог продаж с 01.12.25, 08:30:00 по ", 0), 0u);
+  EXPECT_NE(report.find("\nОбщая сумма: 123.45 руб.\nОбщий вес: 1.000 кг.\n"
+                        "Количество продаж: 0\n"),
+            std::string::npos);
+  EXPECT_NE(report.find("\nСвободных PLU: 5\nСвободных сообщений: 2\n"), std::string::npos);
+
+  const CtlResult clear = Run({"clear-totals", "--yes"});
+  EXPECT_EQ(clear.code, 0) << clear.err;
+  EXPECT_EQ(scale.CommandCount(qmsim::kCmdClearTotals), 1u);
+}
+
+}  // namespace
+}  // namespace qmtest

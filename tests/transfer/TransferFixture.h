@@ -1,0 +1,240 @@
+// The transfers as the main window runs them, without a window: the real serial port on the
+// virtual scale's pseudo-terminal, the scale link with its live poll, a headless event loop with
+// the 100 ms timer, the two tables, the modified flags, recorded panels, scripted boxes and a
+// recording transfer view.
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Cp1251.h"
+#include "files/FileLayouts.h"
+#include "link/ComPort.h"
+#include "link/HeadlessLoop.h"
+#include "link/LivePoll.h"
+#include "link/ScaleLink.h"
+#include "sim/VirtualScale.h"
+#include "support/RecordingStatusView.h"
+#include "support/ScriptedDialogs.h"
+#include "tables/MessageTable.h"
+#include "tables/ModifiedFlags.h"
+#include "tables/PluColumns.h"
+#include "tables/PluTable.h"
+#include "tables/TextGrid.h"
+#include "transfer/ScaleTransfers.h"
+#include "transfer/TransferView.h"
+
+namespace qmtest {
+
+using qmsim::Bytes;
+
+inline const char kLinkErrorUtf8[] = "Ошибка связи с весами.";
+
+// Bytes written out by hand: two hex digits per byte, blanks anywhere.
+inline Bytes HexBytes(std::string_view text) {
+  Bytes out;
+  int high = -1;
+  for (char ch : text) {
+    int v;
+    if (ch >= '0' && ch <= '9')
+      v = ch - '0';
+    else if (ch >= 'A' && ch <= 'F')
+      v = ch - 'A' + 10;
+    else if (ch >= 'a' && ch <= 'f')
+      v = ch - 'a' + 10;
+    else
+      continue;
+    if (high < 0) {
+      high = v;
+    } else {
+      out.push_back(static_cast<std::uint8_t>(high * 16 + v));
+      high = -1;
+    }
+  }
+  return out;
+}
+
+inline Bytes Zeros(std::size_t n) {
+  return Bytes(n, 0);
+}
+
+inline Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// ASCII text as bytes, padded with 0x00 to `width`.
+inline Bytes Ascii(std::string_view text, std::size_t width) {
+  Bytes out(text.begin(), text.end());
+  out.resize(width, 0);
+  return out;
+}
+
+// A little-endian integer of `width` bytes, as the scale stores it.
+inline Bytes Le(std::uint32_t value, std::size_t width) {
+  Bytes out;
+  for (std::size_t i = 0; i < width; ++i)
+    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  return out;
+}
+
+// A 100-byte PLU reply laid out by hand: number, an item code of one digit, an ASCII name,
+// a price in kopecks, shelf life 5 days, tare in grams, no group, no message, no sales.
+inline Bytes PluReply(std::uint32_t number, std::string_view name, std::uint32_t kopecks,
+                      std::uint32_t grams = 0) {
+  return Cat({Le(number, 4), HexBytes("07 00 00 00 00 00"), Ascii(name, 28), Zeros(28),
+              Le(kopecks, 4), HexBytes("00 00 05"), Le(grams, 2), Zeros(6), Zeros(2), Zeros(17)});
+}
+
+// What the window does for the transfers, recorded.
+class RecordingTransferView : public qm::TransferView {
+ public:
+  void ShowPage(int page) override { pages.push_back(page); }
+  void SettlePluEditor() override { ++pluSettled; }
+  void SettleMessageEditor() override { ++messageSettled; }
+  void ClearMessageDirty() override { ++messageDirtyCleared; }
+  void ResetPluSortDirections() override { ++pluSortResets; }
+  void ResetMessageSortDirections() override { ++messageSortResets; }
+  void ShowTotals(const qm::TotalsPage& page) override { totalsShown.push_back(page); }
+
+  std::vector<int> pages;
+  int pluSettled = 0;
+  int messageSettled = 0;
+  int messageDirtyCleared = 0;
+  int pluSortResets = 0;
+  int messageSortResets = 0;
+  std::vector<qm::TotalsPage> totalsShown;
+};
+
+class TransferFixture : public ::testing::Test {
+ protected:
+  TransferFixture() {
+    port.SetSyncMethod(qm::TSyncMethod::smWindow);
+    port.SetDispatcher(&loop.Dispatcher());
+    port.SetPort(qm::TPortType::COM2);
+    port.SetDeviceResolver([this](qm::TPortType) { return scale.SlavePath(); });
+    link.SetTimerTick([this] { poll.TimerTick(); });
+    loop.SetTickHandler([this] {
+      if (onTick) onTick();
+      poll.TimerTick();
+    });
+    loop.StartTimer();
+    qm::ResetPluTable(plu);
+  }
+  ~TransferFixture() override {
+    link.CloseForExit();
+    loop.StopTimer();
+  }
+
+  // The operator pressed Connect: the link is open and polling before the transfer.
+  void Connect() {
+    link.ConnectClick();
+    ASSERT_TRUE(port.Connected());
+    ASSERT_TRUE(state.PollEnabled);
+  }
+
+  // After every transfer: LinkBusy clear, the progress window hidden, every box expected was
+  // shown, and the link as the transfer found it (open with the poll resumed, or closed), or
+  // closed after a link failure.
+  void ExpectSettled(bool linkOpen) {
+    EXPECT_FALSE(state.LinkBusy);
+    EXPECT_FALSE(dialogs.ProgressVisible());
+    EXPECT_EQ(port.Connected(), linkOpen);
+    EXPECT_EQ(state.PollEnabled, linkOpen);
+    dialogs.VerifyDone();
+  }
+
+  // A table of `rows` data rows whose PLU numbers are 1..rows and names "Row n".
+  void FillPluTable(int rows) {
+    std::vector<qm::Cells> data;
+    for (int i = 1; i <= rows; ++i) {
+      qm::Cells row(qm::kPluColumnCount);
+      row[qm::kPluNo] = std::to_string(i);
+      row[qm::kName1] = "Row " + std::to_string(i);
+      data.push_back(row);
+    }
+    plu.ReplaceDataRows(std::move(data));
+  }
+
+  // Waits until the virtual scale has filed every exchange it answered: the program may read
+  // the last answer before the scale's thread has logged it. A byte for no scale's address goes
+  // down the line; the scale's thread counts it as ignored only once it is back waiting for an
+  // address, that is, after the last exchange was filed.
+  void Quiesce() {
+    const std::size_t ignored = scale.IgnoredByteCount();
+    if (port.Connected()) {
+      port.Write(std::string(1, '\xFE'), true);
+    } else {
+      const int fd = ::open(scale.SlavePath().c_str(), O_WRONLY | O_NOCTTY);
+      ASSERT_GE(fd, 0);
+      const char byte = '\xFE';
+      ASSERT_EQ(::write(fd, &byte, 1), 1);
+      ::close(fd);
+    }
+    ASSERT_TRUE(scale.WaitForIgnoredBytes(ignored + 1, std::chrono::seconds(10)));
+  }
+
+  // A row that passes the check of a 15 kg / 4000 PLU scale.
+  static qm::Cells GoodRow(int pluNo) {
+    qm::Cells row(qm::kPluColumnCount);
+    row[qm::kPluNo] = std::to_string(pluNo);
+    row[qm::kName1] = "Item " + std::to_string(pluNo);
+    row[qm::kPrice] = "1.00";
+    row[qm::kShelfLife] = "5";
+    row[qm::kTare] = "0";
+    row[qm::kItemCode] = std::to_string(pluNo);
+    row[qm::kGroupCode] = "1";
+    row[qm::kMessageNo] = "0";
+    row[qm::kLogo] = "0";
+    return row;
+  }
+  // A table of such rows, PLU numbers 1..count.
+  void SetGoodRows(int count) {
+    std::vector<qm::Cells> rows;
+    for (int i = 1; i <= count; ++i) rows.push_back(GoodRow(i));
+    plu.ReplaceDataRows(std::move(rows));
+  }
+
+  // The data bytes of the commands `command` the scale received, in order.
+  std::vector<Bytes> Received(std::uint8_t command) {
+    Quiesce();
+    std::vector<Bytes> out;
+    for (const qmsim::ExchangeRecord& r : scale.Log()) {
+      if (r.command && *r.command == command && r.complete) out.push_back(r.data);
+    }
+    return out;
+  }
+
+  // Runs first in every timer tick, e.g. to close the window in the middle of a wait.
+  std::function<void()> onTick;
+
+  std::string Panel(int panel) const { return status.panels[panel]; }
+  std::string CellUtf8(int column, int row) const { return qm::Utf8(plu.Cell(column, row)); }
+
+  qmsim::VirtualScale scale;
+  qm::HeadlessLoop loop;
+  qm::TComPort port;
+  qm::RunState state;
+  RecordingStatusView status;
+  ScriptedDialogs dialogs;
+  qm::ScaleLink link{port, state, status, dialogs, loop};
+  qm::LivePoll poll{link, port, state, status};
+
+  qm::TextGrid plu{qm::kPluColumnCount};
+  qm::MessageTable messages;
+  qm::ModifiedFlags flags{&status};
+  qm::TotalsPage totals;
+  RecordingTransferView view;
+  std::function<bool()> saveTotals;
+  qm::ScaleTransfers transfers{{link, state, status, dialogs, plu, messages, flags, totals, view,
+                                [this] { return saveTotals ? saveTotals() : true; }}};
+};
+
+}  // namespace qmtest
