@@ -182,17 +182,9 @@ struct Program {
 void FillTable(qm::TextGrid& plu, int records) {
   std::vector<qm::Cells> rows;
   for (int k = 1; k <= records; ++k) {
-    qm::Cells row(qm::kPluColumnCount);
-    row[qm::kPluNo] = std::to_string(k);
-    row[qm::kName1] = "Item " + std::to_string(k);
-    row[qm::kPrice] = "100.00";
-    row[qm::kShelfLife] = "5";
-    row[qm::kTare] = "0";
-    row[qm::kItemCode] = std::to_string(k);
-    row[qm::kGroupCode] = "1";
-    row[qm::kMessageNo] = "0";
-    row[qm::kLogo] = "0";
-    rows.push_back(row);
+    const std::string n = std::to_string(k);
+    // PluNo, Name1, Name2, Price, ShelfLife, Tare, ItemCode, GroupCode, MessageNo, Logo, sales
+    rows.push_back({n, "Item " + n, "", "100.00", "5", "0", n, "1", "0", "0", "", "", "", ""});
   }
   plu.ReplaceDataRows(std::move(rows));
 }
@@ -250,8 +242,8 @@ void Report(benchmark::State& st, double wall, double cpu, int records, unsigned
 
 // The bare client's run over the same scale: raw_vs_wire, and vs_raw = the program's time over
 // the bare client's (what the program adds to what the line and the scale allow).
-void CompareWithBareClient(benchmark::State& st, Program& p, const std::string& path,
-                           int records, unsigned baud, bool write, double wall) {
+void CompareWithBareClient(benchmark::State& st, Program& p, const std::string& path, int records,
+                           unsigned baud, bool write, double wall) {
   p.link.CloseForExit();
   const double raw = RawExchanges(path, records, write);
   const int bytes = write ? kWriteBytesPerRecord : kReadBytesPerRecord;

@@ -10,7 +10,9 @@
 // Robustness while the link waits (events run then, the window may be closed, the Connect
 // button cut the line): after every exchange the command checks that the link is still open and
 // that the table it works on was not restructured (rows inserted, removed, reordered, replaced)
-// by anyone but itself; either ends the loop. Rows already stored are kept.
+// by anyone but itself. A closed link ends the loop as a lost link does; a restructured table
+// ends it like Cancel (no completion box), and a record that arrived after the change is not
+// stored, because the row it was meant for is no longer known. Rows already stored are kept.
 //
 // Write answers: 0xAA is success; 0xEE a refusal; any other byte, 0x00 included, is a failed
 // write that names the byte. Both stop the write with the offending row selected and no

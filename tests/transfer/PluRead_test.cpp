@@ -176,19 +176,5 @@ TEST_F(PluReadTest, RecordFieldsAndLogoFormArriveInTheirDisplayForm) {
   ExpectSettled(false);
 }
 
-TEST_F(PluReadTest, AFullLengthNameWithoutLogoKeepsAllItsCharacters) {
-  scale.SetPlu(8, Cat({Le(8, 4), Zeros(6), Ascii("ABCDEFGHIJKLMNOPQRSTUVWXYZ12", 28),
-                       Ascii("short", 28), Zeros(17 + 17)}));
-  dialogs.ExpectInput("Введите номер PLU:", "8");
-
-  transfers.ReadPluClick(kCurrentRecord);
-
-  EXPECT_EQ(CellUtf8(qm::kName1, 1), "ABCDEFGHIJKLMNOPQRSTUVWXYZ12");
-  EXPECT_EQ(CellUtf8(qm::kName2, 1), "short");
-  EXPECT_EQ(CellUtf8(qm::kLogo, 1), "0");
-  EXPECT_EQ(CellUtf8(qm::kPrice, 1), "0");
-  ExpectSettled(false);
-}
-
 }  // namespace
 }  // namespace qmtest
