@@ -90,11 +90,20 @@ struct VirtualScale::Line {
   bool Write(const Bytes& bytes) {
     auto bt = ByteTime();
     if (bt == Clock::duration::zero()) return scale.WriteMaster(bytes.data(), bytes.size());
-    for (std::uint8_t b : bytes) {
-      lastOut = std::max(Clock::now(), lastOut) + bt;
-      std::this_thread::sleep_until(lastOut);
-      if (!scale.WriteMaster(&b, 1)) return false;
+    // Byte i has left the wire at start + (i + 1) byte times. The deadlines are counted from the
+    // start of the reply, not from when each sleep ended, so oversleeping does not add up; bytes
+    // whose time has already passed go out together.
+    const Clock::time_point start = std::max(Clock::now(), lastOut);
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+      std::this_thread::sleep_until(start + bt * static_cast<long>(sent + 1));
+      const Clock::time_point now = Clock::now();
+      std::size_t due = sent + 1;
+      while (due < bytes.size() && start + bt * static_cast<long>(due + 1) <= now) ++due;
+      if (!scale.WriteMaster(bytes.data() + sent, due - sent)) return false;
+      sent = due;
     }
+    lastOut = start + bt * static_cast<long>(bytes.size());
     return true;
   }
 };
