@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -103,12 +104,20 @@ class TablesFixture : public testing::Test {
   void ClickTitle(qm::TSortGrid* grid, int column, Qt::MouseButton button = Qt::LeftButton,
                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QHeaderView* titles = grid->horizontalHeader();
-    const int x = titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2;
+    if (titles->sectionViewportPosition(column) + titles->sectionSize(column) <= 0 ||
+        titles->sectionViewportPosition(column) >= titles->viewport()->width()) {
+      grid->horizontalScrollBar()->setValue(titles->sectionPosition(column));  // scroll to it
+    }
+    const int left = std::max(0, titles->sectionViewportPosition(column));
+    const int right = std::min(titles->viewport()->width(),
+                               titles->sectionViewportPosition(column) + titles->sectionSize(column));
+    const int x = (left + right) / 2;
     QTest::mouseClick(titles->viewport(), button, modifiers, QPoint(x, titles->height() / 2));
   }
   // A press and release on a data cell of a grid (model row / column).
   void ClickCell(qm::TSortGrid* grid, int row, int column) {
-    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    const QRect cell =
+        grid->visualRect(grid->model()->index(row, column)).intersected(grid->viewport()->rect());
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
   }
 

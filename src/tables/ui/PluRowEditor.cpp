@@ -113,12 +113,12 @@ void PluRowEditor::Build(QWidget* page) {
   Label(page, "Цена", 4, 76);
   field(UPMemo, "UPMemo", 518, 7, 48, 76, 60, right);
   Label(page, "руб.", 112, 76);
-  Label(page, "Срок годности", 146, 76);
-  field(SLMemo, "SLMemo", 519, 10, 224, 76, 54, right);
+  Label(page, "Срок годности", 140, 76);
+  field(SLMemo, "SLMemo", 519, 10, 230, 76, 48, right);
   Label(page, "Тара", 4, 100);
   field(TWMemo, "TWMemo", 520, 5, 48, 100, 48, right);
   Label(page, "кг.", 100, 100);
-  Label(page, "Сообщение №", 146, 100);
+  Label(page, "Сообщение №", 140, 100);
   field(MIMemo, "MIMemo", 265, 10, 234, 100, 44, right);
 
   LogoComboBox->setParent(page);

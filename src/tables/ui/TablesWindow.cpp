@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 
+#include "app/FontLayout.h"
 #include "app/ui/MainForm.h"
 #include "tables/CheckCommand.h"
 #include "tables/PluMatching.h"
@@ -104,6 +105,19 @@ void TablesWindow::BuildGrids() {
   MsgSortGrid->OnClickSort = [this](int column, bool right) {
     msgCommands_->TitleClick(column, right, *msgSortHooks_);
   };
+
+  // Columns in the design proportions, so that both grids are readable from the start; the
+  // font-driven layout fits them again whenever it sizes the grids.
+  const int pluWidth = PLUSortGrid->contentsRect().width();
+  int weights = 0;
+  for (int w : ColumnWeights) weights += w;
+  for (int c = 0; c < kPluColumnCount; ++c) {
+    PLUSortGrid->setColumnWidth(c, ColumnWeights[static_cast<std::size_t>(c)] * pluWidth / weights);
+  }
+  const int msgWidth = MsgSortGrid->contentsRect().width();
+  const int numberWidth = static_cast<int>(msgWidth * kMessageFirstColumnShare + 0.5);
+  MsgSortGrid->setColumnWidth(kMsgNo, numberWidth);
+  MsgSortGrid->setColumnWidth(kMsgName, msgWidth - numberWidth);
 }
 
 void TablesWindow::BuildCommands() {
