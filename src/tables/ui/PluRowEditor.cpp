@@ -62,6 +62,7 @@ PluRowEditor::PluRowEditor(QWidget* page, QComboBox* logo, TextGrid& grid, Modif
                            FocusBounce& bounce)
     : QObject(page),
       LogoComboBox(logo),
+      page_(page),
       grid_(grid),
       flags_(flags),
       status_(status),
@@ -303,6 +304,12 @@ void PluRowEditor::PLUWriteClick() {
 // ---- Message preview ----
 
 void PluRowEditor::ShowRowMessage(int row) {
+  // The preview is on the "Товар" page, and showing it makes the row's message current in the
+  // message grid and loads it into the message editor. While another page is shown that would
+  // move the message cursor under the operator and replace what the message editor holds
+  // (unwritten text, or the name emptied when the row has no message); the page change back to
+  // "Товар" force-refreshes the row, which shows the preview then.
+  if (!page_->isVisibleTo(page_->window())) return;
   const int number = ParseInt(grid_.Cell(kMessageNo, row)).value_or(0);
   QPalette palette = MsgShowRichEdit->palette();
   if (messages_ && messages_->SelectMessage(number)) {

@@ -16,6 +16,8 @@
 // The editor is the PluEditorHooks of the row commands: Commit is PLUWriteClick, Refresh the
 // forced reload of the current row (PLUSortGridSelectCell with the force marker). It follows
 // the PLU grid's current row: a change of row reloads the editor unless SuppressRowLoad is set.
+// The message preview is brought up to date only while the "Товар" page is shown (see
+// ShowRowMessage); switching to that page force-refreshes the row.
 //
 // Texts: widgets hold QString; cells are Windows-1251 and converted with QtText.h. Window
 // thread only. The widgets are children of the page; this object is owned by the window.
@@ -146,6 +148,7 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
   void FinishStep();
   QWidget* FieldWithOrder(int order) const;
 
+  QWidget* page_;  // the "Товар" page
   TextGrid& grid_;
   ModifiedFlags& flags_;
   StatusView& status_;
