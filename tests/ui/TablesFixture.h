@@ -46,14 +46,17 @@ class TablesFixture : public testing::Test {
   qm::TextGrid& MsgGrid() { return T().Messages().Grid(); }
   QString Panel(int panel) { return form_->StatusBarView().PanelText(panel); }
 
-  // PLU rows with these numbers and first names (other cells normalised as the editor would).
+  // PLU rows with these numbers and first names; the other item cells hold valid zeros.
   void SetPluRows(const std::vector<std::pair<std::string, std::string>>& rows) {
     std::vector<qm::Cells> cells;
     for (const auto& [no, name] : rows) {
       qm::Cells r(qm::kPluColumnCount);
       r[qm::kPluNo] = no;
       r[qm::kName1] = qm::Win1251(name);
-      r[qm::kMessageNo] = "0";
+      for (int c : {qm::kPrice, qm::kShelfLife, qm::kTare, qm::kItemCode, qm::kGroupCode,
+                    qm::kMessageNo}) {
+        r[static_cast<std::size_t>(c)] = "0";
+      }
       cells.push_back(r);
     }
     Plu().ReplaceDataRows(cells);
