@@ -156,10 +156,9 @@ TEST_F(PluRowEditorTest, TheDeleteKeyMarksTheEditorSoTheEditIsNotLostSilently) {
 
 TEST_F(PluRowEditorTest, EnterWalksTheTagOrderAndFinishesOnWriteOrAdd) {
   Plu().MoveToCell(0, 2);
-  const std::vector<QWidget*> order = {E().PNMemo,  E().ICMemo, E().GCMemo,
-                                       E().INEdit1, E().INEdit2, E().UPMemo,
-                                       E().SLMemo,  E().TWMemo, E().MIMemo,
-                                       E().LogoComboBox};
+  const std::vector<QWidget*> order = {E().PNMemo,  E().ICMemo,      E().GCMemo, E().INEdit1,
+                                       E().INEdit2, E().UPMemo,      E().SLMemo, E().TWMemo,
+                                       E().MIMemo,  E().LogoComboBox};
   Focus(order[0]);
   for (std::size_t i = 1; i < order.size(); ++i) {
     QTest::keyClick(Focused(), Qt::Key_Return);
@@ -289,8 +288,8 @@ TEST_F(PluRowEditorTest, EnterOrADoubleClickInTheGridGoesToTheColumnsField) {
   ClickCell(T().PLUSortGrid, 2, kPrice);
   const QRect cell = T().PLUSortGrid->visualRect(T().PLUSortGrid->model()->index(2, kPrice));
   const QPoint global = T().PLUSortGrid->viewport()->mapToGlobal(cell.center());
-  QMouseEvent press(QEvent::MouseButtonPress, cell.center(), global, Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, cell.center(), global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
   QApplication::sendEvent(T().PLUSortGrid->viewport(), &press);
   QMouseEvent twice(QEvent::MouseButtonDblClick, cell.center(), global, Qt::LeftButton,
                     Qt::LeftButton, Qt::NoModifier);

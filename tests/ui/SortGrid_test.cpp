@@ -56,8 +56,7 @@ TEST_F(SortGridTest, TheModelFollowsEveryKindOfGridChange) {
   Plu().ReplaceDataRows({});
   EXPECT_EQ(T().PLUSortGrid->model()->rowCount(), 1);
   // A typed name goes back into the core's bytes.
-  T().MsgSortGrid->model()->setData(T().MsgSortGrid->model()->index(0, 1),
-                                    QStringLiteral("Хлеб"));
+  T().MsgSortGrid->model()->setData(T().MsgSortGrid->model()->index(0, 1), QStringLiteral("Хлеб"));
   EXPECT_EQ(MsgGrid().Cell(kMsgName, 1), Win1251("Хлеб"));
 }
 

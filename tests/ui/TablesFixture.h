@@ -53,8 +53,8 @@ class TablesFixture : public testing::Test {
       qm::Cells r(qm::kPluColumnCount);
       r[qm::kPluNo] = no;
       r[qm::kName1] = qm::Win1251(name);
-      for (int c : {qm::kPrice, qm::kShelfLife, qm::kTare, qm::kItemCode, qm::kGroupCode,
-                    qm::kMessageNo}) {
+      for (int c :
+           {qm::kPrice, qm::kShelfLife, qm::kTare, qm::kItemCode, qm::kGroupCode, qm::kMessageNo}) {
         r[static_cast<std::size_t>(c)] = "0";
       }
       cells.push_back(r);
@@ -112,8 +112,9 @@ class TablesFixture : public testing::Test {
       grid->horizontalScrollBar()->setValue(titles->sectionPosition(column));  // scroll to it
     }
     const int left = std::max(0, titles->sectionViewportPosition(column));
-    const int right = std::min(titles->viewport()->width(),
-                               titles->sectionViewportPosition(column) + titles->sectionSize(column));
+    const int right =
+        std::min(titles->viewport()->width(),
+                 titles->sectionViewportPosition(column) + titles->sectionSize(column));
     const int x = (left + right) / 2;
     QTest::mouseClick(titles->viewport(), button, modifiers, QPoint(x, titles->height() / 2));
   }

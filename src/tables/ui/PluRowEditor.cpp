@@ -85,8 +85,8 @@ void PluRowEditor::Attach(PluCommands* commands, MessageCommands* messages,
 }
 
 void PluRowEditor::Build(QWidget* page) {
-  auto field = [&](QLineEdit*& edit, const char* name, int tag, int maxLength, int x, int y,
-                   int w, Qt::Alignment align) {
+  auto field = [&](QLineEdit*& edit, const char* name, int tag, int maxLength, int x, int y, int w,
+                   Qt::Alignment align) {
     edit = new QLineEdit(page);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setProperty(kTagProperty, tag);
@@ -129,7 +129,7 @@ void PluRowEditor::Build(QWidget* page) {
   Label(page, "Код С О", 130, 124);
   field(SOMemo, "SOMemo", 11, 10, 184, 124, 94, left);
 
-  fields_ = {PNMemo, ICMemo, GCMemo, INEdit1, INEdit2, UPMemo,
+  fields_ = {PNMemo, ICMemo, GCMemo, INEdit1,      INEdit2, UPMemo,
              SLMemo, TWMemo, MIMemo, LogoComboBox, SOMemo};
 
   struct ButtonSpec {
@@ -334,7 +334,8 @@ void PluRowEditor::ShowPreview(const std::vector<std::string>& lines, const std:
 void PluRowEditor::FocusPluField(int column) {
   static constexpr std::array<int, 9> kFieldOfColumn = {0, 3, 4, 5, 6, 7, 1, 2, 8};
   if (column < 0 || column >= static_cast<int>(kFieldOfColumn.size())) return;
-  QWidget* target = fields_[static_cast<std::size_t>(kFieldOfColumn[static_cast<std::size_t>(column)])];
+  QWidget* target =
+      fields_[static_cast<std::size_t>(kFieldOfColumn[static_cast<std::size_t>(column)])];
   // A field on a hidden page cannot take the focus.
   if (!target->isVisibleTo(target->window())) emit ShowPageRequested();
   target->setFocus(Qt::OtherFocusReason);

@@ -85,8 +85,8 @@ class TSortGrid : public QTableView, private GridObserver {
   TextGrid& grid_;
   TextGridModel* model_;
   bool clickSorting_ = true;
-  bool followingGrid_ = false;   // the view is being moved to the grid's current cell
-  bool ignorePress_ = false;     // the press did not keep the focus; ignore until release
+  bool followingGrid_ = false;  // the view is being moved to the grid's current cell
+  bool ignorePress_ = false;    // the press did not keep the focus; ignore until release
   bool titlePressed_ = false;
   bool resizedDuringPress_ = false;
 };

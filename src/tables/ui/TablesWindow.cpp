@@ -13,8 +13,8 @@
 #include "app/FontLayout.h"
 #include "app/ui/MainForm.h"
 #include "tables/CheckCommand.h"
-#include "tables/PluMatching.h"
 #include "tables/PluColumns.h"
+#include "tables/PluMatching.h"
 #include "tables/PluTable.h"
 #include "tables/ui/MessageEditor.h"
 #include "tables/ui/PluRowEditor.h"
@@ -43,11 +43,11 @@ TablesWindow::TablesWindow(TMainForm& form)
   pluTable_.SetTitles(PluColumnTitles());
   auto dialogs = [&form]() -> Dialogs& { return form.GetDialogs(); };
   MainPages& pages = form.Pages();
-  pluEditor_ = new PluRowEditor(pages.PluPage, pages.LogoSelector, pluTable_, flags_,
-                                form.Status(), form.State(), dialogs, bounce_);
+  pluEditor_ = new PluRowEditor(pages.PluPage, pages.LogoSelector, pluTable_, flags_, form.Status(),
+                                form.State(), dialogs, bounce_);
   msgEditor_ = new MessageEditor(pages.MsgPage, pages.PageControl, dialogs, bounce_);
-  msgCommands_ = std::make_unique<MessageCommands>(messages_, pluTable_, flags_, &form.Status(),
-                                                   *msgEditor_);
+  msgCommands_ =
+      std::make_unique<MessageCommands>(messages_, pluTable_, flags_, &form.Status(), *msgEditor_);
   pluCommands_ = std::make_unique<PluCommands>(pluTable_, flags_, &form.Status(), *pluEditor_);
   pluEditor_->Attach(pluCommands_.get(), msgCommands_.get(), msgEditor_->MsgNameEdit);
   msgEditor_->Attach(msgCommands_.get(), pluEditor_);
@@ -146,7 +146,8 @@ void TablesWindow::BuildCommands() {
   for (int tag = 0; tag < 3; ++tag) {
     QAction* entry = CheckMenu->addAction(QString::fromUtf8(captions[tag]));
     entry->setData(tag);
-    connect(entry, &QAction::triggered, this, [this, entry] { TestDataClick(entry->data().toInt()); });
+    connect(entry, &QAction::triggered, this,
+            [this, entry] { TestDataClick(entry->data().toInt()); });
     CheckEntries[static_cast<std::size_t>(tag)] = entry;
   }
 }
@@ -164,8 +165,8 @@ void TablesWindow::PreparePluTable() {
 // ---- Commands ----
 
 void TablesWindow::TestDataClick(int tag) {
-  CheckCommandContext context{form_.State(), form_.Status(), form_.GetDialogs(), *this,
-                              pluTable_,     messages_};
+  CheckCommandContext context{form_.State(), form_.Status(), form_.GetDialogs(),
+                              *this,         pluTable_,      messages_};
   ::qm::TestDataClick(tag, context);
 }
 

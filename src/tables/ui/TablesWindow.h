@@ -75,9 +75,9 @@ class TablesWindow : public QObject, public ValidationView {
 
   TSortGrid* PLUSortGrid = nullptr;
   TSortGrid* MsgSortGrid = nullptr;
-  QAction* TestData = nullptr;     // hint "Проверка правильности данных", tag 0
+  QAction* TestData = nullptr;  // hint "Проверка правильности данных", tag 0
   QAction* MatchButton = nullptr;  // hint "Согласовать номера товаров и PLU", tag 0
-  QMenu* CheckMenu = nullptr;      // "&Проверка"
+  QMenu* CheckMenu = nullptr;              // "&Проверка"
   std::array<QAction*, 3> CheckEntries{};  // "Всех &данных" 0, "Только &товаров" 1,
                                            // "Только &сообщений" 2
   // The divider in front of TestData: the file buttons go before it.

@@ -53,7 +53,8 @@ bool TextGridModel::setData(const QModelIndex& index, const QVariant& value, int
 }
 
 QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
+  if (orientation != Qt::Horizontal)
+    return QAbstractTableModel::headerData(section, orientation, role);
   if (role == Qt::DisplayRole) return ToQString(grid_.Cell(section, 0));
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignment_);
   return {};
