@@ -20,6 +20,7 @@
 #include "app/ui/QtStatusView.h"
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TProgressBox.h"
+#include "tables/ui/TablesWindow.h"
 
 namespace qm {
 
@@ -73,8 +74,11 @@ void TMainForm::FormCreate() {
   state_.SavedHeight = kDesignHeight;
   // Number and date text is fixed by the core's own formatting, whatever the locale.
   pages_.PageControl->setCurrentIndex(0);
+  tables_ = std::make_unique<TablesWindow>(*this);
+  tables_->PrepareMessageTable();
   status_->SetStatusText(kPanelModel, state_.CurrentScale.ModelName);
   status_->SetStatusText(kPanelBusy, std::string());
+  tables_->PreparePluTable();
   timer_.start();
   ApplyPortDefaults(state_.CurrentScale, line_);
   resize(kDesignWidth, kDesignHeight);

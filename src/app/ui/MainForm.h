@@ -9,6 +9,9 @@
 // - Status() is the StatusView of the whole program; GetDialogs() the Dialogs to use (tests
 //   replace it with SetDialogs()); Pump() the event pump for waiting on the scale.
 // - Line() holds the port and line settings read at start-up and written at close.
+// - Tables() holds the PLU and message tables with their grids, editors, commands, copy
+//   buffers and modified flags (TablesWindow.h); the file commands and the transfers work on
+//   them, and New/Open/Save go in front of Tables().FileButtonsPlace() on the tool bar.
 #pragma once
 
 #include <QMainWindow>
@@ -34,6 +37,7 @@ class QtStatusView;
 class StatusView;
 class TAboutBox;
 class TProgressBox;
+class TablesWindow;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -68,6 +72,7 @@ class TMainForm : public QMainWindow {
   MainMenus& Menus() { return menus_; }
   MainToolBar& ToolBar() { return toolBar_; }
   MainPages& Pages() { return pages_; }
+  TablesWindow& Tables() { return *tables_; }
 
  signals:
   void TimerTick();
@@ -103,6 +108,8 @@ class TMainForm : public QMainWindow {
   QPointer<TProgressBox> progressBox_;
   bool closeConfirmed_ = false;  // Yes was answered; waiting for a running exchange to end
   bool closed_ = false;          // the close sequence has run
+  // Last, so that it goes first: its grids and editors observe the tables it holds.
+  std::unique_ptr<TablesWindow> tables_;
 };
 
 }  // namespace qm

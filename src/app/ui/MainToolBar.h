@@ -1,8 +1,10 @@
 // The main window's tool bar (height 30, flat buttons with images and hints) and the scale-type
 // drop-down. Buttons are added as actions, their tag in QAction::data(). The buttons left of the
 // scale-type button (New, Open, Save, divider, TestData, MatchButton, divider) go before
-// `SelectScaleTypeAction`; the port, address and Connect buttons and everything after go after
-// it, in order (`Bar->insertAction(before, ...)` or `Bar->addAction(...)`).
+// `SelectScaleTypeAction`: the tables put the dividers and TestData, MatchButton there, so New,
+// Open and Save go before TablesWindow::FileButtonsPlace(). The port, address and Connect
+// buttons and everything after go after it, in order (`Bar->insertAction(before, ...)` or
+// `Bar->addAction(...)`).
 #pragma once
 
 #include <array>
