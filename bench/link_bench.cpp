@@ -1,0 +1,163 @@
+// What the link costs while it waits for the scale, and how often the port's event thread
+// wakes the UI thread. The far end of the line runs in a child process, so the process times
+// measured here are the link side's alone (UI thread and the port's event thread).
+//
+// Counters:
+//   cpu_pct        link-side CPU time / wall time, in percent of one core
+//   rx_per_arrival receive notifications per write of the far end (1 means once per arrival)
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "app/Dialogs.h"
+#include "app/StatusView.h"
+#include "link/ComPort.h"
+#include "link/HeadlessLoop.h"
+#include "link/ScaleLink.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ProcessCpuSeconds() {
+  rusage u{};
+  ::getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+struct NoStatus : qm::StatusView {
+  void SetStatusText(int, const std::string&, bool) override {}
+  void SetSaveEnabled(bool) override {}
+  void SetConnectState(bool, const std::string&) override {}
+  void SetDisplayText(int, const std::string&) override {}
+};
+
+struct QuietDialogs : qm::Dialogs {
+  qm::DialogButton ShowMessage(const qm::MessageBoxRequest&) override { return qm::kButtonOk; }
+  std::optional<std::string> InputLine(const std::string&, const std::string&,
+                                       const std::string&) override {
+    return std::nullopt;
+  }
+  void ShowProgress(const std::string&, const std::string&, int, int) override {}
+  bool StepProgress(int) override { return false; }
+  void HideProgress() override {}
+  std::optional<qm::FileDialogAnswer> ChooseFile(const qm::FileDialogRequest&) override {
+    return std::nullopt;
+  }
+};
+
+// A pseudo-terminal whose master end is the far end of the line.
+struct Line {
+  Line() {
+    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char name[256] = {};
+    if (master < 0 || ::grantpt(master) || ::unlockpt(master) || ::ptsname_r(master, name, 256))
+      throw std::runtime_error("no pseudo-terminal");
+    path = name;
+    keep = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);  // no hang-up between opens
+  }
+  ~Line() {
+    ::close(master);
+    ::close(keep);
+  }
+  int master = -1, keep = -1;
+  std::string path;
+};
+
+// The link as the main window holds it, over `line`.
+struct Link {
+  explicit Link(const Line& line) {
+    port.SetSyncMethod(qm::TSyncMethod::smWindow);
+    port.SetDispatcher(&loop.Dispatcher());
+    port.SetDeviceResolver([&](qm::TPortType) { return line.path; });
+    loop.SetTickHandler([this] { link.TickReplyTimeout(); });
+    loop.StartTimer();
+    port.OnRxChar = [this](qm::TComPort& p, std::int32_t q) {
+      ++notifications;
+      link.ComPortRxChar(p, q);
+    };
+    bool was = false;
+    link.BeginExchange(was);
+  }
+  ~Link() { link.CloseForExit(); }
+  qm::HeadlessLoop loop;
+  qm::TComPort port;
+  qm::RunState state;
+  NoStatus status;
+  QuietDialogs dialogs;
+  qm::ScaleLink link{port, state, status, dialogs, loop};
+  std::int64_t notifications = 0;
+};
+
+// A wait for one byte that never comes: the whole 5-tick time-out of handling events.
+void BM_SilentScaleWait(benchmark::State& st) {
+  Line line;
+  Link l(line);
+  double cpu = 0, wall = 0;
+  for (auto _ : st) {
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = Clock::now();
+    std::string reply;
+    benchmark::DoNotOptimize(l.link.ReadReply(1, false, reply));
+    wall += std::chrono::duration<double>(Clock::now() - t0).count();
+    cpu += ProcessCpuSeconds() - c0;
+  }
+  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["rounds_per_wait"] =
+      benchmark::Counter(double(l.loop.Count().rounds) / st.iterations());
+}
+BENCHMARK(BM_SilentScaleWait)->Iterations(6)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A 100-byte reply written byte by byte at the pace of 9600 baud (about 1 ms per byte) by a
+// child process, started before the measurement and told by a pipe when to send; the link waits
+// for all of it.
+void BM_PacedReplyArrivals(benchmark::State& st) {
+  Line line;
+  Link l(line);
+  const int bytes = 100;
+  int go[2];
+  if (::pipe(go) != 0) throw std::runtime_error("pipe");
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::close(go[1]);
+    char c;
+    while (::read(go[0], &c, 1) == 1) {
+      for (int i = 0; i < bytes; ++i) {
+        const char b = static_cast<char>(i);
+        if (::write(line.master, &b, 1) != 1) ::_exit(1);
+        ::usleep(1042);  // 10 bits at 9600 bit/s
+      }
+    }
+    ::_exit(0);
+  }
+  ::close(go[0]);
+  double cpu = 0, wall = 0;
+  std::int64_t arrivals = 0;
+  l.notifications = 0;
+  for (auto _ : st) {
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = Clock::now();
+    if (::write(go[1], "g", 1) != 1) st.SkipWithError("child gone");
+    std::string reply;
+    if (!l.link.ReadReply(bytes, false, reply)) st.SkipWithError("reply lost");
+    wall += std::chrono::duration<double>(Clock::now() - t0).count();
+    cpu += ProcessCpuSeconds() - c0;
+    arrivals += bytes;
+  }
+  ::close(go[1]);
+  ::waitpid(child, nullptr, 0);
+  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["rx_per_arrival"] = double(l.notifications) / double(arrivals);
+}
+BENCHMARK(BM_PacedReplyArrivals)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,88 @@
+// An event loop without a window system, for the tests and the command-line tools. It gives the
+// core what the window program's loop gives it: the EventPump the link waits with, the hand-off
+// of the serial port's events to the loop's thread (the UI thread), and the 100 ms timer.
+//
+// Threads: every member except Post and the dispatcher's hand-offs is called on the thread that
+// runs the loop (the UI thread). Waiting blocks on a condition variable until a hand-off, a
+// posted call or the next timer tick is due; it never spins and never sleeps past an event.
+//
+// Order: a port opened with Dispatcher() must be closed before the loop is destroyed.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+
+#include "app/EventPump.h"
+#include "link/UiDispatcher.h"
+
+namespace qm {
+
+class HeadlessLoop : public EventPump {
+ public:
+  explicit HeadlessLoop(std::chrono::milliseconds tickInterval = std::chrono::milliseconds(100));
+  ~HeadlessLoop() override;
+  HeadlessLoop(const HeadlessLoop&) = delete;
+  HeadlessLoop& operator=(const HeadlessLoop&) = delete;
+
+  // Where TComPort (smWindow or smSynchronize) hands its events to this loop's thread.
+  UiDispatcher& Dispatcher() { return dispatcher_; }
+
+  // The timer: `onTick` runs on the loop's thread once per interval while the timer is active.
+  // A tick that falls due while a tick handler waits inside the loop runs there (nested), as a
+  // window timer would; missed ticks are not made up in a burst.
+  void SetTickHandler(std::function<void()> onTick) { onTick_ = std::move(onTick); }
+  void StartTimer();
+  void StopTimer();
+  bool TimerActive() const { return timerActive_; }
+
+  // Any thread: queues `call` to run on the loop's thread and wakes the loop.
+  void Post(std::function<void()> call);
+
+  // Handles what is due now (port hand-offs, then posted calls, then the timer tick), first
+  // blocking until at least one of them is due. With the timer stopped and nothing posted it
+  // blocks until a hand-off or a Post arrives.
+  void ProcessPendingEvents() override;
+
+  // Handles events until `done` returns true (checked before every round).
+  void RunUntil(const std::function<bool()>& done);
+
+  // Where an exception thrown by a handler goes, like the window program's standard error
+  // report: with a handler set, the loop reports it and goes on; without one it is passed on to
+  // the caller of ProcessPendingEvents.
+  void SetErrorHandler(std::function<void(std::exception_ptr)> onError) {
+    onError_ = std::move(onError);
+  }
+
+  // How much work the loop did, for measurements and tests.
+  struct Counters {
+    std::uint64_t rounds = 0;    // ProcessPendingEvents calls that returned
+    std::uint64_t handOffs = 0;  // port hand-offs run
+    std::uint64_t posted = 0;    // posted calls run
+    std::uint64_t ticks = 0;     // timer ticks run
+  };
+  Counters Count() const;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  void Guarded(const std::function<void()>& fn);
+
+  QueuedDispatcher dispatcher_;
+  const Clock::duration interval_;
+  std::function<void()> onTick_;
+  std::function<void(std::exception_ptr)> onError_;
+  bool timerActive_ = false;
+  Clock::time_point nextTick_{};
+
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  std::uint64_t handOffSignals_ = 0;  // hand-offs queued since the loop last looked
+  std::deque<std::function<void()>> posted_;
+  Counters counters_;
+};
+
+}  // namespace qm

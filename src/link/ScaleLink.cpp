@@ -1,0 +1,277 @@
+#include "link/ScaleLink.h"
+
+#include "app/Cp1251.h"
+#include "link/PortNames.h"
+#include "transfer/WireCodecs.h"
+
+namespace qm {
+
+const std::string kLinkErrorText = Win1251("Ошибка связи с весами.");
+const std::string kErrorCaption = Win1251("Ошибка");
+const std::string kCannotOpenPortText = Win1251("Не могу открыть порт COM");
+const std::string kConnectHint = Win1251("Подключить весы");
+const std::string kDisconnectHint = Win1251("Отключить весы");
+const std::string kBusyText = "Busy...";
+
+namespace {
+
+// What the display panels show while the link is open but nothing was read yet.
+void ShowDisplayWaiting(StatusView& status) {
+  status.SetDisplayText(kDisplayPluNo, std::string());
+  status.SetDisplayText(kDisplayWeight, ".");
+  status.SetDisplayText(kDisplayPrice, ".");
+  status.SetDisplayText(kDisplayTotal, ".");
+}
+
+void ClearDisplay(StatusView& status) {
+  for (int panel : {kDisplayPluNo, kDisplayWeight, kDisplayPrice, kDisplayTotal}) {
+    status.SetDisplayText(panel, std::string());
+  }
+}
+
+}  // namespace
+
+ScaleLink::ScaleLink(TComPort& port, RunState& state, StatusView& status, Dialogs& dialogs,
+                     EventPump& pump)
+    : port_(port), state_(state), status_(status), dialogs_(dialogs), pump_(pump) {
+  port_.OnRxChar = [this](TComPort& sender, std::int32_t inQue) { ComPortRxChar(sender, inQue); };
+}
+
+ScaleLink::~ScaleLink() {
+  port_.OnRxChar = nullptr;
+}
+
+// --- exchange --------------------------------------------------------------------------------
+
+bool ScaleLink::ReadReply(std::uint32_t count, bool reportError, std::string& bytes) {
+  bytes.clear();
+  if (!port_.Connected()) return false;
+  const std::uint64_t generation = linkGeneration_;
+  state_.ReplyTicks = kReplyTimeoutTicks;
+  for (;;) {
+    // The operator (or the window closing) cut the link while events ran: end quietly.
+    if (!port_.Connected() || linkGeneration_ != generation) return false;
+    if (port_.InputCount() >= count || state_.ReplyTicks <= 0) break;
+    pump_.ProcessPendingEvents();
+  }
+
+  const std::uint32_t waiting = port_.InputCount();
+  if (waiting >= count) {
+    std::string buffer;
+    const std::int32_t got = port_.Read(buffer, count, true);
+    if (got == static_cast<std::int32_t>(count)) {
+      bytes = std::move(buffer);
+      return true;
+    }
+    // The driver gave fewer bytes than it had counted: treat it as a reply cut short.
+  } else if (waiting > 0) {
+    std::string dropped;
+    port_.Read(dropped, waiting, true);
+  }
+  if (reportError) LinkError(kLinkErrorText);
+  return false;
+}
+
+bool ScaleLink::PurgeInput() {
+  if (!port_.Connected()) return false;
+  if (const std::uint32_t waiting = port_.InputCount()) {
+    std::string dropped;
+    port_.Read(dropped, waiting, true);
+  }
+  return true;
+}
+
+void ScaleLink::WriteBytes(const std::string& bytes) {
+  port_.Write(bytes, true);
+}
+
+bool ScaleLink::SelectScale(std::int32_t& value) {
+  value = NoAnswer;
+  status_.SetStatusText(kPanelBusy, std::string());
+  const std::string address(1, static_cast<char>(state_.ScaleAddress));
+  std::string reply;
+  for (;;) {
+    if (!PurgeInput()) {
+      status_.SetStatusText(kPanelBusy, std::string());  // the port was closed while busy
+      return false;
+    }
+    WriteBytes(address);
+    if (!ReadReply(1, true, reply)) return false;
+    if (static_cast<std::uint8_t>(reply[0]) != state_.ScaleAddress) {
+      status_.SetStatusText(kPanelBusy, std::string());
+      return false;
+    }
+    if (ReadReply(1, false, reply)) break;
+    // Echo without status: the scale is busy (e.g. printing). Ask again until it answers.
+    status_.SetStatusText(kPanelBusy, kBusyText);
+    pump_.ProcessPendingEvents();
+  }
+  status_.SetStatusText(kPanelBusy, std::string());
+
+  switch (static_cast<std::uint8_t>(reply[0])) {
+    case kStatusReady:
+      return true;
+    case kStatusNumber:
+      if (!ReadReply(4, true, reply)) return false;
+      value = LeBytesToInt(reply);
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std::string& data,
+                                    std::uint32_t replyLength) {
+  WriteBytes(std::string(1, static_cast<char>(command)));
+  if (!data.empty()) WriteBytes(data);
+
+  std::string reply;
+  if (!ReadReply(1, true, reply)) return NoAnswer;
+  const std::uint8_t answer = static_cast<std::uint8_t>(reply[0]);
+  if (answer != kAcknowledge) return answer == 0 ? kAnswerZeroByte : answer;
+
+  data.clear();
+  if (!expectReply) return kCommandDone;
+  if (!ReadReply(replyLength, true, reply)) return NoAnswer;
+  data = std::move(reply);
+  return kCommandDone;
+}
+
+void ScaleLink::LinkError(const std::string& text) {
+  status_.SetStatusText(kPanelBusy, std::string());
+  if (state_.DisconnectRequested) return;
+  try {
+    CloseLink();
+  } catch (const EComPort&) {
+    // The message below matters more; the button shows the state the port is left in.
+  }
+  status_.SetConnectState(port_.Connected(), port_.Connected() ? kDisconnectHint : kConnectHint);
+  dialogs_.HideProgress();
+  MessageBoxRequest box;
+  box.text = text;
+  box.caption = kErrorCaption;
+  box.icon = DialogIcon::Error;
+  box.buttons = kButtonOk;
+  dialogs_.ShowMessage(box);
+}
+
+// --- connection ------------------------------------------------------------------------------
+
+void ScaleLink::ShowLinkState() {
+  if (port_.Connected()) {
+    status_.SetConnectState(true, kDisconnectHint);
+    ShowDisplayWaiting(status_);
+  } else {
+    state_.PollEnabled = false;
+    status_.SetConnectState(false, kConnectHint);
+    ClearDisplay(status_);
+  }
+}
+
+void ScaleLink::ShowOpenPortError(const EComPort& error) {
+  std::string cause = ExplainOpenFailure(error.SystemCode(), port_.DevicePath());
+  if (cause.empty()) cause = error.what();
+  MessageBoxRequest box;
+  box.text =
+      kCannotOpenPortText + std::to_string(static_cast<int>(port_.Port()) + 1) + "." + "\n" + cause;
+  box.caption = kErrorCaption;
+  box.icon = DialogIcon::Error;
+  box.buttons = kButtonOk;
+  dialogs_.ShowMessage(box);
+}
+
+void ScaleLink::OpenLink(bool startPoll) {
+  state_.DisconnectRequested = false;
+  if (port_.Connected()) return;
+  ++linkGeneration_;
+  try {
+    port_.Open();
+  } catch (const EComPort& error) {
+    ShowOpenPortError(error);
+  }
+  ShowLinkState();
+  if (port_.Connected() && startPoll) {
+    state_.PollEnabled = true;
+    if (timerTick_) timerTick_();
+  }
+}
+
+void ScaleLink::CloseLink() {
+  state_.DisconnectRequested = false;
+  if (!port_.Connected()) return;
+  ++linkGeneration_;  // ends a wait in progress even if closing fails
+  port_.Close();
+  ShowLinkState();
+}
+
+bool ScaleLink::BeginExchange(bool& wasConnected) {
+  wasConnected = port_.Connected();
+  if (!wasConnected) {
+    OpenLink(false);
+    return port_.Connected();
+  }
+  state_.PollEnabled = false;
+  while (port_.Connected() && port_.HasPendingOperations()) pump_.ProcessPendingEvents();
+  if (!port_.Connected()) return false;
+  ShowDisplayWaiting(status_);
+  return true;
+}
+
+void ScaleLink::EndExchange(bool wasConnected) {
+  if (!wasConnected) {
+    CloseLink();
+  } else if (port_.Connected()) {
+    state_.PollEnabled = true;  // the poll resumes at its next period
+  }
+}
+
+void ScaleLink::ConnectClick() {
+  if (!port_.HasPendingOperations()) {
+    if (port_.Connected()) {
+      CloseLink();
+    } else {
+      OpenLink(true);
+    }
+    return;
+  }
+  // Transfers are outstanding: cut the line; the exchange that owns them stays silent about it.
+  ++linkGeneration_;
+  auto showState = [this] {
+    const bool open = port_.Connected();
+    state_.DisconnectRequested = !open;
+    if (open) {
+      status_.SetConnectState(true, kDisconnectHint);
+    } else {
+      state_.PollEnabled = false;
+      ClearDisplay(status_);
+      status_.SetConnectState(false, kConnectHint);
+    }
+  };
+  try {
+    port_.Close();
+  } catch (...) {
+    showState();
+    throw;
+  }
+  showState();
+}
+
+void ScaleLink::CloseForExit() {
+  ++linkGeneration_;
+  state_.PollEnabled = false;
+  if (!port_.Connected()) return;
+  port_.AbortAllOperations();
+  port_.Close();
+}
+
+// --- events ----------------------------------------------------------------------------------
+
+void ScaleLink::ComPortRxChar(TComPort&, std::int32_t) {
+  state_.ReplyTicks = kReplyTimeoutTicks;
+}
+
+void ScaleLink::TickReplyTimeout() {
+  if (state_.ReplyTicks > 0) --state_.ReplyTicks;
+}
+
+}  // namespace qm

@@ -1,0 +1,225 @@
+// The exchange rules of the link against a far end that answers from a script.
+#include <thread>
+
+#include "LinkFixture.h"
+#include "ScriptedScale.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using qmtest::kLinkErrorUtf8;
+using qmtest::ScaleScript;
+using qmtest::ScriptedScale;
+
+const std::string kEchoReady("\x01\x80", 2);
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) s += static_cast<char>(v);
+  return s;
+}
+
+// A PLU record reply of 100 bytes, numbered so that a shifted read shows.
+std::string Record() {
+  std::string r;
+  for (int i = 0; i < 100; ++i) r += static_cast<char>(i + 1);
+  return r;
+}
+
+class LinkExchange : public qmtest::LinkFixture {
+ protected:
+  void Answer(ScaleScript script) {
+    scale.reset();
+    scale = std::make_unique<ScriptedScale>(pty.Master(), std::move(script));
+  }
+  // One selection and one command as a transfer does them, with LinkBusy held.
+  std::int32_t Exchange(std::uint8_t command, std::string& data, std::uint32_t replyLength) {
+    qm::LinkBusyScope busy(state);
+    std::int32_t value = 0;
+    if (!link.SelectScale(value) || value != qm::NoAnswer) return -1;
+    return link.SendCommand(command, true, data, replyLength);
+  }
+  std::unique_ptr<ScriptedScale> scale;
+};
+
+TEST_F(LinkExchange, ReadyScaleAcknowledgesAndSendsTheWholeRecord) {
+  Answer({.addressAnswer = kEchoReady, .commandData = 4, .commandAnswer = "\xAA" + Record()});
+  OpenForExchange();
+  std::string data = Bytes({0x07, 0x00, 0x00, 0x00});
+  EXPECT_EQ(Exchange(0x81, data, 100), qm::kCommandDone);
+  EXPECT_EQ(data, Record());
+  EXPECT_EQ(scale->Received(), Bytes({0x01, 0x81, 0x07, 0x00, 0x00, 0x00}));
+  EXPECT_TRUE(port.Connected());
+  EXPECT_EQ(port.InputCount(), 0u);
+}
+
+TEST_F(LinkExchange, AWrongEchoFailsTheSelectionQuietlyWithoutRetry) {
+  Answer({.addressAnswer = Bytes({0x02, 0x80})});
+  OpenForExchange();
+  std::int32_t value = 0;
+  EXPECT_FALSE(link.SelectScale(value));
+  EXPECT_EQ(value, qm::NoAnswer);
+  EXPECT_EQ(scale->Received(), "\x01");
+  EXPECT_TRUE(port.Connected());
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, AnotherStatusFailsTheSelectionQuietly) {
+  Answer({.addressAnswer = Bytes({0x01, 0x81})});
+  OpenForExchange();
+  std::int32_t value = 0;
+  EXPECT_FALSE(link.SelectScale(value));
+  EXPECT_TRUE(port.Connected());
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, EchoWithoutStatusShowsBusyAndAsksAgainUntilTheScaleAnswers) {
+  Answer({.addressAnswer = kEchoReady, .busyAnswers = 2});
+  OpenForExchange();
+  std::vector<std::string> busyTexts;
+  loop.SetTickHandler([&] {
+    poll.TimerTick();
+    busyTexts.push_back(status.panels[qm::kPanelBusy]);
+  });
+  std::int32_t value = 0;
+  EXPECT_TRUE(link.SelectScale(value));
+  EXPECT_EQ(scale->Received(), "\x01\x01\x01");
+  EXPECT_NE(std::find(busyTexts.begin(), busyTexts.end(), "Busy..."), busyTexts.end());
+  EXPECT_EQ(status.panels[qm::kPanelBusy], "");
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, AnEndlesslyBusyScaleIsAskedUntilTheLinkIsClosed) {
+  Answer({.addressAnswer = "\x01", .busyAnswers = 1 << 30});
+  link.ConnectClick();
+  PollAtNextTick();
+  // The poll keeps asking; the operator disconnects after the third attempt.
+  std::jthread closer([this](std::stop_token stop) {
+    while (!stop.stop_requested() && scale->AddressBytes() < 3) std::this_thread::sleep_for(5ms);
+    loop.Post([this] { link.ConnectClick(); });
+  });
+  loop.RunUntil([this] { return !port.Connected(); });
+  EXPECT_GE(scale->AddressBytes(), 3);
+  EXPECT_FALSE(state.LinkBusy);
+  EXPECT_EQ(status.panels[qm::kPanelBusy], "");
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, StatusWithANumberSelectsWithThatNumberAndThePollSkipsTheDisplay) {
+  Answer({.addressAnswer = Bytes({0x01, 0xDD, 0x10, 0x27, 0x00, 0x00})});
+  OpenForExchange();
+  std::int32_t value = 0;
+  EXPECT_TRUE(link.SelectScale(value));
+  EXPECT_EQ(value, 10000);
+
+  link.EndExchange(false);
+  link.ConnectClick();
+  status.display = {"5", "old", "old", "old"};
+  RunOnePoll();
+  EXPECT_EQ(scale->Received(), "\x01\x01");  // no 0x89 was sent
+  EXPECT_EQ(status.display[qm::kDisplayWeight], "old");
+  EXPECT_FALSE(state.LinkBusy);
+}
+
+TEST_F(LinkExchange, RefusalAndOtherBytesComeBackAsTheirValueWithTheLinkOpen) {
+  Answer({.addressAnswer = kEchoReady, .commandData = 4, .commandAnswer = "\xEE"});
+  OpenForExchange();
+  std::string data = Bytes({0x07, 0x00, 0x00, 0x00});
+  EXPECT_EQ(Exchange(0x81, data, 100), qm::NotProgrammed);
+  EXPECT_EQ(data, Bytes({0x07, 0x00, 0x00, 0x00}));
+  EXPECT_TRUE(port.Connected());
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, AZeroAnswerByteIsNotTakenForSuccess) {
+  // The four request bytes must not come back as if they were a record.
+  Answer({.addressAnswer = kEchoReady, .commandData = 4, .commandAnswer = Bytes({0x00})});
+  OpenForExchange();
+  std::string data = Bytes({0x07, 0x00, 0x00, 0x00});
+  const std::int32_t result = Exchange(0x81, data, 100);
+  EXPECT_EQ(result, qm::kAnswerZeroByte);
+  EXPECT_NE(result, qm::kCommandDone);
+  EXPECT_TRUE(port.Connected());
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, AReplyCutShortIsReportedOnceAndClosesTheLink) {
+  Answer({.addressAnswer = kEchoReady,
+          .commandData = 4,
+          .commandAnswer = "\xAA" + Record().substr(0, 60)});
+  OpenForExchange();
+  dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk, "Ошибка");
+  std::string data = Bytes({0x07, 0x00, 0x00, 0x00});
+  EXPECT_EQ(Exchange(0x81, data, 100), qm::NoAnswer);
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(dialogs.Shown().size(), 1u);
+  EXPECT_EQ(dialogs.Shown()[0].icon, qm::DialogIcon::Error);
+  EXPECT_FALSE(status.connectPressed);
+
+  // Once reported, the link is closed: a second exchange fails without a second box.
+  EXPECT_EQ(Exchange(0x81, data, 100), -1);
+  EXPECT_EQ(dialogs.Shown().size(), 1u);
+}
+
+TEST_F(LinkExchange, SilenceAfterTheEchoOrTheAcknowledgementIsALinkError) {
+  Answer({.addressAnswer = kEchoReady, .commandAnswer = "\xAA"});
+  OpenForExchange();
+  dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk);
+  std::string data;
+  EXPECT_EQ(Exchange(0x89, data, 15), qm::NoAnswer);
+  EXPECT_FALSE(port.Connected());
+}
+
+TEST_F(LinkExchange, APollFillsThePanelsAndGarbageAroundItIsDropped) {
+  const std::string display =
+      Bytes({0x44, 0xD2, 0x04, 0x39, 0x30, 0, 0, 0x52, 0x1C, 0, 0, 0x0C, 0, 0, 0});
+  // Stale bytes are waiting before the poll, and the scale sends three too many after it.
+  Answer({.addressAnswer = kEchoReady, .commandAnswer = "\xAA" + display + "xyz"});
+  link.ConnectClick();
+  pty.Send("garbage");
+  RunOnePoll();
+  EXPECT_EQ(status.display[qm::kDisplayWeight], "ts    1.234");
+  EXPECT_EQ(status.display[qm::kDisplayPrice], "123.45");
+  EXPECT_EQ(status.display[qm::kDisplayTotal], "72.50");
+  EXPECT_EQ(status.display[qm::kDisplayPluNo], "12");
+  EXPECT_FALSE(state.LinkBusy);
+  EXPECT_EQ(state.PollCountdown, qm::kPollPeriodTicks);
+
+  // The next poll starts clean despite the extra bytes.
+  status.display = {};
+  RunOnePoll();
+  EXPECT_EQ(status.display[qm::kDisplayPluNo], "12");
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, APollIsSkippedWhileTheLinkIsBusyOrThePollDisabled) {
+  Answer({.addressAnswer = kEchoReady});
+  link.ConnectClick();
+  state.LinkBusy = true;
+  RunOnePoll();
+  state.LinkBusy = false;
+  state.PollEnabled = false;
+  RunOnePoll();
+  EXPECT_EQ(scale->Received(), "");
+  EXPECT_EQ(state.PollCountdown, qm::kPollPeriodTicks);
+}
+
+TEST_F(LinkExchange, OpeningExchangingAndClosingManyTimesNeverHangs) {
+  const std::string display(15, '\0');
+  Answer({.addressAnswer = kEchoReady, .commandAnswer = "\xAA" + display});
+  for (int i = 0; i < 40; ++i) {
+    link.ConnectClick();
+    ASSERT_TRUE(port.Connected());
+    RunOnePoll();
+    ASSERT_EQ(status.display[qm::kDisplayWeight], "      0.000");
+    // Bytes keep arriving while the port closes, so hand-offs are in flight.
+    pty.Send("noise");
+    link.ConnectClick();
+    ASSERT_FALSE(port.Connected());
+    ASSERT_FALSE(state.LinkBusy);
+  }
+  EXPECT_EQ(status.display[qm::kDisplayPluNo], "");
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+}  // namespace
