@@ -223,3 +223,36 @@ TEST_F(LinkExchange, OpeningExchangingAndClosingManyTimesNeverHangs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LinkExchange, AHangUpDuringAPollNeverLeavesLinkBusySet) {
+  Answer({.addressAnswer = kEchoReady, .commandAnswer = "\xAA" + std::string(7, '\0')});
+  link.ConnectClick();
+  std::vector<std::string> reported;
+  loop.SetErrorHandler([&](std::exception_ptr e) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const std::exception& x) {
+      reported.push_back(x.what());
+    }
+  });
+  // The far end goes away in the middle of the display reply.
+  std::jthread hangUp([this](std::stop_token stop) {
+    while (!stop.stop_requested() && scale->Received().size() < 2) std::this_thread::sleep_for(2ms);
+    scale.reset();
+    pty.HangUp();
+  });
+  RunOnePoll();
+  hangUp.join();
+  EXPECT_FALSE(state.LinkBusy);
+  // The port's failure goes to the error report once: the link is closed, so the next period
+  // does not raise it again.
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_NE(reported[0].find(": error "), std::string::npos) << reported[0];
+  EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(state.PollEnabled);
+  EXPECT_FALSE(status.connectPressed);
+}
+
+}  // namespace
