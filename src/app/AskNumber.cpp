@@ -9,7 +9,6 @@
 namespace qm {
 
 const std::string kAskNumberCaption = Win1251("Ввод данных");
-const std::string kErrorCaption = Win1251("Ошибка");
 
 const std::string kAskPluNoPrompt = Win1251("Введите номер PLU:");
 const std::string kAskLastPluNoPrompt = Win1251("Введите номер последней строки PLU:");

@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Captions.h"
 #include "app/Dialogs.h"
 
 namespace qm {
 
 // Texts of the number input (Windows-1251).
 extern const std::string kAskNumberCaption;  // "Ввод данных"
-extern const std::string kErrorCaption;      // "Ошибка"
 
 // Prompts and error texts of the five places that ask for a number (Windows-1251).
 extern const std::string kAskPluNoPrompt;      // one PLU record to read

@@ -6,7 +6,6 @@
 
 namespace qm {
 
-const std::string kConfirmCaption = Win1251("Подтвердите");
 const std::string kDisconnectScaleQuestion = Win1251("Весы подключены, отключить?");
 const std::string kAddressQuestionHead = Win1251("Весы с адресом ");
 const std::string kAddressQuestionTail = Win1251("уже подключены, отключить?");

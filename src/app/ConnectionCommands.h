@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/Captions.h"
 #include "app/Dialogs.h"
 #include "app/PortDialogModel.h"
 #include "app/RunState.h"
@@ -27,7 +28,6 @@ struct ConnectionSeams {
 using RunPortDialog = std::function<std::optional<PortDialogModel>(const PortDialogModel& current)>;
 
 // Questions of the two commands (Windows-1251).
-extern const std::string kConfirmCaption;           // "Подтвердите"
 extern const std::string kDisconnectScaleQuestion;  // "Весы подключены, отключить?"
 extern const std::string kAddressQuestionHead;  // "Весы с адресом "
 extern const std::string kAddressQuestionTail;  // "уже подключены, отключить?"

@@ -7,7 +7,6 @@
 namespace qm {
 
 const std::string kLinkErrorText = Win1251("Ошибка связи с весами.");
-const std::string kErrorCaption = Win1251("Ошибка");
 const std::string kCannotOpenPortText = Win1251("Не могу открыть порт COM");
 const std::string kConnectHint = Win1251("Подключить весы");
 const std::string kDisconnectHint = Win1251("Отключить весы");

@@ -26,6 +26,7 @@
 #include <functional>
 #include <string>
 
+#include "app/Captions.h"
 #include "app/Dialogs.h"
 #include "app/EventPump.h"
 #include "app/RunState.h"
@@ -51,7 +52,6 @@ inline constexpr std::uint8_t kAcknowledge = 0xAA;
 inline constexpr std::int32_t kReplyTimeoutTicks = 5;
 
 extern const std::string kLinkErrorText;       // "Ошибка связи с весами."
-extern const std::string kErrorCaption;        // "Ошибка"
 extern const std::string kCannotOpenPortText;  // "Не могу открыть порт COM"
 extern const std::string kConnectHint;         // "Подключить весы"
 extern const std::string kDisconnectHint;      // "Отключить весы"
