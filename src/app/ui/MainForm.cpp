@@ -20,6 +20,7 @@
 #include "app/ui/QtStatusView.h"
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TProgressBox.h"
+#include "link/ui/MainFormLink.h"
 
 namespace qm {
 
@@ -44,6 +45,7 @@ TMainForm::TMainForm(QWidget* parent)
   connect(&timer_, &QTimer::timeout, this, &TMainForm::TimerTimer);
 
   FormCreate();
+  link_ = std::make_unique<MainFormLink>(*this);
 }
 
 TMainForm::~TMainForm() = default;
@@ -166,7 +168,8 @@ bool TMainForm::event(QEvent* event) {
 void TMainForm::FormClose() {
   closed_ = true;
   timer_.stop();
-  // Closing the port and offering to save unsaved data come here, before the settings.
+  link_->CloseForExit();
+  // Offering to save unsaved data comes here, before the settings.
   SaveSettingsAtClose(*store_, state_, CurrentStoredSettings(*this, line_, dialogFont_));
   store_->Flush();
 }

@@ -8,7 +8,11 @@
 // - Menus(), ToolBar(), Pages() give the places to add entries, buttons and page contents.
 // - Status() is the StatusView of the whole program; GetDialogs() the Dialogs to use (tests
 //   replace it with SetDialogs()); Pump() the event pump for waiting on the scale.
-// - Line() holds the port and line settings read at start-up and written at close.
+// - Line() holds the port and line settings read at start-up and written at close. Once the
+//   window is created they live in the serial port (LinkControls().ComPort()); Line() is brought
+//   back in step with it after the port dialog and at close.
+// - LinkControls() is the scale link: the port, the link, the live poll, the port, address and
+//   Connect buttons and the live display panels.
 #pragma once
 
 #include <QMainWindow>
@@ -27,6 +31,7 @@ namespace qm {
 
 class Dialogs;
 class EventPump;
+class MainFormLink;
 class QtDialogs;
 class QtEventPump;
 class QtSettingsStore;
@@ -68,6 +73,7 @@ class TMainForm : public QMainWindow {
   MainMenus& Menus() { return menus_; }
   MainToolBar& ToolBar() { return toolBar_; }
   MainPages& Pages() { return pages_; }
+  MainFormLink& LinkControls() { return *link_; }
 
  signals:
   void TimerTick();
@@ -103,6 +109,8 @@ class TMainForm : public QMainWindow {
   QPointer<TProgressBox> progressBox_;
   bool closeConfirmed_ = false;  // Yes was answered; waiting for a running exchange to end
   bool closed_ = false;          // the close sequence has run
+  // Last: it uses the state, status bar, dialogs and pump above and lets go of them first.
+  std::unique_ptr<MainFormLink> link_;
 };
 
 }  // namespace qm
