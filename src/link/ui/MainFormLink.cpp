@@ -80,7 +80,10 @@ MainFormLink::MainFormLink(TMainForm& form) : form_(form) {
       std::make_unique<ScaleLink>(port_, form_.State(), form_.Status(), *dialogs_, form_.Pump());
   poll_ = std::make_unique<LivePoll>(*link_, port_, form_.State(), form_.Status());
   link_->SetTimerTick([this] { poll_->TimerTick(); });
-  connect(&form_, &TMainForm::TimerTick, this, &MainFormLink::TimerTick);
+  // Queued: the poll waits for the scale in a nested event loop, and Qt does not deliver a
+  // timer's event again while that timer's own event is still being handled. Run from a posted
+  // call instead, the poll leaves the timer free to tick and count the reply time-out down.
+  connect(&form_, &TMainForm::TimerTick, this, &MainFormLink::TimerTick, Qt::QueuedConnection);
 
   BuildToolButtons();
   BuildDisplayPanels();
