@@ -11,7 +11,7 @@
 #include "app/ui/CommFrm.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/QtStatusView.h"
-#include "link/ComPortSettings.h"
+#include "link/ComPortSettingsAccess.h"
 #include "link/ui/LinkIcons.h"
 
 namespace qm {

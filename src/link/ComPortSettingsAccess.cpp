@@ -1,10 +1,9 @@
-#include "link/ComPortSettings.h"
+#include "link/ComPortSettingsAccess.h"
 
 namespace qm {
 
 void ComPortSettingsAccess::StoreParityBits(TParityBits value) {
-  // The dialog runs only while the port is closed, where the setter merely stores the value; on
-  // an open port it would also re-apply the line state, which is what a stored change means.
+  // The dialog runs only while the port is closed, where the setter only stores the value.
   port_.Parity().SetBits(value);
 }
 
