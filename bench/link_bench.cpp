@@ -3,11 +3,14 @@
 // measured here are the link side's alone (UI thread and the port's event thread).
 //
 // Counters:
-//   cpu_pct        link-side CPU time / wall time, in percent of one core
-//   rx_per_arrival receive notifications per write of the far end (1 means once per arrival)
+//   cpu_pct          link-side CPU time / wall time, in percent of one core
+//   rx_per_arrival   receive notifications per write of the far end (1: once per arrival)
+//   rx_per_byte      receive notifications per received byte of a paced exchange
+//   exchanges_per_s  complete 0x81 exchanges (selection, command, 100-byte reply) per second
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -159,5 +162,90 @@ void BM_PacedReplyArrivals(benchmark::State& st) {
   st.counters["rx_per_arrival"] = double(l.notifications) / double(arrivals);
 }
 BENCHMARK(BM_PacedReplyArrivals)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A scale in a child process on the master end of `line`: echoes the address with the ready
+// status and answers command 0x81 and its 4 data bytes with 0xAA and a 100-byte record. Paced,
+// it sends byte by byte at 9600 baud (10 bits per byte). Ends when the line is closed.
+pid_t StartChildScale(const Line& line, bool paced) {
+  pid_t child = ::fork();
+  if (child != 0) return child;
+  std::string record(100, 'r');
+  int dataLeft = 0;
+  auto send = [&](const std::string& bytes) {
+    if (!paced) {
+      if (::write(line.master, bytes.data(), bytes.size()) < 0) ::_exit(0);
+      return;
+    }
+    for (char b : bytes) {
+      if (::write(line.master, &b, 1) != 1) ::_exit(0);
+      ::usleep(1042);
+    }
+  };
+  unsigned char buffer[256];
+  for (;;) {
+    ssize_t n = ::read(line.master, buffer, sizeof buffer);
+    if (n <= 0) ::_exit(0);
+    for (ssize_t i = 0; i < n; ++i) {
+      if (dataLeft > 0) {
+        if (--dataLeft == 0) send("\xAA" + record);
+      } else if (buffer[i] == 0x01) {
+        send(std::string("\x01\x80", 2));
+      } else if (buffer[i] == 0x81) {
+        dataLeft = 4;
+      }
+    }
+  }
+}
+
+bool ReadOneRecord(Link& l) {
+  qm::LinkBusyScope busy(l.state);
+  std::int32_t value = 0;
+  if (!l.link.SelectScale(value) || value != qm::NoAnswer) return false;
+  std::string data("\x07\x00\x00\x00", 4);
+  return l.link.SendCommand(0x81, true, data, 100) == qm::kCommandDone && data.size() == 100;
+}
+
+// Exchanges of command 0x81 (address, echo and status, command and 4 bytes, 0xAA and 100
+// bytes) against a scale that answers at once.
+void BM_Exchange0x81(benchmark::State& st) {
+  Line line;
+  pid_t child = StartChildScale(line, false);
+  {
+    Link l(line);
+    for (auto _ : st) {
+      if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
+    }
+    st.counters["exchanges_per_s"] =
+        benchmark::Counter(double(st.iterations()), benchmark::Counter::kIsRate);
+  }
+  ::kill(child, SIGTERM);
+  ::waitpid(child, nullptr, 0);
+}
+BENCHMARK(BM_Exchange0x81)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
+
+// The same exchanges with a scale paced at 9600 baud: what the link side costs while a long run
+// of requests trickles in, and how often the event thread woke the UI thread.
+void BM_Exchange0x81At9600(benchmark::State& st) {
+  Line line;
+  pid_t child = StartChildScale(line, true);
+  {
+    Link l(line);
+    double cpu = 0, wall = 0;
+    l.notifications = 0;
+    for (auto _ : st) {
+      const double c0 = ProcessCpuSeconds();
+      const auto t0 = Clock::now();
+      if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
+      wall += std::chrono::duration<double>(Clock::now() - t0).count();
+      cpu += ProcessCpuSeconds() - c0;
+    }
+    const double bytesIn = 103.0 * st.iterations();  // echo, status, 0xAA, 100 bytes
+    st.counters["cpu_pct"] = 100.0 * cpu / wall;
+    st.counters["rx_per_byte"] = double(l.notifications) / bytesIn;
+  }
+  ::kill(child, SIGTERM);
+  ::waitpid(child, nullptr, 0);
+}
+BENCHMARK(BM_Exchange0x81At9600)->Iterations(30)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
