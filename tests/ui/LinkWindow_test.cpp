@@ -1,6 +1,7 @@
 // The scale link in the real main window, offscreen, against a scale on a pseudo-terminal that
-// the program reaches through QM_PORTS: the Connect button, the live display, link failures, the
-// port and address buttons while connected, and closing the window with the link open.
+// the program reaches through QM_PORTS (the virtual scale in a thread of the test): the Connect
+// button, the live display, link failures, the port and address buttons while connected, and
+// closing the window with the link open.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -13,13 +14,13 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "PtyScale.h"
 #include "UiTestHelpers.h"
 #include "app/StatusView.h"
 #include "app/ui/CommFrm.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/QtStatusView.h"
 #include "link/ui/MainFormLink.h"
+#include "sim/VirtualScale.h"
 #include "support/ScriptedDialogs.h"
 
 namespace qm {
@@ -70,14 +71,21 @@ class LinkWindowTest : public testing::Test {
     form.LinkControls().ConnectAction()->trigger();
   }
 
+  void SetDisplay(std::uint8_t flags, std::uint16_t grams, std::int32_t price, std::int32_t total,
+                  std::int32_t pluNo) {
+    scale.SetWeightMoving(false);
+    scale.SetDisplay(qmsim::Display{flags, grams, price, total, pluNo});
+  }
+  std::size_t Polls() const { return scale.CommandCount(0x89); }
+
   QString settingsPath_;
-  qmtest::PtyScale scale;
-  PortMapping mapping{"COM2=" + scale.Path()};
+  qmsim::VirtualScale scale;
+  PortMapping mapping{"COM2=" + scale.SlavePath()};
   qmtest::ScriptedDialogs dialogs;
 };
 
 TEST_F(LinkWindowTest, ConnectShowsTheLiveDisplayAndDisconnectEmptiesIt) {
-  scale.SetDisplay(0x44, 1234, 12345, 1523, 7);
+  SetDisplay(0x44, 1234, 12345, 1523, 7);
   TMainForm form;
   form.SetDialogs(&dialogs);
   form.show();
@@ -96,7 +104,7 @@ TEST_F(LinkWindowTest, ConnectShowsTheLiveDisplayAndDisconnectEmptiesIt) {
   ASSERT_TRUE(qmtest::PumpUntil([&] { return DisplayTexts(form) == live; }))
       << DisplayTexts(form).join('|').toStdString();
   // The poll goes on while connected: a new weight shows at a later period.
-  scale.SetDisplay(0x80, 5, 0, 0, 7);
+  SetDisplay(0x80, 5, 0, 0, 7);
   EXPECT_TRUE(qmtest::PumpUntil([&] { return DisplayTexts(form)[1] == "     -0.005"; }))
       << DisplayTexts(form)[1].toStdString();
   EXPECT_EQ(DisplayTexts(form)[2], "0.0");
@@ -108,15 +116,15 @@ TEST_F(LinkWindowTest, ConnectShowsTheLiveDisplayAndDisconnectEmptiesIt) {
   EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
   EXPECT_FALSE(form.State().PollEnabled);
   // Closed means closed: no more polls reach the scale.
-  const int polls = scale.Polls();
+  const std::size_t polls = Polls();
   int ticks = 0;
   QObject::connect(&form, &TMainForm::TimerTick, [&] { ++ticks; });
   ASSERT_TRUE(qmtest::PumpUntil([&] { return ticks >= 12; }));
-  EXPECT_EQ(scale.Polls(), polls);
+  EXPECT_EQ(Polls(), polls);
 }
 
 TEST_F(LinkWindowTest, SilentScaleIsReportedOnceAndReleasesTheButton) {
-  scale.SetSilent(true);
+  scale.SetFaults(qmsim::Faults{.silent = true});
   dialogs.ExpectMessage(kLinkError, kButtonOk, "Ошибка");
   TMainForm form;
   form.SetDialogs(&dialogs);
@@ -197,7 +205,7 @@ TEST_F(LinkWindowTest, PortDialogChoicesReachThePortTheNextOpenAndTheSavedSettin
     QSettings ini(settingsPath_, QSettings::IniFormat);
     ini.setValue("Settings/Scale Address", "1");
   }
-  PortMapping both("COM2=/nonexistent/qm-scale;COM3=" + scale.Path());
+  PortMapping both("COM2=/nonexistent/qm-scale;COM3=" + scale.SlavePath());
   TMainForm form;
   form.SetDialogs(&dialogs);
   form.show();
@@ -216,7 +224,7 @@ TEST_F(LinkWindowTest, PortDialogChoicesReachThePortTheNextOpenAndTheSavedSettin
   EXPECT_EQ(form.Line().Parity, TParityBits::prEven);
 
   // The next Connect opens the newly chosen device (COM2 would fail with a message).
-  scale.SetDisplay(0, 2500, 100, 250, 3);
+  SetDisplay(0, 2500, 100, 250, 3);
   Connect(form);
   ASSERT_TRUE(IsOpen(form));
   EXPECT_TRUE(qmtest::PumpUntil([&] { return DisplayTexts(form)[0] == "3"; }));
@@ -252,7 +260,7 @@ TEST_F(LinkWindowTest, AddressButtonWhileConnectedAsksWithTheCurrentAddress) {
 }
 
 TEST_F(LinkWindowTest, ClosingTheWindowWhileConnectedClosesThePort) {
-  scale.SetDisplay(0, 1000, 0, 0, 1);
+  SetDisplay(0, 1000, 0, 0, 1);
   for (int round = 0; round < 4; ++round) {
     SCOPED_TRACE(round);
     qmtest::ScriptedDialogs closing;
@@ -260,11 +268,11 @@ TEST_F(LinkWindowTest, ClosingTheWindowWhileConnectedClosesThePort) {
     TMainForm form;
     form.SetDialogs(&closing);
     form.show();
-    const int polls = scale.Polls();
+    const std::size_t polls = Polls();
     Connect(form);
     ASSERT_TRUE(IsOpen(form));
     // Close while the poll's replies keep the port's event thread handing notifications over.
-    ASSERT_TRUE(qmtest::PumpUntil([&] { return scale.Polls() > polls; }));
+    ASSERT_TRUE(qmtest::PumpUntil([&] { return Polls() > polls; }));
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(IsOpen(form));
     EXPECT_FALSE(form.Timer().isActive());
@@ -275,20 +283,20 @@ TEST_F(LinkWindowTest, CloseDuringThePollsExchangeWaitsForItThenClosesThePort) {
   TMainForm form;
   form.SetDialogs(&dialogs);
   form.show();
-  scale.SetBusy(true);  // the poll keeps asking for the scale's status
+  scale.SetFaults(qmsim::Faults{.endlessBusy = true});  // the poll keeps asking for a status
   dialogs.ExpectMessage(kCloseQuestion, kButtonYes);
   // The close request arrives inside the exchange's wait, as a click on the close box would;
   // this runs on a timer tick inside that wait.
   bool requested = false;
   bool closedWhileBusy = true;
   QObject::connect(&form, &TMainForm::TimerTick, [&] {
-    if (requested || !form.State().LinkBusy || scale.AddressBytes() < 3) return;
+    if (requested || !form.State().LinkBusy) return;
+    if (form.StatusBarView().PanelText(kPanelBusy) != "Busy...") return;
     requested = true;
-    EXPECT_EQ(form.StatusBarView().PanelText(kPanelBusy), "Busy...");
     form.close();
     // The exchange still owns the port: the window stays until it has let go.
     closedWhileBusy = !form.isVisible() || !IsOpen(form);
-    scale.SetBusy(false);
+    scale.ClearFaults();
   });
   Connect(form);
   ASSERT_TRUE(IsOpen(form));
