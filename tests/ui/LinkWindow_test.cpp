@@ -144,6 +144,26 @@ TEST_F(LinkWindowTest, SilentScaleIsReportedOnceAndReleasesTheButton) {
   EXPECT_EQ(dialogs.Shown().size(), 1u);
 }
 
+TEST_F(LinkWindowTest, LineHangingUpDuringThePollIsReportedOnceAndReleasesTheButton) {
+  dialogs.ExpectMessage("Unable to read com status: error 5.", kButtonOk,
+                        "QM V-1.6 Interchange Program");
+  TMainForm form;
+  form.SetDialogs(&dialogs);
+  form.show();
+  scale.SetFaults(qmsim::Faults{.hangUpAfter = 5, .hangUpDelay = std::chrono::milliseconds(0)});
+  Connect(form);
+  ASSERT_TRUE(IsOpen(form));
+  ASSERT_TRUE(qmtest::PumpUntil([&] { return dialogs.AllConsumed(); }));
+  int ticks = 0;
+  QObject::connect(&form, &TMainForm::TimerTick, [&] { ++ticks; });
+  ASSERT_TRUE(qmtest::PumpUntil([&] { return ticks >= 12; }));
+  EXPECT_EQ(dialogs.Shown().size(), 1u);
+  EXPECT_FALSE(IsOpen(form));
+  EXPECT_FALSE(form.LinkControls().ConnectAction()->isChecked());
+  EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
+  EXPECT_FALSE(form.State().LinkBusy);
+}
+
 TEST_F(LinkWindowTest, SavedPortThatCannotBeOpenedIsNamedWithItsCause) {
   // The settings name COM5; the device behind it does not exist.
   {
@@ -306,6 +326,27 @@ TEST_F(LinkWindowTest, CloseDuringThePollsExchangeWaitsForItThenClosesThePort) {
   EXPECT_FALSE(IsOpen(form));
   EXPECT_FALSE(form.State().LinkBusy);
   EXPECT_TRUE(dialogs.AllConsumed());
+}
+
+TEST_F(LinkWindowTest, DisconnectingWhileThePollWaitsEndsItQuietly) {
+  TMainForm form;
+  form.SetDialogs(&dialogs);  // no box may show
+  form.show();
+  scale.SetFaults(qmsim::Faults{.endlessBusy = true});
+  bool pressed = false;
+  QObject::connect(&form, &TMainForm::TimerTick, [&] {
+    if (pressed || !form.State().LinkBusy) return;
+    if (form.StatusBarView().PanelText(kPanelBusy) != "Busy...") return;
+    pressed = true;
+    form.LinkControls().ConnectAction()->trigger();
+  });
+  Connect(form);
+  ASSERT_TRUE(qmtest::PumpUntil([&] { return pressed && !form.State().LinkBusy; }));
+  EXPECT_FALSE(IsOpen(form));
+  EXPECT_FALSE(form.LinkControls().ConnectAction()->isChecked());
+  EXPECT_EQ(form.StatusBarView().PanelText(kPanelBusy), "");
+  EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
+  EXPECT_TRUE(dialogs.Shown().empty());
 }
 
 TEST_F(LinkWindowTest, ButtonsFollowTheScaleTypeButtonAndEndWithADivider) {

@@ -71,7 +71,16 @@ MainFormLink::MainFormLink(TMainForm& form) : form_(form) {
   port_.SetEvents(TEvents::All());
   port_.SetSyncMethod(TSyncMethod::smWindow);
   port_.SetDispatcher(&dispatcher_);
-  dispatcher_.SetErrorHandler([this](std::exception_ptr error) { ReportError(error); });
+  // A port notification that fails means the device failed (an adapter pulled out): the link
+  // is closed before the report, so the poll does not run into the same failure again.
+  dispatcher_.SetErrorHandler([this](std::exception_ptr error) {
+    try {
+      link_->CloseLink();
+    } catch (const EComPort&) {
+    }
+    ShowConnectState();
+    ReportError(error);
+  });
   // The model's defaults and the saved values the window read at creation.
   ApplyLineSettings(form_.Line(), port_);
 
