@@ -21,6 +21,7 @@
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TProgressBox.h"
 #include "tables/ui/TablesWindow.h"
+#include "link/ui/MainFormLink.h"
 
 namespace qm {
 
@@ -45,6 +46,7 @@ TMainForm::TMainForm(QWidget* parent)
   connect(&timer_, &QTimer::timeout, this, &TMainForm::TimerTimer);
 
   FormCreate();
+  link_ = std::make_unique<MainFormLink>(*this);
 }
 
 TMainForm::~TMainForm() = default;
@@ -170,7 +172,8 @@ bool TMainForm::event(QEvent* event) {
 void TMainForm::FormClose() {
   closed_ = true;
   timer_.stop();
-  // Closing the port and offering to save unsaved data come here, before the settings.
+  link_->CloseForExit();
+  // Offering to save unsaved data comes here, before the settings.
   SaveSettingsAtClose(*store_, state_, CurrentStoredSettings(*this, line_, dialogFont_));
   store_->Flush();
 }

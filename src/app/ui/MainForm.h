@@ -8,10 +8,14 @@
 // - Menus(), ToolBar(), Pages() give the places to add entries, buttons and page contents.
 // - Status() is the StatusView of the whole program; GetDialogs() the Dialogs to use (tests
 //   replace it with SetDialogs()); Pump() the event pump for waiting on the scale.
-// - Line() holds the port and line settings read at start-up and written at close.
 // - Tables() holds the PLU and message tables with their grids, editors, commands, copy
 //   buffers and modified flags (TablesWindow.h); the file commands and the transfers work on
 //   them, and New/Open/Save go in front of Tables().FileButtonsPlace() on the tool bar.
+// - Line() holds the port and line settings read at start-up and written at close. Once the
+//   window is created they live in the serial port (LinkControls().ComPort()); Line() is brought
+//   back in step with it after the port dialog and at close.
+// - LinkControls() is the scale link: the port, the link, the live poll, the port, address and
+//   Connect buttons and the live display panels.
 #pragma once
 
 #include <QMainWindow>
@@ -30,6 +34,7 @@ namespace qm {
 
 class Dialogs;
 class EventPump;
+class MainFormLink;
 class QtDialogs;
 class QtEventPump;
 class QtSettingsStore;
@@ -73,6 +78,7 @@ class TMainForm : public QMainWindow {
   MainToolBar& ToolBar() { return toolBar_; }
   MainPages& Pages() { return pages_; }
   TablesWindow& Tables() { return *tables_; }
+  MainFormLink& LinkControls() { return *link_; }
 
  signals:
   void TimerTick();
@@ -110,6 +116,8 @@ class TMainForm : public QMainWindow {
   bool closed_ = false;          // the close sequence has run
   // Last, so that it goes first: its grids and editors observe the tables it holds.
   std::unique_ptr<TablesWindow> tables_;
+  // Last: it uses the state, status bar, dialogs and pump above and lets go of them first.
+  std::unique_ptr<MainFormLink> link_;
 };
 
 }  // namespace qm

@@ -1,0 +1,52 @@
+// How the serial port's event thread reaches the window's thread in the window program
+// (SyncMethod smWindow and smSynchronize): each hand-off is posted to a hidden object living on
+// the UI thread, the port's notification window, and the event thread waits until the UI thread
+// has run it. A posted event wakes the window's event loop, so a link that waits in
+// processEvents(WaitForMoreEvents) sees its receive notifications at once.
+//
+// The wait gives way to the port's stop request: Close on the UI thread requests stop and joins
+// the event thread, so a hand-off the UI thread has not started yet is withdrawn and never runs.
+// One the UI thread has started is always waited for (a handler never outlives the event thread).
+//
+// Create it on the UI thread; it must outlive every port opened with it.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+
+#include "link/UiDispatcher.h"
+
+class QObject;
+
+namespace qm {
+
+class QtUiDispatcher : public UiDispatcher {
+ public:
+  QtUiDispatcher();
+  ~QtUiDispatcher() override;
+  QtUiDispatcher(const QtUiDispatcher&) = delete;
+  QtUiDispatcher& operator=(const QtUiDispatcher&) = delete;
+
+  // Called on the port's event thread.
+  bool RunAndWait(std::function<void()> fn, std::stop_token stop) override;
+
+  // Where an exception thrown by a handler goes (it must not cross the window's event loop). It
+  // is called on the UI thread after the waiting event thread was released. Without a handler
+  // the exception is dropped.
+  void SetErrorHandler(std::function<void(std::exception_ptr)> onError) {
+    onError_ = std::move(onError);
+  }
+
+  // The hidden object the hand-offs are posted to.
+  QObject* NotifyWindow() const { return notifyWindow_.get(); }
+
+ private:
+  struct Call;
+  void Run(const std::shared_ptr<Call>& call);
+
+  std::unique_ptr<QObject> notifyWindow_;
+  std::function<void(std::exception_ptr)> onError_;
+};
+
+}  // namespace qm
