@@ -12,6 +12,7 @@
 #include "app/CloseRequest.h"
 #include "app/ScaleTypeSelection.h"
 #include "app/Settings.h"
+#include "app/ui/FontLayoutHost.h"
 #include "app/ui/MainFormSettings.h"
 #include "app/ui/QtDialogs.h"
 #include "app/ui/QtEventPump.h"
@@ -47,6 +48,9 @@ TMainForm::TMainForm(QWidget* parent)
 
   FormCreate();
   link_ = std::make_unique<MainFormLink>(*this);
+  // The layout starts at the design size once every pane and control exists.
+  fontLayout_ = std::make_unique<FontLayoutHost>(*this);
+  fontLayout_->StartAtDesignSize();
 }
 
 TMainForm::~TMainForm() = default;
@@ -109,9 +113,17 @@ void TMainForm::CreateAuxWindows() {
   dialogs_->AttachProgressBox(progressBox_);
 }
 
+void TMainForm::ApplySavedFont() {
+  fontLayout_->ApplySavedFont(dialogFont_);
+}
+
 void TMainForm::ApplySavedSize() {
-  resize(state_.SavedWidth, height());
-  resize(width(), state_.SavedHeight);
+  fontLayout_->ApplySavedSize(state_.SavedWidth, state_.SavedHeight, state_.SettingsKeyPresent);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (fontLayout_) fontLayout_->WindowResized();
 }
 
 void TMainForm::TimerTimer() {
@@ -173,6 +185,7 @@ void TMainForm::FormClose() {
   closed_ = true;
   timer_.stop();
   link_->CloseForExit();
+  fontLayout_->FreeResizers();
   // Offering to save unsaved data comes here, before the settings.
   SaveSettingsAtClose(*store_, state_, CurrentStoredSettings(*this, line_, dialogFont_));
   store_->Flush();

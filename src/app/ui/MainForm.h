@@ -16,6 +16,8 @@
 //   back in step with it after the port dialog and at close.
 // - LinkControls() is the scale link: the port, the link, the live poll, the port, address and
 //   Connect buttons and the live display panels.
+// - FontLayoutControls() is the font-driven layout: the font button at the end of the tool bar,
+//   the window's resize handling and the start-up steps ApplySavedFont, ApplySavedSize.
 #pragma once
 
 #include <QMainWindow>
@@ -34,6 +36,7 @@ namespace qm {
 
 class Dialogs;
 class EventPump;
+class FontLayoutHost;
 class MainFormLink;
 class QtDialogs;
 class QtEventPump;
@@ -58,7 +61,11 @@ class TMainForm : public QMainWindow {
 
   // Start-up, after the window: the about and progress windows (owned by this window).
   void CreateAuxWindows();
-  // Start-up, after the saved font: the saved width, then the saved height.
+  // Start-up, after the about and progress windows: the font the settings name (DialogFont();
+  // the design font when it is out of bounds), with the layout rescaled to it.
+  void ApplySavedFont();
+  // Start-up, after the saved font: the saved width, then the saved height, through the resize
+  // handling (raised to the minimum size, cut to the screen).
   void ApplySavedSize();
 
   RunState& State() { return state_; }
@@ -79,6 +86,7 @@ class TMainForm : public QMainWindow {
   MainPages& Pages() { return pages_; }
   TablesWindow& Tables() { return *tables_; }
   MainFormLink& LinkControls() { return *link_; }
+  FontLayoutHost& FontLayoutControls() { return *fontLayout_; }
 
  signals:
   void TimerTick();
@@ -90,6 +98,7 @@ class TMainForm : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   bool event(QEvent* event) override;
 
  private:
@@ -118,6 +127,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TablesWindow> tables_;
   // Last: it uses the state, status bar, dialogs and pump above and lets go of them first.
   std::unique_ptr<MainFormLink> link_;
+  // Made after everything it lays out; holds the widgets only weakly.
+  std::unique_ptr<FontLayoutHost> fontLayout_;
 };
 
 }  // namespace qm

@@ -1,5 +1,5 @@
 // Program entry: the application, the main window, the about and progress windows, the saved
-// window size, then the message loop until the main window closes.
+// font and window size, then the message loop until the main window closes.
 #include <QApplication>
 
 #include "app/ui/MainForm.h"
@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
 
   qm::TMainForm form;
   form.CreateAuxWindows();
+  form.ApplySavedFont();
   form.ApplySavedSize();
   form.show();
   return QApplication::exec();
