@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 
@@ -56,7 +57,14 @@ bool IsContainer(const QWidget& w) {
 
 class WidgetControl final : public LayoutControl {
  public:
-  WidgetControl(QWidget* widget, ControlKind kind) : widget_(widget), kind_(kind) {}
+  WidgetControl(QWidget* widget, ControlKind kind) : widget_(widget), kind_(kind) {
+    // A one-line label laid out at the width of its text sizes itself to its text (so its text
+    // is never cut at a larger font, and at the font it was laid out with it has the width it
+    // was given); a label given a width of its own keeps that width.
+    const auto* label = qobject_cast<const QLabel*>(widget);
+    autoSize_ = kind == ControlKind::kLabel && label && !label->wordWrap() &&
+                label->pixmap().isNull() && label->width() == label->sizeHint().width();
+  }
 
   bool Alive() const override { return !widget_.isNull(); }
   bool FillsParentClient() const override {
@@ -66,7 +74,10 @@ class WidgetControl final : public LayoutControl {
   ControlKind Kind() const override { return kind_; }
   Bounds GetBounds() const override { return widget_ ? ToBounds(widget_->geometry()) : Bounds{}; }
   void SetBounds(const Bounds& bounds) override {
-    if (widget_) widget_->setGeometry(ToRect(bounds));
+    if (!widget_) return;
+    QRect place = ToRect(bounds);
+    if (autoSize_) place.setWidth(widget_->sizeHint().width());
+    widget_->setGeometry(place);
   }
   std::vector<std::shared_ptr<LayoutControl>> Children() const override {
     std::vector<std::shared_ptr<LayoutControl>> children;
@@ -81,6 +92,7 @@ class WidgetControl final : public LayoutControl {
  private:
   QPointer<QWidget> widget_;
   ControlKind kind_;
+  bool autoSize_ = false;
 };
 
 // A capital A over a colour bar: the usual picture of a font choice.
@@ -171,7 +183,16 @@ void FontLayoutHost::ApplySavedFont(TFontValues& font) {
 void FontLayoutHost::ApplySavedSize(std::int32_t width, std::int32_t height, bool placementRead) {
   const Size fitted = ClampToAvailable({width, height}, AvailableWindowSize());
   layout_.ApplySavedSize(fitted.width, fitted.height);
-  if (placementRead) KeepOnScreen();
+  placementRead_ = placementRead;
+  FitOnScreen(placementRead_);
+  fitWhenShown_ = true;
+}
+
+void FontLayoutHost::WindowShown() {
+  if (!fitWhenShown_) return;
+  fitWhenShown_ = false;
+  // After the show has been handled, when the platform window and its frame exist.
+  QTimer::singleShot(0, &form_, [this] { FitOnScreen(placementRead_); });
 }
 
 void FontLayoutHost::ApplyFont(const QFont& font) {
@@ -294,14 +315,16 @@ void FontLayoutHost::SetGridBounds(LayoutGrid grid, const Bounds& bounds) {
 }
 
 std::int32_t FontLayoutHost::GridClientWidth(LayoutGrid grid) const {
-  // From the grid's own width rather than its viewport's: a hidden grid gets its viewport sized
-  // only when shown, and the layout needs the width at once.
   const TSortGrid* view = grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid
                                                    : form_.Tables().MsgSortGrid;
+  // A shown grid has laid its viewport out as soon as it was resized. A hidden one does that
+  // only when shown; until then its cell area is its inside less a scroll bar that is always on.
+  if (view->isVisible()) return view->viewport()->width();
   int width = view->contentsRect().width();
   if (view->verticalHeader()->isVisibleTo(view)) width -= view->verticalHeader()->width();
-  const QScrollBar* bar = view->verticalScrollBar();
-  if (bar->isVisibleTo(view)) width -= bar->sizeHint().width();
+  if (view->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn) {
+    width -= view->verticalScrollBar()->sizeHint().width();
+  }
   return std::max(width, 0);
 }
 
@@ -327,8 +350,14 @@ void FontLayoutHost::SetGridColumnWidths(LayoutGrid grid,
                                          const std::vector<std::int32_t>& widths) {
   TSortGrid* view = grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid
                                              : form_.Tables().MsgSortGrid;
+  // The widths are of the cells, with one pixel of grid line after each column but the last;
+  // a Qt section holds its grid line, so it is one wider. The columns then fill the cell area
+  // exactly, with no scroll bar for a pixel too many.
   const int count = std::min<int>(static_cast<int>(widths.size()), GridColumnCount(grid));
-  for (int c = 0; c < count; ++c) view->setColumnWidth(c, widths[static_cast<std::size_t>(c)]);
+  for (int c = 0; c < count; ++c) {
+    const int line = c + 1 < count && view->showGrid() ? 1 : 0;
+    view->setColumnWidth(c, widths[static_cast<std::size_t>(c)] + line);
+  }
 }
 
 std::vector<std::shared_ptr<LayoutControl>> FontLayoutHost::Pages() const {
@@ -367,7 +396,19 @@ Size FontLayoutHost::AvailableWindowSize() const {
   return {area.width() - std::max(frame.width(), 0), area.height() - std::max(frame.height(), 0)};
 }
 
-void FontLayoutHost::KeepOnScreen() {
+void FontLayoutHost::FitOnScreen(bool movePlacement) {
+  const Size size = WindowSize();
+  const Size fitted = ClampToAvailable(size, AvailableWindowSize());
+  if (fitted != size) {
+    // Through the resize handling, which keeps the minimum size and gives the grids the change.
+    const Size accepted = layout_.ResizeRequest(fitted);
+    if (accepted != size) {
+      adjusting_ = true;
+      form_.resize(accepted.width, accepted.height);
+      adjusting_ = false;
+    }
+  }
+  if (!movePlacement) return;
   const QScreen* screen = QGuiApplication::screenAt(form_.frameGeometry().center());
   if (!screen) screen = form_.screen();
   if (!screen) screen = QGuiApplication::primaryScreen();

@@ -65,6 +65,9 @@ class FontLayoutHost final : public LayoutHost {
   void ApplyFont(const QFont& font);
   // The window was resized (by the operator, the window system or a program call).
   void WindowResized();
+  // The window was shown. The frame the window system puts around it is known from now on, so
+  // the saved size and position are fitted to the screen once more, frame included.
+  void WindowShown();
   // At close.
   void FreeResizers() { layout_.FreeResizers(); }
 
@@ -105,7 +108,9 @@ class FontLayoutHost final : public LayoutHost {
   QWidget* Grid(LayoutGrid grid) const;
   // The screen area the window (its frame included) may take, as a size for QWidget::size().
   Size AvailableWindowSize() const;
-  void KeepOnScreen();
+  // Cuts the window to the available area (never below its minimum size) and, when
+  // `movePlacement`, moves it onto the area.
+  void FitOnScreen(bool movePlacement);
   // The status panels keep their design share of the window: their widths follow the
   // horizontal font scale, so their texts are not cut at a larger font.
   void FitStatusPanels();
@@ -114,6 +119,8 @@ class FontLayoutHost final : public LayoutHost {
   FontLayout layout_;
   QPointer<QAction> selectFont_;
   bool adjusting_ = false;  // the window is being given the size the resize handling returned
+  bool fitWhenShown_ = false;
+  bool placementRead_ = false;
 };
 
 }  // namespace qm

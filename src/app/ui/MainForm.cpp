@@ -178,6 +178,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 bool TMainForm::event(QEvent* event) {
   // Status tips would replace the eight panels with a temporary message; the bar shows panels only.
   if (event->type() == QEvent::StatusTip) return true;
+  if (event->type() == QEvent::Show && fontLayout_) fontLayout_->WindowShown();
   return QMainWindow::event(event);
 }
 
