@@ -125,8 +125,10 @@ ControlKind KindOf(const QWidget& widget) {
 }
 
 FontLayoutHost::FontLayoutHost(TMainForm& form) : form_(form), layout_(*this) {
+  // Last on the tool bar, behind a divider (the one the bar already ends with, if any).
   QToolBar* bar = form_.ToolBar().Bar;
-  bar->addSeparator();
+  const QList<QAction*> present = bar->actions();
+  if (present.isEmpty() || !present.back()->isSeparator()) bar->addSeparator();
   selectFont_ = new QAction(SelectFontIcon(), QStringLiteral("SelectFont"), bar);
   selectFont_->setObjectName(QStringLiteral("SelectFont"));
   selectFont_->setToolTip(QStringLiteral("Выбор шрифта"));

@@ -42,7 +42,7 @@ ControlKind KindOf(const QWidget& widget);
 
 class FontLayoutHost final : public LayoutHost {
  public:
-  // Adds the divider and the font button at the end of the tool bar.
+  // Adds the font button at the end of the tool bar, behind a divider.
   explicit FontLayoutHost(TMainForm& form);
   ~FontLayoutHost() override;
 
