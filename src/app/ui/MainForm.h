@@ -14,6 +14,9 @@
 // - Line() holds the port and line settings read at start-up and written at close. Once the
 //   window is created they live in the serial port (LinkControls().ComPort()); Line() is brought
 //   back in step with it after the port dialog and at close.
+// - FileControls() is the file commands: New, Open and Save on the tool bar and in "&Файл",
+//   the window's DataFiles (FileControls().Files()) and the totals page value the report is
+//   written from (FileControls().Totals(), to be kept in step by whoever fills the page).
 // - LinkControls() is the scale link: the port, the link, the live poll, the port, address and
 //   Connect buttons and the live display panels.
 #pragma once
@@ -34,6 +37,7 @@ namespace qm {
 
 class Dialogs;
 class EventPump;
+class MainFormFiles;
 class MainFormLink;
 class QtDialogs;
 class QtEventPump;
@@ -79,6 +83,7 @@ class TMainForm : public QMainWindow {
   MainPages& Pages() { return pages_; }
   TablesWindow& Tables() { return *tables_; }
   MainFormLink& LinkControls() { return *link_; }
+  MainFormFiles& FileControls() { return *files_; }
 
  signals:
   void TimerTick();
@@ -95,7 +100,8 @@ class TMainForm : public QMainWindow {
  private:
   void FormCreate();
   void TimerTimer();
-  void FormClose();
+  // The close sequence; false when unsaved data could not be written (the window stays open).
+  bool FormClose();
   void ApplyReadPlacement(int left, int top);
 
   RunState state_;
@@ -113,9 +119,12 @@ class TMainForm : public QMainWindow {
   QPointer<TAboutBox> aboutBox_;
   QPointer<TProgressBox> progressBox_;
   bool closeConfirmed_ = false;  // Yes was answered; waiting for a running exchange to end
+  bool closing_ = false;         // the close sequence runs (it may handle events)
   bool closed_ = false;          // the close sequence has run
   // Last, so that it goes first: its grids and editors observe the tables it holds.
   std::unique_ptr<TablesWindow> tables_;
+  // Works on the tables above, so it goes before them.
+  std::unique_ptr<MainFormFiles> files_;
   // Last: it uses the state, status bar, dialogs and pump above and lets go of them first.
   std::unique_ptr<MainFormLink> link_;
 };
