@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -214,6 +215,7 @@ TEST_F(FileCommandsTest, OpenFillsTheTablesFromEachKindOfFile) {
       T().Messages().Texts(),
       (std::vector<std::string>{qm::Win1251("\"Первая строка\",Вторая"), qm::Win1251("Текст2")}));
   EXPECT_EQ(Page(), 1);
+  EXPECT_EQ(M().MsgRichEdit->toPlainText(), QStringLiteral("Текст2"));  // row 1 is message 2
   EXPECT_EQ(Panel(qm::kPanelMsgCount), QStringLiteral("2 MSG"));
   EXPECT_EQ(Panel(qm::kPanelPluCount), QStringLiteral("3 PLU"));  // the PLU table is untouched
   EXPECT_EQ(F().Files().MessageFileName(), Path("notes.msw"));
