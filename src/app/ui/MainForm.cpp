@@ -22,6 +22,7 @@
 #include "app/ui/TProgressBox.h"
 #include "tables/ui/TablesWindow.h"
 #include "link/ui/MainFormLink.h"
+#include "transfer/ui/MainFormTransfers.h"
 
 namespace qm {
 
@@ -47,6 +48,7 @@ TMainForm::TMainForm(QWidget* parent)
 
   FormCreate();
   link_ = std::make_unique<MainFormLink>(*this);
+  transfers_ = std::make_unique<MainFormTransfers>(*this);
 }
 
 TMainForm::~TMainForm() = default;

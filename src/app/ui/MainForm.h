@@ -16,6 +16,10 @@
 //   back in step with it after the port dialog and at close.
 // - LinkControls() is the scale link: the port, the link, the live poll, the port, address and
 //   Connect buttons and the live display panels.
+// - Transfers() is the scale transfers: their tool buttons, the menus "&Чтение" and "&Запись",
+//   the "Общий итог" page and the totals it shows.
+// - ClosePending() tells a running command that the operator asked to close the window: the
+//   close waits for the command to let go of the link, and the command should stop early.
 #pragma once
 
 #include <QMainWindow>
@@ -35,6 +39,7 @@ namespace qm {
 class Dialogs;
 class EventPump;
 class MainFormLink;
+class MainFormTransfers;
 class QtDialogs;
 class QtEventPump;
 class QtSettingsStore;
@@ -79,6 +84,9 @@ class TMainForm : public QMainWindow {
   MainPages& Pages() { return pages_; }
   TablesWindow& Tables() { return *tables_; }
   MainFormLink& LinkControls() { return *link_; }
+  MainFormTransfers& Transfers() { return *transfers_; }
+  // A close was accepted while an exchange ran; the window closes once LinkBusy is clear.
+  bool ClosePending() const { return closeConfirmed_ && !closed_; }
 
  signals:
   void TimerTick();
@@ -118,6 +126,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TablesWindow> tables_;
   // Last: it uses the state, status bar, dialogs and pump above and lets go of them first.
   std::unique_ptr<MainFormLink> link_;
+  // Last of all: it works on the tables and the link.
+  std::unique_ptr<MainFormTransfers> transfers_;
 };
 
 }  // namespace qm
