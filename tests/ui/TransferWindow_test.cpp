@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -30,6 +31,7 @@
 #include "support/ScriptedDialogs.h"
 #include "tables/CommaText.h"
 #include "tables/PluColumns.h"
+#include "tables/ui/MessageEditor.h"
 #include "tables/ui/PluRowEditor.h"
 #include "tables/ui/TSortGrid.h"
 #include "tables/ui/TablesWindow.h"
@@ -411,6 +413,8 @@ TEST_F(TransferWindowTest, MessagesReadAndWriteFromButtonsAndMenus) {
   EXPECT_EQ(Utf8(T().Messages().Grid().Cell(1, 1)), "Список 1");
   EXPECT_EQ(Form().Pages().PageControl->currentIndex(), kMessagePage);
   EXPECT_TRUE(T().Flags().MessageTableModified());
+  EXPECT_TRUE(
+      T().MsgEditor().MsgRichEdit->toPlainText().startsWith(QStringLiteral("HELLO\nWORLD")));
 
   // The whole list from the menu: from the number of rows (1) on, into the current row first.
   dialogs.ExpectInput("Введите номер последнего сообщения:", std::string("2"));
@@ -420,6 +424,8 @@ TEST_F(TransferWindowTest, MessagesReadAndWriteFromButtonsAndMenus) {
   EXPECT_EQ(FromCommaText(T().Messages().Texts()[0])[0], "FIRST");
   EXPECT_EQ(FromCommaText(T().Messages().Texts()[1])[1], "WORLD");
   EXPECT_EQ(Panel(kPanelMsgCount), QStringLiteral("2 MSG"));
+  // The page was in front already; the editor still shows the message read into its row.
+  EXPECT_TRUE(T().MsgEditor().MsgRichEdit->toPlainText().startsWith(QStringLiteral("FIRST")));
 
   // Write: the current message from the button, all from the menu.
   SetMessages({{"ABC", "DEF"}, {"XYZ"}});
@@ -507,6 +513,11 @@ TEST_F(TransferWindowTest, TotalsPageFitsThePaneAtTheDesignFont) {
   const QRect pageRect = pageWidget->rect();
   ASSERT_LE(pageWidget->width(), 535);
   TotalsView& page = X().TotalsControls();
+  TotalsPage longest;
+  longest.title = Win1251("Общий итог продаж с 28.12.26, 23:59:59");
+  X().ShowTotals(longest);
+  EXPECT_LE(page.SalesBox->fontMetrics().horizontalAdvance(page.SalesBox->title()),
+            page.SalesBox->width());
   for (QGroupBox* box : {page.SalesBox, page.PrinterBox}) {
     SCOPED_TRACE(box->title().toStdString());
     EXPECT_TRUE(pageRect.contains(box->geometry())) << box->geometry().bottom();
