@@ -57,13 +57,17 @@ bool TransferInputGuard::MeantForWindow(QObject* target) const {
     }
   }
   if (!widget) return false;
+  // A drop-down menu belongs to the window it drops from (the menu bar's menus, a submenu);
+  // a context menu of the number input belongs to the input box and stays usable.
   const QWidget* top = widget->window();
-  return top == window_ || qobject_cast<const QMenu*>(top) != nullptr;
+  while (qobject_cast<const QMenu*>(top) && top->parentWidget()) {
+    top = top->parentWidget()->window();
+  }
+  return top == window_;
 }
 
 bool TransferInputGuard::eventFilter(QObject* watched, QEvent* event) {
   if (window_ && IsOperatorInput(event->type()) && MeantForWindow(watched)) {
-    ++swallowed_;
     return true;
   }
   return QObject::eventFilter(watched, event);

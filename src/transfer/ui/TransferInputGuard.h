@@ -2,7 +2,7 @@
 //
 // A transfer waits for the scale in nested event loops, so every window event runs inside it.
 // While a guard exists, mouse, wheel, key, shortcut and context-menu input meant for the main
-// window (its menus, tool bar, grids, editors and pages) or for a drop-down menu is swallowed
+// window (its menu bar and drop-down menus, tool bar, grids, editors and pages) is swallowed
 // before it reaches the widget. Everything else goes on: painting, timer ticks, the port's
 // notifications, the close request, and input to other windows - the progress window (its
 // Cancel button), message boxes and the number input.
@@ -30,9 +30,6 @@ class TransferInputGuard : public QObject {
   TransferInputGuard(const TransferInputGuard&) = delete;
   TransferInputGuard& operator=(const TransferInputGuard&) = delete;
 
-  // Operator input swallowed so far.
-  int Swallowed() const { return swallowed_; }
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -40,7 +37,6 @@ class TransferInputGuard : public QObject {
   bool MeantForWindow(QObject* target) const;
 
   QPointer<QWidget> window_;
-  int swallowed_ = 0;
 };
 
 }  // namespace qm
