@@ -655,5 +655,24 @@ TEST_F(TransferWindowTest, SilentScaleDuringAReadIsReportedOnceWithTheProgressWi
   EXPECT_EQ(dialogs.Shown().size(), 2u);
 }
 
+TEST_F(TransferWindowTest, LineHangingUpMidReadIsReportedOnceAfterTheReadFinished) {
+  StockPlus(10);
+  scale.SetFaults(qmsim::Faults{
+      .hangUpAfter = 20, .hangUpDelay = std::chrono::milliseconds(0), .skipExchanges = 2});
+  dialogs.ExpectInput("Введите номер последней строки PLU:", std::string("10"));
+  // The records read before stay and count as read; then the port's failure is reported.
+  dialogs.ExpectMessage("Таблица товаров считана.", kButtonOk, "Завершено");
+  dialogs.ExpectMessage("Unable to read com status: error 5.", kButtonOk,
+                        "QM V-1.6 Interchange Program");
+  X().ReadAllPLU->trigger();
+  EXPECT_EQ(Column(kPluNo), (std::vector<std::string>{"1", "2"}));
+  EXPECT_FALSE(Form().State().LinkBusy);
+  EXPECT_FALSE(Form().LinkControls().ComPort().Connected());
+  int ticks = 0;
+  QObject::connect(&Form(), &TMainForm::TimerTick, [&] { ++ticks; });
+  ASSERT_TRUE(qmtest::PumpUntil([&] { return ticks >= 12; }));
+  EXPECT_EQ(dialogs.Shown().size(), 2u);
+}
+
 }  // namespace
 }  // namespace qm
