@@ -22,6 +22,7 @@
 #include "app/Cp1251.h"
 #include "app/ui/MainForm.h"
 #include "files/ui/MainFormFiles.h"
+#include "transfer/ui/MainFormTransfers.h"
 #include "tables/MessageTable.h"
 
 namespace qmtest {
@@ -155,7 +156,9 @@ TEST_F(FileCommandsTest, SaveIsEnabledByAnEditAndDisabledBySaving) {
 
   // The totals report from the menu, from the totals page as it stands, although nothing was
   // read; writing it leaves the button as the flags are.
-  F().Totals().sum = "12.50";
+  qm::TotalsPage shown = Form().Transfers().Totals();
+  shown.sum = "12.50";
+  Form().Transfers().ShowTotals(shown);
   dialogs_.ExpectFile(FileDialogKind::Save, FileDialogAnswer{Path("Итог.txt"), 1});
   F().SaveEntries[qm::kSaveTotals]->trigger();
   dialogs_.VerifyDone();

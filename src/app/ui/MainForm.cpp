@@ -24,6 +24,7 @@
 #include "link/ScaleLink.h"
 #include "link/ui/MainFormLink.h"
 #include "tables/ui/TablesWindow.h"
+#include "transfer/ui/MainFormTransfers.h"
 
 namespace qm {
 
@@ -50,6 +51,9 @@ TMainForm::TMainForm(QWidget* parent)
   FormCreate();
   files_ = std::make_unique<MainFormFiles>(*this);
   link_ = std::make_unique<MainFormLink>(*this);
+  transfers_ = std::make_unique<MainFormTransfers>(*this);
+  // New totals replace the shown ones only after the operator was offered to save them.
+  transfers_->SetSaveTotalsBeforeRead([this] { return files_->Files().SaveBeforeTotalsRead(); });
 }
 
 TMainForm::~TMainForm() = default;

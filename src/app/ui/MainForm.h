@@ -15,10 +15,13 @@
 //   window is created they live in the serial port (LinkControls().ComPort()); Line() is brought
 //   back in step with it after the port dialog and at close.
 // - FileControls() is the file commands: New, Open and Save on the tool bar and in "&Файл",
-//   the window's DataFiles (FileControls().Files()) and the totals page value the report is
-//   written from (FileControls().Totals(), to be kept in step by whoever fills the page).
+//   and the window's DataFiles (FileControls().Files()).
 // - LinkControls() is the scale link: the port, the link, the live poll, the port, address and
 //   Connect buttons and the live display panels.
+// - Transfers() is the scale transfers: their tool buttons, the menus "&Чтение" and "&Запись",
+//   the "Общий итог" page and the totals it shows.
+// - ClosePending() tells a running command that the operator asked to close the window: the
+//   close waits for the command to let go of the link, and the command should stop early.
 #pragma once
 
 #include <QMainWindow>
@@ -39,6 +42,7 @@ class Dialogs;
 class EventPump;
 class MainFormFiles;
 class MainFormLink;
+class MainFormTransfers;
 class QtDialogs;
 class QtEventPump;
 class QtSettingsStore;
@@ -84,6 +88,9 @@ class TMainForm : public QMainWindow {
   TablesWindow& Tables() { return *tables_; }
   MainFormLink& LinkControls() { return *link_; }
   MainFormFiles& FileControls() { return *files_; }
+  MainFormTransfers& Transfers() { return *transfers_; }
+  // A close was accepted while an exchange ran; the window closes once LinkBusy is clear.
+  bool ClosePending() const { return closeConfirmed_ && !closed_; }
 
  signals:
   void TimerTick();
@@ -127,6 +134,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<MainFormFiles> files_;
   // Last: it uses the state, status bar, dialogs and pump above and lets go of them first.
   std::unique_ptr<MainFormLink> link_;
+  // Last of all: it works on the tables and the link.
+  std::unique_ptr<MainFormTransfers> transfers_;
 };
 
 }  // namespace qm

@@ -1,5 +1,7 @@
 #include "files/ui/MainFormFiles.h"
 
+#include "transfer/ui/MainFormTransfers.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QTabWidget>
@@ -46,7 +48,7 @@ class WindowDialogs : public Dialogs {
 }  // namespace
 
 MainFormFiles::MainFormFiles(TMainForm& form)
-    : form_(form), dialogs_(std::make_unique<WindowDialogs>(form)), totals_(ClearedTotalsPage()) {
+    : form_(form), dialogs_(std::make_unique<WindowDialogs>(form)) {
   TablesWindow& tables = form.Tables();
   files_ = std::make_unique<DataFiles>(
       DataFileContext{tables.PluTable(), tables.Messages(), tables.PluCmds(), tables.MsgCmds(),
@@ -172,6 +174,10 @@ void MainFormFiles::ShowMessagePage() {
 
 void MainFormFiles::ShowCurrentPluRow() {
   form_.Tables().PluEditor().Refresh();
+}
+
+TotalsPage MainFormFiles::TotalsShown() const {
+  return form_.Transfers().Totals();
 }
 
 }  // namespace qm

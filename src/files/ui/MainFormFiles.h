@@ -8,9 +8,8 @@
 // The Save button follows the three modified flags: it is attached to the status view, which
 // the flags drive on every change, and set again from them after every command here.
 //
-// The totals page: Totals() is the value the totals page shows. Whoever fills the page (the
-// totals read and clear) keeps it in step with the page's fields; the totals report is written
-// from it. It starts as the page starts: the title "Общий итог продаж", every field empty.
+// The totals report is written from the totals page as the transfers show it
+// (TMainForm::Transfers().Totals()).
 //
 // Commands that save (Save, the Save menu) do nothing while LinkBusy is set, like Open and the
 // New commands: a save running inside a long load, save or transfer would write a half-built
@@ -43,7 +42,6 @@ class MainFormFiles : public QObject, public DataFileHooks {
   ~MainFormFiles() override;
 
   DataFiles& Files() { return *files_; }
-  TotalsPage& Totals() { return totals_; }
 
   QAction* New = nullptr;                 // tool button "Новый набор данных", tag 0
   QAction* Open = nullptr;                // tool button "Открыть файл", tag 0
@@ -71,7 +69,7 @@ class MainFormFiles : public QObject, public DataFileHooks {
   void ShowPluPage() override;
   void ShowMessagePage() override;
   void ShowCurrentPluRow() override;
-  TotalsPage TotalsShown() const override { return totals_; }
+  TotalsPage TotalsShown() const override;
 
  private:
   void BuildToolButtons();
@@ -81,7 +79,6 @@ class MainFormFiles : public QObject, public DataFileHooks {
 
   TMainForm& form_;
   std::unique_ptr<Dialogs> dialogs_;  // forwards to the window's current dialogs
-  TotalsPage totals_;
   std::unique_ptr<DataFiles> files_;
 };
 
