@@ -81,6 +81,18 @@ TEST(QtFileFilters, BarSeparatedPairsBecomeQtFilters) {
             QStringList({QStringLiteral("Data (*.plw *.msw)")}));
   EXPECT_EQ(QtFileFilters("Data|*.plw;*.msw|dangling"),
             QStringList({QStringLiteral("Data (*.plw *.msw)")}));
+  // Words in brackets that are not the patterns stay words; the patterns follow them.
+  EXPECT_EQ(QtFileFilters(Win1251("CSV файл (совместимый с Excel)|*.csv")),
+            QStringList({QStringLiteral("CSV файл (совместимый с Excel) (*.csv)")}));
+}
+
+TEST(QtFileFilters, OnePlainPatternGivesTheSuffixForNamesTypedWithoutOne) {
+  EXPECT_EQ(SingleFilterSuffix(QStringLiteral("PLW файл (совместимый с ZO32) (*.plw)")),
+            QStringLiteral("plw"));
+  EXPECT_EQ(SingleFilterSuffix(QStringLiteral("Файл данных (*.csv)")), QStringLiteral("csv"));
+  EXPECT_TRUE(SingleFilterSuffix(QStringLiteral("Все файлы (*.*)")).isEmpty());
+  EXPECT_TRUE(SingleFilterSuffix(QStringLiteral("Data (*.plw *.msw)")).isEmpty());
+  EXPECT_TRUE(SingleFilterSuffix(QStringLiteral("Без шаблона")).isEmpty());
 }
 
 TEST(QtFont, SettingsFontValuesBecomeAQFontAndBack) {

@@ -21,8 +21,11 @@
 #include "app/ui/QtStatusView.h"
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TProgressBox.h"
-#include "tables/ui/TablesWindow.h"
+#include "files/ui/MainFormFiles.h"
+#include "link/ScaleLink.h"
 #include "link/ui/MainFormLink.h"
+#include "tables/ui/TablesWindow.h"
+#include "transfer/ui/MainFormTransfers.h"
 
 namespace qm {
 
@@ -47,7 +50,11 @@ TMainForm::TMainForm(QWidget* parent)
   connect(&timer_, &QTimer::timeout, this, &TMainForm::TimerTimer);
 
   FormCreate();
+  files_ = std::make_unique<MainFormFiles>(*this);
   link_ = std::make_unique<MainFormLink>(*this);
+  transfers_ = std::make_unique<MainFormTransfers>(*this);
+  // New totals replace the shown ones only after the operator was offered to save them.
+  transfers_->SetSaveTotalsBeforeRead([this] { return files_->Files().SaveBeforeTotalsRead(); });
   // The layout starts at the design size once every pane and control exists.
   fontLayout_ = std::make_unique<FontLayoutHost>(*this);
   fontLayout_->StartAtDesignSize();
@@ -158,6 +165,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  if (closing_) {
+    // A request from inside the close sequence (its dialogs and saves handle events).
+    event->ignore();
+    return;
+  }
   if (!closeConfirmed_ && !ConfirmClose(GetDialogs())) {
     event->ignore();
     return;
@@ -171,7 +183,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  FormClose();
+  if (!FormClose()) {
+    event->ignore();
+    return;
+  }
   event->accept();
 }
 
@@ -182,14 +197,25 @@ bool TMainForm::event(QEvent* event) {
   return QMainWindow::event(event);
 }
 
-void TMainForm::FormClose() {
-  closed_ = true;
+bool TMainForm::FormClose() {
+  closing_ = true;
   timer_.stop();
   link_->CloseForExit();
+  const bool saved = files_->SaveOnClose();
+  closing_ = false;
+  if (!saved) {
+    // A file could not be written (the operator was told): the window stays open with the data
+    // in it, disconnected from the scale; the next close asks again.
+    closeConfirmed_ = false;
+    status_->SetConnectState(false, kConnectHint);
+    timer_.start();
+    return false;
+  }
+  closed_ = true;
   fontLayout_->FreeResizers();
-  // Offering to save unsaved data comes here, before the settings.
   SaveSettingsAtClose(*store_, state_, CurrentStoredSettings(*this, line_, dialogFont_));
   store_->Flush();
+  return true;
 }
 
 }  // namespace qm

@@ -14,8 +14,14 @@
 // - Line() holds the port and line settings read at start-up and written at close. Once the
 //   window is created they live in the serial port (LinkControls().ComPort()); Line() is brought
 //   back in step with it after the port dialog and at close.
+// - FileControls() is the file commands: New, Open and Save on the tool bar and in "&Файл",
+//   and the window's DataFiles (FileControls().Files()).
 // - LinkControls() is the scale link: the port, the link, the live poll, the port, address and
 //   Connect buttons and the live display panels.
+// - Transfers() is the scale transfers: their tool buttons, the menus "&Чтение" and "&Запись",
+//   the "Общий итог" page and the totals it shows.
+// - ClosePending() tells a running command that the operator asked to close the window: the
+//   close waits for the command to let go of the link, and the command should stop early.
 // - FontLayoutControls() is the font-driven layout: the font button at the end of the tool bar,
 //   the window's resize handling and the start-up steps ApplySavedFont, ApplySavedSize.
 #pragma once
@@ -37,7 +43,9 @@ namespace qm {
 class Dialogs;
 class EventPump;
 class FontLayoutHost;
+class MainFormFiles;
 class MainFormLink;
+class MainFormTransfers;
 class QtDialogs;
 class QtEventPump;
 class QtSettingsStore;
@@ -86,6 +94,10 @@ class TMainForm : public QMainWindow {
   MainPages& Pages() { return pages_; }
   TablesWindow& Tables() { return *tables_; }
   MainFormLink& LinkControls() { return *link_; }
+  MainFormFiles& FileControls() { return *files_; }
+  MainFormTransfers& Transfers() { return *transfers_; }
+  // A close was accepted while an exchange ran; the window closes once LinkBusy is clear.
+  bool ClosePending() const { return closeConfirmed_ && !closed_; }
   FontLayoutHost& FontLayoutControls() { return *fontLayout_; }
 
  signals:
@@ -104,7 +116,8 @@ class TMainForm : public QMainWindow {
  private:
   void FormCreate();
   void TimerTimer();
-  void FormClose();
+  // The close sequence; false when unsaved data could not be written (the window stays open).
+  bool FormClose();
   void ApplyReadPlacement(int left, int top);
 
   RunState state_;
@@ -122,11 +135,16 @@ class TMainForm : public QMainWindow {
   QPointer<TAboutBox> aboutBox_;
   QPointer<TProgressBox> progressBox_;
   bool closeConfirmed_ = false;  // Yes was answered; waiting for a running exchange to end
+  bool closing_ = false;         // the close sequence runs (it may handle events)
   bool closed_ = false;          // the close sequence has run
   // Last, so that it goes first: its grids and editors observe the tables it holds.
   std::unique_ptr<TablesWindow> tables_;
+  // Works on the tables above, so it goes before them.
+  std::unique_ptr<MainFormFiles> files_;
   // Last: it uses the state, status bar, dialogs and pump above and lets go of them first.
   std::unique_ptr<MainFormLink> link_;
+  // Last of all: it works on the tables and the link.
+  std::unique_ptr<MainFormTransfers> transfers_;
   // Made after everything it lays out; holds the widgets only weakly.
   std::unique_ptr<FontLayoutHost> fontLayout_;
 };

@@ -111,15 +111,30 @@ QStringList QtFileFilters(const std::string& filter) {
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
     const qsizetype open = description.lastIndexOf(QLatin1Char('('));
     if (open >= 0 && description.endsWith(QLatin1Char(')'))) {
-      // The description names its patterns already; Qt reads them blank-separated.
-      QString named = description.mid(open);
+      // The description may name its patterns already ("Файл данных (*.csv)"); Qt reads them
+      // blank-separated. Words in brackets that are not the patterns ("CSV файл (совместимый с
+      // Excel)") stay part of the description, and the patterns follow them.
+      QString named = description.mid(open + 1, description.size() - open - 2);
       named.replace(QLatin1Char(';'), QLatin1Char(' '));
-      filters << description.left(open) + named;
-    } else {
-      filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+      if (named.simplified() == patterns.simplified()) {
+        filters << description.left(open) + QLatin1Char('(') + named + QLatin1Char(')');
+        continue;
+      }
     }
+    filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
   }
   return filters;
+}
+
+QString SingleFilterSuffix(const QString& qtFilter) {
+  const qsizetype open = qtFilter.lastIndexOf(QLatin1Char('('));
+  if (open < 0 || !qtFilter.endsWith(QLatin1Char(')'))) return {};
+  const QString patterns = qtFilter.mid(open + 1, qtFilter.size() - open - 2).trimmed();
+  if (!patterns.startsWith(QStringLiteral("*.")) || patterns.contains(QLatin1Char(' '))) return {};
+  const QString suffix = patterns.mid(2);
+  if (suffix.isEmpty() || suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')))
+    return {};
+  return suffix;
 }
 
 std::optional<FileDialogAnswer> QtDialogs::ChooseFile(const FileDialogRequest& request) {
@@ -133,6 +148,12 @@ std::optional<FileDialogAnswer> QtDialogs::ChooseFile(const FileDialogRequest& r
     dialog.selectNameFilter(filters[request.filterIndex - 1]);
   }
   if (!request.defaultExt.empty()) dialog.setDefaultSuffix(ToQString(request.defaultExt));
+  // A name typed without an extension gets the one of the filter chosen, so that a table saved
+  // as a native file is not named ".csv" (and then refused by the data file filter).
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+    const QString suffix = SingleFilterSuffix(f);
+    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+  });
   // The proposed name is a path the program got from an earlier choice (file system encoding).
   if (!request.fileName.empty()) dialog.selectFile(QFile::decodeName(request.fileName.c_str()));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

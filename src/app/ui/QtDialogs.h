@@ -37,5 +37,8 @@ class QtDialogs : public Dialogs {
 // "Description (*.ext);;Description (*.a *.b)". A description that already names its patterns
 // in brackets is kept as it is.
 QStringList QtFileFilters(const std::string& filter);
+// The extension of a Qt filter with one plain pattern ("Файл товаров (*.plw)" -> "plw"); empty for
+// several patterns or wildcards ("*.*").
+QString SingleFilterSuffix(const QString& qtFilter);
 
 }  // namespace qm

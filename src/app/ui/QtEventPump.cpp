@@ -9,4 +9,8 @@ void QtEventPump::ProcessPendingEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+void QtEventPump::ProcessQueuedEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
 }  // namespace qm

@@ -1,0 +1,183 @@
+#include "files/ui/MainFormFiles.h"
+
+#include "transfer/ui/MainFormTransfers.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolBar>
+
+#include "app/Dialogs.h"
+#include "app/ui/MainForm.h"
+#include "app/ui/QtStatusView.h"
+#include "files/ui/FileIcons.h"
+#include "tables/ui/PluRowEditor.h"
+#include "tables/ui/TablesWindow.h"
+#include "transfer/GrandTotals.h"
+
+namespace qm {
+
+namespace {
+
+// The file commands are built once, but the window's dialogs can be replaced later (the tests
+// script them): every call goes to the dialogs the window uses at that moment.
+class WindowDialogs : public Dialogs {
+ public:
+  explicit WindowDialogs(TMainForm& form) : form_(form) {}
+  DialogButton ShowMessage(const MessageBoxRequest& request) override {
+    return form_.GetDialogs().ShowMessage(request);
+  }
+  std::optional<std::string> InputLine(const std::string& caption, const std::string& prompt,
+                                       const std::string& defaultText) override {
+    return form_.GetDialogs().InputLine(caption, prompt, defaultText);
+  }
+  void ShowProgress(const std::string& title, const std::string& doneLabel, int total,
+                    int start) override {
+    form_.GetDialogs().ShowProgress(title, doneLabel, total, start);
+  }
+  bool StepProgress(int position) override { return form_.GetDialogs().StepProgress(position); }
+  void HideProgress() override { form_.GetDialogs().HideProgress(); }
+  std::optional<FileDialogAnswer> ChooseFile(const FileDialogRequest& request) override {
+    return form_.GetDialogs().ChooseFile(request);
+  }
+
+ private:
+  TMainForm& form_;
+};
+
+}  // namespace
+
+MainFormFiles::MainFormFiles(TMainForm& form)
+    : form_(form), dialogs_(std::make_unique<WindowDialogs>(form)) {
+  TablesWindow& tables = form.Tables();
+  files_ = std::make_unique<DataFiles>(
+      DataFileContext{tables.PluTable(), tables.Messages(), tables.PluCmds(), tables.MsgCmds(),
+                      tables.Flags(), form.State(), form.Status(), *dialogs_, &form.Pump(), *this});
+  BuildToolButtons();
+  BuildMenu();
+}
+
+MainFormFiles::~MainFormFiles() = default;
+
+void MainFormFiles::BuildToolButtons() {
+  QToolBar* bar = form_.ToolBar().Bar;
+  QAction* before = form_.Tables().FileButtonsPlace();
+  auto button = [&](const char* name, const QIcon& icon, const QString& hint) {
+    auto* action = new QAction(icon, hint, bar);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(hint);
+    action->setData(0);
+    bar->insertAction(before, action);
+    return action;
+  };
+  New = button("New", NewDataIcon(), QStringLiteral("Новый набор данных"));
+  Open = button("Open", OpenFileIcon(), QStringLiteral("Открыть файл"));
+  Save = button("Save", SaveDataIcon(), QStringLiteral("Сохранить данные"));
+  // Disabled at start; from here on the status view keeps it as the modified flags say.
+  form_.StatusBarView().AttachSaveAction(Save);
+  ShowSaveState();
+
+  connect(New, &QAction::triggered, this, &MainFormFiles::NewClick);
+  connect(Open, &QAction::triggered, this, &MainFormFiles::OpenClick);
+  connect(Save, &QAction::triggered, this, &MainFormFiles::SaveClick);
+}
+
+void MainFormFiles::BuildMenu() {
+  QMenu* file = form_.Menus().File;
+  QAction* exit = form_.Menus().Exit;
+
+  NewMenu = new QMenu(QStringLiteral("&Новый"), file);
+  NewMenu->menuAction()->setData(0);
+  const char* const newCaptions[3] = {"&Набор данных", "&Таблица товаров", "Таблица &сообщений"};
+  for (std::size_t i = 0; i < NewEntries.size(); ++i) {
+    NewEntries[i] = NewMenu->addAction(QString::fromUtf8(newCaptions[i]));
+    NewEntries[i]->setData(0);
+  }
+  connect(NewEntries[0], &QAction::triggered, this, &MainFormFiles::NewClick);
+  connect(NewEntries[1], &QAction::triggered, this, &MainFormFiles::NewPluClick);
+  connect(NewEntries[2], &QAction::triggered, this, &MainFormFiles::NewMsgClick);
+  file->insertMenu(exit, NewMenu);
+
+  OpenEntry = new QAction(QStringLiteral("&Открыть"), file);
+  OpenEntry->setData(0);
+  connect(OpenEntry, &QAction::triggered, this, &MainFormFiles::OpenClick);
+  file->insertAction(exit, OpenEntry);
+
+  // The blanks at the end belong to the caption.
+  SaveMenu = new QMenu(QStringLiteral("&Сохранить      "), file);
+  SaveMenu->menuAction()->setData(0);
+  const char* const saveCaptions[4] = {"&Все данные", "&Таблицу товаров", "Таблицу &сообщений",
+                                       "&Общий итог продаж"};
+  for (std::size_t i = 0; i < SaveEntries.size(); ++i) {
+    QAction* entry = SaveMenu->addAction(QString::fromUtf8(saveCaptions[i]));
+    entry->setData(static_cast<int>(i));
+    connect(entry, &QAction::triggered, this,
+            [this, entry] { SaveMenuClick(entry->data().toInt()); });
+    SaveEntries[i] = entry;
+  }
+  file->insertMenu(exit, SaveMenu);
+}
+
+void MainFormFiles::ShowSaveState() {
+  form_.Status().SetSaveEnabled(form_.Tables().Flags().Any());
+}
+
+// ---- Commands ----
+
+void MainFormFiles::NewClick() {
+  files_->NewClick();
+  ShowSaveState();
+}
+
+void MainFormFiles::NewPluClick() {
+  files_->NewPluClick();
+  ShowSaveState();
+}
+
+void MainFormFiles::NewMsgClick() {
+  files_->NewMsgClick();
+  ShowSaveState();
+}
+
+void MainFormFiles::OpenClick() {
+  files_->OpenClick();
+  ShowSaveState();
+}
+
+void MainFormFiles::SaveClick() {
+  if (form_.State().LinkBusy) return;
+  files_->SaveClick();
+  ShowSaveState();
+}
+
+void MainFormFiles::SaveMenuClick(int tag) {
+  if (form_.State().LinkBusy) return;
+  files_->SaveMenuClick(tag);
+  ShowSaveState();
+}
+
+bool MainFormFiles::SaveOnClose() {
+  const bool saved = files_->SaveOnClose();
+  ShowSaveState();
+  return saved;
+}
+
+// ---- DataFileHooks ----
+
+void MainFormFiles::ShowPluPage() {
+  form_.Tables().ShowPluPage();
+}
+
+void MainFormFiles::ShowMessagePage() {
+  form_.Tables().ShowMessagePage();
+}
+
+void MainFormFiles::ShowCurrentPluRow() {
+  form_.Tables().PluEditor().Refresh();
+}
+
+TotalsPage MainFormFiles::TotalsShown() const {
+  return form_.Transfers().Totals();
+}
+
+}  // namespace qm
