@@ -44,7 +44,7 @@ shoot() {
   if [ -n "$settings" ]; then printf '%s\n' "$settings" >"$config/RAD16.ini"; fi
   XDG_CONFIG_HOME="$config" QM_PORTS="$ports" \
     xvfb-run -a -s "-screen 0 1920x1200x24 -dpi 96" \
-    build/bin/qm-screenshot "$out/$name" --connect --wait 2500
+    build/bin/qm-screenshot "$out/$name" --connect --read --wait 2500
 }
 
 shoot design ""

@@ -2,8 +2,10 @@
 // size), optionally connects to the scale so that the live display shows values, and saves one
 // PNG of the window per page. For looking at the layout under a virtual display; not a test.
 //
-//   qm-screenshot PREFIX [--connect] [--wait MS]
+//   qm-screenshot PREFIX [--connect] [--read] [--wait MS]
 //
+// --read (with --connect) reads PLUs 1 to 7, messages 1 to 7 and the sales totals from the scale
+// first, so that the grids and the totals page show data.
 // Writes PREFIX-goods.png, PREFIX-message.png and PREFIX-totals.png. Message boxes the window
 // would show are printed to stderr and answered with their first button, so nothing waits for
 // an operator. The settings are never written (the window is not closed through its close
@@ -20,6 +22,8 @@
 #include "app/Dialogs.h"
 #include "app/ui/MainForm.h"
 #include "link/ui/MainFormLink.h"
+#include "tables/ui/TablesWindow.h"
+#include "transfer/ui/MainFormTransfers.h"
 
 namespace {
 
@@ -32,9 +36,11 @@ class PrintingDialogs : public qm::Dialogs {
     }
     return qm::kButtonOk;
   }
-  std::optional<std::string> InputLine(const std::string&, const std::string&,
+  // Every number asked for (the last PLU or message to read) is 7.
+  std::optional<std::string> InputLine(const std::string&, const std::string& prompt,
                                        const std::string&) override {
-    return std::nullopt;
+    std::fprintf(stderr, "input: %s -> 7\n", qm::Utf8(prompt).c_str());
+    return std::string("7");
   }
   void ShowProgress(const std::string&, const std::string&, int, int) override {}
   bool StepProgress(int) override { return false; }
@@ -58,11 +64,14 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("QM V-1.6 Interchange Program"));
   QString prefix;
   bool connect = false;
+  bool read = false;
   int wait = 2500;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--connect")) {
       connect = true;
+    } else if (args[i] == QLatin1String("--read")) {
+      read = true;
     } else if (args[i] == QLatin1String("--wait") && i + 1 < args.size()) {
       wait = args[++i].toInt();
     } else {
@@ -70,7 +79,7 @@ int main(int argc, char** argv) {
     }
   }
   if (prefix.isEmpty()) {
-    std::fprintf(stderr, "usage: qm-screenshot PREFIX [--connect] [--wait MS]\n");
+    std::fprintf(stderr, "usage: qm-screenshot PREFIX [--connect] [--read] [--wait MS]\n");
     return 2;
   }
 
@@ -84,6 +93,14 @@ int main(int argc, char** argv) {
   Pump(300);
   if (connect) {
     form.LinkControls().ConnectAction()->trigger();
+    Pump(wait);
+  }
+  if (connect && read) {
+    qm::MainFormTransfers& transfers = form.Transfers();
+    transfers.ReadAllPLU->trigger();
+    transfers.ReadAllMessages->trigger();
+    transfers.ReadGTD->trigger();
+    form.Tables().PluTable().MoveToCell(0, 1);
     Pump(wait);
   }
 

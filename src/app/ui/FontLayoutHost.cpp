@@ -57,13 +57,17 @@ bool IsContainer(const QWidget& w) {
 
 class WidgetControl final : public LayoutControl {
  public:
+  // Made while the window has its design layout (the resizers are registered then).
   WidgetControl(QWidget* widget, ControlKind kind) : widget_(widget), kind_(kind) {
-    // A one-line label laid out at the width of its text sizes itself to its text (so its text
-    // is never cut at a larger font, and at the font it was laid out with it has the width it
-    // was given); a label given a width of its own keeps that width.
+    // Labels are not scaled in width; they follow their text instead, so that it is never cut
+    // at a larger font. A one-line label laid out at the width of its text sizes itself to its
+    // text; one given a width of its own keeps it, and grows only when its text needs more.
+    // At the font they were laid out with, both have the width they were given.
     const auto* label = qobject_cast<const QLabel*>(widget);
-    autoSize_ = kind == ControlKind::kLabel && label && !label->wordWrap() &&
-                label->pixmap().isNull() && label->width() == label->sizeHint().width();
+    if (kind == ControlKind::kLabel && label && !label->wordWrap() && label->pixmap().isNull()) {
+      fit_ = label->width() == label->sizeHint().width() ? LabelFit::kText : LabelFit::kAtLeast;
+      designWidth_ = label->width();
+    }
   }
 
   bool Alive() const override { return !widget_.isNull(); }
@@ -76,7 +80,9 @@ class WidgetControl final : public LayoutControl {
   void SetBounds(const Bounds& bounds) override {
     if (!widget_) return;
     QRect place = ToRect(bounds);
-    if (autoSize_) place.setWidth(widget_->sizeHint().width());
+    const int text = fit_ == LabelFit::kNone ? 0 : widget_->sizeHint().width();
+    if (fit_ == LabelFit::kText) place.setWidth(text);
+    if (fit_ == LabelFit::kAtLeast) place.setWidth(std::max(designWidth_, text));
     widget_->setGeometry(place);
   }
   std::vector<std::shared_ptr<LayoutControl>> Children() const override {
@@ -90,9 +96,11 @@ class WidgetControl final : public LayoutControl {
   }
 
  private:
+  enum class LabelFit { kNone, kText, kAtLeast };
   QPointer<QWidget> widget_;
   ControlKind kind_;
-  bool autoSize_ = false;
+  LabelFit fit_ = LabelFit::kNone;
+  int designWidth_ = 0;
 };
 
 // A capital A over a colour bar: the usual picture of a font choice.

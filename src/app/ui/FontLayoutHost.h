@@ -9,8 +9,10 @@
 // frame), the numbers the settings keep.
 //
 // Widgets are held through QPointer and never owned: a widget that is destroyed is simply seen as
-// gone. Which bounds follow the font: a QLabel keeps its width (label kind), a display panel or a
-// plain QFrame on a page (a panel) keeps its top. Containers the resizers descend into are plain
+// gone. Which bounds follow the font: a QLabel's width is not scaled (label kind) but follows its
+// text, as a self-sizing label's does: one laid out at its text's width takes its text's width,
+// one given a wider place keeps it unless its text needs more; a display panel or a plain QFrame
+// on a page (a panel) keeps its top. Containers the resizers descend into are plain
 // QWidgets, plain QFrames and group boxes; the inner parts of compound widgets (a combo box's
 // edit, a text box's scroll bars) are theirs and left alone. A widget placed by its parent's Qt
 // layout counts as filling its parent and is not moved.
