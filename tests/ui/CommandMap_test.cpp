@@ -4,10 +4,10 @@
 // device is missing and end with the box that says so. F1..F7 run the editors' buttons.
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QDialog>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -72,11 +72,16 @@ struct Entry {
 const std::vector<Entry> kMenus = {
     {"&Файл",
      0,
-     {{"&Новый", 0, {{"&Набор данных", 0, {}}, {"&Таблица товаров", 0, {}},
-                     {"Таблица &сообщений", 0, {}}}},
+     {{"&Новый",
+       0,
+       {{"&Набор данных", 0, {}}, {"&Таблица товаров", 0, {}}, {"Таблица &сообщений", 0, {}}}},
       {"&Открыть", 0, {}},
-      {"&Сохранить      ", 0, {{"&Все данные", 0, {}}, {"&Таблицу товаров", 1, {}},
-                                {"Таблицу &сообщений", 2, {}}, {"&Общий итог продаж", 3, {}}}},
+      {"&Сохранить      ",
+       0,
+       {{"&Все данные", 0, {}},
+        {"&Таблицу товаров", 1, {}},
+        {"Таблицу &сообщений", 2, {}},
+        {"&Общий итог продаж", 3, {}}}},
       {"&Выход", 0, {}}}},
     {"&Проверка",
      0,
@@ -318,10 +323,14 @@ TEST_F(CommandMapTest, EveryMenuEntryRunsItsCommand) {
 
   // The same transfers as the tool buttons, by their entries (whole table first, then current).
   const std::pair<QAction*, const char*> entries[] = {
-      {transfers.ReadPluEntries[0], "ReadAllPLU"},       {transfers.ReadPluEntries[1], "ReadOnePlu"},
-      {transfers.ReadMsgEntries[0], "ReadAllMessages"},  {transfers.ReadMsgEntries[1], "ReadOneMessage"},
-      {transfers.WritePluEntries[0], "WriteAllPLU"},     {transfers.WritePluEntries[1], "WriteOnePLU"},
-      {transfers.WriteMsgEntries[0], "WriteAllMessages"}, {transfers.WriteMsgEntries[1], "WriteOneMessage"}};
+      {transfers.ReadPluEntries[0], "ReadAllPLU"},
+      {transfers.ReadPluEntries[1], "ReadOnePlu"},
+      {transfers.ReadMsgEntries[0], "ReadAllMessages"},
+      {transfers.ReadMsgEntries[1], "ReadOneMessage"},
+      {transfers.WritePluEntries[0], "WriteAllPLU"},
+      {transfers.WritePluEntries[1], "WriteOnePLU"},
+      {transfers.WriteMsgEntries[0], "WriteAllMessages"},
+      {transfers.WriteMsgEntries[1], "WriteOneMessage"}};
   for (const auto& [entry, like] : entries) {
     SCOPED_TRACE(like);
     for (const Transfer& t : kTransfers) {
@@ -375,7 +384,7 @@ TEST_F(CommandMapTest, FunctionKeysRunTheEditorButtonsWhereverTheFocusIsInTheEdi
   QTest::keyClick(M().MsgRichEdit, Qt::Key_F5);  // Del
   EXPECT_EQ(messages(), before + 1);
   M().MsgRichEdit->setPlainText("text");
-  QTest::keyClick(M().MsgWrite, Qt::Key_F6);  // Copy
+  QTest::keyClick(M().MsgWrite, Qt::Key_F6);     // Copy
   QTest::keyClick(M().MsgNameEdit, Qt::Key_F7);  // Paste
   EXPECT_EQ(messages(), before + 2);
   QTest::keyClick(M().MsgRichEdit, Qt::Key_F4);  // Clear

@@ -107,7 +107,8 @@ TEST_F(FontLayoutWindowTest, DesignLayoutFillsTheClientArea) {
   EXPECT_EQ(plu->columnWidth(1), plu->columnWidth(2));
   EXPECT_NEAR(plu->columnWidth(0) * 2, plu->columnWidth(1), 2);
   EXPECT_EQ(msg->columnWidth(0) + msg->columnWidth(1), msg->viewport()->width());
-  for (QLabel* panel : form.LinkControls().DisplayPanels()) EXPECT_EQ(panel->font().pointSize(), 10);
+  for (QLabel* panel : form.LinkControls().DisplayPanels())
+    EXPECT_EQ(panel->font().pointSize(), 10);
 }
 
 TEST_F(FontLayoutWindowTest, SavedFontTwiceTheDesignHeightDoublesTheLayout) {
@@ -142,9 +143,9 @@ TEST_F(FontLayoutWindowTest, SavedFontTwiceTheDesignHeightDoublesTheLayout) {
   for (auto it = design.begin(); it != design.end(); ++it) {
     const QRect now = it.key()->geometry();
     const QRect was = it.value();
-    SCOPED_TRACE((it.key()->metaObject()->className() + QStringLiteral(" ") +
-                  it.key()->objectName())
-                     .toStdString());
+    SCOPED_TRACE(
+        (it.key()->metaObject()->className() + QStringLiteral(" ") + it.key()->objectName())
+            .toStdString());
     EXPECT_NEAR(now.height(), was.height() * v, 1);
     EXPECT_NEAR(now.left(), was.left() * v, 1);
     const auto& display = form.LinkControls().DisplayPanels();
@@ -229,14 +230,15 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
   EXPECT_EQ(s.FontScaleH, 1000);
   EXPECT_EQ(form.minimumSize(), QSize(640, 480));
   for (auto it = design.begin(); it != design.end(); ++it) {
-    SCOPED_TRACE((it.key()->metaObject()->className() + QStringLiteral(" ") +
-                  it.key()->objectName())
-                     .toStdString());
+    SCOPED_TRACE(
+        (it.key()->metaObject()->className() + QStringLiteral(" ") + it.key()->objectName())
+            .toStdString());
     EXPECT_EQ(it.key()->geometry(), it.value());
   }
   EXPECT_NEAR(pane.width(), form.Pages().PageControl->width(), 1);
   EXPECT_NEAR(pane.height(), form.Pages().PageControl->height(), 1);
-  for (QLabel* panel : form.LinkControls().DisplayPanels()) EXPECT_EQ(panel->font().pointSize(), 10);
+  for (QLabel* panel : form.LinkControls().DisplayPanels())
+    EXPECT_EQ(panel->font().pointSize(), 10);
   EXPECT_EQ(form.DialogFont().Size, 8);
   EXPECT_FALSE(form.DialogFont().Bold);
 

@@ -325,8 +325,8 @@ void FontLayoutHost::SetGridBounds(LayoutGrid grid, const Bounds& bounds) {
 }
 
 std::int32_t FontLayoutHost::GridClientWidth(LayoutGrid grid) const {
-  const TSortGrid* view = grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid
-                                                   : form_.Tables().MsgSortGrid;
+  const TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
   // A shown grid has laid its viewport out as soon as it was resized. A hidden one does that
   // only when shown; until then its cell area is its inside less a scroll bar that is always on.
   if (view->isVisible()) return view->viewport()->width();
@@ -339,27 +339,26 @@ std::int32_t FontLayoutHost::GridClientWidth(LayoutGrid grid) const {
 }
 
 int FontLayoutHost::GridColumnCount(LayoutGrid grid) const {
-  const TSortGrid* view = grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid
-                                                   : form_.Tables().MsgSortGrid;
+  const TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
   return view->horizontalHeader()->count();
 }
 
 std::int32_t FontLayoutHost::GridDefaultRowHeight(LayoutGrid grid) const {
-  const TSortGrid* view = grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid
-                                                   : form_.Tables().MsgSortGrid;
+  const TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
   return view->verticalHeader()->defaultSectionSize();
 }
 
 void FontLayoutHost::SetGridDefaultRowHeight(LayoutGrid grid, std::int32_t height) {
-  TSortGrid* view = grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid
-                                             : form_.Tables().MsgSortGrid;
+  TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
   view->SetRowHeight(std::max(height, 1));
 }
 
-void FontLayoutHost::SetGridColumnWidths(LayoutGrid grid,
-                                         const std::vector<std::int32_t>& widths) {
-  TSortGrid* view = grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid
-                                             : form_.Tables().MsgSortGrid;
+void FontLayoutHost::SetGridColumnWidths(LayoutGrid grid, const std::vector<std::int32_t>& widths) {
+  TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
   // The widths are of the cells, with one pixel of grid line after each column but the last;
   // a Qt section holds its grid line, so it is one wider. The columns then fill the cell area
   // exactly, with no scroll bar for a pixel too many.
