@@ -8,6 +8,7 @@
 #include <QToolBar>
 
 #include "app/Dialogs.h"
+#include "app/ui/CurrentDialogs.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/QtStatusView.h"
 #include "files/ui/FileIcons.h"
@@ -19,36 +20,11 @@ namespace qm {
 
 namespace {
 
-// The file commands are built once, but the window's dialogs can be replaced later (the tests
-// script them): every call goes to the dialogs the window uses at that moment.
-class WindowDialogs : public Dialogs {
- public:
-  explicit WindowDialogs(TMainForm& form) : form_(form) {}
-  DialogButton ShowMessage(const MessageBoxRequest& request) override {
-    return form_.GetDialogs().ShowMessage(request);
-  }
-  std::optional<std::string> InputLine(const std::string& caption, const std::string& prompt,
-                                       const std::string& defaultText) override {
-    return form_.GetDialogs().InputLine(caption, prompt, defaultText);
-  }
-  void ShowProgress(const std::string& title, const std::string& doneLabel, int total,
-                    int start) override {
-    form_.GetDialogs().ShowProgress(title, doneLabel, total, start);
-  }
-  bool StepProgress(int position) override { return form_.GetDialogs().StepProgress(position); }
-  void HideProgress() override { form_.GetDialogs().HideProgress(); }
-  std::optional<FileDialogAnswer> ChooseFile(const FileDialogRequest& request) override {
-    return form_.GetDialogs().ChooseFile(request);
-  }
-
- private:
-  TMainForm& form_;
-};
 
 }  // namespace
 
 MainFormFiles::MainFormFiles(TMainForm& form)
-    : form_(form), dialogs_(std::make_unique<WindowDialogs>(form)) {
+    : form_(form), dialogs_(std::make_unique<CurrentDialogs>(form)) {
   TablesWindow& tables = form.Tables();
   files_ = std::make_unique<DataFiles>(
       DataFileContext{tables.PluTable(), tables.Messages(), tables.PluCmds(), tables.MsgCmds(),

@@ -9,6 +9,7 @@
 #include "app/ConnectionCommands.h"
 #include "app/Cp1251.h"
 #include "app/ui/CommFrm.h"
+#include "app/ui/CurrentDialogs.h"
 #include "app/ui/MainForm.h"
 #include "app/ui/QtStatusView.h"
 #include "link/ComPortSettingsAccess.h"
@@ -18,31 +19,6 @@ namespace qm {
 
 namespace {
 
-// The link is built once, but the window's dialogs can be replaced later (the tests script
-// them): every call goes to the dialogs the window uses at that moment.
-class WindowDialogs : public Dialogs {
- public:
-  explicit WindowDialogs(TMainForm& form) : form_(form) {}
-  DialogButton ShowMessage(const MessageBoxRequest& request) override {
-    return form_.GetDialogs().ShowMessage(request);
-  }
-  std::optional<std::string> InputLine(const std::string& caption, const std::string& prompt,
-                                       const std::string& defaultText) override {
-    return form_.GetDialogs().InputLine(caption, prompt, defaultText);
-  }
-  void ShowProgress(const std::string& title, const std::string& doneLabel, int total,
-                    int start) override {
-    form_.GetDialogs().ShowProgress(title, doneLabel, total, start);
-  }
-  bool StepProgress(int position) override { return form_.GetDialogs().StepProgress(position); }
-  void HideProgress() override { form_.GetDialogs().HideProgress(); }
-  std::optional<FileDialogAnswer> ChooseFile(const FileDialogRequest& request) override {
-    return form_.GetDialogs().ChooseFile(request);
-  }
-
- private:
-  TMainForm& form_;
-};
 
 const char* const kDisplayHints[4] = {"Номер PLU", "Вес", "Цена", "Стоимость"};
 const char* const kDisplayNames[4] = {"PluNoPanel", "WeightPanel", "PricePanel", "TotalPanel"};
@@ -84,7 +60,7 @@ MainFormLink::MainFormLink(TMainForm& form) : form_(form) {
   // The model's defaults and the saved values the window read at creation.
   ApplyLineSettings(form_.Line(), port_);
 
-  dialogs_ = std::make_unique<WindowDialogs>(form_);
+  dialogs_ = std::make_unique<CurrentDialogs>(form_);
   link_ =
       std::make_unique<ScaleLink>(port_, form_.State(), form_.Status(), *dialogs_, form_.Pump());
   poll_ = std::make_unique<LivePoll>(*link_, port_, form_.State(), form_.Status());

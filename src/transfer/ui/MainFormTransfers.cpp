@@ -10,6 +10,7 @@
 
 #include "app/Cp1251.h"
 #include "app/Dialogs.h"
+#include "app/ui/CurrentDialogs.h"
 #include "app/ui/MainForm.h"
 #include "link/ui/MainFormLink.h"
 #include "tables/ui/MessageEditor.h"
@@ -27,31 +28,13 @@ namespace qm {
 // The transfers' dialogs: the window's current ones (tests replace them), except that the
 // progress window reports Cancel once the operator has asked to close the window, whichever
 // dialogs are in use and even when the request came before the progress window showed.
-class MainFormTransfers::CommandDialogs : public Dialogs {
+class MainFormTransfers::CommandDialogs : public CurrentDialogs {
  public:
-  explicit CommandDialogs(TMainForm& form) : form_(form) {}
-  DialogButton ShowMessage(const MessageBoxRequest& request) override {
-    return form_.GetDialogs().ShowMessage(request);
-  }
-  std::optional<std::string> InputLine(const std::string& caption, const std::string& prompt,
-                                       const std::string& defaultText) override {
-    return form_.GetDialogs().InputLine(caption, prompt, defaultText);
-  }
-  void ShowProgress(const std::string& title, const std::string& doneLabel, int total,
-                    int start) override {
-    form_.GetDialogs().ShowProgress(title, doneLabel, total, start);
-  }
+  using CurrentDialogs::CurrentDialogs;
   bool StepProgress(int position) override {
-    const bool cancelled = form_.GetDialogs().StepProgress(position);
-    return cancelled || form_.ClosePending();
+    const bool cancelled = CurrentDialogs::StepProgress(position);
+    return cancelled || Form().ClosePending();
   }
-  void HideProgress() override { form_.GetDialogs().HideProgress(); }
-  std::optional<FileDialogAnswer> ChooseFile(const FileDialogRequest& request) override {
-    return form_.GetDialogs().ChooseFile(request);
-  }
-
- private:
-  TMainForm& form_;
 };
 
 MainFormTransfers::MainFormTransfers(TMainForm& form)
