@@ -84,7 +84,7 @@ void ScaleLink::WriteBytes(const std::string& bytes) {
   port_.Write(bytes, true);
 }
 
-bool ScaleLink::SelectScale(std::int32_t& value) {
+bool ScaleLink::SelectScaleOnLine(std::int32_t& value) {
   value = NoAnswer;
   status_.SetStatusText(kPanelBusy, std::string());
   const std::string address(1, static_cast<char>(state_.ScaleAddress));
@@ -119,8 +119,8 @@ bool ScaleLink::SelectScale(std::int32_t& value) {
   }
 }
 
-std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std::string& data,
-                                    std::uint32_t replyLength) {
+std::int32_t ScaleLink::SendCommandOnLine(std::uint8_t command, bool expectReply, std::string& data,
+                                          std::uint32_t replyLength) {
   WriteBytes(std::string(1, static_cast<char>(command)));
   if (!data.empty()) WriteBytes(data);
 
@@ -134,6 +134,37 @@ std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std:
   if (!ReadReply(replyLength, true, reply)) return NoAnswer;
   data = std::move(reply);
   return kCommandDone;
+}
+
+// A port failure inside an exchange (the adapter pulled out, the line hung up) goes on to the
+// caller's error report. The link is closed first, so that the failure is met once: left open
+// on a dead device, every later poll period would raise it again.
+void ScaleLink::CloseAfterPortFailure() {
+  status_.SetStatusText(kPanelBusy, std::string());
+  try {
+    CloseLink();
+  } catch (const EComPort&) {
+    // The first failure is the one worth reporting.
+  }
+}
+
+bool ScaleLink::SelectScale(std::int32_t& value) {
+  try {
+    return SelectScaleOnLine(value);
+  } catch (const EComPort&) {
+    CloseAfterPortFailure();
+    throw;
+  }
+}
+
+std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std::string& data,
+                                    std::uint32_t replyLength) {
+  try {
+    return SendCommandOnLine(command, expectReply, data, replyLength);
+  } catch (const EComPort&) {
+    CloseAfterPortFailure();
+    throw;
+  }
 }
 
 void ScaleLink::LinkError(const std::string& text) {
