@@ -87,19 +87,20 @@ void ScaleLink::WriteBytes(const std::string& bytes) {
 bool ScaleLink::SelectScaleOnLine(std::int32_t& value) {
   value = NoAnswer;
   status_.SetStatusText(kPanelBusy, std::string());
+  // "Busy..." stays only while the scale is asked again. However the asking ends (a status, a
+  // wrong echo, the operator closing the port during a wait for the echo), it goes.
+  struct ClearBusyPanel {
+    StatusView& status;
+    ~ClearBusyPanel() { status.SetStatusText(kPanelBusy, std::string()); }
+  };
+  const ClearBusyPanel clearBusy{status_};
   const std::string address(1, static_cast<char>(state_.ScaleAddress));
   std::string reply;
   for (;;) {
-    if (!PurgeInput()) {
-      status_.SetStatusText(kPanelBusy, std::string());  // the port was closed while busy
-      return false;
-    }
+    if (!PurgeInput()) return false;
     WriteBytes(address);
     if (!ReadReply(1, true, reply)) return false;
-    if (static_cast<std::uint8_t>(reply[0]) != state_.ScaleAddress) {
-      status_.SetStatusText(kPanelBusy, std::string());
-      return false;
-    }
+    if (static_cast<std::uint8_t>(reply[0]) != state_.ScaleAddress) return false;
     if (ReadReply(1, false, reply)) break;
     // Echo without status: the scale is busy (e.g. printing). Ask again until it answers.
     status_.SetStatusText(kPanelBusy, kBusyText);
