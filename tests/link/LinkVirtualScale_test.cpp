@@ -433,7 +433,9 @@ TEST_F(LinkVirtualScale, ClosingTheLinkAtEveryStageOfAnExchangeNeverHangsOrLeave
     // Cut quietly during the selection or the command's wait, or done before the click.
     if (result == qm::NoAnswer) ++cutAfterSelection;
     EXPECT_TRUE(result == qm::kCommandDone || result == qm::NoAnswer || result == -1) << result;
-    if (result == qm::kCommandDone) EXPECT_EQ(data, AsText(Record()));
+    if (result == qm::kCommandDone) {
+      EXPECT_EQ(data, AsText(Record()));
+    }
     loop.RunUntil([&] { return !clickPending; });
     link.CloseLink();
     EXPECT_FALSE(state.LinkBusy);
