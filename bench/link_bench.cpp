@@ -2,11 +2,17 @@
 // wakes the UI thread. The far end of the line runs in a child process, so the process times
 // measured here are the link side's alone (UI thread and the port's event thread).
 //
+// The BM_Sim* runs do the same against the virtual scale (the qmsim library, forked into a
+// child process of its own), with its exact protocol, its pacing and its fault switches.
+//
 // Counters:
 //   cpu_pct          link-side CPU time / wall time, in percent of one core
 //   rx_per_arrival   receive notifications per write of the far end (1: once per arrival)
 //   rx_per_byte      receive notifications per received byte of a paced exchange
 //   exchanges_per_s  complete 0x81 exchanges (selection, command, 100-byte reply) per second
+//   rx_per_exchange  receive notifications per exchange; the virtual scale makes 4 writes per
+//                    0x81 exchange (echo, status, acknowledgement, record) unpaced, 103 paced
+//   wait_s           seconds one silent wait lasted
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -26,6 +32,7 @@
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"
 #include "link/ScaleLink.h"
+#include "sim/VirtualScale.h"
 
 namespace {
 
@@ -76,12 +83,12 @@ struct Line {
   std::string path;
 };
 
-// The link as the main window holds it, over `line`.
+// The link as the main window holds it, over the terminal at `path`.
 struct Link {
-  explicit Link(const Line& line) {
+  explicit Link(std::string path) : path_(std::move(path)) {
     port.SetSyncMethod(qm::TSyncMethod::smWindow);
     port.SetDispatcher(&loop.Dispatcher());
-    port.SetDeviceResolver([&](qm::TPortType) { return line.path; });
+    port.SetDeviceResolver([this](qm::TPortType) { return path_; });
     loop.SetTickHandler([this] { link.TickReplyTimeout(); });
     loop.StartTimer();
     port.OnRxChar = [this](qm::TComPort& p, std::int32_t q) {
@@ -92,6 +99,7 @@ struct Link {
     link.BeginExchange(was);
   }
   ~Link() { link.CloseForExit(); }
+  std::string path_;
   qm::HeadlessLoop loop;
   qm::TComPort port;
   qm::RunState state;
@@ -104,7 +112,7 @@ struct Link {
 // A wait for one byte that never comes: the whole 5-tick time-out of handling events.
 void BM_SilentScaleWait(benchmark::State& st) {
   Line line;
-  Link l(line);
+  Link l(line.path);
   double cpu = 0, wall = 0;
   for (auto _ : st) {
     const double c0 = ProcessCpuSeconds();
@@ -125,7 +133,7 @@ BENCHMARK(BM_SilentScaleWait)->Iterations(6)->Unit(benchmark::kMillisecond)->Use
 // for all of it.
 void BM_PacedReplyArrivals(benchmark::State& st) {
   Line line;
-  Link l(line);
+  Link l(line.path);
   const int bytes = 100;
   int go[2];
   if (::pipe(go) != 0) throw std::runtime_error("pipe");
@@ -211,7 +219,7 @@ void BM_Exchange0x81(benchmark::State& st) {
   Line line;
   pid_t child = StartChildScale(line, false);
   {
-    Link l(line);
+    Link l(line.path);
     for (auto _ : st) {
       if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
     }
@@ -229,7 +237,7 @@ void BM_Exchange0x81At9600(benchmark::State& st) {
   Line line;
   pid_t child = StartChildScale(line, true);
   {
-    Link l(line);
+    Link l(line.path);
     double cpu = 0, wall = 0;
     l.notifications = 0;
     for (auto _ : st) {
@@ -247,5 +255,117 @@ void BM_Exchange0x81At9600(benchmark::State& st) {
   ::waitpid(child, nullptr, 0);
 }
 BENCHMARK(BM_Exchange0x81At9600)->Iterations(30)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// --- against the virtual scale ---------------------------------------------------------------
+
+// The virtual scale in a forked child process, so its thread's CPU time is not counted here.
+// It stores PLU 7, takes `faults` and `baud` pacing, and runs until the parent lets it go.
+class ChildScale {
+ public:
+  ChildScale(qmsim::Faults faults, unsigned baud) {
+    int path[2], hold[2];
+    if (::pipe(path) != 0 || ::pipe(hold) != 0) throw std::runtime_error("pipe");
+    pid_ = ::fork();
+    if (pid_ < 0) throw std::runtime_error("fork");
+    if (pid_ == 0) {
+      ::close(path[0]);
+      ::close(hold[1]);
+      {
+        qmsim::VirtualScale scale(qmsim::VirtualScale::Options{.baud = baud});
+        scale.SetPlu(7, qmsim::Bytes(100, 0x37));
+        scale.SetFaults(std::move(faults));
+        const std::string line = scale.SlavePath() + "\n";
+        if (::write(path[1], line.data(), line.size()) < 0) ::_exit(1);
+        char c;
+        while (::read(hold[0], &c, 1) > 0) {
+        }
+      }
+      ::_exit(0);
+    }
+    ::close(path[1]);
+    ::close(hold[0]);
+    hold_ = hold[1];
+    char c;
+    while (::read(path[0], &c, 1) == 1 && c != '\n') path_ += c;
+    ::close(path[0]);
+    if (path_.empty()) throw std::runtime_error("the virtual scale did not start");
+  }
+  ~ChildScale() {
+    ::close(hold_);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  pid_t pid_ = -1;
+  int hold_ = -1;
+  std::string path_;
+};
+
+// Silent waits: the address goes out, the virtual scale never answers, and the link waits its
+// whole time-out before it reports the failure (quietly here) and closes. Ten of them make a
+// wait of several seconds.
+void BM_SimSilentScale(benchmark::State& st) {
+  ChildScale scale({.silent = true}, 0);
+  Link l(scale.Path());
+  double cpu = 0, wall = 0;
+  const auto rounds0 = l.loop.Count().rounds;
+  for (auto _ : st) {
+    bool was = false;
+    if (!l.link.BeginExchange(was)) st.SkipWithError("port did not open");
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = Clock::now();
+    std::int32_t value = 0;
+    if (l.link.SelectScale(value)) st.SkipWithError("a silent scale answered");
+    wall += std::chrono::duration<double>(Clock::now() - t0).count();
+    cpu += ProcessCpuSeconds() - c0;
+  }
+  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["wait_s"] = wall / double(st.iterations());
+  st.counters["rounds_per_wait"] =
+      double(l.loop.Count().rounds - rounds0) / double(st.iterations());
+}
+BENCHMARK(BM_SimSilentScale)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A long run of 0x81 reads from the virtual scale paced at 9600 baud: what the link side costs
+// while the bytes trickle in one by one, and how often the port woke the loop per byte.
+void BM_SimExchange0x81At9600(benchmark::State& st) {
+  ChildScale scale({}, 9600);
+  Link l(scale.Path());
+  double cpu = 0, wall = 0;
+  l.notifications = 0;
+  for (auto _ : st) {
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = Clock::now();
+    if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
+    wall += std::chrono::duration<double>(Clock::now() - t0).count();
+    cpu += ProcessCpuSeconds() - c0;
+  }
+  const double bytesIn = 103.0 * double(st.iterations());  // echo, status, 0xAA, 100 bytes
+  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["rx_per_byte"] = double(l.notifications) / bytesIn;
+  st.counters["rx_per_exchange"] = double(l.notifications) / double(st.iterations());
+}
+BENCHMARK(BM_SimExchange0x81At9600)->Iterations(40)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 0x81 reads as fast as the unpaced virtual scale answers them.
+void BM_SimExchange0x81(benchmark::State& st) {
+  ChildScale scale({}, 0);
+  Link l(scale.Path());
+  double cpu = 0, wall = 0;
+  l.notifications = 0;
+  for (auto _ : st) {
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = Clock::now();
+    if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
+    wall += std::chrono::duration<double>(Clock::now() - t0).count();
+    cpu += ProcessCpuSeconds() - c0;
+  }
+  st.counters["exchanges_per_s"] =
+      benchmark::Counter(double(st.iterations()), benchmark::Counter::kIsRate);
+  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["rx_per_exchange"] = double(l.notifications) / double(st.iterations());
+}
+BENCHMARK(BM_SimExchange0x81)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);
 
 }  // namespace

@@ -68,7 +68,9 @@ void LivePoll::TimerTick() {
   }
 
   std::string reply;
-  try {
+  {
+    // A port failure closes the link inside SelectScale or SendCommand and goes on to the error
+    // report once; LinkBusy is cleared on the way out.
     LinkBusyScope busy(state_);
     std::int32_t value = NoAnswer;
     // A scale that answers 0xDD and a number is not asked for its display.
@@ -76,14 +78,6 @@ void LivePoll::TimerTick() {
     if (link_.SendCommand(kCommandDisplay, true, reply, kDisplayReplyLength) != kCommandDone) {
       return;
     }
-  } catch (const EComPort&) {
-    // The device failed (an adapter pulled out, the line hung up). The failure goes to the
-    // error report once; the link is closed so that the next period does not raise it again.
-    try {
-      link_.CloseLink();
-    } catch (const EComPort&) {
-    }
-    throw;
   }
   const DisplayTexts texts = DecodeDisplay(reply);
   status_.SetDisplayText(kDisplayWeight, texts.weight);

@@ -88,22 +88,23 @@ void ScaleLink::WriteBytes(const std::string& bytes) {
   port_.Write(bytes, true);
 }
 
-bool ScaleLink::SelectScale(std::int32_t& value) {
+bool ScaleLink::SelectScaleOnLine(std::int32_t& value) {
   value = NoAnswer;
   status_.SetStatusText(kPanelBusy, std::string());
+  // "Busy..." stays only while the scale is asked again. However the asking ends (a status, a
+  // wrong echo, the operator closing the port during a wait for the echo), it goes.
+  struct ClearBusyPanel {
+    StatusView& status;
+    ~ClearBusyPanel() { status.SetStatusText(kPanelBusy, std::string()); }
+  };
+  const ClearBusyPanel clearBusy{status_};
   const std::string address(1, static_cast<char>(state_.ScaleAddress));
   std::string reply;
   for (;;) {
-    if (!PurgeInput()) {
-      status_.SetStatusText(kPanelBusy, std::string());  // the port was closed while busy
-      return false;
-    }
+    if (!PurgeInput()) return false;
     WriteBytes(address);
     if (!ReadReply(1, true, reply)) return false;
-    if (static_cast<std::uint8_t>(reply[0]) != state_.ScaleAddress) {
-      status_.SetStatusText(kPanelBusy, std::string());
-      return false;
-    }
+    if (static_cast<std::uint8_t>(reply[0]) != state_.ScaleAddress) return false;
     if (ReadReply(1, false, reply)) break;
     // Echo without status: the scale is busy (e.g. printing). Ask again until it answers.
     status_.SetStatusText(kPanelBusy, kBusyText);
@@ -123,8 +124,8 @@ bool ScaleLink::SelectScale(std::int32_t& value) {
   }
 }
 
-std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std::string& data,
-                                    std::uint32_t replyLength) {
+std::int32_t ScaleLink::SendCommandOnLine(std::uint8_t command, bool expectReply, std::string& data,
+                                          std::uint32_t replyLength) {
   WriteBytes(std::string(1, static_cast<char>(command)));
   if (!data.empty()) WriteBytes(data);
 
@@ -138,6 +139,37 @@ std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std:
   if (!ReadReply(replyLength, true, reply)) return NoAnswer;
   data = std::move(reply);
   return kCommandDone;
+}
+
+// A port failure inside an exchange (the adapter pulled out, the line hung up) goes on to the
+// caller's error report. The link is closed first, so that the failure is met once: left open
+// on a dead device, every later poll period would raise it again.
+void ScaleLink::CloseAfterPortFailure() {
+  status_.SetStatusText(kPanelBusy, std::string());
+  try {
+    CloseLink();
+  } catch (const EComPort&) {
+    // The first failure is the one worth reporting.
+  }
+}
+
+bool ScaleLink::SelectScale(std::int32_t& value) {
+  try {
+    return SelectScaleOnLine(value);
+  } catch (const EComPort&) {
+    CloseAfterPortFailure();
+    throw;
+  }
+}
+
+std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std::string& data,
+                                    std::uint32_t replyLength) {
+  try {
+    return SendCommandOnLine(command, expectReply, data, replyLength);
+  } catch (const EComPort&) {
+    CloseAfterPortFailure();
+    throw;
+  }
 }
 
 void ScaleLink::LinkError(const std::string& text) {

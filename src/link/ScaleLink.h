@@ -91,12 +91,13 @@ class ScaleLink {
   // little-endian signed 32-bit). False on a wrong echo or another status (quietly), or after a
   // reported time-out. While the scale echoes without a status, panel 7 shows "Busy..." and the
   // address is sent again until it answers, the echo fails, or the port is closed.
+  // A port failure (EComPort) closes the link and is passed on to the caller.
   bool SelectScale(std::int32_t& value);
 
   // Sends `command` and `data`, then expects 0xAA. Returns kCommandDone, with `data` := the
   // reply of `replyLength` bytes when `expectReply` (else emptied); the byte sent instead of
   // 0xAA (1..255, or kAnswerZeroByte for 0x00) with `data` unchanged; or NoAnswer after a
-  // reported failure.
+  // reported failure. A port failure (EComPort) closes the link and is passed on to the caller.
   std::int32_t SendCommand(std::uint8_t command, bool expectReply, std::string& data,
                            std::uint32_t replyLength);
 
@@ -132,6 +133,10 @@ class ScaleLink {
   void TickReplyTimeout();
 
  private:
+  bool SelectScaleOnLine(std::int32_t& value);
+  std::int32_t SendCommandOnLine(std::uint8_t command, bool expectReply, std::string& data,
+                                 std::uint32_t replyLength);
+  void CloseAfterPortFailure();
   void ShowLinkState();
   void ShowOpenPortError(const EComPort& error);
   void WriteBytes(const std::string& bytes);
