@@ -44,13 +44,13 @@ void MessageEditor::Build(QWidget* page) {
     if (!loading_) dirty_ = true;
   });
 
-  struct ButtonSpec {
+  struct EditorButton {
     QPushButton** button;
     const char* name;
     const char* caption;
     const char* hint;
   };
-  const ButtonSpec specs[] = {
+  const EditorButton buttons[] = {
       {&MsgWrite, "MsgWrite", "Write", "Записать сообщение   F1"},
       {&MsgAdd, "MsgAdd", "Add", "Добавить сообщение   F2"},
       {&MsgIns, "MsgIns", "Ins", "Вставить сообщение   F3"},
@@ -60,7 +60,7 @@ void MessageEditor::Build(QWidget* page) {
       {&MsgPaste, "MsgPaste", "Paste", "Вставить из буфера   F7"},
   };
   int y = 4;
-  for (const ButtonSpec& s : specs) {
+  for (const EditorButton& s : buttons) {
     auto* b = new QPushButton(QString::fromLatin1(s.caption), page);
     b->setObjectName(QString::fromLatin1(s.name));
     b->setToolTip(QString::fromUtf8(s.hint));

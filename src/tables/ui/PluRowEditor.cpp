@@ -132,13 +132,13 @@ void PluRowEditor::Build(QWidget* page) {
   fields_ = {PNMemo, ICMemo, GCMemo, INEdit1,      INEdit2, UPMemo,
              SLMemo, TWMemo, MIMemo, LogoComboBox, SOMemo};
 
-  struct ButtonSpec {
+  struct EditorButton {
     QPushButton** button;
     const char* name;
     const char* caption;
     const char* hint;
   };
-  const ButtonSpec specs[] = {
+  const EditorButton buttons[] = {
       {&PLUWrite, "PLUWrite", "Write", "Записать строку   F1"},
       {&PLUAdd, "PLUAdd", "Add", "Добавить строку   (F2)"},
       {&PLUIns, "PLUIns", "Ins", "Вставить строку   (F3)"},
@@ -148,7 +148,7 @@ void PluRowEditor::Build(QWidget* page) {
       {&PLUPaste, "PLUPaste", "Paste", "Вставить из буфера   (F7)"},
   };
   int x = 4;
-  for (const ButtonSpec& s : specs) {
+  for (const EditorButton& s : buttons) {
     auto* b = new QPushButton(QString::fromLatin1(s.caption), page);
     b->setObjectName(QString::fromLatin1(s.name));
     b->setToolTip(QString::fromUtf8(s.hint));
