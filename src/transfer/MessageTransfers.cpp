@@ -1,5 +1,6 @@
 // Message read (command 0x83, 2-byte number, 400-byte reply) and message write (command 0x84,
 // 402 bytes: the number and the 8 lines, acknowledgement only).
+#include <optional>
 #include <string>
 
 #include "app/AskNumber.h"
@@ -49,68 +50,38 @@ void ScaleTransfers::ReadMessageClick(int tag) {
     c_.dialogs.ShowProgress(kReadMsgTableTitle, kReadCountLabel, last, first);
   }
 
-  bool stored = false;
-  bool firstPending = true;
-  bool cancelled = false;
+  ReadOutcome outcome;
   GridWatch watch(grid);
 
-  auto loop = [&] {
-    for (std::int32_t k = first; k <= last; ++k) {
-      if (!ScaleReady(c_.link)) break;
-      std::string data = IntToLeBytes(k, 2);
-      const std::int32_t result =
-          c_.link.SendCommand(kCommandReadMessage, true, data, kMessageBlockSize);
-      if (result == kCommandDone) {
-        if (watch.Changed()) {  // the list was rearranged during the wait: stop unfinished
-          cancelled = true;
-          break;
-        }
-        std::string text = ToCommaText(DecodeMessageBlock(data));
-        if (firstPending) {
-          firstPending = false;
-          c_.view.ClearMessageDirty();
-          c_.flags.MarkModified(false, true);
-          // The row keeps its number; the text goes to the message that number names.
-          table.SetTextOf(table.NumberAt(target, target), std::move(text));
-          grid.SetCell(kMsgName, target, DefaultMessageName(target));
-        } else {
-          watch.Own([&] {
-            const int row = grid.AppendRow();
-            grid.SetCell(kMsgNo, row, std::to_string(row));
-            grid.SetCell(kMsgName, row, DefaultMessageName(row));
-            table.SetTextOf(row, std::move(text));
-          });
-        }
-        stored = true;
-      } else if (result == NotProgrammed) {
-        if (single) {
-          ShowErrorBox(c_.dialogs, MessageAbsentText(k));
-          break;
-        }
-      } else if (result == NoAnswer) {
-        break;
-      }
-      if (!single && c_.dialogs.StepProgress(k)) {
-        cancelled = true;
-        break;
-      }
-      if (watch.Changed()) {
-        cancelled = true;
-        break;
-      }
-      if (!c_.link.IsOpen()) break;
+  auto store = [&](const std::string& reply, bool isFirst) {
+    std::string text = ToCommaText(DecodeMessageBlock(reply));
+    if (isFirst) {
+      c_.view.ClearMessageDirty();
+      c_.flags.MarkModified(false, true);
+      // The row keeps its number; the text goes to the message that number names.
+      table.SetTextOf(table.NumberAt(target, target), std::move(text));
+      grid.SetCell(kMsgName, target, DefaultMessageName(target));
+    } else {
+      watch.Own([&] {
+        const int row = grid.AppendRow();
+        grid.SetCell(kMsgNo, row, std::to_string(row));
+        grid.SetCell(kMsgName, row, DefaultMessageName(row));
+        table.SetTextOf(row, std::move(text));
+      });
     }
+  };
+
+  auto loop = [&] {
+    ReadRecords(c_, watch, single, first, last, {kCommandReadMessage, 2, kMessageBlockSize}, store,
+                MessageAbsentText, outcome);
   };
 
   auto finish = [&] {
     // Save was enabled by MarkModified when the first message was stored.
     if (!single) c_.view.ResetMessageSortDirections();
     c_.view.ShowPage(kMessagePage);
-    c_.dialogs.HideProgress();
-    c_.status.SetStatusText(kPanelActivity, kDoneStatus);
-    c_.status.SetStatusText(kPanelMsgCount, MessageCountText(grid));
-    if (!single && !cancelled && stored) ShowDoneBox(c_.dialogs, kMsgTableReadText);
-    c_.link.EndExchange(wasConnected);
+    FinishTableRead(c_, wasConnected, single, outcome, kPanelMsgCount, MessageCountText(grid),
+                    kMsgTableReadText);
   };
 
   RunThenFinish(loop, finish);
@@ -164,48 +135,28 @@ void ScaleTransfers::WriteMessagesClick(int tag) {
     ShowErrorBox(c_.dialogs, text);
   };
 
-  auto loop = [&] {
-    for (int n = first; n <= last; ++n) {
-      if (watch.Changed() || !c_.link.IsOpen()) {
-        success = false;
-        break;
-      }
-      // A list loaded from a broken file may name a message it holds no text for; sending
-      // nothing in its place would erase the scale's message.
-      if (n < 1 || static_cast<std::size_t>(n) > table.Texts().size()) {
-        showFailure(n, MessageWithoutTextText(n));
-        success = false;
-        break;
-      }
-      std::string data = EncodeMessageRecord(n, table.LinesOf(n));
-      if (!ScaleReady(c_.link)) {
-        success = false;
-        break;
-      }
-      const std::int32_t result = c_.link.SendCommand(kCommandWriteMessage, false, data, 0);
-      if (result == kCommandDone) {
-        success = true;
-      } else if (result == NoAnswer) {
-        success = false;
-        break;
-      } else {
-        showFailure(n, result == NotProgrammed ? MessageWriteRefusedText(n)
-                                               : MessageWriteOddAnswerText(n, AnswerByte(result)));
-        success = false;
-        break;
-      }
-      if (!single && c_.dialogs.StepProgress(n)) {
-        success = false;
-        break;
-      }
+  // A list loaded from a broken file may name a message it holds no text for; sending
+  // nothing in its place would erase the scale's message.
+  auto encode = [&](int n) -> std::optional<std::string> {
+    if (n < 1 || static_cast<std::size_t>(n) > table.Texts().size()) {
+      showFailure(n, MessageWithoutTextText(n));
+      return std::nullopt;
     }
+    return EncodeMessageRecord(n, table.LinesOf(n));
+  };
+
+  auto refused = [&](int n, std::int32_t result) {
+    showFailure(n, result == NotProgrammed ? MessageWriteRefusedText(n)
+                                           : MessageWriteOddAnswerText(n, AnswerByte(result)));
+  };
+
+  auto loop = [&] {
+    WriteRecords(c_, watch, single, first, last, kCommandWriteMessage, encode, refused, success);
   };
 
   auto finish = [&] {
-    c_.dialogs.HideProgress();
-    c_.status.SetStatusText(kPanelActivity, kDoneStatus);
-    if (success) ShowDoneBox(c_.dialogs, single ? kMessageWrittenText : kMessagesWrittenText);
-    c_.link.EndExchange(wasConnected);
+    FinishTableWrite(c_, wasConnected, success,
+                     single ? kMessageWrittenText : kMessagesWrittenText);
   };
 
   RunThenFinish(loop, finish);

@@ -48,60 +48,30 @@ void ScaleTransfers::ReadPluClick(int tag) {
     c_.dialogs.ShowProgress(kReadPluTableTitle, kReadCountLabel, last, first);
   }
 
-  bool stored = false;
-  bool firstPending = true;
-  bool cancelled = false;
+  ReadOutcome outcome;
   GridWatch watch(grid);
 
-  auto loop = [&] {
-    for (std::int32_t k = first; k <= last; ++k) {
-      if (!ScaleReady(c_.link)) break;
-      std::string data = IntToLeBytes(k, 4);
-      const std::int32_t result =
-          c_.link.SendCommand(kCommandReadPlu, true, data, kPluReadRecordSize);
-      if (result == kCommandDone) {
-        if (watch.Changed()) {  // the rows were rearranged during the wait: stop unfinished
-          cancelled = true;
-          break;
-        }
-        Cells row = PluRowFromReply(data);
-        if (firstPending) {
-          firstPending = false;
-          c_.flags.MarkModified(true, false);
-          grid.SetRow(target, std::move(row));
-        } else {
-          watch.Own([&] { grid.SetRow(grid.AppendRow(), std::move(row)); });
-        }
-        stored = true;
-      } else if (result == NotProgrammed) {
-        if (single) {
-          ShowErrorBox(c_.dialogs, PluNotProgrammedText(k));
-          break;
-        }
-      } else if (result == NoAnswer) {
-        break;
-      }
-      if (!single && c_.dialogs.StepProgress(k)) {
-        cancelled = true;
-        break;
-      }
-      if (watch.Changed()) {
-        cancelled = true;
-        break;
-      }
-      if (!c_.link.IsOpen()) break;
+  auto store = [&](const std::string& reply, bool isFirst) {
+    Cells row = PluRowFromReply(reply);
+    if (isFirst) {
+      c_.flags.MarkModified(true, false);
+      grid.SetRow(target, std::move(row));
+    } else {
+      watch.Own([&] { grid.SetRow(grid.AppendRow(), std::move(row)); });
     }
+  };
+
+  auto loop = [&] {
+    ReadRecords(c_, watch, single, first, last, {kCommandReadPlu, 4, kPluReadRecordSize}, store,
+                PluNotProgrammedText, outcome);
   };
 
   auto finish = [&] {
     // Save was enabled by MarkModified when the first record was stored.
     if (!single) c_.view.ResetPluSortDirections();
     c_.view.ShowPage(kPluPage);
-    c_.dialogs.HideProgress();
-    c_.status.SetStatusText(kPanelActivity, kDoneStatus);
-    c_.status.SetStatusText(kPanelPluCount, PluCountText(grid));
-    if (!single && !cancelled && stored) ShowDoneBox(c_.dialogs, kPluTableReadText);
-    c_.link.EndExchange(wasConnected);
+    FinishTableRead(c_, wasConnected, single, outcome, kPanelPluCount, PluCountText(grid),
+                    kPluTableReadText);
   };
 
   RunThenFinish(loop, finish);
@@ -144,49 +114,25 @@ void ScaleTransfers::WritePLUClick(int tag) {
   bool success = false;
   GridWatch watch(grid);
 
+  auto encode = [&](int r) -> std::optional<std::string> { return EncodePluRecord(grid.Row(r)); };
+
+  // The offending row is selected and named in the box.
+  auto refused = [&](int r, std::int32_t result) {
+    c_.dialogs.HideProgress();
+    c_.view.ShowPage(kPluPage);
+    if (!watch.Changed()) grid.MoveToCell(grid.CurrentColumn(), r);
+    const std::string& pluNo = grid.Cell(kPluNo, r);
+    ShowErrorBox(c_.dialogs, result == NotProgrammed
+                                 ? PluWriteRefusedText(pluNo)
+                                 : PluWriteOddAnswerText(pluNo, AnswerByte(result)));
+  };
+
   auto loop = [&] {
-    for (int r = first; r <= last; ++r) {
-      // The rows were rearranged while events ran: row r is no longer the row meant.
-      if (watch.Changed() || !c_.link.IsOpen()) {
-        success = false;
-        break;
-      }
-      std::string record = EncodePluRecord(grid.Row(r));
-      if (!ScaleReady(c_.link)) {
-        success = false;
-        break;
-      }
-      const std::int32_t result = c_.link.SendCommand(kCommandWritePlu, false, record, 0);
-      if (result == kCommandDone) {
-        success = true;
-      } else if (result == NoAnswer) {
-        success = false;
-        break;
-      } else {
-        // Refused, or answered with a byte that says nothing about the record: either way it is
-        // not known to be stored, so the operator is shown the row and the write stops.
-        c_.dialogs.HideProgress();
-        c_.view.ShowPage(kPluPage);
-        if (!watch.Changed()) grid.MoveToCell(grid.CurrentColumn(), r);
-        const std::string& pluNo = grid.Cell(kPluNo, r);
-        ShowErrorBox(c_.dialogs, result == NotProgrammed
-                                     ? PluWriteRefusedText(pluNo)
-                                     : PluWriteOddAnswerText(pluNo, AnswerByte(result)));
-        success = false;
-        break;
-      }
-      if (!single && c_.dialogs.StepProgress(r)) {
-        success = false;
-        break;
-      }
-    }
+    WriteRecords(c_, watch, single, first, last, kCommandWritePlu, encode, refused, success);
   };
 
   auto finish = [&] {
-    c_.dialogs.HideProgress();
-    c_.status.SetStatusText(kPanelActivity, kDoneStatus);
-    if (success) ShowDoneBox(c_.dialogs, single ? kPluRowWrittenText : kPluTableWrittenText);
-    c_.link.EndExchange(wasConnected);
+    FinishTableWrite(c_, wasConnected, success, single ? kPluRowWrittenText : kPluTableWrittenText);
   };
 
   RunThenFinish(loop, finish);

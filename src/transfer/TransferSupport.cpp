@@ -18,6 +18,24 @@ void ShowDoneBox(Dialogs& dialogs, const std::string& text) {
   dialogs.ShowMessage({text, kTransferDoneCaption, DialogIcon::Information, kButtonOk, kButtonOk});
 }
 
+void FinishTableRead(const TransferContext& c, bool wasConnected, bool single,
+                     const ReadOutcome& outcome, int countPanel, const std::string& countText,
+                     const std::string& doneText) {
+  c.dialogs.HideProgress();
+  c.status.SetStatusText(kPanelActivity, kDoneStatus);
+  c.status.SetStatusText(countPanel, countText);
+  if (!single && !outcome.cancelled && outcome.stored) ShowDoneBox(c.dialogs, doneText);
+  c.link.EndExchange(wasConnected);
+}
+
+void FinishTableWrite(const TransferContext& c, bool wasConnected, bool success,
+                      const std::string& doneText) {
+  c.dialogs.HideProgress();
+  c.status.SetStatusText(kPanelActivity, kDoneStatus);
+  if (success) ShowDoneBox(c.dialogs, doneText);
+  c.link.EndExchange(wasConnected);
+}
+
 bool AskYes(Dialogs& dialogs, const std::string& question, DialogButton defaultButton) {
   return dialogs.ShowMessage({question, kTransferConfirmCaption, DialogIcon::Question,
                               kButtonYes | kButtonNo, defaultButton}) == kButtonYes;

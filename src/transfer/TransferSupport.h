@@ -2,13 +2,17 @@
 // runs however the loop ended, the readiness test and the message boxes.
 #pragma once
 
+#include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "app/Dialogs.h"
 #include "link/ScaleLink.h"
 #include "tables/TextGrid.h"
+#include "transfer/ScaleTransfers.h"
+#include "transfer/WireCodecs.h"
 
 namespace qm {
 
@@ -78,6 +82,120 @@ bool AskYes(Dialogs& dialogs, const std::string& question,
             DialogButton defaultButton = kButtonNone);
 // The question after a silent check that found something; true only for Yes (No is default).
 bool AskGoOnDespiteFindings(Dialogs& dialogs, int errors, int warnings);
+
+// How a table read has gone so far: whether a record was stored, and whether it stopped like
+// Cancel (the operator's Cancel, or the table restructured meanwhile), which leaves out the
+// completion box.
+struct ReadOutcome {
+  bool stored = false;
+  bool cancelled = false;
+};
+
+// The request of a table read: the command, the width of the record number (little-endian bytes)
+// and the size of the reply.
+struct ReadRequest {
+  std::uint8_t command;
+  int numberBytes;
+  int replySize;
+};
+
+// The loop of a table read over the numbers first..last. Each record received goes to
+// store(reply, isFirst), unless the table was restructured during the wait. A number the scale
+// has not programmed is passed over in a whole-table read; a single read shows absentText(k) and
+// stops. `outcome` is kept up to date as the loop runs, so the finish sees it also after an
+// exception.
+template <typename Store, typename AbsentText>
+void ReadRecords(const TransferContext& c, const GridWatch& watch, bool single, std::int32_t first,
+                 std::int32_t last, const ReadRequest& request, Store&& store,
+                 AbsentText&& absentText, ReadOutcome& outcome) {
+  bool firstPending = true;
+  for (std::int32_t k = first; k <= last; ++k) {
+    if (!ScaleReady(c.link)) break;
+    std::string data = IntToLeBytes(k, request.numberBytes);
+    const std::int32_t result = c.link.SendCommand(request.command, true, data, request.replySize);
+    if (result == kCommandDone) {
+      if (watch.Changed()) {  // the rows were rearranged during the wait: stop unfinished
+        outcome.cancelled = true;
+        break;
+      }
+      store(data, firstPending);
+      firstPending = false;
+      outcome.stored = true;
+    } else if (result == NotProgrammed) {
+      if (single) {
+        ShowErrorBox(c.dialogs, absentText(k));
+        break;
+      }
+    } else if (result == NoAnswer) {
+      break;
+    }
+    if (!single && c.dialogs.StepProgress(k)) {
+      outcome.cancelled = true;
+      break;
+    }
+    if (watch.Changed()) {
+      outcome.cancelled = true;
+      break;
+    }
+    if (!c.link.IsOpen()) break;
+  }
+}
+
+// The loop of a table write over the items first..last (rows or message numbers). encode(n)
+// gives the record to send, or nothing when the item cannot be sent (it has told the operator
+// why); refused(n, result) tells the operator of a refusal or an odd answer. `success` is true
+// while the writes go through and false once anything stops the loop; it is kept up to date as
+// the loop runs, so the finish sees it also after an exception.
+template <typename Encode, typename Refused>
+void WriteRecords(const TransferContext& c, const GridWatch& watch, bool single, int first,
+                  int last, std::uint8_t command, Encode&& encode, Refused&& refused,
+                  bool& success) {
+  for (int n = first; n <= last; ++n) {
+    // The table was rearranged while events ran: item n is no longer the one meant.
+    if (watch.Changed() || !c.link.IsOpen()) {
+      success = false;
+      break;
+    }
+    std::optional<std::string> record = encode(n);
+    if (!record) {
+      success = false;
+      break;
+    }
+    if (!ScaleReady(c.link)) {
+      success = false;
+      break;
+    }
+    const std::int32_t result = c.link.SendCommand(command, false, *record, 0);
+    if (result == kCommandDone) {
+      success = true;
+    } else if (result == NoAnswer) {
+      success = false;
+      break;
+    } else {
+      // Refused, or answered with a byte that says nothing about the record: either way it is
+      // not known to be stored, so the operator is shown the item and the write stops.
+      refused(n, result);
+      success = false;
+      break;
+    }
+    if (!single && c.dialogs.StepProgress(n)) {
+      success = false;
+      break;
+    }
+  }
+}
+
+// The end of a table read, after the table's page is shown: the progress window hidden, "Done.",
+// the table's count in `countPanel`, the completion box for a whole-table read that stored
+// something and was not cancelled, and the link given back.
+void FinishTableRead(const TransferContext& c, bool wasConnected, bool single,
+                     const ReadOutcome& outcome, int countPanel, const std::string& countText,
+                     const std::string& doneText);
+
+// The end of a table write: the progress window hidden, "Done.", the completion box when it went
+// through, and the link given back.
+void FinishTableWrite(const TransferContext& c, bool wasConnected, bool success,
+                      const std::string& doneText);
 
 // The byte a write was answered with instead of the acknowledgement, 0..255 (SendCommand gives
 // kAnswerZeroByte for 0x00).
