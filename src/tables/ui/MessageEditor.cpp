@@ -9,6 +9,7 @@
 #include "app/Cp1251.h"
 #include "app/Dialogs.h"
 #include "app/ui/QtText.h"
+#include "tables/ui/EditorButtons.h"
 #include "tables/ui/PluRowEditor.h"
 
 namespace qm {
@@ -44,12 +45,6 @@ void MessageEditor::Build(QWidget* page) {
     if (!loading_) dirty_ = true;
   });
 
-  struct EditorButton {
-    QPushButton** button;
-    const char* name;
-    const char* caption;
-    const char* hint;
-  };
   const EditorButton buttons[] = {
       {&MsgWrite, "MsgWrite", "Write", "Записать сообщение   F1"},
       {&MsgAdd, "MsgAdd", "Add", "Добавить сообщение   F2"},
@@ -59,25 +54,12 @@ void MessageEditor::Build(QWidget* page) {
       {&MsgCopy, "MsgCopy", "Copy", "Скопировать в буфер   F6"},
       {&MsgPaste, "MsgPaste", "Paste", "Вставить из буфера   F7"},
   };
-  int y = 4;
-  for (const EditorButton& s : buttons) {
-    auto* b = new QPushButton(QString::fromLatin1(s.caption), page);
-    b->setObjectName(QString::fromLatin1(s.name));
-    b->setToolTip(QString::fromUtf8(s.hint));
-    b->setAutoDefault(false);
-    b->setGeometry(452, y, 72, 23);
-    y += 25;
-    *s.button = b;
+  for (QPushButton* b : MakeEditorButtons(page, buttons, QRect(452, 4, 72, 23), QPoint(0, 25))) {
     buttons_.push_back(b);
     b->installEventFilter(this);
   }
-  connect(MsgWrite, &QPushButton::clicked, this, [this] { commands_->Write(); });
-  connect(MsgAdd, &QPushButton::clicked, this, [this] { commands_->Add(); });
-  connect(MsgIns, &QPushButton::clicked, this, [this] { commands_->Ins(); });
-  connect(MsgClear, &QPushButton::clicked, this, [this] { commands_->Clear(); });
-  connect(MsgDel, &QPushButton::clicked, this, [this] { commands_->Del(); });
-  connect(MsgCopy, &QPushButton::clicked, this, [this] { commands_->Copy(); });
-  connect(MsgPaste, &QPushButton::clicked, this, [this] { commands_->Paste(); });
+  ConnectEditorButtons(this, MsgWrite, MsgAdd, MsgIns, MsgClear, MsgDel, MsgCopy, MsgPaste,
+                       [this] { return commands_; });
 
   MsgRichEdit->installEventFilter(this);
   MsgNameEdit->installEventFilter(this);

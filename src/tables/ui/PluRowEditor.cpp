@@ -18,6 +18,7 @@
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
+#include "tables/ui/EditorButtons.h"
 
 namespace qm {
 namespace {
@@ -132,12 +133,6 @@ void PluRowEditor::Build(QWidget* page) {
   fields_ = {PNMemo, ICMemo, GCMemo, INEdit1,      INEdit2, UPMemo,
              SLMemo, TWMemo, MIMemo, LogoComboBox, SOMemo};
 
-  struct EditorButton {
-    QPushButton** button;
-    const char* name;
-    const char* caption;
-    const char* hint;
-  };
   const EditorButton buttons[] = {
       {&PLUWrite, "PLUWrite", "Write", "Записать строку   F1"},
       {&PLUAdd, "PLUAdd", "Add", "Добавить строку   (F2)"},
@@ -147,24 +142,11 @@ void PluRowEditor::Build(QWidget* page) {
       {&PLUCopy, "PLUCopy", "Copy", "Скопировать в буфер   (F6)"},
       {&PLUPaste, "PLUPaste", "Paste", "Вставить из буфера   (F7)"},
   };
-  int x = 4;
-  for (const EditorButton& s : buttons) {
-    auto* b = new QPushButton(QString::fromLatin1(s.caption), page);
-    b->setObjectName(QString::fromLatin1(s.name));
-    b->setToolTip(QString::fromUtf8(s.hint));
-    b->setAutoDefault(false);
-    b->setGeometry(x, 152, 38, 23);
-    x += 40;
-    *s.button = b;
-    buttons_.push_back(b);
-  }
-  connect(PLUWrite, &QPushButton::clicked, this, [this] { commands_->Write(); });
-  connect(PLUAdd, &QPushButton::clicked, this, [this] { commands_->Add(); });
-  connect(PLUIns, &QPushButton::clicked, this, [this] { commands_->Ins(); });
-  connect(PLUClear, &QPushButton::clicked, this, [this] { commands_->Clear(); });
-  connect(PLUDel, &QPushButton::clicked, this, [this] { commands_->Del(); });
-  connect(PLUCopy, &QPushButton::clicked, this, [this] { commands_->Copy(); });
-  connect(PLUPaste, &QPushButton::clicked, this, [this] { commands_->Paste(); });
+  const std::vector<QPushButton*> made =
+      MakeEditorButtons(page, buttons, QRect(4, 152, 38, 23), QPoint(40, 0));
+  buttons_.insert(buttons_.end(), made.begin(), made.end());
+  ConnectEditorButtons(this, PLUWrite, PLUAdd, PLUIns, PLUClear, PLUDel, PLUCopy, PLUPaste,
+                       [this] { return commands_; });
 
   MsgShowBox = new QGroupBox(QString::fromUtf8("Сообщение отсутствует..."), page);
   MsgShowBox->setObjectName(QStringLiteral("MsgShowBox"));
