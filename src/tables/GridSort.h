@@ -48,6 +48,13 @@ struct TSortOptions {
 // letters compared exactly.
 TSortOptions TitleClickOptions(bool rightButton);
 
+// A title click on a column that remembers its direction (`toggle`: 0 ascending, 1 descending):
+// the click sorts that way, and the next click on the same column sorts the other way.
+inline void TakeRememberedDirection(int& toggle, TSortOptions& options) {
+  options.SortDirection = static_cast<std::uint8_t>(toggle);
+  toggle = toggle == 0 ? 1 : 0;
+}
+
 // Upper-cases a Windows-1251 text: Latin a..z and every Cyrillic lower-case letter of the set
 // (а..я, ё, and the Ukrainian, Belarusian, Serbian and Macedonian letters) become their capitals.
 std::string UpperCp1251(std::string_view text);

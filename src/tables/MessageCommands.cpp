@@ -4,6 +4,7 @@
 
 #include "app/StatusView.h"
 #include "tables/CommaText.h"
+#include "tables/EditorFunctionKeys.h"
 #include "tables/ModifiedFlags.h"
 
 namespace qm {
@@ -105,31 +106,7 @@ void MessageCommands::Paste() {
 }
 
 bool MessageCommands::FunctionKey(int keyCode) {
-  switch (keyCode) {
-    case 112:
-      Write();
-      return true;
-    case 113:
-      Add();
-      return true;
-    case 114:
-      Ins();
-      return true;
-    case 115:
-      Clear();
-      return true;
-    case 116:
-      Del();
-      return true;
-    case 117:
-      Copy();
-      return true;
-    case 118:
-      Paste();
-      return true;
-    default:
-      return false;
-  }
+  return RunFunctionKey(*this, keyCode);
 }
 
 void MessageCommands::SelectCell(int row) {
@@ -177,9 +154,7 @@ void MessageCommands::NewTable() {
 void MessageCommands::ClickSort(int column, TSortOptions& options) {
   options.SortExactLetters = 0;
   if (column < 0 || column >= kMessageColumnCount) return;
-  int& toggle = toggles_[static_cast<std::size_t>(column)];
-  options.SortDirection = static_cast<std::uint8_t>(toggle);
-  toggle = toggle == 0 ? 1 : 0;
+  TakeRememberedDirection(toggles_[static_cast<std::size_t>(column)], options);
 }
 
 bool MessageCommands::TitleClick(int column, bool rightButton, SortHooks& hooks) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/StatusView.h"
+#include "tables/EditorFunctionKeys.h"
 #include "tables/ModifiedFlags.h"
 
 namespace qm {
@@ -77,31 +78,7 @@ void PluCommands::Paste() {
 }
 
 bool PluCommands::FunctionKey(int keyCode) {
-  switch (keyCode) {
-    case 112:
-      Write();
-      return true;
-    case 113:
-      Add();
-      return true;
-    case 114:
-      Ins();
-      return true;
-    case 115:
-      Clear();
-      return true;
-    case 116:
-      Del();
-      return true;
-    case 117:
-      Copy();
-      return true;
-    case 118:
-      Paste();
-      return true;
-    default:
-      return false;
-  }
+  return RunFunctionKey(*this, keyCode);
 }
 
 void PluCommands::ShowCount() {
@@ -111,9 +88,7 @@ void PluCommands::ShowCount() {
 void PluCommands::ClickSort(int column, TSortOptions& options) {
   options.SortExactLetters = 0;
   if (column >= 0 && column < kPluRememberedSortColumns) {
-    int& toggle = toggles_[static_cast<std::size_t>(column)];
-    options.SortDirection = static_cast<std::uint8_t>(toggle);
-    toggle = toggle == 0 ? 1 : 0;
+    TakeRememberedDirection(toggles_[static_cast<std::size_t>(column)], options);
     return;
   }
   TSortOptions ascending = options;
