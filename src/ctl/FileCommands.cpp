@@ -6,6 +6,7 @@
 #include "app/ScaleParams.h"
 #include "ctl/Commands.h"
 #include "ctl/ConsoleDialogs.h"
+#include "ctl/FindingLocator.h"
 #include "ctl/TableFiles.h"
 #include "tables/PluColumns.h"
 #include "tables/PluMatching.h"
@@ -19,30 +20,6 @@ namespace {
 bool IsPluKind(FileKind kind) {
   return kind == FileKind::PluCsv || kind == FileKind::PluNative;
 }
-
-// Where the check points at a finding, as a prefix of its line: the file, then the row and the
-// column title, or the message number.
-class FindingLocator : public ValidationView {
- public:
-  FindingLocator(ConsoleDialogs& dialogs, std::string file)
-      : dialogs_(dialogs), file_(std::move(file)) {}
-  void ShowPluPage() override { dialogs_.SetFindingPrefix(file_ + ": "); }
-  void SelectPluCell(int column, int row) override {
-    dialogs_.SetFindingPrefix(file_ + ": row " + std::to_string(row) + " (" +
-                              Utf8(PluColumnTitles().at(static_cast<std::size_t>(column))) + "): ");
-  }
-  void FocusPluField(int) override {}
-  void ShowMessagePage() override { dialogs_.SetFindingPrefix(file_ + ": "); }
-  bool SelectMessage(int number) override {
-    dialogs_.SetFindingPrefix(file_ + ": message " + std::to_string(number) + ": ");
-    return true;
-  }
-  void FocusMessageText() override {}
-
- private:
-  ConsoleDialogs& dialogs_;
-  std::string file_;
-};
 
 struct LoadedFile {
   std::string path;

@@ -9,6 +9,7 @@
 #include "app/StatusTexts.h"
 #include "ctl/Commands.h"
 #include "ctl/ConsoleDialogs.h"
+#include "ctl/FindingLocator.h"
 #include "ctl/LinkSession.h"
 #include "ctl/TableFiles.h"
 #include "tables/PluColumns.h"
@@ -118,30 +119,8 @@ void RequireMessageOutput(const std::string& path) {
 }
 
 // Prints the findings of the check a write runs silently, so the operator sees what they are.
-class FindingPrinter : public ValidationView {
- public:
-  FindingPrinter(ConsoleDialogs& dialogs, std::string file)
-      : dialogs_(dialogs), file_(std::move(file)) {}
-  void ShowPluPage() override { dialogs_.SetFindingPrefix(file_ + ": "); }
-  void SelectPluCell(int column, int row) override {
-    dialogs_.SetFindingPrefix(file_ + ": row " + std::to_string(row) + " (" +
-                              Utf8(PluColumnTitles().at(static_cast<std::size_t>(column))) + "): ");
-  }
-  void FocusPluField(int) override {}
-  void ShowMessagePage() override { dialogs_.SetFindingPrefix(file_ + ": "); }
-  bool SelectMessage(int number) override {
-    dialogs_.SetFindingPrefix(file_ + ": message " + std::to_string(number) + ": ");
-    return true;
-  }
-  void FocusMessageText() override {}
-
- private:
-  ConsoleDialogs& dialogs_;
-  std::string file_;
-};
-
 void PrintFindings(ScaleRun& run, const std::string& file, const ValidationOptions& scope) {
-  FindingPrinter printer(run.dialogs, file);
+  FindingLocator printer(run.dialogs, file);
   ValidateData(scope, run.tables.plu, run.tables.messages, run.session.state.CurrentScale,
                &run.dialogs, &printer);
 }
