@@ -27,6 +27,7 @@
 #include <string>
 #include <thread>
 
+#include "BenchSupport.h"
 #include "app/Dialogs.h"
 #include "app/StatusView.h"
 #include "link/ComPort.h"
@@ -36,20 +37,10 @@
 
 namespace {
 
+using bench::ChildScale;
+using bench::NoStatus;
+using bench::ProcessCpuSeconds;
 using Clock = std::chrono::steady_clock;
-
-double ProcessCpuSeconds() {
-  rusage u{};
-  ::getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-struct NoStatus : qm::StatusView {
-  void SetStatusText(int, const std::string&, bool) override {}
-  void SetSaveEnabled(bool) override {}
-  void SetConnectState(bool, const std::string&) override {}
-  void SetDisplayText(int, const std::string&) override {}
-};
 
 struct QuietDialogs : qm::Dialogs {
   qm::DialogButton ShowMessage(const qm::MessageBoxRequest&) override { return qm::kButtonOk; }
@@ -258,55 +249,19 @@ BENCHMARK(BM_Exchange0x81At9600)->Iterations(30)->Unit(benchmark::kMillisecond)-
 
 // --- against the virtual scale ---------------------------------------------------------------
 
-// The virtual scale in a forked child process, so its thread's CPU time is not counted here.
-// It stores PLU 7, takes `faults` and `baud` pacing, and runs until the parent lets it go.
-class ChildScale {
- public:
-  ChildScale(qmsim::Faults faults, unsigned baud) {
-    int path[2], hold[2];
-    if (::pipe(path) != 0 || ::pipe(hold) != 0) throw std::runtime_error("pipe");
-    pid_ = ::fork();
-    if (pid_ < 0) throw std::runtime_error("fork");
-    if (pid_ == 0) {
-      ::close(path[0]);
-      ::close(hold[1]);
-      {
-        qmsim::VirtualScale scale(qmsim::VirtualScale::Options{.baud = baud});
-        scale.SetPlu(7, qmsim::Bytes(100, 0x37));
-        scale.SetFaults(std::move(faults));
-        const std::string line = scale.SlavePath() + "\n";
-        if (::write(path[1], line.data(), line.size()) < 0) ::_exit(1);
-        char c;
-        while (::read(hold[0], &c, 1) > 0) {
-        }
-      }
-      ::_exit(0);
-    }
-    ::close(path[1]);
-    ::close(hold[0]);
-    hold_ = hold[1];
-    char c;
-    while (::read(path[0], &c, 1) == 1 && c != '\n') path_ += c;
-    ::close(path[0]);
-    if (path_.empty()) throw std::runtime_error("the virtual scale did not start");
-  }
-  ~ChildScale() {
-    ::close(hold_);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  pid_t pid_ = -1;
-  int hold_ = -1;
-  std::string path_;
-};
+// The virtual scale in a child process: it stores PLU 7 and takes `faults` and `baud` pacing.
+ChildScale ScaleWithPlu7(const qmsim::Faults& faults, unsigned baud) {
+  return ChildScale(baud, [&faults](qmsim::VirtualScale& scale) {
+    scale.SetPlu(7, qmsim::Bytes(100, 0x37));
+    scale.SetFaults(faults);
+  });
+}
 
 // Silent waits: the address goes out, the virtual scale never answers, and the link waits its
 // whole time-out before it reports the failure (quietly here) and closes. Ten of them make a
 // wait of several seconds.
 void BM_SimSilentScale(benchmark::State& st) {
-  ChildScale scale({.silent = true}, 0);
+  const ChildScale scale = ScaleWithPlu7({.silent = true}, 0);
   Link l(scale.Path());
   double cpu = 0, wall = 0;
   const auto rounds0 = l.loop.Count().rounds;
@@ -330,7 +285,7 @@ BENCHMARK(BM_SimSilentScale)->Iterations(10)->Unit(benchmark::kMillisecond)->Use
 // A long run of 0x81 reads from the virtual scale paced at 9600 baud: what the link side costs
 // while the bytes trickle in one by one, and how often the port woke the loop per byte.
 void BM_SimExchange0x81At9600(benchmark::State& st) {
-  ChildScale scale({}, 9600);
+  const ChildScale scale = ScaleWithPlu7({}, 9600);
   Link l(scale.Path());
   double cpu = 0, wall = 0;
   l.notifications = 0;
@@ -350,7 +305,7 @@ BENCHMARK(BM_SimExchange0x81At9600)->Iterations(40)->Unit(benchmark::kMillisecon
 
 // 0x81 reads as fast as the unpaced virtual scale answers them.
 void BM_SimExchange0x81(benchmark::State& st) {
-  ChildScale scale({}, 0);
+  const ChildScale scale = ScaleWithPlu7({}, 0);
   Link l(scale.Path());
   double cpu = 0, wall = 0;
   l.notifications = 0;

@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/Dialogs.h"
 #include "app/StatusView.h"
 #include "files/FileLayouts.h"
@@ -46,23 +47,13 @@
 
 namespace {
 
+using bench::ChildScale;
+using bench::NoStatus;
+using bench::ProcessCpuSeconds;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kReadBytesPerRecord = 1 + 1 + 1 + 1 + 4 + 1 + 100;
 constexpr int kWriteBytesPerRecord = 1 + 1 + 1 + 1 + 83 + 1;
-
-double ProcessCpuSeconds() {
-  rusage u{};
-  ::getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-struct NoStatus : qm::StatusView {
-  void SetStatusText(int, const std::string&, bool) override {}
-  void SetSaveEnabled(bool) override {}
-  void SetConnectState(bool, const std::string&) override {}
-  void SetDisplayText(int, const std::string&) override {}
-};
 
 // Answers every number input with `number` and every box with Yes (or OK).
 struct AnsweringDialogs : qm::Dialogs {
@@ -104,50 +95,12 @@ qmsim::Bytes Record(std::int32_t number) {
 }
 
 // The virtual scale in a child process, holding PLU records 1..records, paced at `baud`
-// (0: unpaced). Stops when the parent closes its end of the control pipe.
-class ChildScale {
- public:
-  ChildScale(int records, unsigned baud) {
-    int path[2], control[2];
-    if (::pipe(path) != 0 || ::pipe(control) != 0) throw std::runtime_error("pipe");
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::close(path[0]);
-      ::close(control[1]);
-      {
-        qmsim::VirtualScale::Options options;
-        options.baud = baud;
-        qmsim::VirtualScale scale(options);
-        for (int k = 1; k <= records; ++k) scale.SetPlu(k, Record(k));
-        const std::string& p = scale.SlavePath();
-        if (::write(path[1], p.data(), p.size()) < 0) ::_exit(1);
-        ::close(path[1]);
-        char c;
-        while (::read(control[0], &c, 1) > 0) {
-        }
-      }
-      ::_exit(0);
-    }
-    ::close(path[1]);
-    ::close(control[0]);
-    control_ = control[1];
-    char buffer[256];
-    ssize_t n;
-    while ((n = ::read(path[0], buffer, sizeof buffer)) > 0) path_.append(buffer, n);
-    ::close(path[0]);
-    if (path_.empty()) throw std::runtime_error("no virtual scale");
-  }
-  ~ChildScale() {
-    ::close(control_);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  pid_t pid_ = -1;
-  int control_ = -1;
-  std::string path_;
-};
+// (0: unpaced).
+ChildScale ScaleHolding(int records, unsigned baud) {
+  return ChildScale(baud, [records](qmsim::VirtualScale& scale) {
+    for (int k = 1; k <= records; ++k) scale.SetPlu(k, Record(k));
+  });
+}
 
 // The main window's part, headless.
 struct Program {
@@ -256,7 +209,7 @@ void BM_ReadPluTable(benchmark::State& st) {
   const int records = static_cast<int>(st.range(0));
   const unsigned baud = static_cast<unsigned>(st.range(1));
   for (auto _ : st) {
-    ChildScale scale(records, baud);
+    const ChildScale scale = ScaleHolding(records, baud);
     Program p(scale.Path());
     p.dialogs.number = std::to_string(records);
     const double c0 = ProcessCpuSeconds();
@@ -274,7 +227,7 @@ void BM_WritePluTable(benchmark::State& st) {
   const int records = static_cast<int>(st.range(0));
   const unsigned baud = static_cast<unsigned>(st.range(1));
   for (auto _ : st) {
-    ChildScale scale(0, baud);
+    const ChildScale scale = ScaleHolding(0, baud);
     Program p(scale.Path());
     FillTable(p.plu, records);
     const double c0 = ProcessCpuSeconds();

@@ -1,0 +1,81 @@
+// Pieces the link and transfer benchmarks share: the process CPU clock, a status view that
+// shows nothing, and the virtual scale run in a child process of its own so that its CPU time
+// is not counted as the program's.
+#pragma once
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "app/StatusView.h"
+#include "sim/VirtualScale.h"
+
+namespace bench {
+
+// User plus system CPU seconds of this process so far, all threads.
+inline double ProcessCpuSeconds() {
+  rusage u{};
+  ::getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+struct NoStatus : qm::StatusView {
+  void SetStatusText(int, const std::string&, bool) override {}
+  void SetSaveEnabled(bool) override {}
+  void SetConnectState(bool, const std::string&) override {}
+  void SetDisplayText(int, const std::string&) override {}
+};
+
+// The virtual scale in a forked child process, paced at `baud` (0: unpaced), set up by
+// `setUp` in the child before its terminal's path is handed back. It runs until the parent
+// lets it go (the destructor closes the hold pipe and waits for the child).
+class ChildScale {
+ public:
+  ChildScale(unsigned baud, const std::function<void(qmsim::VirtualScale&)>& setUp) {
+    int path[2], hold[2];
+    if (::pipe(path) != 0 || ::pipe(hold) != 0) throw std::runtime_error("pipe");
+    pid_ = ::fork();
+    if (pid_ < 0) throw std::runtime_error("fork");
+    if (pid_ == 0) {
+      ::close(path[0]);
+      ::close(hold[1]);
+      {
+        qmsim::VirtualScale scale(qmsim::VirtualScale::Options{.baud = baud});
+        setUp(scale);
+        const std::string line = scale.SlavePath() + "\n";
+        if (::write(path[1], line.data(), line.size()) < 0) ::_exit(1);
+        ::close(path[1]);
+        char c;
+        while (::read(hold[0], &c, 1) > 0) {
+        }
+      }
+      ::_exit(0);
+    }
+    ::close(path[1]);
+    ::close(hold[0]);
+    hold_ = hold[1];
+    char c;
+    while (::read(path[0], &c, 1) == 1 && c != '\n') path_ += c;
+    ::close(path[0]);
+    if (path_.empty()) throw std::runtime_error("the virtual scale did not start");
+  }
+  ~ChildScale() {
+    ::close(hold_);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  ChildScale(const ChildScale&) = delete;
+  ChildScale& operator=(const ChildScale&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  pid_t pid_ = -1;
+  int hold_ = -1;
+  std::string path_;
+};
+
+}  // namespace bench
