@@ -161,10 +161,10 @@ void WriteRecords(const TransferContext& c, const GridWatch& watch, bool single,
       success = false;
       break;
     }
-    if (!ScaleReady(c.link)) {
-      success = false;
-      break;
-    }
+    // Not known to be written until the scale acknowledged it; an exception from the port
+    // during this exchange must not leave the previous record's success standing.
+    success = false;
+    if (!ScaleReady(c.link)) break;
     const std::int32_t result = c.link.SendCommand(command, false, *record, 0);
     if (result == kCommandDone) {
       success = true;

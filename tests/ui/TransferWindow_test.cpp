@@ -679,5 +679,21 @@ TEST_F(TransferWindowTest, LineHangingUpMidReadIsReportedOnceAfterTheReadFinishe
   EXPECT_EQ(dialogs.Shown().size(), 2u);
 }
 
+TEST_F(TransferWindowTest, LineHangingUpMidWriteIsNotReportedAsWritten) {
+  SetPluRows({{"12", "PEARS"}, {"13", "PLUMS"}, {"14", "FIGS"}});
+  scale.SetFaults(qmsim::Faults{
+      .hangUpAfter = 0, .hangUpDelay = std::chrono::milliseconds(0), .skipExchanges = 1});
+  dialogs.ExpectMessage("Записать таблицу товаров?", kButtonYes, "Подтвердите");
+  // The first row went through, the second never did: no completion box, only the port's
+  // failure.
+  dialogs.ExpectMessage("Unable to read com status: error 5.", kButtonOk,
+                        "QM V-1.6 Interchange Program");
+  X().WritePluEntries[0]->trigger();
+  EXPECT_TRUE(scale.Plu(12).has_value());
+  EXPECT_FALSE(scale.Plu(14).has_value());
+  EXPECT_FALSE(Form().State().LinkBusy);
+  EXPECT_FALSE(dialogs.ProgressVisible());
+}
+
 }  // namespace
 }  // namespace qm
