@@ -1,5 +1,6 @@
 #include "transfer/TransferSupport.h"
 
+#include "app/Captions.h"
 #include "app/RunState.h"
 #include "transfer/TransferTexts.h"
 
@@ -11,11 +12,11 @@ bool ScaleReady(ScaleLink& link) {
 }
 
 void ShowErrorBox(Dialogs& dialogs, const std::string& text) {
-  dialogs.ShowMessage({text, kTransferErrorCaption, DialogIcon::Error, kButtonOk, kButtonOk});
+  dialogs.ShowMessage({text, kErrorCaption, DialogIcon::Error, kButtonOk, kButtonOk});
 }
 
 void ShowDoneBox(Dialogs& dialogs, const std::string& text) {
-  dialogs.ShowMessage({text, kTransferDoneCaption, DialogIcon::Information, kButtonOk, kButtonOk});
+  dialogs.ShowMessage({text, kDoneCaption, DialogIcon::Information, kButtonOk, kButtonOk});
 }
 
 void FinishTableRead(const TransferContext& c, bool wasConnected, bool single,
@@ -37,7 +38,7 @@ void FinishTableWrite(const TransferContext& c, bool wasConnected, bool success,
 }
 
 bool AskYes(Dialogs& dialogs, const std::string& question, DialogButton defaultButton) {
-  return dialogs.ShowMessage({question, kTransferConfirmCaption, DialogIcon::Question,
+  return dialogs.ShowMessage({question, kConfirmCaption, DialogIcon::Question,
                               kButtonYes | kButtonNo, defaultButton}) == kButtonYes;
 }
 

@@ -6,9 +6,6 @@
 
 namespace qm {
 
-const std::string kTransferConfirmCaption = Win1251("Подтвердите");
-const std::string kTransferDoneCaption = Win1251("Завершено");
-const std::string kTransferErrorCaption = Win1251("Ошибка");
 const std::string kCheckResultCaption = Win1251("Результат проверки");
 
 const std::string kReadPluTableTitle = Win1251("Чтение таблицы товаров...");

@@ -17,9 +17,6 @@ inline constexpr char kTestingStatus[] = "Testing...";
 inline constexpr char kDoneStatus[] = "Done.";
 
 // Captions.
-extern const std::string kTransferConfirmCaption;  // "Подтвердите"
-extern const std::string kTransferDoneCaption;     // "Завершено"
-extern const std::string kTransferErrorCaption;    // "Ошибка"
 extern const std::string kCheckResultCaption;      // "Результат проверки"
 
 // Progress window: titles and counter labels.
