@@ -1,5 +1,7 @@
 #include "ctl/ConsoleDialogs.h"
 
+#include "app/Captions.h"
+
 #include <algorithm>
 #include <ostream>
 
@@ -10,10 +12,7 @@ namespace qm::ctl {
 
 namespace {
 
-const std::string kConfirmCaption = Win1251("Подтвердите");
 const std::string kCheckResultCaption = Win1251("Результат проверки");
-const std::string kCompletedCaption = Win1251("Завершено");
-const std::string kWarningCaption = Win1251("Предупреждение");
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
@@ -26,7 +25,7 @@ ConsoleDialogs::ConsoleDialogs(std::ostream& out, std::ostream& err, bool progre
 
 BoxKind ConsoleDialogs::Classify(const MessageBoxRequest& r) {
   if (r.caption == kCheckResultCaption) return BoxKind::CheckResult;
-  if (r.caption == kCompletedCaption) return BoxKind::Completion;
+  if (r.caption == kDoneCaption) return BoxKind::Completion;
   if (r.caption == kConfirmCaption) return BoxKind::Question;
   if ((r.buttons & kButtonCancel) && (r.caption == kErrorCaption || r.caption == kWarningCaption))
     return BoxKind::Finding;

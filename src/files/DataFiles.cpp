@@ -1,5 +1,7 @@
 #include "files/DataFiles.h"
 
+#include "app/Captions.h"
+
 #include <ctime>
 #include <filesystem>
 
@@ -18,8 +20,6 @@
 namespace qm {
 namespace {
 
-const std::string kError = Win1251("Ошибка");
-const std::string kConfirm = Win1251("Подтвердите");
 const std::string kAskSave = Win1251("Сохранить введенные данные?");
 const std::string kPlwWarning =
     Win1251("Информация о логотипе и итоги продаж не будут сохранены, продолжить?");
@@ -81,7 +81,7 @@ DataFiles::DataFiles(DataFileContext context) : c_(context), clock_(LocalNow) {}
 // ---- Messages and status ----
 
 void DataFiles::ShowError(const std::string& text) {
-  c_.dialogs.ShowMessage({text, kError, DialogIcon::Error, kButtonOk, kButtonOk});
+  c_.dialogs.ShowMessage({text, kErrorCaption, DialogIcon::Error, kButtonOk, kButtonOk});
 }
 
 void DataFiles::ShowFormatError() {
@@ -89,8 +89,8 @@ void DataFiles::ShowFormatError() {
 }
 
 bool DataFiles::ConfirmPlwWithoutLogo() {
-  return c_.dialogs.ShowMessage({kPlwWarning, kConfirm, DialogIcon::Warning, kButtonYes | kButtonNo,
-                                 kButtonYes}) == kButtonYes;
+  return c_.dialogs.ShowMessage({kPlwWarning, kConfirmCaption, DialogIcon::Warning,
+                                 kButtonYes | kButtonNo, kButtonYes}) == kButtonYes;
 }
 
 void DataFiles::ShowActivity(const char* text, bool repaintNow) {
@@ -239,7 +239,7 @@ bool DataFiles::WritePart(const std::string& path, const std::function<std::stri
 
 bool DataFiles::SaveData(bool alwaysAsk, bool askFirst, bool& totals, bool& messages, bool& plu) {
   if (!totals && !messages && !plu) return true;
-  if (askFirst && c_.dialogs.ShowMessage({kAskSave, kConfirm, DialogIcon::Question,
+  if (askFirst && c_.dialogs.ShowMessage({kAskSave, kConfirmCaption, DialogIcon::Question,
                                           kButtonYes | kButtonNo, kButtonYes}) != kButtonYes) {
     return true;
   }

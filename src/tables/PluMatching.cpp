@@ -1,5 +1,7 @@
 #include "tables/PluMatching.h"
 
+#include "app/Captions.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -56,13 +58,11 @@ void MatchButtonClick(MatchCommandContext& c) {
 
   static const std::string kAskHead = Win1251("Строки с номером товара, большим ");
   static const std::string kAskTail = Win1251(" будут удалены, продолжить?");
-  static const std::string kConfirm = Win1251("Подтвердите");
   static const std::string kDoneText = Win1251("Номера товаров и PLU приведены в соответствие.");
-  static const std::string kDoneCaption = Win1251("Завершено");
 
   MessageBoxRequest ask;
   ask.text = kAskHead + std::to_string(maxPluNo) + kAskTail;
-  ask.caption = kConfirm;
+  ask.caption = kConfirmCaption;
   ask.icon = DialogIcon::Warning;
   ask.buttons = kButtonYes | kButtonNo;
   if (c.dialogs.ShowMessage(ask) != kButtonYes) return;

@@ -1,5 +1,7 @@
 #include "tables/Validation.h"
 
+#include "app/Captions.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -40,8 +42,6 @@ struct Texts {
   std::string messageCount = Win1251("Количество сообщений больше максимально допустимого (");
   std::string lineLength = Win1251("Длина строки сообщения больше максимально допустимой (");
   std::string lineCount = Win1251("Число строк в сообщении больше максимально допустимого (");
-  std::string errorCaption = Win1251("Ошибка");
-  std::string warningCaption = Win1251("Предупреждение");
 };
 
 const Texts& T() {
@@ -252,7 +252,7 @@ bool Report(Dialogs& dialogs, const std::string& text, FindingKind kind) {
   MessageBoxRequest box;
   box.text = text;
   const bool warning = kind == FindingKind::Warning;
-  box.caption = warning ? T().warningCaption : T().errorCaption;
+  box.caption = warning ? kWarningCaption : kErrorCaption;
   box.icon = warning ? DialogIcon::Warning : DialogIcon::Error;
   box.buttons = kButtonOk | kButtonCancel;
   box.defaultButton = kButtonCancel;

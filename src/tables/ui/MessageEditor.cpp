@@ -1,5 +1,7 @@
 #include "tables/ui/MessageEditor.h"
 
+#include "app/Captions.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -110,10 +112,9 @@ void MessageEditor::MsgRichEditExit(QWidget* leaving, QWidget* receiving) {
       leaving == MsgNameEdit || leaving == MsgRichEdit || MsgRichEdit->isAncestorOf(leaving);
   if (!dirty_ || !fromField || InEditorSet(receiving)) return;
   static const std::string kText = Win1251("Сообщение было изменено, сохранить?");
-  static const std::string kCaption = Win1251("Подтвердите");
   MessageBoxRequest ask;
   ask.text = kText;
-  ask.caption = kCaption;
+  ask.caption = kConfirmCaption;
   ask.icon = DialogIcon::Question;
   ask.buttons = kButtonYes | kButtonNo | kButtonCancel;
   switch (dialogs_().ShowMessage(ask)) {

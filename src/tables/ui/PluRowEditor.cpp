@@ -1,5 +1,7 @@
 #include "tables/ui/PluRowEditor.h"
 
+#include "app/Captions.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -334,10 +336,9 @@ bool PluRowEditor::InEditorSet(const QWidget* widget) const {
 void PluRowEditor::PLURowEditExit(QWidget* leaving, QWidget* receiving, bool toPluGrid) {
   if (!pluDirty_ || !InEditorSet(leaving) || InEditorSet(receiving)) return;
   static const std::string kText = Win1251("Данные были изменены, сохранить?");
-  static const std::string kCaption = Win1251("Подтвердите");
   MessageBoxRequest ask;
   ask.text = kText;
-  ask.caption = kCaption;
+  ask.caption = kConfirmCaption;
   ask.icon = DialogIcon::Question;
   ask.buttons = kButtonYes | kButtonNo | kButtonCancel;
   switch (dialogs_().ShowMessage(ask)) {
