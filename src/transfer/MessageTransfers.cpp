@@ -97,18 +97,7 @@ void ScaleTransfers::WriteMessagesClick(int tag) {
   c_.view.SettleMessageEditor();
 
   LinkBusyScope busy(c_.state);
-  c_.status.SetStatusText(kPanelActivity, kTestingStatus, true);
-  ValidationOptions options;
-  options.checkMessages = true;
-  options.silent = true;
-  options.currentOnly = single;
-  const ValidationResult check =
-      ValidateData(options, c_.plu, table, c_.state.CurrentScale, nullptr, nullptr);
-  c_.status.SetStatusText(kPanelActivity, kDoneStatus);
-  if ((check.errors > 0 || check.warnings > 0) &&
-      !AskGoOnDespiteFindings(c_.dialogs, check.errors, check.warnings)) {
-    return;
-  }
+  if (!CheckedBeforeWrite(c_, false, single)) return;
 
   bool wasConnected = false;
   if (!c_.link.BeginExchange(wasConnected)) return;

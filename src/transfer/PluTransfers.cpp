@@ -86,18 +86,7 @@ void ScaleTransfers::WritePLUClick(int tag) {
   c_.view.SettlePluEditor();
 
   LinkBusyScope busy(c_.state);
-  c_.status.SetStatusText(kPanelActivity, kTestingStatus, true);
-  ValidationOptions options;
-  options.checkPlu = true;
-  options.silent = true;
-  options.currentOnly = single;
-  const ValidationResult check =
-      ValidateData(options, grid, c_.messages, c_.state.CurrentScale, nullptr, nullptr);
-  c_.status.SetStatusText(kPanelActivity, kDoneStatus);
-  if ((check.errors > 0 || check.warnings > 0) &&
-      !AskGoOnDespiteFindings(c_.dialogs, check.errors, check.warnings)) {
-    return;
-  }
+  if (!CheckedBeforeWrite(c_, true, single)) return;
 
   bool wasConnected = false;
   if (!c_.link.BeginExchange(wasConnected)) return;

@@ -2,6 +2,7 @@
 
 #include "app/Captions.h"
 #include "app/RunState.h"
+#include "tables/Validation.h"
 #include "transfer/TransferTexts.h"
 
 namespace qm {
@@ -45,6 +46,20 @@ bool AskYes(Dialogs& dialogs, const std::string& question, DialogButton defaultB
 bool AskGoOnDespiteFindings(Dialogs& dialogs, int errors, int warnings) {
   return dialogs.ShowMessage({CheckResultQuestion(errors, warnings), kCheckResultCaption,
                               DialogIcon::Error, kButtonYes | kButtonNo, kButtonNo}) == kButtonYes;
+}
+
+bool CheckedBeforeWrite(const TransferContext& c, bool checkPlu, bool single) {
+  c.status.SetStatusText(kPanelActivity, kTestingStatus, true);
+  ValidationOptions options;
+  options.checkPlu = checkPlu;
+  options.checkMessages = !checkPlu;
+  options.silent = true;
+  options.currentOnly = single;
+  const ValidationResult check =
+      ValidateData(options, c.plu, c.messages, c.state.CurrentScale, nullptr, nullptr);
+  c.status.SetStatusText(kPanelActivity, kDoneStatus);
+  return (check.errors == 0 && check.warnings == 0) ||
+         AskGoOnDespiteFindings(c.dialogs, check.errors, check.warnings);
 }
 
 int AnswerByte(std::int32_t result) {

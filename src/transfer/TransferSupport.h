@@ -83,6 +83,11 @@ bool AskYes(Dialogs& dialogs, const std::string& question,
 // The question after a silent check that found something; true only for Yes (No is default).
 bool AskGoOnDespiteFindings(Dialogs& dialogs, int errors, int warnings);
 
+// The silent check before a write ("Testing..." then "Done." in panel 0): the PLU table
+// (checkPlu) or the messages, the current record only when `single`. True when nothing was
+// found or the operator chose to go on anyway.
+bool CheckedBeforeWrite(const TransferContext& c, bool checkPlu, bool single);
+
 // How a table read has gone so far: whether a record was stored, and whether it stopped like
 // Cancel (the operator's Cancel, or the table restructured meanwhile), which leaves out the
 // completion box.
