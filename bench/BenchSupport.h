@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/StatusView.h"
+#include "base/StatusView.h"
 #include "sim/VirtualScale.h"
 
 namespace bench {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tables/PluColumns.h"
 #include "transfer/PluRecord.h"
 

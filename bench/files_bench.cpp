@@ -3,7 +3,7 @@
 // the bytes, or parsing them into new table contents.
 #include <benchmark/benchmark.h>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "files/FileLayouts.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"

@@ -28,8 +28,8 @@
 #include <thread>
 
 #include "BenchSupport.h"
-#include "app/Dialogs.h"
-#include "app/StatusView.h"
+#include "base/Dialogs.h"
+#include "base/StatusView.h"
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"
 #include "link/ScaleLink.h"

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tables/GridSort.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"

@@ -31,8 +31,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "app/Dialogs.h"
-#include "app/StatusView.h"
+#include "base/Dialogs.h"
+#include "base/StatusView.h"
 #include "files/FileLayouts.h"
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Cp1251.h"
-#include "app/ScaleParams.h"
+#include "base/Cp1251.h"
+#include "base/ScaleParams.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"
 #include "tables/PluColumns.h"

@@ -18,12 +18,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Cp1251.h"
-#include "app/Dialogs.h"
-#include "app/ui/MainForm.h"
-#include "link/ui/MainFormLink.h"
-#include "tables/ui/TablesWindow.h"
-#include "transfer/ui/MainFormTransfers.h"
+#include "base/Cp1251.h"
+#include "base/Dialogs.h"
+#include "ui/window/MainForm.h"
+#include "ui/link/MainFormLink.h"
+#include "ui/tables/TablesWindow.h"
+#include "ui/transfer/MainFormTransfers.h"
 
 namespace {
 

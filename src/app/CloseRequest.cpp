@@ -1,8 +1,8 @@
 #include "app/CloseRequest.h"
 
-#include "app/Captions.h"
+#include "base/Captions.h"
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace qm {
 

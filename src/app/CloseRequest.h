@@ -1,7 +1,7 @@
 // The operator's request to end the program.
 #pragma once
 
-#include "app/Dialogs.h"
+#include "base/Dialogs.h"
 
 namespace qm {
 

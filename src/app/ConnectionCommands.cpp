@@ -1,8 +1,8 @@
 #include "app/ConnectionCommands.h"
 
-#include "app/AskNumber.h"
-#include "app/Cp1251.h"
-#include "app/StatusTexts.h"
+#include "base/AskNumber.h"
+#include "base/Cp1251.h"
+#include "base/StatusTexts.h"
 
 namespace qm {
 

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "app/Captions.h"
-#include "app/Dialogs.h"
+#include "base/Captions.h"
+#include "base/Dialogs.h"
 #include "app/PortDialogModel.h"
-#include "app/RunState.h"
-#include "app/StatusView.h"
+#include "base/RunState.h"
+#include "base/StatusView.h"
 
 namespace qm {
 

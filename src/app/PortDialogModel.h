@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/LineSettings.h"
+#include "base/LineSettings.h"
 
 namespace qm {
 

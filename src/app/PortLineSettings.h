@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "app/LineSettings.h"
-#include "app/ScaleParams.h"
-#include "app/StatusTexts.h"
+#include "base/LineSettings.h"
+#include "base/ScaleParams.h"
+#include "base/StatusTexts.h"
 
 namespace qm {
 

@@ -1,8 +1,8 @@
 // The scale-type menu command: choosing a model by the tag of its menu entry.
 #pragma once
 
-#include "app/RunState.h"
-#include "app/StatusView.h"
+#include "base/RunState.h"
+#include "base/StatusView.h"
 
 namespace qm {
 

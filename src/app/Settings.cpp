@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/NumberText.h"
+#include "base/NumberText.h"
 
 namespace qm {
 namespace {

@@ -8,9 +8,9 @@
 
 #include "app/FontValues.h"
 #include "app/PortLineSettings.h"
-#include "app/RunState.h"
-#include "app/SettingsStore.h"
-#include "app/StatusView.h"
+#include "base/RunState.h"
+#include "base/SettingsStore.h"
+#include "base/StatusView.h"
 
 namespace qm {
 

@@ -1,11 +1,11 @@
 #include "ctl/ConsoleDialogs.h"
 
-#include "app/Captions.h"
+#include "base/Captions.h"
 
 #include <algorithm>
 #include <ostream>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "link/ScaleLink.h"
 
 namespace qm::ctl {

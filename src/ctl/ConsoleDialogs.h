@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Dialogs.h"
+#include "base/Dialogs.h"
 
 namespace qm::ctl {
 

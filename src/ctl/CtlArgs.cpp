@@ -5,7 +5,7 @@
 #include <charconv>
 #include <map>
 
-#include "app/ScaleParams.h"
+#include "base/ScaleParams.h"
 #include "link/PortNames.h"
 
 namespace qm::ctl {

@@ -2,8 +2,8 @@
 #include <memory>
 #include <ostream>
 
-#include "app/Cp1251.h"
-#include "app/ScaleParams.h"
+#include "base/Cp1251.h"
+#include "base/ScaleParams.h"
 #include "ctl/Commands.h"
 #include "ctl/ConsoleDialogs.h"
 #include "ctl/FindingLocator.h"

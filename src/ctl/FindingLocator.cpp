@@ -1,6 +1,6 @@
 #include "ctl/FindingLocator.h"
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "tables/PluColumns.h"
 
 namespace qm::ctl {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
-#include "app/ScaleParams.h"
+#include "base/ScaleParams.h"
 #include "link/PortNames.h"
 
 namespace qm::ctl {

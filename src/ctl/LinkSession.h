@@ -12,8 +12,8 @@
 #include <iosfwd>
 #include <string>
 
-#include "app/RunState.h"
-#include "app/StatusView.h"
+#include "base/RunState.h"
+#include "base/StatusView.h"
 #include "ctl/CtlArgs.h"
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"

@@ -4,9 +4,9 @@
 #include <map>
 #include <ostream>
 
-#include "app/Cp1251.h"
-#include "app/NumberText.h"
-#include "app/StatusTexts.h"
+#include "base/Cp1251.h"
+#include "base/NumberText.h"
+#include "base/StatusTexts.h"
 #include "ctl/Commands.h"
 #include "ctl/ConsoleDialogs.h"
 #include "ctl/FindingLocator.h"
@@ -17,7 +17,7 @@
 #include "tables/Validation.h"
 #include "transfer/ScaleTransfers.h"
 #include "transfer/TransferTexts.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm::ctl {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "files/FileIo.h"
 #include "files/ListSeparator.h"
 #include "tables/PluColumns.h"

@@ -1,14 +1,14 @@
 #include "files/DataFiles.h"
 
-#include "app/Captions.h"
+#include "base/Captions.h"
 
 #include <ctime>
 #include <filesystem>
 
-#include "app/Cp1251.h"
-#include "app/Dialogs.h"
-#include "app/RunState.h"
-#include "app/StatusView.h"
+#include "base/Cp1251.h"
+#include "base/Dialogs.h"
+#include "base/RunState.h"
+#include "base/StatusView.h"
 #include "files/FileIo.h"
 #include "files/ListSeparator.h"
 #include "tables/MessageCommands.h"

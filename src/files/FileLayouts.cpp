@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/Cp1251.h"
-#include "app/EventPump.h"
+#include "base/Cp1251.h"
+#include "base/EventPump.h"
 #include "files/CsvText.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"

@@ -20,8 +20,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/NumberText.h"
+#include "base/NumberText.h"
 #include "tables/TextGrid.h"
+#include "tables/TotalsPage.h"
 
 namespace qm {
 
@@ -57,22 +58,6 @@ std::string WriteMessageCsv(const MessageTable& messages, char separator);
 
 // Layout 4.
 std::string WriteMessageNative(const MessageTable& messages);
-
-// The values of the totals page, each as its field shows it (only a field's first line is
-// written), and the current title of the totals panel.
-struct TotalsPage {
-  std::string title;  // "Общий итог продаж" or "Общий итог продаж с " + date + ", " + time
-  std::string sum;        // GTSum, roubles
-  std::string weight;     // GTWeight, kg
-  std::string sells;      // GTSells
-  std::string sumPlu;     // GTSumPLU, roubles
-  std::string weightPlu;  // GTWeightPLU, kg
-  std::string sellsPlu;   // GTSellsPLU
-  std::string freePlu;    // GTFreePLU
-  std::string freeMsg;    // GTFreeMSG
-  std::string labels;     // GTLabels
-  std::string run;        // GTRun, mm
-};
 
 // A moment of local time, for the first line of the report.
 struct ReportMoment {

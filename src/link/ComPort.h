@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/LineSettings.h"
+#include "base/LineSettings.h"
 
 namespace qm {
 

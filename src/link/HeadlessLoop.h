@@ -17,7 +17,7 @@
 #include <functional>
 #include <mutex>
 
-#include "app/EventPump.h"
+#include "base/EventPump.h"
 #include "link/UiDispatcher.h"
 
 namespace qm {

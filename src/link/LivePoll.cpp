@@ -1,8 +1,8 @@
 #include "link/LivePoll.h"
 
-#include "app/Cp1251.h"
-#include "app/NumberText.h"
-#include "transfer/WireCodecs.h"
+#include "base/Cp1251.h"
+#include "base/NumberText.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/RunState.h"
-#include "app/StatusView.h"
+#include "base/RunState.h"
+#include "base/StatusView.h"
 #include "link/ComPort.h"
 #include "link/ScaleLink.h"
 

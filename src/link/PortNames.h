@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/LineSettings.h"
+#include "base/LineSettings.h"
 
 namespace qm {
 

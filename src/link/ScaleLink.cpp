@@ -1,8 +1,8 @@
 #include "link/ScaleLink.h"
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "link/PortNames.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 

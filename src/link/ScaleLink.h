@@ -26,11 +26,11 @@
 #include <functional>
 #include <string>
 
-#include "app/Captions.h"
-#include "app/Dialogs.h"
-#include "app/EventPump.h"
-#include "app/RunState.h"
-#include "app/StatusView.h"
+#include "base/Captions.h"
+#include "base/Dialogs.h"
+#include "base/EventPump.h"
+#include "base/RunState.h"
+#include "base/StatusView.h"
 #include "link/ComPort.h"
 
 namespace qm {

@@ -2,8 +2,8 @@
 // ends, clears it again and shows "Done." in status panel 0.
 #pragma once
 
-#include "app/RunState.h"
-#include "app/StatusView.h"
+#include "base/RunState.h"
+#include "base/StatusView.h"
 
 namespace qm {
 

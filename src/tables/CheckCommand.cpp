@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/Cp1251.h"
-#include "app/Dialogs.h"
+#include "base/Cp1251.h"
+#include "base/Dialogs.h"
 #include "tables/BusyScope.h"
 #include "tables/MessageTable.h"
 #include "tables/Validation.h"

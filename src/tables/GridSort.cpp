@@ -6,8 +6,8 @@
 #include <optional>
 #include <utility>
 
-#include "app/NumberText.h"
-#include "app/StatusView.h"
+#include "base/NumberText.h"
+#include "base/StatusView.h"
 #include "tables/TextGrid.h"
 
 namespace qm {

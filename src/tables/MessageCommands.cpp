@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/StatusView.h"
+#include "base/StatusView.h"
 #include "tables/CommaText.h"
 #include "tables/EditorFunctionKeys.h"
 #include "tables/ModifiedFlags.h"

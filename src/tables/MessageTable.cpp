@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/Cp1251.h"
-#include "app/NumberText.h"
+#include "base/Cp1251.h"
+#include "base/NumberText.h"
 #include "tables/CommaText.h"
 #include "tables/PluColumns.h"
 

@@ -1,6 +1,6 @@
 #include "tables/ModifiedFlags.h"
 
-#include "app/StatusView.h"
+#include "base/StatusView.h"
 
 namespace qm {
 

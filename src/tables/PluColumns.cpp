@@ -1,6 +1,6 @@
 #include "tables/PluColumns.h"
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace qm {
 

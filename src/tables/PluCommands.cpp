@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/StatusView.h"
+#include "base/StatusView.h"
 #include "tables/EditorFunctionKeys.h"
 #include "tables/ModifiedFlags.h"
 

@@ -1,14 +1,14 @@
 #include "tables/PluMatching.h"
 
-#include "app/Captions.h"
+#include "base/Captions.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "app/Cp1251.h"
-#include "app/Dialogs.h"
-#include "app/NumberText.h"
+#include "base/Cp1251.h"
+#include "base/Dialogs.h"
+#include "base/NumberText.h"
 #include "tables/BusyScope.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"

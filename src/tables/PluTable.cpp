@@ -1,8 +1,8 @@
 #include "tables/PluTable.h"
 
-#include "app/NumberText.h"
+#include "base/NumberText.h"
 #include "tables/PluColumns.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 namespace {

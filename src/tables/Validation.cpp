@@ -1,17 +1,17 @@
 #include "tables/Validation.h"
 
-#include "app/Captions.h"
+#include "base/Captions.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "app/Cp1251.h"
-#include "app/Dialogs.h"
+#include "base/Cp1251.h"
+#include "base/Dialogs.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"
 #include "tables/PluColumns.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/NumberText.h"
-#include "app/ScaleParams.h"
+#include "base/NumberText.h"
+#include "base/ScaleParams.h"
 #include "tables/TextGrid.h"
 
 namespace qm {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "transfer/TransferTexts.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 

@@ -16,7 +16,7 @@
 
 #include <string_view>
 
-#include "files/FileLayouts.h"
+#include "tables/TotalsPage.h"
 
 namespace qm {
 

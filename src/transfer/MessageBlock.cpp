@@ -1,6 +1,6 @@
 #include "transfer/MessageBlock.h"
 
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 

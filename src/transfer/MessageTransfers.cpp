@@ -3,14 +3,14 @@
 #include <optional>
 #include <string>
 
-#include "app/AskNumber.h"
+#include "base/AskNumber.h"
 #include "tables/CommaText.h"
 #include "tables/Validation.h"
 #include "transfer/MessageBlock.h"
 #include "transfer/ScaleTransfers.h"
 #include "transfer/TransferSupport.h"
 #include "transfer/TransferTexts.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 

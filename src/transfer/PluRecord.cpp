@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "app/NumberText.h"
+#include "base/NumberText.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 namespace {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "app/AskNumber.h"
-#include "app/NumberText.h"
+#include "base/AskNumber.h"
+#include "base/NumberText.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
 #include "tables/Validation.h"
@@ -12,7 +12,7 @@
 #include "transfer/ScaleTransfers.h"
 #include "transfer/TransferSupport.h"
 #include "transfer/TransferTexts.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 

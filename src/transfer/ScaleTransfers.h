@@ -23,10 +23,10 @@
 
 #include <functional>
 
-#include "app/Dialogs.h"
-#include "app/RunState.h"
-#include "app/StatusView.h"
-#include "files/FileLayouts.h"
+#include "base/Dialogs.h"
+#include "base/RunState.h"
+#include "base/StatusView.h"
+#include "tables/TotalsPage.h"
 #include "link/ScaleLink.h"
 #include "tables/MessageTable.h"
 #include "tables/ModifiedFlags.h"

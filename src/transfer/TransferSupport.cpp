@@ -1,7 +1,7 @@
 #include "transfer/TransferSupport.h"
 
-#include "app/Captions.h"
-#include "app/RunState.h"
+#include "base/Captions.h"
+#include "base/RunState.h"
 #include "tables/Validation.h"
 #include "transfer/TransferTexts.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <utility>
 
-#include "app/Dialogs.h"
+#include "base/Dialogs.h"
 #include "link/ScaleLink.h"
 #include "tables/TextGrid.h"
 #include "transfer/ScaleTransfers.h"
-#include "transfer/WireCodecs.h"
+#include "base/WireCodecs.h"
 
 namespace qm {
 

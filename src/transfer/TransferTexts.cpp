@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace qm {
 

@@ -7,7 +7,7 @@
 // changed meanwhile, so a slip there costs a stopped transfer, not corrupted rows.
 #pragma once
 
-#include "files/FileLayouts.h"
+#include "tables/TotalsPage.h"
 
 namespace qm {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/RecordingPort.h"
-#include "app/StatusTexts.h"
+#include "base/StatusTexts.h"
 #include "support/RecordingStatusView.h"
 #include "support/ScriptedDialogs.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Cp1251.h"
-#include "app/NumberText.h"
+#include "base/Cp1251.h"
+#include "base/NumberText.h"
 #include "ctl/Qmctl.h"
 #include "files/FileIo.h"
 #include "files/ListSeparator.h"

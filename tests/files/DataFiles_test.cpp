@@ -6,8 +6,8 @@
 #include <fstream>
 #include <random>
 
-#include "app/Cp1251.h"
-#include "app/RunState.h"
+#include "base/Cp1251.h"
+#include "base/RunState.h"
 #include "files/ListSeparator.h"
 #include "support/RecordingStatusView.h"
 #include "support/ScriptedDialogs.h"

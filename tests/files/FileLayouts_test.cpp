@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Cp1251.h"
-#include "app/EventPump.h"
+#include "base/Cp1251.h"
+#include "base/EventPump.h"
 #include "support/HexBytes.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"

@@ -1,7 +1,7 @@
 // The live display texts decoded from hand-written 0x89 replies.
 #include <gtest/gtest.h>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "link/LivePoll.h"
 
 namespace {

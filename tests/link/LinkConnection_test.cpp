@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "LinkFixture.h"
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace {
 

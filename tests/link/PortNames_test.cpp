@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "link/PortNames.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace qmtest {
 

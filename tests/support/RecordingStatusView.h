@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
-#include "app/Cp1251.h"
-#include "app/StatusView.h"
+#include "base/Cp1251.h"
+#include "base/StatusView.h"
 
 namespace qmtest {
 

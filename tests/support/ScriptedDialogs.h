@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Dialogs.h"
+#include "base/Dialogs.h"
 
 namespace qmtest {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "LoggingStatus.h"
-#include "app/Cp1251.h"
-#include "app/RunState.h"
+#include "base/Cp1251.h"
+#include "base/RunState.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"

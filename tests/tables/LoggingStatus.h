@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Cp1251.h"
-#include "app/StatusView.h"
+#include "base/Cp1251.h"
+#include "base/StatusView.h"
 
 namespace qmtest {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "support/RecordingStatusView.h"
 #include "tables/CommaText.h"
 #include "tables/ModifiedFlags.h"

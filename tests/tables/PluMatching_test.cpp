@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LoggingStatus.h"
-#include "app/RunState.h"
+#include "base/RunState.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"

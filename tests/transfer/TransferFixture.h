@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "files/FileLayouts.h"
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"

@@ -7,11 +7,11 @@
 #include <QTimer>
 
 #include "UiTestHelpers.h"
-#include "app/Cp1251.h"
-#include "app/ui/QtDialogs.h"
-#include "app/ui/QtFont.h"
-#include "app/ui/QtSettingsStore.h"
-#include "app/ui/QtText.h"
+#include "base/Cp1251.h"
+#include "ui/window/QtDialogs.h"
+#include "ui/window/QtFont.h"
+#include "ui/window/QtSettingsStore.h"
+#include "ui/window/QtText.h"
 
 namespace qm {
 namespace {

@@ -9,10 +9,10 @@
 #include <QTimer>
 
 #include "UiTestHelpers.h"
-#include "app/Cp1251.h"
-#include "app/ui/QtDialogs.h"
-#include "app/ui/TAboutBox.h"
-#include "app/ui/TProgressBox.h"
+#include "base/Cp1251.h"
+#include "ui/window/QtDialogs.h"
+#include "ui/window/TAboutBox.h"
+#include "ui/window/TProgressBox.h"
 
 namespace qm {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ui/CommFrm.h"
+#include "ui/window/CommFrm.h"
 
 #include <gtest/gtest.h>
 

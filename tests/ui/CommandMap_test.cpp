@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "TablesFixture.h"
-#include "app/ui/FontLayoutHost.h"
-#include "files/ui/MainFormFiles.h"
-#include "link/ui/MainFormLink.h"
+#include "ui/window/FontLayoutHost.h"
+#include "ui/files/MainFormFiles.h"
+#include "ui/link/MainFormLink.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluCommands.h"
-#include "transfer/ui/MainFormTransfers.h"
+#include "ui/transfer/MainFormTransfers.h"
 
 namespace qm {
 namespace {

@@ -19,10 +19,10 @@
 #include <system_error>
 
 #include "TablesFixture.h"
-#include "app/Cp1251.h"
-#include "app/ui/MainForm.h"
-#include "files/ui/MainFormFiles.h"
-#include "transfer/ui/MainFormTransfers.h"
+#include "base/Cp1251.h"
+#include "ui/window/MainForm.h"
+#include "ui/files/MainFormFiles.h"
+#include "ui/transfer/MainFormTransfers.h"
 #include "tables/MessageTable.h"
 
 namespace qmtest {

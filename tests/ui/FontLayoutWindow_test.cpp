@@ -19,13 +19,13 @@
 
 #include "UiTestHelpers.h"
 #include "app/FontLayout.h"
-#include "app/ui/FontLayoutHost.h"
-#include "app/ui/MainForm.h"
-#include "app/ui/QtFont.h"
-#include "link/ui/MainFormLink.h"
+#include "ui/window/FontLayoutHost.h"
+#include "ui/window/MainForm.h"
+#include "ui/window/QtFont.h"
+#include "ui/link/MainFormLink.h"
 #include "support/ScriptedDialogs.h"
-#include "tables/ui/TSortGrid.h"
-#include "tables/ui/TablesWindow.h"
+#include "ui/tables/TSortGrid.h"
+#include "ui/tables/TablesWindow.h"
 
 namespace qm {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ui/InputLineBox.h"
+#include "ui/window/InputLineBox.h"
 
 #include <gtest/gtest.h>
 

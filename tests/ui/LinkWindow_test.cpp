@@ -15,11 +15,11 @@
 #include <QToolBar>
 
 #include "UiTestHelpers.h"
-#include "app/StatusView.h"
-#include "app/ui/CommFrm.h"
-#include "app/ui/MainForm.h"
-#include "app/ui/QtStatusView.h"
-#include "link/ui/MainFormLink.h"
+#include "base/StatusView.h"
+#include "ui/window/CommFrm.h"
+#include "ui/window/MainForm.h"
+#include "ui/window/QtStatusView.h"
+#include "ui/link/MainFormLink.h"
 #include "sim/VirtualScale.h"
 #include "support/ScriptedDialogs.h"
 

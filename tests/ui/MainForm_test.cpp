@@ -1,4 +1,4 @@
-#include "app/ui/MainForm.h"
+#include "ui/window/MainForm.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +15,9 @@
 #include <QToolButton>
 
 #include "UiTestHelpers.h"
-#include "app/Cp1251.h"
-#include "app/ui/QtStatusView.h"
-#include "app/ui/TProgressBox.h"
+#include "base/Cp1251.h"
+#include "ui/window/QtStatusView.h"
+#include "ui/window/TProgressBox.h"
 #include "support/ScriptedDialogs.h"
 
 namespace qm {

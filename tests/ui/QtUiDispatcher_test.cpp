@@ -1,6 +1,6 @@
 // The hand-off of the serial port's events to the window's thread: it runs there, wakes a loop
 // that waits for events, holds the event thread until it ran, and gives way to a stop request.
-#include "link/ui/QtUiDispatcher.h"
+#include "ui/link/QtUiDispatcher.h"
 
 #include <gtest/gtest.h>
 

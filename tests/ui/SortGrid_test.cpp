@@ -6,7 +6,7 @@
 
 #include "TablesFixture.h"
 #include "tables/ModifiedFlags.h"
-#include "tables/ui/TextGridModel.h"
+#include "ui/tables/TextGridModel.h"
 
 namespace qm {
 namespace {

@@ -15,15 +15,15 @@
 #include <vector>
 
 #include "UiTestHelpers.h"
-#include "app/Cp1251.h"
-#include "app/ui/MainForm.h"
-#include "app/ui/QtStatusView.h"
+#include "base/Cp1251.h"
+#include "ui/window/MainForm.h"
+#include "ui/window/QtStatusView.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/PluColumns.h"
-#include "tables/ui/MessageEditor.h"
-#include "tables/ui/PluRowEditor.h"
-#include "tables/ui/TSortGrid.h"
-#include "tables/ui/TablesWindow.h"
+#include "ui/tables/MessageEditor.h"
+#include "ui/tables/PluRowEditor.h"
+#include "ui/tables/TSortGrid.h"
+#include "ui/tables/TablesWindow.h"
 
 namespace qmtest {
 

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <memory>
 
-#include "transfer/ui/TransferInputGuard.h"
+#include "ui/transfer/TransferInputGuard.h"
 
 namespace qm {
 namespace {

@@ -7,7 +7,7 @@
 #include <QFile>
 #include <functional>
 
-#include "app/ui/QtSettingsStore.h"
+#include "ui/window/QtSettingsStore.h"
 
 namespace qmtest {
 

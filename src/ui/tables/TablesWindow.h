@@ -1,0 +1,123 @@
+// The tables in the main window: the PLU table and the message table with their grids, the
+// PLU row editor, the message editor, their commands and copy buffers, the three modified
+// flags (which keep the Save button in step), the check and match commands on the tool bar and
+// in the menu "&Проверка", and the focus rules between them. The main window owns one instance
+// for the whole run (TMainForm::Tables()).
+//
+// Places in the window's client area (below the tool bar), at the design size:
+//   page pane "Товар"/"Сообщение"/"Общий итог"  left 0,   top 0,   535 x 230 (the shell's)
+//   MsgSortGrid                                  left 535, top 0,   97 x 230
+//   PLUSortGrid                                  left 0,   top 230, full width, height 155
+// The font-driven layout moves and sizes the two grids afterwards.
+//
+// Tool bar: the divider FileButtonsPlace(), TestData, MatchButton and a divider stand right
+// before the scale-type button; New, Open and Save go in front of FileButtonsPlace().
+//
+// Focus rules, run on every move of the keyboard focus inside the main window (moves to or from
+// another window, such as a message box, are not the operator's and are ignored):
+//   1. leaving the PLU row editor with unwritten changes asks "Данные были изменены, сохранить?";
+//   2. leaving the message editor with unwritten changes asks "Сообщение было изменено,
+//      сохранить?";
+//   3. a move from the message grid straight to MIMemo carries the message number into it;
+//   4. entering the "Товар" page from outside force-refreshes the current PLU row (skipped while
+//      SuppressRowLoad is set) and clears SuppressRowLoad;
+//   5. the PLU grid receiving the focus force-refreshes the current PLU row.
+// A rule that moved the focus elsewhere (an answer put it back on the field) ends the round.
+//
+// Window thread only.
+#pragma once
+
+#include <QObject>
+#include <array>
+#include <memory>
+
+#include "tables/GridSort.h"
+#include "tables/MessageCommands.h"
+#include "tables/MessageTable.h"
+#include "tables/ModifiedFlags.h"
+#include "tables/PluCommands.h"
+#include "tables/TextGrid.h"
+#include "tables/Validation.h"
+#include "ui/tables/EditorKeys.h"
+
+class QAction;
+class QMenu;
+
+namespace qm {
+
+class MessageEditor;
+class PluRowEditor;
+class TMainForm;
+class TSortGrid;
+
+class TablesWindow : public QObject, public ValidationView {
+  Q_OBJECT
+
+ public:
+  // Builds the grids, the editors, the tool buttons and the menu in `form` (whose pages, tool
+  // bar, menus and status bar must exist). The tables are prepared by the two steps below.
+  explicit TablesWindow(TMainForm& form);
+  ~TablesWindow() override;
+
+  // Creation step: the fresh message table ("1", "Список 1", empty text), editor emptied.
+  void PrepareMessageTable();
+  // Creation step: the fresh PLU table (row 1: PluNo "1", MessageNo "0"), loaded into the row
+  // editor with its message preview.
+  void PreparePluTable();
+
+  TextGrid& PluTable() { return pluTable_; }
+  MessageTable& Messages() { return messages_; }
+  ModifiedFlags& Flags() { return flags_; }
+  PluCommands& PluCmds() { return *pluCommands_; }
+  MessageCommands& MsgCmds() { return *msgCommands_; }
+  PluRowEditor& PluEditor() { return *pluEditor_; }
+  MessageEditor& MsgEditor() { return *msgEditor_; }
+
+  TSortGrid* PLUSortGrid = nullptr;
+  TSortGrid* MsgSortGrid = nullptr;
+  QAction* TestData = nullptr;  // hint "Проверка правильности данных", tag 0
+  QAction* MatchButton = nullptr;  // hint "Согласовать номера товаров и PLU", tag 0
+  QMenu* CheckMenu = nullptr;              // "&Проверка"
+  std::array<QAction*, 3> CheckEntries{};  // "Всех &данных" 0, "Только &товаров" 1,
+                                           // "Только &сообщений" 2
+  // The divider in front of TestData: the file buttons go before it.
+  QAction* FileButtonsPlace() const { return fileButtonsPlace_; }
+
+  // ---- Handlers ----
+  // The check command; `tag` selects the tables (0 both, 1 PLUs, 2 messages).
+  void TestDataClick(int tag);
+  void MatchButtonClick();
+  // The page control's change: page 0 force-refreshes the PLU row and clears
+  // SuppressRowLoad, page 1 reloads the message editor from the current message row.
+  void PageControlChange(int index);
+
+  // ---- ValidationView ----
+  void ShowPluPage() override;
+  void SelectPluCell(int column, int row) override;
+  void FocusPluField(int column) override;
+  void ShowMessagePage() override;
+  bool SelectMessage(int number) override;
+  void FocusMessageText() override;
+
+ private:
+  class MessageRowFollower;
+  void BuildGrids();
+  void BuildCommands();
+  void FocusChanged(QWidget* old, QWidget* now);
+
+  TMainForm& form_;
+  ModifiedFlags flags_;
+  TextGrid pluTable_;
+  MessageTable messages_;
+  FocusBounce bounce_;
+  PluRowEditor* pluEditor_ = nullptr;   // QObject child of the "Товар" page
+  MessageEditor* msgEditor_ = nullptr;  // QObject child of the "Сообщение" page
+  std::unique_ptr<PluCommands> pluCommands_;
+  std::unique_ptr<MessageCommands> msgCommands_;
+  std::unique_ptr<MessageRowFollower> msgFollower_;
+  std::unique_ptr<SortStatusHooks> pluSortHooks_;
+  std::unique_ptr<SortStatusHooks> msgSortHooks_;
+  QAction* fileButtonsPlace_ = nullptr;
+};
+
+}  // namespace qm

@@ -1,0 +1,76 @@
+#include "ui/transfer/TransferInputGuard.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QMenu>
+#include <QShortcut>
+#include <QWidget>
+
+namespace qm {
+
+namespace {
+
+bool IsOperatorInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+TransferInputGuard::TransferInputGuard(QWidget* window) : window_(window) {
+  qApp->installEventFilter(this);
+}
+
+TransferInputGuard::~TransferInputGuard() {
+  qApp->removeEventFilter(this);
+}
+
+bool TransferInputGuard::MeantForWindow(QObject* target) const {
+  QWidget* widget = qobject_cast<QWidget*>(target);
+  if (!widget) {
+    // Shortcuts arrive at the QShortcut or QAction that owns them.
+    if (auto* shortcut = qobject_cast<QShortcut*>(target)) {
+      widget = qobject_cast<QWidget*>(shortcut->parent());
+    } else if (qobject_cast<QAction*>(target)) {
+      return true;  // the window's commands are actions; other windows' buttons are not
+    }
+  }
+  if (!widget) return false;
+  // A drop-down menu belongs to the window it drops from (the menu bar's menus, a submenu);
+  // a context menu of the number input belongs to the input box and stays usable.
+  const QWidget* top = widget->window();
+  while (qobject_cast<const QMenu*>(top) && top->parentWidget()) {
+    top = top->parentWidget()->window();
+  }
+  return top == window_;
+}
+
+bool TransferInputGuard::eventFilter(QObject* watched, QEvent* event) {
+  if (window_ && IsOperatorInput(event->type()) && MeantForWindow(watched)) {
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace qm

@@ -1,0 +1,441 @@
+#include "ui/window/FontLayoutHost.h"
+
+#include <QAction>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <algorithm>
+
+#include "app/SavedLayoutLimits.h"
+#include "ui/window/MainForm.h"
+#include "ui/window/QtFont.h"
+#include "ui/window/QtStatusView.h"
+#include "ui/link/MainFormLink.h"
+#include "ui/tables/TSortGrid.h"
+#include "ui/tables/TablesWindow.h"
+
+namespace qm {
+
+namespace {
+
+QRect ToRect(const Bounds& b) {
+  return QRect(b.left, b.top, b.width, b.height);
+}
+Bounds ToBounds(const QRect& r) {
+  return {r.x(), r.y(), r.width(), r.height()};
+}
+
+bool ManagedBy(const QLayout* layout, const QWidget* widget) {
+  if (!layout) return false;
+  for (int i = 0; i < layout->count(); ++i) {
+    QLayoutItem* item = layout->itemAt(i);
+    if (item->widget() == widget) return true;
+    if (ManagedBy(item->layout(), widget)) return true;
+  }
+  return false;
+}
+
+// The widgets whose children the window places itself (the pages and what stands on them).
+bool IsContainer(const QWidget& w) {
+  const QMetaObject* type = w.metaObject();
+  return type == &QWidget::staticMetaObject || type == &QFrame::staticMetaObject ||
+         qobject_cast<const QGroupBox*>(&w) != nullptr;
+}
+
+class WidgetControl final : public LayoutControl {
+ public:
+  // Made while the window has its design layout (the resizers are registered then).
+  WidgetControl(QWidget* widget, ControlKind kind) : widget_(widget), kind_(kind) {
+    // Labels are not scaled in width; they follow their text instead, so that it is never cut
+    // at a larger font. A one-line label laid out at the width of its text sizes itself to its
+    // text; one given a width of its own keeps it, and grows only when its text needs more.
+    // At the font they were laid out with, both have the width they were given.
+    const auto* label = qobject_cast<const QLabel*>(widget);
+    if (kind == ControlKind::kLabel && label && !label->wordWrap() && label->pixmap().isNull()) {
+      fit_ = label->width() == label->sizeHint().width() ? LabelFit::kText : LabelFit::kAtLeast;
+      designWidth_ = label->width();
+    }
+  }
+
+  bool Alive() const override { return !widget_.isNull(); }
+  bool FillsParentClient() const override {
+    return widget_ && widget_->parentWidget() &&
+           ManagedBy(widget_->parentWidget()->layout(), widget_);
+  }
+  ControlKind Kind() const override { return kind_; }
+  Bounds GetBounds() const override { return widget_ ? ToBounds(widget_->geometry()) : Bounds{}; }
+  void SetBounds(const Bounds& bounds) override {
+    if (!widget_) return;
+    QRect place = ToRect(bounds);
+    const int text = fit_ == LabelFit::kNone ? 0 : widget_->sizeHint().width();
+    if (fit_ == LabelFit::kText) place.setWidth(text);
+    if (fit_ == LabelFit::kAtLeast) place.setWidth(std::max(designWidth_, text));
+    widget_->setGeometry(place);
+  }
+  std::vector<std::shared_ptr<LayoutControl>> Children() const override {
+    std::vector<std::shared_ptr<LayoutControl>> children;
+    if (!widget_ || !IsContainer(*widget_)) return children;
+    for (QObject* child : widget_->children()) {
+      auto* w = qobject_cast<QWidget*>(child);
+      if (w && !w->isWindow()) children.push_back(WrapWidget(w, KindOf(*w)));
+    }
+    return children;
+  }
+
+ private:
+  enum class LabelFit { kNone, kText, kAtLeast };
+  QPointer<QWidget> widget_;
+  ControlKind kind_;
+  LabelFit fit_ = LabelFit::kNone;
+  int designWidth_ = 0;
+};
+
+// A capital A over a colour bar: the usual picture of a font choice.
+QIcon SelectFontIcon() {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(30, 30, 110), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.drawLine(QPointF(6, 24), QPointF(16, 3));
+  p.drawLine(QPointF(16, 3), QPointF(26, 24));
+  p.drawLine(QPointF(10.5, 16), QPointF(21.5, 16));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(200, 30, 30));
+  p.drawRect(QRectF(3, 27, 26, 4));
+  p.end();
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+std::shared_ptr<LayoutControl> WrapWidget(QWidget* widget, ControlKind kind) {
+  return std::make_shared<WidgetControl>(widget, kind);
+}
+
+ControlKind KindOf(const QWidget& widget) {
+  if (qobject_cast<const QLabel*>(&widget)) return ControlKind::kLabel;
+  if (widget.metaObject() == &QFrame::staticMetaObject) return ControlKind::kPanel;
+  return ControlKind::kOther;
+}
+
+FontLayoutHost::FontLayoutHost(TMainForm& form) : form_(form), layout_(*this) {
+  // Last on the tool bar, behind a divider (the one the bar already ends with, if any).
+  QToolBar* bar = form_.ToolBar().Bar;
+  const QList<QAction*> present = bar->actions();
+  if (present.isEmpty() || !present.back()->isSeparator()) bar->addSeparator();
+  selectFont_ = new QAction(SelectFontIcon(), QStringLiteral("SelectFont"), bar);
+  selectFont_->setObjectName(QStringLiteral("SelectFont"));
+  selectFont_->setToolTip(QStringLiteral("Выбор шрифта"));
+  selectFont_->setData(0);
+  bar->addAction(selectFont_);
+  QObject::connect(selectFont_, &QAction::triggered, &form_, [this] { SelectFontClick(); });
+
+  ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
+    bool ok = false;
+    // Underline and strike-out are offered; only installed faces can be chosen.
+    const QFont chosen = QFontDialog::getFont(&ok, current, &form_, QString());
+    if (!ok) return std::nullopt;
+    return chosen;
+  };
+}
+
+FontLayoutHost::~FontLayoutHost() = default;
+
+void FontLayoutHost::StartAtDesignSize() {
+  // The panes were placed at their design bounds; the grids take what the tool bar, the page
+  // pane and the status bar leave of the design client area, as they did when it was drawn.
+  form_.setMinimumSize(kDesignFormWidth, kDesignFormHeight);
+  SetWindowSize({kDesignFormWidth, kDesignFormHeight});
+  const Size client = ClientSize();
+  const Bounds pane = PagePaneBounds();
+  Bounds messages = GridBounds(LayoutGrid::kMessage);
+  messages.left = pane.left + pane.width;
+  messages.top = pane.top;
+  messages.width = std::max(client.width - messages.left, 0);
+  messages.height = pane.height;
+  SetGridBounds(LayoutGrid::kMessage, messages);
+  Bounds plu = GridBounds(LayoutGrid::kPlu);
+  plu.left = 0;
+  plu.top = pane.top + pane.height;
+  plu.width = client.width;
+  plu.height = std::max(client.height - plu.top - StatusBarHeight(), 0);
+  SetGridBounds(LayoutGrid::kPlu, plu);
+  layout_.StartAtDesignSize();
+  FitStatusPanels();
+}
+
+void FontLayoutHost::ApplySavedFont(TFontValues& font) {
+  const QFont candidate = ToQFont(font);
+  const FontMetrics now = WindowFont();
+  const FontMetrics wanted{QFontInfo(candidate).pixelSize(), candidate.bold()};
+  if (!SavedFontUsable(font.Size, ComputeFontFactors(now, wanted), AvailableWindowSize())) {
+    font = TFontValues{};
+    ApplyFont(ToQFont(font));
+    return;
+  }
+  ApplyFont(candidate);
+}
+
+void FontLayoutHost::ApplySavedSize(std::int32_t width, std::int32_t height, bool placementRead) {
+  const Size fitted = ClampToAvailable({width, height}, AvailableWindowSize());
+  layout_.ApplySavedSize(fitted.width, fitted.height);
+  placementRead_ = placementRead;
+  FitOnScreen(placementRead_);
+  fitWhenShown_ = true;
+}
+
+void FontLayoutHost::WindowShown() {
+  if (!fitWhenShown_) return;
+  fitWhenShown_ = false;
+  // After the show has been handled, when the platform window and its frame exist.
+  QTimer::singleShot(0, &form_, [this] { FitOnScreen(placementRead_); });
+}
+
+void FontLayoutHost::ApplyFont(const QFont& font) {
+  layout_.ApplyFont([&] {
+    form_.setFont(font);
+    Settle();
+  });
+  const LayoutState& s = layout_.State();
+  form_.setMinimumSize(s.MinFormWidth, s.MinFormHeight);
+  FitStatusPanels();
+}
+
+void FontLayoutHost::WindowResized() {
+  if (adjusting_) return;
+  const Size now = WindowSize();
+  const Size accepted = layout_.ResizeRequest(now);
+  if (accepted == now) return;
+  adjusting_ = true;
+  form_.resize(accepted.width, accepted.height);
+  adjusting_ = false;
+}
+
+void FontLayoutHost::SelectFontClick() {
+  if (!ChooseFont) return;
+  const std::optional<QFont> chosen = ChooseFont(ToQFont(form_.DialogFont()));
+  if (!chosen) return;
+  ApplyFont(*chosen);
+  TakeQFont(*chosen, form_.DialogFont(), form_.logicalDpiY());
+}
+
+// ---- LayoutHost ----
+
+void FontLayoutHost::Settle() const {
+  // QMainWindow lays its parts out when it gets to its posted layout request or, for a hidden
+  // window, when it is shown; the layout needs the result now. The menu bar goes on top, the
+  // rest (tool bar, central widget, status bar) below it, as the window's own layout does.
+  const int height = MenuHeight();
+  if (QWidget* menu = form_.menuWidget(); menu && height > 0) {
+    menu->setGeometry(0, 0, form_.width(), height);
+  }
+  if (QLayout* frame = form_.layout()) {
+    frame->setGeometry(QRect(0, height, form_.width(), std::max(form_.height() - height, 0)));
+  }
+}
+
+std::int32_t FontLayoutHost::MenuHeight() const {
+  const QWidget* menu = form_.menuWidget();
+  if (!menu || menu->isHidden() || menu->isWindow()) return 0;
+  int height = menu->heightForWidth(std::max(form_.width(), menu->minimumWidth()));
+  if (height < 0) height = menu->sizeHint().height();
+  return std::min(std::max(height, menu->minimumHeight()), menu->maximumHeight());
+}
+
+std::int32_t FontLayoutHost::CentralTop() const {
+  return form_.centralWidget()->y() - MenuHeight();
+}
+
+Size FontLayoutHost::WindowSize() const {
+  return {form_.width(), form_.height()};
+}
+
+Size FontLayoutHost::ClientSize() const {
+  Settle();
+  return {form_.width(), form_.height() - MenuHeight()};
+}
+
+void FontLayoutHost::SetWindowSize(Size size) {
+  // The minimum goes first: Qt would hold the window at an old, larger minimum.
+  const LayoutState& s = layout_.State();
+  form_.setMinimumSize(s.MinFormWidth, s.MinFormHeight);
+  form_.resize(size.width, size.height);
+  Settle();
+}
+
+FontMetrics FontLayoutHost::WindowFont() const {
+  const QFont font = form_.font();
+  return {QFontInfo(font).pixelSize(), font.bold()};
+}
+
+std::int32_t FontLayoutHost::ToolBarHeight() const {
+  return form_.ToolBar().Bar->height();
+}
+
+std::int32_t FontLayoutHost::StatusBarHeight() const {
+  return form_.statusBar()->height();
+}
+
+void FontLayoutHost::SetStatusBarHeight(std::int32_t height) {
+  form_.statusBar()->setFixedHeight(std::max(height, 1));
+  Settle();
+}
+
+Bounds FontLayoutHost::PagePaneBounds() const {
+  Bounds b = ToBounds(form_.Pages().PageControl->geometry());
+  b.top += CentralTop();
+  return b;
+}
+
+void FontLayoutHost::SetPagePaneBounds(const Bounds& bounds) {
+  Bounds b = bounds;
+  b.top -= CentralTop();
+  form_.Pages().PageControl->setGeometry(ToRect(b));
+}
+
+QWidget* FontLayoutHost::Grid(LayoutGrid grid) const {
+  return grid == LayoutGrid::kPlu ? static_cast<QWidget*>(form_.Tables().PLUSortGrid)
+                                  : form_.Tables().MsgSortGrid;
+}
+
+Bounds FontLayoutHost::GridBounds(LayoutGrid grid) const {
+  Bounds b = ToBounds(Grid(grid)->geometry());
+  b.top += CentralTop();
+  return b;
+}
+
+void FontLayoutHost::SetGridBounds(LayoutGrid grid, const Bounds& bounds) {
+  Bounds b = bounds;
+  b.top -= CentralTop();
+  Grid(grid)->setGeometry(ToRect(b));
+}
+
+std::int32_t FontLayoutHost::GridClientWidth(LayoutGrid grid) const {
+  const TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  // A shown grid has laid its viewport out as soon as it was resized. A hidden one does that
+  // only when shown; until then its cell area is its inside less a scroll bar that is always on.
+  if (view->isVisible()) return view->viewport()->width();
+  int width = view->contentsRect().width();
+  if (view->verticalHeader()->isVisibleTo(view)) width -= view->verticalHeader()->width();
+  if (view->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn) {
+    width -= view->verticalScrollBar()->sizeHint().width();
+  }
+  return std::max(width, 0);
+}
+
+int FontLayoutHost::GridColumnCount(LayoutGrid grid) const {
+  const TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  return view->horizontalHeader()->count();
+}
+
+std::int32_t FontLayoutHost::GridDefaultRowHeight(LayoutGrid grid) const {
+  const TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  return view->verticalHeader()->defaultSectionSize();
+}
+
+void FontLayoutHost::SetGridDefaultRowHeight(LayoutGrid grid, std::int32_t height) {
+  TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  view->SetRowHeight(std::max(height, 1));
+}
+
+void FontLayoutHost::SetGridColumnWidths(LayoutGrid grid, const std::vector<std::int32_t>& widths) {
+  TSortGrid* view =
+      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  // The widths are of the cells, with one pixel of grid line after each column but the last;
+  // a Qt section holds its grid line, so it is one wider. The columns then fill the cell area
+  // exactly, with no scroll bar for a pixel too many.
+  const int count = std::min<int>(static_cast<int>(widths.size()), GridColumnCount(grid));
+  for (int c = 0; c < count; ++c) {
+    const int line = c + 1 < count && view->showGrid() ? 1 : 0;
+    view->setColumnWidth(c, widths[static_cast<std::size_t>(c)] + line);
+  }
+}
+
+std::vector<std::shared_ptr<LayoutControl>> FontLayoutHost::Pages() const {
+  const MainPages& pages = form_.Pages();
+  return {WrapWidget(pages.PluPage, ControlKind::kOther),
+          WrapWidget(pages.MsgPage, ControlKind::kOther),
+          WrapWidget(pages.TotalsPage, ControlKind::kOther)};
+}
+
+std::vector<std::shared_ptr<LayoutControl>> FontLayoutHost::DisplayPanels() const {
+  std::vector<std::shared_ptr<LayoutControl>> panels;
+  for (QLabel* panel : form_.LinkControls().DisplayPanels()) {
+    panels.push_back(WrapWidget(panel, ControlKind::kPanel));
+  }
+  return panels;
+}
+
+void FontLayoutHost::SetDisplayFontSize(std::int32_t points) {
+  for (QLabel* panel : form_.LinkControls().DisplayPanels()) {
+    if (!panel) continue;
+    QFont font = panel->font();
+    font.setPointSize(std::max(points, 1));
+    panel->setFont(font);
+  }
+}
+
+// ---- Screen ----
+
+Size FontLayoutHost::AvailableWindowSize() const {
+  const QScreen* screen = form_.screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return {kDesignFormWidth, kDesignFormHeight};
+  const QRect area = screen->availableGeometry();
+  // The window manager's frame is known once the window is shown; before, it counts as none.
+  const QSize frame = form_.frameGeometry().size() - form_.size();
+  return {area.width() - std::max(frame.width(), 0), area.height() - std::max(frame.height(), 0)};
+}
+
+void FontLayoutHost::FitOnScreen(bool movePlacement) {
+  const Size size = WindowSize();
+  const Size fitted = ClampToAvailable(size, AvailableWindowSize());
+  if (fitted != size) {
+    // Through the resize handling, which keeps the minimum size and gives the grids the change.
+    const Size accepted = layout_.ResizeRequest(fitted);
+    if (accepted != size) {
+      adjusting_ = true;
+      form_.resize(accepted.width, accepted.height);
+      adjusting_ = false;
+    }
+  }
+  if (!movePlacement) return;
+  const QScreen* screen = QGuiApplication::screenAt(form_.frameGeometry().center());
+  if (!screen) screen = form_.screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  const QRect frame = form_.frameGeometry();
+  const int left = KeepInside(frame.x(), frame.width(), area.x(), area.width());
+  const int top = KeepInside(frame.y(), frame.height(), area.y(), area.height());
+  if (left != frame.x() || top != frame.y()) form_.move(left, top);
+}
+
+void FontLayoutHost::FitStatusPanels() {
+  const double scale = layout_.State().FontScaleH / kFontScaleUnit;
+  QtStatusView& status = form_.StatusBarView();
+  for (int i = 0; i < kStatusPanelCount; ++i) {
+    const int width = std::max(RoundHalfEven(QtStatusView::kPanelWidths[i] * scale), 1);
+    status.Panel(i)->setFixedWidth(width);
+  }
+}
+
+}  // namespace qm

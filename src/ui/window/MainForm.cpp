@@ -1,0 +1,221 @@
+#include "ui/window/MainForm.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include "app/CloseRequest.h"
+#include "app/ScaleTypeSelection.h"
+#include "app/Settings.h"
+#include "ui/window/FontLayoutHost.h"
+#include "ui/window/MainFormSettings.h"
+#include "ui/window/QtDialogs.h"
+#include "ui/window/QtEventPump.h"
+#include "ui/window/QtFont.h"
+#include "ui/window/QtSettingsStore.h"
+#include "ui/window/QtStatusView.h"
+#include "ui/window/TAboutBox.h"
+#include "ui/window/TProgressBox.h"
+#include "ui/files/MainFormFiles.h"
+#include "link/ScaleLink.h"
+#include "ui/link/MainFormLink.h"
+#include "ui/tables/TablesWindow.h"
+#include "ui/transfer/MainFormTransfers.h"
+
+namespace qm {
+
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent),
+      store_(std::make_unique<QtSettingsStore>()),
+      dialogs_(std::make_unique<QtDialogs>(this)),
+      pump_(std::make_unique<QtEventPump>()) {
+  setWindowTitle(QStringLiteral("QM V-1.6 Interchange Program"));
+  menus_ = BuildMainMenus(menuBar());
+  toolBar_ = BuildMainToolBar(this);
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("Client"));
+  setCentralWidget(client);
+  pages_ = BuildMainPages(client);
+  status_ = std::make_unique<QtStatusView>(statusBar());
+
+  connect(menus_.Exit, &QAction::triggered, this, &TMainForm::ExitClick);
+  connect(menus_.About, &QAction::triggered, this, &TMainForm::AboutClick);
+  connect(toolBar_.ScaleTypeGroup, &QActionGroup::triggered, this, &TMainForm::ScaleTypeItemClick);
+  timer_.setInterval(kTimerInterval);
+  connect(&timer_, &QTimer::timeout, this, &TMainForm::TimerTimer);
+
+  FormCreate();
+  files_ = std::make_unique<MainFormFiles>(*this);
+  link_ = std::make_unique<MainFormLink>(*this);
+  transfers_ = std::make_unique<MainFormTransfers>(*this);
+  // New totals replace the shown ones only after the operator was offered to save them.
+  transfers_->SetSaveTotalsBeforeRead([this] { return files_->Files().SaveBeforeTotalsRead(); });
+  // The layout starts at the design size once every pane and control exists.
+  fontLayout_ = std::make_unique<FontLayoutHost>(*this);
+  fontLayout_->StartAtDesignSize();
+}
+
+TMainForm::~TMainForm() = default;
+
+StatusView& TMainForm::Status() {
+  return *status_;
+}
+Dialogs& TMainForm::GetDialogs() {
+  return injectedDialogs_ ? *injectedDialogs_ : static_cast<Dialogs&>(*dialogs_);
+}
+EventPump& TMainForm::Pump() {
+  return *pump_;
+}
+TProgressBox* TMainForm::ProgressBox() const {
+  return progressBox_;
+}
+TAboutBox* TMainForm::AboutBox() const {
+  return aboutBox_;
+}
+
+void TMainForm::FormCreate() {
+  // The design font is the font dialog's font and the window's; the saved size is the design
+  // size until the settings say otherwise.
+  dialogFont_ = TFontValues{};
+  setFont(ToQFont(dialogFont_));
+  state_.SavedWidth = kDesignWidth;
+  state_.SavedHeight = kDesignHeight;
+  // Number and date text is fixed by the core's own formatting, whatever the locale.
+  pages_.PageControl->setCurrentIndex(0);
+  tables_ = std::make_unique<TablesWindow>(*this);
+  tables_->PrepareMessageTable();
+  status_->SetStatusText(kPanelModel, state_.CurrentScale.ModelName);
+  status_->SetStatusText(kPanelBusy, std::string());
+  tables_->PreparePluTable();
+  timer_.start();
+  ApplyPortDefaults(state_.CurrentScale, line_);
+  resize(kDesignWidth, kDesignHeight);
+  state_.ScaleAddress = 1;
+  pages_.LogoSelector->setCurrentIndex(0);
+
+  StoredSettings values = CurrentStoredSettings(*this, line_, dialogFont_);
+  LoadSettingsAtStartUp(*store_, state_, values, *status_);
+  if (state_.SettingsKeyPresent) {
+    line_ = values.Line;
+    ApplyReadPlacement(values.Left, values.Top);
+    dialogFont_ = values.Font;
+  }
+}
+
+void TMainForm::ApplyReadPlacement(int left, int top) {
+  // A position that was not stored reads as the current one; leaving it alone keeps the window
+  // system's default placement.
+  if (left != x()) move(left, y());
+  if (top != y()) move(x(), top);
+}
+
+void TMainForm::CreateAuxWindows() {
+  if (!aboutBox_) aboutBox_ = new TAboutBox(this);
+  if (!progressBox_) progressBox_ = new TProgressBox(this);
+  dialogs_->AttachProgressBox(progressBox_);
+}
+
+void TMainForm::ApplySavedFont() {
+  fontLayout_->ApplySavedFont(dialogFont_);
+}
+
+void TMainForm::ApplySavedSize() {
+  fontLayout_->ApplySavedSize(state_.SavedWidth, state_.SavedHeight, state_.SettingsKeyPresent);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (fontLayout_) fontLayout_->WindowResized();
+}
+
+void TMainForm::TimerTimer() {
+  emit TimerTick();
+  // A close accepted during an exchange completes once the exchange has let go.
+  if (closeConfirmed_ && !closed_ && !state_.LinkBusy) {
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
+}
+
+void TMainForm::ExitClick() {
+  close();
+}
+
+void TMainForm::AboutClick() {
+  if (!aboutBox_) CreateAuxWindows();
+  if (const QScreen* screen = aboutBox_->screen()) {
+    const QRect area = screen->availableGeometry();
+    aboutBox_->move(area.center() - QPoint(aboutBox_->width() / 2, aboutBox_->height() / 2));
+  }
+  aboutBox_->exec();
+}
+
+void TMainForm::ScaleTypeItemClick(QAction* entry) {
+  const int tag = entry->data().toInt();
+  if (!ScaleTypeMenuClick(state_, *status_, tag)) return;
+  toolBar_.ScaleTypeEntries[tag]->setChecked(true);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  if (closing_) {
+    // A request from inside the close sequence (its dialogs and saves handle events).
+    event->ignore();
+    return;
+  }
+  if (!closeConfirmed_ && !ConfirmClose(GetDialogs())) {
+    event->ignore();
+    return;
+  }
+  if (state_.LinkBusy) {
+    // The request arrived while an exchange waits in a nested event loop below this handler.
+    // Its objects must outlive it: ask it to stop at its next step and close once it has let
+    // go of the link (checked on every timer tick), without asking again.
+    closeConfirmed_ = true;
+    if (progressBox_) progressBox_->RequestCancel();
+    event->ignore();
+    return;
+  }
+  if (!FormClose()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+bool TMainForm::event(QEvent* event) {
+  // Status tips would replace the eight panels with a temporary message; the bar shows panels only.
+  if (event->type() == QEvent::StatusTip) return true;
+  if (event->type() == QEvent::Show && fontLayout_) fontLayout_->WindowShown();
+  return QMainWindow::event(event);
+}
+
+bool TMainForm::FormClose() {
+  closing_ = true;
+  timer_.stop();
+  link_->CloseForExit();
+  const bool saved = files_->SaveOnClose();
+  closing_ = false;
+  if (!saved) {
+    // A file could not be written (the operator was told): the window stays open with the data
+    // in it, disconnected from the scale; the next close asks again.
+    closeConfirmed_ = false;
+    status_->SetConnectState(false, kConnectHint);
+    timer_.start();
+    return false;
+  }
+  closed_ = true;
+  fontLayout_->FreeResizers();
+  SaveSettingsAtClose(*store_, state_, CurrentStoredSettings(*this, line_, dialogFont_));
+  store_->Flush();
+  return true;
+}
+
+}  // namespace qm

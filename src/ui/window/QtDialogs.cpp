@@ -1,0 +1,168 @@
+#include "ui/window/QtDialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "ui/window/QtText.h"
+#include "ui/window/TProgressBox.h"
+
+namespace qm {
+namespace {
+
+QMessageBox::Icon ToQtIcon(DialogIcon icon) {
+  switch (icon) {
+    case DialogIcon::Error:
+      return QMessageBox::Critical;
+    case DialogIcon::Warning:
+      return QMessageBox::Warning;
+    case DialogIcon::Question:
+      return QMessageBox::Question;
+    case DialogIcon::Information:
+      return QMessageBox::Information;
+    case DialogIcon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+struct ButtonPair {
+  DialogButton ours;
+  QMessageBox::StandardButton qt;
+};
+// In the order the boxes offer them.
+constexpr ButtonPair kButtons[] = {{kButtonYes, QMessageBox::Yes},
+                                   {kButtonNo, QMessageBox::No},
+                                   {kButtonOk, QMessageBox::Ok},
+                                   {kButtonCancel, QMessageBox::Cancel}};
+
+}  // namespace
+
+QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
+
+void QtDialogs::AttachProgressBox(TProgressBox* box) {
+  progress_ = box;
+}
+
+DialogButton QtDialogs::ShowMessage(const MessageBoxRequest& request) {
+  QMessageBox box(ToQtIcon(request.icon), ToQString(request.caption), ToQString(request.text),
+                  QMessageBox::NoButton, owner_);
+  int offered = request.buttons != kButtonNone ? request.buttons : kButtonOk;
+  DialogButton first = kButtonNone;
+  for (const ButtonPair& b : kButtons) {
+    if (!(offered & b.ours)) continue;
+    box.addButton(b.qt);
+    if (first == kButtonNone) first = b.ours;
+  }
+  const DialogButton preferred =
+      (request.defaultButton != kButtonNone && (offered & request.defaultButton))
+          ? request.defaultButton
+          : first;
+  for (const ButtonPair& b : kButtons) {
+    if (b.ours == preferred) box.setDefaultButton(b.qt);
+  }
+  // Closing the box counts as Cancel when offered, otherwise as No, otherwise as OK.
+  DialogButton onClose = (offered & kButtonCancel) ? kButtonCancel
+                         : (offered & kButtonNo)   ? kButtonNo
+                                                   : kButtonOk;
+  if (!(offered & onClose)) onClose = first;
+  for (const ButtonPair& b : kButtons) {
+    if (b.ours == onClose) box.setEscapeButton(b.qt);
+  }
+
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  for (const ButtonPair& b : kButtons) {
+    if ((offered & b.ours) && clicked == box.button(b.qt)) return b.ours;
+  }
+  return onClose;
+}
+
+std::optional<std::string> QtDialogs::InputLine(const std::string& caption,
+                                                const std::string& prompt,
+                                                const std::string& defaultText) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(owner_, ToQString(caption), ToQString(prompt),
+                                             QLineEdit::Normal, ToQString(defaultText), &ok);
+  if (!ok) return std::nullopt;
+  return FromQString(text);
+}
+
+void QtDialogs::ShowProgress(const std::string& title, const std::string& doneLabel, int total,
+                             int start) {
+  if (progress_) progress_->ShowProgress(ToQString(title), ToQString(doneLabel), total, start);
+}
+
+bool QtDialogs::StepProgress(int position) {
+  return progress_ ? progress_->StepProgress(position) : false;
+}
+
+void QtDialogs::HideProgress() {
+  if (progress_) progress_->hide();
+}
+
+QStringList QtFileFilters(const std::string& filter) {
+  const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i];
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+    if (open >= 0 && description.endsWith(QLatin1Char(')'))) {
+      // The description may name its patterns already ("Файл данных (*.csv)"); Qt reads them
+      // blank-separated. Words in brackets that are not the patterns ("CSV файл (совместимый с
+      // Excel)") stay part of the description, and the patterns follow them.
+      QString named = description.mid(open + 1, description.size() - open - 2);
+      named.replace(QLatin1Char(';'), QLatin1Char(' '));
+      if (named.simplified() == patterns.simplified()) {
+        filters << description.left(open) + QLatin1Char('(') + named + QLatin1Char(')');
+        continue;
+      }
+    }
+    filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+  }
+  return filters;
+}
+
+QString SingleFilterSuffix(const QString& qtFilter) {
+  const qsizetype open = qtFilter.lastIndexOf(QLatin1Char('('));
+  if (open < 0 || !qtFilter.endsWith(QLatin1Char(')'))) return {};
+  const QString patterns = qtFilter.mid(open + 1, qtFilter.size() - open - 2).trimmed();
+  if (!patterns.startsWith(QStringLiteral("*.")) || patterns.contains(QLatin1Char(' '))) return {};
+  const QString suffix = patterns.mid(2);
+  if (suffix.isEmpty() || suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')))
+    return {};
+  return suffix;
+}
+
+std::optional<FileDialogAnswer> QtDialogs::ChooseFile(const FileDialogRequest& request) {
+  QFileDialog dialog(owner_, ToQString(request.title));
+  const bool save = request.kind == FileDialogKind::Save;
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  const QStringList filters = QtFileFilters(request.filter);
+  dialog.setNameFilters(filters);
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
+    dialog.selectNameFilter(filters[request.filterIndex - 1]);
+  }
+  if (!request.defaultExt.empty()) dialog.setDefaultSuffix(ToQString(request.defaultExt));
+  // A name typed without an extension gets the one of the filter chosen, so that a table saved
+  // as a native file is not named ".csv" (and then refused by the data file filter).
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+    const QString suffix = SingleFilterSuffix(f);
+    if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+  });
+  // The proposed name is a path the program got from an earlier choice (file system encoding).
+  if (!request.fileName.empty()) dialog.selectFile(QFile::decodeName(request.fileName.c_str()));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+
+  FileDialogAnswer answer;
+  answer.path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+  const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
+  answer.filterIndex = index >= 0 ? static_cast<int>(index) + 1 : request.filterIndex;
+  return answer;
+}
+
+}  // namespace qm
