@@ -20,10 +20,10 @@
 
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
-#include "ui/window/MainForm.h"
 #include "ui/link/MainFormLink.h"
 #include "ui/tables/TablesWindow.h"
 #include "ui/transfer/MainFormTransfers.h"
+#include "ui/window/MainForm.h"
 
 namespace {
 

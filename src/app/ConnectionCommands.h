@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "app/PortDialogModel.h"
 #include "base/Captions.h"
 #include "base/Dialogs.h"
-#include "app/PortDialogModel.h"
 #include "base/RunState.h"
 #include "base/StatusView.h"
 

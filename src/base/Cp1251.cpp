@@ -55,8 +55,11 @@ std::string Win1251(std::string_view utf8) {
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<std::uint8_t>(utf8[i]);
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2
-                                 : (lead >> 3) == 0x1E ? 3 : -1;
+    int extra = lead < 0x80           ? 0
+                : (lead >> 5) == 0x6  ? 1
+                : (lead >> 4) == 0xE  ? 2
+                : (lead >> 3) == 0x1E ? 3
+                                      : -1;
     if (extra < 0) {
       out += '?';
       ++i;
@@ -65,9 +68,15 @@ std::string Win1251(std::string_view utf8) {
     char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
     bool ok = true;
     for (int k = 1; k <= extra; ++k) {
-      if (i + k >= utf8.size()) { ok = false; break; }
+      if (i + k >= utf8.size()) {
+        ok = false;
+        break;
+      }
       const auto cont = static_cast<std::uint8_t>(utf8[i + k]);
-      if ((cont & 0xC0) != 0x80) { ok = false; break; }
+      if ((cont & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
       cp = (cp << 6) | (cont & 0x3F);
     }
     if (!ok) {

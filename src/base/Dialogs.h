@@ -24,8 +24,8 @@ struct MessageBoxRequest {
   std::string text;
   std::string caption;
   DialogIcon icon = DialogIcon::None;
-  int buttons = kButtonOk;                    // set of DialogButton
-  DialogButton defaultButton = kButtonNone;   // kButtonNone: the first offered
+  int buttons = kButtonOk;                   // set of DialogButton
+  DialogButton defaultButton = kButtonNone;  // kButtonNone: the first offered
 };
 
 enum class FileDialogKind { Open, Save };
@@ -33,10 +33,10 @@ enum class FileDialogKind { Open, Save };
 struct FileDialogRequest {
   FileDialogKind kind = FileDialogKind::Open;
   std::string title;
-  std::string filter;       // "Description|*.ext|Description|*.ext", Windows-1251
-  int filterIndex = 1;      // 1-based, as the choice starts
-  std::string defaultExt;   // without the dot
-  std::string fileName;     // proposed file name or path
+  std::string filter;      // "Description|*.ext|Description|*.ext", Windows-1251
+  int filterIndex = 1;     // 1-based, as the choice starts
+  std::string defaultExt;  // without the dot
+  std::string fileName;    // proposed file name or path
 };
 
 struct FileDialogAnswer {

@@ -7,14 +7,24 @@
 namespace qm {
 
 enum class TBaudRate : std::uint8_t {
-  br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000,
-  br57600, br115200
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200
 };
 inline constexpr int kBaudRateCount = 13;
 // Bits per second of each TBaudRate, by ordinal.
-inline constexpr int kBaudRateValues[kBaudRateCount] = {110,   300,   600,   1200,  2400,
-                                                        4800,  9600,  14400, 19200, 38400,
-                                                        56000, 57600, 115200};
+inline constexpr int kBaudRateValues[kBaudRateCount] = {
+    110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
 
 enum class TStopBits : std::uint8_t { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
 inline constexpr int kStopBitsCount = 3;

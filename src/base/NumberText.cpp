@@ -1,16 +1,20 @@
 #include "base/NumberText.h"
 
 #include <charconv>
-#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace qm {
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= 0x20;
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::optional<Date>& TodayOverride() {
   static std::optional<Date> value;
@@ -51,7 +55,8 @@ RoundedDigits RoundToDecimals(double value, int decimals) {
     kept = mant.substr(0, static_cast<std::size_t>(keep));
     if (mant[static_cast<std::size_t>(keep)] >= '5') {
       int i = keep - 1;
-      while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9') kept[static_cast<std::size_t>(i--)] = '0';
+      while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9')
+        kept[static_cast<std::size_t>(i--)] = '0';
       if (i >= 0) {
         ++kept[static_cast<std::size_t>(i)];
       } else {
@@ -85,7 +90,9 @@ std::string JoinDigits(const RoundedDigits& r, int decimals) {
   return s;
 }
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 int DaysInMonth(int y, int m) {
   static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
@@ -258,6 +265,8 @@ Date Today() {
   return Date{local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
 }
 
-void SetTodayForTesting(std::optional<Date> date) { TodayOverride() = date; }
+void SetTodayForTesting(std::optional<Date> date) {
+  TodayOverride() = date;
+}
 
 }  // namespace qm

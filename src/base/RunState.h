@@ -13,17 +13,17 @@ namespace qm {
 inline constexpr std::int32_t NoAnswer = 2147483647;
 
 struct RunState {
-  std::int32_t ScaleModel = 15;       // 6, 15 or 30 (kg)
-  std::int32_t ScaleVersion = 4000;   // 200, 600, 1000 or 4000 PLU
+  std::int32_t ScaleModel = 15;      // 6, 15 or 30 (kg)
+  std::int32_t ScaleVersion = 4000;  // 200, 600, 1000 or 4000 PLU
   TScaleParams CurrentScale = BuildScaleParams(15, 4000);
-  std::uint8_t ScaleAddress = 1;      // address byte that selects the scale
-  bool SettingsKeyPresent = false;    // the settings key existed at start-up
-  bool LinkBusy = false;              // an exchange or a long table operation is running
-  bool DisconnectRequested = false;   // the operator cut the link during port operations
-  std::int32_t ReplyTicks = 0;        // 100 ms ticks left to wait for reply bytes
-  std::int32_t PollCountdown = 10;    // ticks to the next live poll
-  bool PollEnabled = false;           // the live poll may run
-  std::int32_t SavedWidth = 640;      // window size to apply after the saved font
+  std::uint8_t ScaleAddress = 1;     // address byte that selects the scale
+  bool SettingsKeyPresent = false;   // the settings key existed at start-up
+  bool LinkBusy = false;             // an exchange or a long table operation is running
+  bool DisconnectRequested = false;  // the operator cut the link during port operations
+  std::int32_t ReplyTicks = 0;       // 100 ms ticks left to wait for reply bytes
+  std::int32_t PollCountdown = 10;   // ticks to the next live poll
+  bool PollEnabled = false;          // the live poll may run
+  std::int32_t SavedWidth = 640;     // window size to apply after the saved font
   std::int32_t SavedHeight = 480;
 };
 

@@ -21,7 +21,12 @@ enum StatusPanel : int {
 inline constexpr int kStatusPanelCount = 8;
 
 // The four live display panels.
-enum DisplayPanel : int { kDisplayPluNo = 0, kDisplayWeight = 1, kDisplayPrice = 2, kDisplayTotal = 3 };
+enum DisplayPanel : int {
+  kDisplayPluNo = 0,
+  kDisplayWeight = 1,
+  kDisplayPrice = 2,
+  kDisplayTotal = 3
+};
 
 class StatusView {
  public:

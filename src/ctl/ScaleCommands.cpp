@@ -7,6 +7,7 @@
 #include "base/Cp1251.h"
 #include "base/NumberText.h"
 #include "base/StatusTexts.h"
+#include "base/WireCodecs.h"
 #include "ctl/Commands.h"
 #include "ctl/ConsoleDialogs.h"
 #include "ctl/FindingLocator.h"
@@ -17,7 +18,6 @@
 #include "tables/Validation.h"
 #include "transfer/ScaleTransfers.h"
 #include "transfer/TransferTexts.h"
-#include "base/WireCodecs.h"
 
 namespace qm::ctl {
 

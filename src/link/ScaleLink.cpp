@@ -1,8 +1,8 @@
 #include "link/ScaleLink.h"
 
 #include "base/Cp1251.h"
-#include "link/PortNames.h"
 #include "base/WireCodecs.h"
+#include "link/PortNames.h"
 
 namespace qm {
 

@@ -1,8 +1,8 @@
 #include "tables/PluTable.h"
 
 #include "base/NumberText.h"
-#include "tables/PluColumns.h"
 #include "base/WireCodecs.h"
+#include "tables/PluColumns.h"
 
 namespace qm {
 namespace {

@@ -8,10 +8,10 @@
 
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
+#include "base/WireCodecs.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"
 #include "tables/PluColumns.h"
-#include "base/WireCodecs.h"
 
 namespace qm {
 namespace {

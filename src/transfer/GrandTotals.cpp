@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "transfer/TransferTexts.h"
 #include "base/WireCodecs.h"
+#include "transfer/TransferTexts.h"
 
 namespace qm {
 

@@ -4,13 +4,13 @@
 #include <string>
 
 #include "base/AskNumber.h"
+#include "base/WireCodecs.h"
 #include "tables/CommaText.h"
 #include "tables/Validation.h"
 #include "transfer/MessageBlock.h"
 #include "transfer/ScaleTransfers.h"
 #include "transfer/TransferSupport.h"
 #include "transfer/TransferTexts.h"
-#include "base/WireCodecs.h"
 
 namespace qm {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "base/NumberText.h"
+#include "base/WireCodecs.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
-#include "base/WireCodecs.h"
 
 namespace qm {
 namespace {

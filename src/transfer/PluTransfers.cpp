@@ -5,6 +5,7 @@
 
 #include "base/AskNumber.h"
 #include "base/NumberText.h"
+#include "base/WireCodecs.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
 #include "tables/Validation.h"
@@ -12,7 +13,6 @@
 #include "transfer/ScaleTransfers.h"
 #include "transfer/TransferSupport.h"
 #include "transfer/TransferTexts.h"
-#include "base/WireCodecs.h"
 
 namespace qm {
 

@@ -26,11 +26,11 @@
 #include "base/Dialogs.h"
 #include "base/RunState.h"
 #include "base/StatusView.h"
-#include "tables/TotalsPage.h"
 #include "link/ScaleLink.h"
 #include "tables/MessageTable.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/TextGrid.h"
+#include "tables/TotalsPage.h"
 #include "transfer/TransferView.h"
 
 namespace qm {

@@ -9,10 +9,10 @@
 #include <utility>
 
 #include "base/Dialogs.h"
+#include "base/WireCodecs.h"
 #include "link/ScaleLink.h"
 #include "tables/TextGrid.h"
 #include "transfer/ScaleTransfers.h"
-#include "base/WireCodecs.h"
 
 namespace qm {
 

@@ -16,10 +16,14 @@ TEST(Cp1251, CyrillicAndSpecialLettersMapBothWays) {
 }
 
 TEST(Cp1251, CharactersOutsideTheSetBecomeQuestionMarks) {
-  EXPECT_EQ(Win1251("a€b"), "a\x88" "b");
+  EXPECT_EQ(Win1251("a€b"),
+            "a\x88"
+            "b");
   EXPECT_EQ(Win1251("中"), "?");
-  EXPECT_EQ(Win1251("\xFF" "a"), "?a");    // malformed UTF-8
-  EXPECT_EQ(Win1251("\xD0"), "?");         // cut sequence
+  EXPECT_EQ(Win1251("\xFF"
+                    "a"),
+            "?a");                  // malformed UTF-8
+  EXPECT_EQ(Win1251("\xD0"), "?");  // cut sequence
   EXPECT_EQ(CodePointToCp1251(0x1F600), '?');
 }
 

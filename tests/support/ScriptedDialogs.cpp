@@ -6,7 +6,9 @@
 
 namespace qmtest {
 
-ScriptedDialogs::~ScriptedDialogs() { VerifyDone(); }
+ScriptedDialogs::~ScriptedDialogs() {
+  VerifyDone();
+}
 
 void ScriptedDialogs::VerifyDone() {
   for (const Step& s : script_) ADD_FAILURE() << "expected dialog never shown: " << s.text;

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "TablesFixture.h"
-#include "ui/window/FontLayoutHost.h"
-#include "ui/files/MainFormFiles.h"
-#include "ui/link/MainFormLink.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluCommands.h"
+#include "ui/files/MainFormFiles.h"
+#include "ui/link/MainFormLink.h"
 #include "ui/transfer/MainFormTransfers.h"
+#include "ui/window/FontLayoutHost.h"
 
 namespace qm {
 namespace {

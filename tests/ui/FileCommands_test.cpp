@@ -20,10 +20,10 @@
 
 #include "TablesFixture.h"
 #include "base/Cp1251.h"
-#include "ui/window/MainForm.h"
+#include "tables/MessageTable.h"
 #include "ui/files/MainFormFiles.h"
 #include "ui/transfer/MainFormTransfers.h"
-#include "tables/MessageTable.h"
+#include "ui/window/MainForm.h"
 
 namespace qmtest {
 namespace {

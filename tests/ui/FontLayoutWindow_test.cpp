@@ -19,13 +19,13 @@
 
 #include "UiTestHelpers.h"
 #include "app/FontLayout.h"
+#include "support/ScriptedDialogs.h"
+#include "ui/link/MainFormLink.h"
+#include "ui/tables/TSortGrid.h"
+#include "ui/tables/TablesWindow.h"
 #include "ui/window/FontLayoutHost.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtFont.h"
-#include "ui/link/MainFormLink.h"
-#include "support/ScriptedDialogs.h"
-#include "ui/tables/TSortGrid.h"
-#include "ui/tables/TablesWindow.h"
 
 namespace qm {
 namespace {

@@ -16,12 +16,12 @@
 
 #include "UiTestHelpers.h"
 #include "base/StatusView.h"
+#include "sim/VirtualScale.h"
+#include "support/ScriptedDialogs.h"
+#include "ui/link/MainFormLink.h"
 #include "ui/window/CommFrm.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtStatusView.h"
-#include "ui/link/MainFormLink.h"
-#include "sim/VirtualScale.h"
-#include "support/ScriptedDialogs.h"
 
 namespace qm {
 namespace {

@@ -16,9 +16,9 @@
 
 #include "UiTestHelpers.h"
 #include "base/Cp1251.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/window/QtStatusView.h"
 #include "ui/window/TProgressBox.h"
-#include "support/ScriptedDialogs.h"
 
 namespace qm {
 namespace {

@@ -16,14 +16,14 @@
 
 #include "UiTestHelpers.h"
 #include "base/Cp1251.h"
-#include "ui/window/MainForm.h"
-#include "ui/window/QtStatusView.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/PluColumns.h"
 #include "ui/tables/MessageEditor.h"
 #include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TSortGrid.h"
 #include "ui/tables/TablesWindow.h"
+#include "ui/window/MainForm.h"
+#include "ui/window/QtStatusView.h"
 
 namespace qmtest {
 

@@ -8,20 +8,17 @@
 #include <QToolBar>
 
 #include "base/Dialogs.h"
-#include "ui/window/CurrentDialogs.h"
-#include "ui/window/MainForm.h"
-#include "ui/window/QtStatusView.h"
+#include "transfer/GrandTotals.h"
 #include "ui/files/FileIcons.h"
 #include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TablesWindow.h"
-#include "transfer/GrandTotals.h"
+#include "ui/window/CurrentDialogs.h"
+#include "ui/window/MainForm.h"
+#include "ui/window/QtStatusView.h"
 
 namespace qm {
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 MainFormFiles::MainFormFiles(TMainForm& form)
     : form_(form), dialogs_(std::make_unique<CurrentDialogs>(form)) {

@@ -6,19 +6,18 @@
 #include <QPalette>
 #include <QToolBar>
 
+#include "app/ComPortSettingsAccess.h"
 #include "app/ConnectionCommands.h"
 #include "base/Cp1251.h"
+#include "ui/link/LinkIcons.h"
 #include "ui/window/CommFrm.h"
 #include "ui/window/CurrentDialogs.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtStatusView.h"
-#include "app/ComPortSettingsAccess.h"
-#include "ui/link/LinkIcons.h"
 
 namespace qm {
 
 namespace {
-
 
 const char* const kDisplayHints[4] = {"Номер PLU", "Вес", "Цена", "Стоимость"};
 const char* const kDisplayNames[4] = {"PluNoPanel", "WeightPanel", "PricePanel", "TotalPanel"};

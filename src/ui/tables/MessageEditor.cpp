@@ -10,9 +10,9 @@
 
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
-#include "ui/window/QtText.h"
 #include "ui/tables/EditorButtons.h"
 #include "ui/tables/PluRowEditor.h"
+#include "ui/window/QtText.h"
 
 namespace qm {
 

@@ -15,12 +15,12 @@
 #include "base/NumberText.h"
 #include "base/RunState.h"
 #include "base/StatusView.h"
-#include "ui/window/QtText.h"
 #include "tables/MessageCommands.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
 #include "ui/tables/EditorButtons.h"
+#include "ui/window/QtText.h"
 
 namespace qm {
 namespace {

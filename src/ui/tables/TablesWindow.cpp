@@ -11,7 +11,6 @@
 #include <QToolBar>
 
 #include "app/FontLayout.h"
-#include "ui/window/MainForm.h"
 #include "tables/CheckCommand.h"
 #include "tables/PluColumns.h"
 #include "tables/PluMatching.h"
@@ -20,6 +19,7 @@
 #include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TSortGrid.h"
 #include "ui/tables/TextGridModel.h"
+#include "ui/window/MainForm.h"
 
 namespace qm {
 

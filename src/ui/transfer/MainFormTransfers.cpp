@@ -10,18 +10,18 @@
 
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
-#include "ui/window/CurrentDialogs.h"
-#include "ui/window/MainForm.h"
+#include "transfer/GrandTotals.h"
+#include "transfer/ScaleTransfers.h"
 #include "ui/link/MainFormLink.h"
 #include "ui/tables/MessageEditor.h"
 #include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TSortGrid.h"
 #include "ui/tables/TablesWindow.h"
-#include "transfer/GrandTotals.h"
-#include "transfer/ScaleTransfers.h"
 #include "ui/transfer/TotalsView.h"
 #include "ui/transfer/TransferIcons.h"
 #include "ui/transfer/TransferInputGuard.h"
+#include "ui/window/CurrentDialogs.h"
+#include "ui/window/MainForm.h"
 
 namespace qm {
 

@@ -14,8 +14,8 @@ std::optional<std::string> CurrentDialogs::InputLine(const std::string& caption,
   return form_.GetDialogs().InputLine(caption, prompt, defaultText);
 }
 
-void CurrentDialogs::ShowProgress(const std::string& title, const std::string& doneLabel,
-                                  int total, int start) {
+void CurrentDialogs::ShowProgress(const std::string& title, const std::string& doneLabel, int total,
+                                  int start) {
   form_.GetDialogs().ShowProgress(title, doneLabel, total, start);
 }
 

@@ -20,12 +20,12 @@
 #include <algorithm>
 
 #include "app/SavedLayoutLimits.h"
-#include "ui/window/MainForm.h"
-#include "ui/window/QtFont.h"
-#include "ui/window/QtStatusView.h"
 #include "ui/link/MainFormLink.h"
 #include "ui/tables/TSortGrid.h"
 #include "ui/tables/TablesWindow.h"
+#include "ui/window/MainForm.h"
+#include "ui/window/QtFont.h"
+#include "ui/window/QtStatusView.h"
 
 namespace qm {
 

@@ -12,6 +12,11 @@
 #include "app/CloseRequest.h"
 #include "app/ScaleTypeSelection.h"
 #include "app/Settings.h"
+#include "link/ScaleLink.h"
+#include "ui/files/MainFormFiles.h"
+#include "ui/link/MainFormLink.h"
+#include "ui/tables/TablesWindow.h"
+#include "ui/transfer/MainFormTransfers.h"
 #include "ui/window/FontLayoutHost.h"
 #include "ui/window/MainFormSettings.h"
 #include "ui/window/QtDialogs.h"
@@ -21,11 +26,6 @@
 #include "ui/window/QtStatusView.h"
 #include "ui/window/TAboutBox.h"
 #include "ui/window/TProgressBox.h"
-#include "ui/files/MainFormFiles.h"
-#include "link/ScaleLink.h"
-#include "ui/link/MainFormLink.h"
-#include "ui/tables/TablesWindow.h"
-#include "ui/transfer/MainFormTransfers.h"
 
 namespace qm {
 
