@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core ccache
 )
 missing=()
 for p in "${packages[@]}"; do
