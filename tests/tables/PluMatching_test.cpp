@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/MatchFlow.h"
 #include "LoggingStatus.h"
 #include "base/RunState.h"
 #include "support/ScriptedDialogs.h"

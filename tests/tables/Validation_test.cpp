@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/CheckFlow.h"
 #include "base/Cp1251.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/CommaText.h"
@@ -73,7 +74,7 @@ struct ValidationTest : ::testing::Test {
   }
 
   ValidationResult Run(ValidationOptions options) {
-    return ValidateData(options, plu, msgs, limits, &dialogs, &view);
+    return CheckInteractively(options, plu, msgs, limits, dialogs, view);
   }
   ValidationResult CheckPlu() { return Run({.checkPlu = true}); }
   ValidationResult CheckMessages() { return Run({.checkMessages = true}); }

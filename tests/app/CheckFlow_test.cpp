@@ -1,8 +1,8 @@
-#include "tables/CheckCommand.h"
+#include "app/CheckFlow.h"
 
 #include <gtest/gtest.h>
 
-#include "LoggingStatus.h"
+#include "tables/LoggingStatus.h"
 #include "base/Cp1251.h"
 #include "base/RunState.h"
 #include "support/ScriptedDialogs.h"
