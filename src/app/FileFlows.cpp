@@ -263,8 +263,7 @@ bool FileFlows::SaveModified(bool alwaysAsk, bool askFirst, bool totals, bool me
   if (totals && flags.TotalsModified() && !(request.totals && !outcome.totalsSaved)) {
     flags.ClearTotals();
   }
-  if (messages && flags.MessageTableModified() &&
-      !(request.messages && !outcome.messagesSaved)) {
+  if (messages && flags.MessageTableModified() && !(request.messages && !outcome.messagesSaved)) {
     flags.ClearMessages();
   }
   if (plu && flags.PluTableModified() && !(request.plu && !outcome.pluSaved)) flags.ClearPlu();

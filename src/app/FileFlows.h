@@ -75,9 +75,9 @@ enum SaveMenuTag : int { kSaveAll = 0, kSavePlu = 1, kSaveMessages = 2, kSaveTot
 
 // What SaveData is asked to save, and how.
 struct SaveRequest {
-  bool totals = false;    // the totals report (always through the save dialog)
-  bool messages = false;  // the message table
-  bool plu = false;       // the PLU table
+  bool totals = false;     // the totals report (always through the save dialog)
+  bool messages = false;   // the message table
+  bool plu = false;        // the PLU table
   bool alwaysAsk = false;  // the save dialog even for a table with a remembered file
   bool askFirst = false;   // "Сохранить введенные данные?" before anything
 };

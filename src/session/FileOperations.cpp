@@ -117,8 +117,7 @@ SaveReport SaveMessageFile(const MessageTable& messages, const std::string& path
                                                : WriteMessageNative(messages));
 }
 
-SaveReport SaveTotalsFile(const TotalsPage& page, const std::string& path,
-                          const ReportMoment& at) {
+SaveReport SaveTotalsFile(const TotalsPage& page, const std::string& path, const ReportMoment& at) {
   return Write(path, WriteTotalsReport(page, at));
 }
 

@@ -80,7 +80,6 @@ SaveReport SavePluFile(const TextGrid& plu, const std::string& path, FileFormat 
 SaveReport SaveMessageFile(const MessageTable& messages, const std::string& path,
                            FileFormat format);
 // The totals report (".txt") of `page`, dated `at`.
-SaveReport SaveTotalsFile(const TotalsPage& page, const std::string& path,
-                          const ReportMoment& at);
+SaveReport SaveTotalsFile(const TotalsPage& page, const std::string& path, const ReportMoment& at);
 
 }  // namespace qm

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tables/LoggingStatus.h"
 #include "base/Cp1251.h"
 #include "base/RunState.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/CommaText.h"
+#include "tables/LoggingStatus.h"
 #include "tables/MessageTable.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"

@@ -53,11 +53,13 @@ TEST_F(FileCommands, MessageFindingsStandAtTheirNumberAndTheTableSizeAtTheFile) 
   const CtlResult r = RunCtl({"--version", "1000", "check", msg});
   EXPECT_EQ(r.code, qm::ctl::kExitFindings);
   EXPECT_EQ(r.out, msg + ": Ошибка: Количество сообщений больше максимально допустимого (0).\n" +
-                       msg + ": message 1: Ошибка: Число строк в сообщении больше максимально "
-                             "допустимого (0).\n" +
-                       msg + ": message 2: Ошибка: Число строк в сообщении больше максимально "
-                             "допустимого (0).\n"
-                             "Ошибок: 3,   Предупреждений: 0.\n");
+                       msg +
+                       ": message 1: Ошибка: Число строк в сообщении больше максимально "
+                       "допустимого (0).\n" +
+                       msg +
+                       ": message 2: Ошибка: Число строк в сообщении больше максимально "
+                       "допустимого (0).\n"
+                       "Ошибок: 3,   Предупреждений: 0.\n");
 }
 
 TEST_F(FileCommands, UnreadableInputsEndWithExitTwo) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MatchFlow.h"
 #include "LoggingStatus.h"
+#include "app/MatchFlow.h"
 #include "base/RunState.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/ModifiedFlags.h"

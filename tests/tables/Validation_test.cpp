@@ -391,14 +391,14 @@ TEST_F(ValidationTest, FindAllListsEveryFindingWithItsPlace) {
   rows[1][kPrice] = "x";
   rows[2][kMessageNo] = "3";
   SetRows(rows);
-  EXPECT_EQ(list({.checkPlu = true, .checkMessages = true}),
-            (std::vector<Row>{
-                {P, 2, kPluNo, E, "Повторяющийся номер товара."},
-                {P, 2, kPrice, E, "Неправильная цена товара."},
-                {P, 3, kMessageNo, W, "Номер сообщения больше количества сообщений (2)."},
-                {M, 2, kSizeFinding, E,
-                 "Число строк в сообщении больше максимально допустимого (8)."},
-            }));
+  EXPECT_EQ(
+      list({.checkPlu = true, .checkMessages = true}),
+      (std::vector<Row>{
+          {P, 2, kPluNo, E, "Повторяющийся номер товара."},
+          {P, 2, kPrice, E, "Неправильная цена товара."},
+          {P, 3, kMessageNo, W, "Номер сообщения больше количества сообщений (2)."},
+          {M, 2, kSizeFinding, E, "Число строк в сообщении больше максимально допустимого (8)."},
+      }));
 
   // The sizes: the PLU table's at the first row, the message table's at no message.
   SetRows({GoodRow(1), GoodRow(2)});

@@ -22,10 +22,9 @@ MainFormFiles::MainFormFiles(TMainForm& form)
     : form_(form), dialogs_(std::make_unique<CurrentDialogs>(form)) {
   TablesWindow& tables = form.Tables();
   SessionTables& data = tables.Data();
-  files_ = std::make_unique<FileFlows>(
-      FileFlowContext{data.plu, data.messages, data.flags, data.files, tables.PluCmds(),
-                      tables.MsgCmds(), form.State(), form.Status(), *dialogs_, &form.Pump(),
-                      *this});
+  files_ = std::make_unique<FileFlows>(FileFlowContext{
+      data.plu, data.messages, data.flags, data.files, tables.PluCmds(), tables.MsgCmds(),
+      form.State(), form.Status(), *dialogs_, &form.Pump(), *this});
   BuildToolButtons();
   BuildMenu();
 }

@@ -39,8 +39,7 @@ class TablesWindow::MessageRowFollower : public GridObserver {
   MessageCommands& commands_;
 };
 
-TablesWindow::TablesWindow(TMainForm& form)
-    : form_(form), tables_(&form.Status()) {
+TablesWindow::TablesWindow(TMainForm& form) : form_(form), tables_(&form.Status()) {
   pluTable_.SetTitles(PluColumnTitles());
   auto dialogs = [&form]() -> Dialogs& { return form.GetDialogs(); };
   MainPages& pages = form.Pages();
