@@ -41,7 +41,7 @@ struct FileOperationsTest : ::testing::Test {
 
 TEST_F(FileOperationsTest, ALoadStoresTheTableAndRemembersItsFile) {
   const std::string csv = Put("m.csv", "Сообщения;\r\nN;M\r\n1;Один;a\r\n2;Два;b\r\n");
-  LoadReport r = LoadDataFile(tables, csv);
+  const LoadReport r = LoadDataFile(tables, csv);
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(r.kind, DataFileKind::MessageTable);
   EXPECT_EQ(r.rows, 2);
@@ -49,14 +49,6 @@ TEST_F(FileOperationsTest, ALoadStoresTheTableAndRemembersItsFile) {
   EXPECT_EQ(tables.files.messageFileName, csv);
   EXPECT_TRUE(tables.files.messageFileIsCsv);
   EXPECT_EQ(tables.files.pluFileName, "");
-
-  const std::string plw = Put("t.plw", "7\r\nХлеб\r\n\r\n4550\r\n5\r\n125\r\n12\r\n3\r\n0\r\n");
-  r = LoadPluFile(tables, plw, nullptr);
-  ASSERT_TRUE(r.ok());
-  EXPECT_EQ(r.rows, 1);
-  EXPECT_EQ(tables.plu.Cell(kPrice, 1), "45.50");
-  EXPECT_EQ(tables.files.pluFileName, plw);
-  EXPECT_FALSE(tables.files.pluFileIsCsv);
   EXPECT_FALSE(tables.flags.Any());  // the flags are the caller's
 }
 
