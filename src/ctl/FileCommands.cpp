@@ -5,8 +5,7 @@
 #include "base/Cp1251.h"
 #include "base/ScaleParams.h"
 #include "ctl/Commands.h"
-#include "ctl/ConsoleDialogs.h"
-#include "ctl/FindingLocator.h"
+#include "ctl/FindingPrinter.h"
 #include "ctl/TableFiles.h"
 #include "tables/PluColumns.h"
 #include "tables/PluMatching.h"
@@ -45,18 +44,16 @@ int RunCheck(const CommandLine& cl, CtlIo& io) {
   }
 
   // Findings go to stdout: they are this command's result.
-  ConsoleDialogs dialogs(io.out, io.out, false);
   int errors = 0, warnings = 0;
-  for (LoadedFile& f : files) {
-    FindingLocator locator(dialogs, f.path);
+  for (const LoadedFile& f : files) {
     ValidationOptions options;
     options.checkPlu = IsPluKind(f.kind);
     options.checkMessages = !options.checkPlu;
     const MessageTable& against = options.checkPlu && messages ? *messages : f.tables->messages;
-    const ValidationResult result =
-        ValidateData(options, f.tables->plu, against, limits, &dialogs, &locator);
-    errors += result.errors;
-    warnings += result.warnings;
+    const FindingList found = FindAll(options, f.tables->plu, against, limits);
+    PrintFindings(io.out, f.path, found.findings);
+    errors += found.errors;
+    warnings += found.warnings;
   }
   // The check command's summary, for all files together.
   io.out << "Ошибок: " << errors << ",   Предупреждений: " << warnings << ".\n";

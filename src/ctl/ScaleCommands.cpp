@@ -10,7 +10,7 @@
 #include "base/WireCodecs.h"
 #include "ctl/Commands.h"
 #include "ctl/ConsoleDialogs.h"
-#include "ctl/FindingLocator.h"
+#include "ctl/FindingPrinter.h"
 #include "ctl/LinkSession.h"
 #include "ctl/TableFiles.h"
 #include "tables/PluColumns.h"
@@ -120,9 +120,8 @@ void RequireMessageOutput(const std::string& path) {
 
 // Prints the findings of the check a write runs silently, so the operator sees what they are.
 void PrintFindings(ScaleRun& run, const std::string& file, const ValidationOptions& scope) {
-  FindingLocator printer(run.dialogs, file);
-  ValidateData(scope, run.tables.plu, run.tables.messages, run.session.state.CurrentScale,
-               &run.dialogs, &printer);
+  PrintCheckBeforeWrite(run.io.err, file, scope, run.tables.plu, run.tables.messages,
+                        run.session.state.CurrentScale);
 }
 
 // The PLU number of a row as the write sends it: a whole number, 0 otherwise.

@@ -5,7 +5,7 @@
 
 #include "base/Cp1251.h"
 #include "files/FileIo.h"
-#include "files/ListSeparator.h"
+#include "session/FileOperations.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
 
@@ -19,23 +19,20 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string ReadFileOrThrow(const std::string& path) {
-  std::string bytes;
-  const FileResult result = ReadWholeFile(path, bytes);
-  if (!result.ok) throw FileError("cannot read " + path + ": " + result.systemMessage);
-  return bytes;
-}
-
-[[noreturn]] void BadFormat(const std::string& path) {
-  // The window's text for a file that is not a data file.
+// The load's failure as the operator's sentence: the reason in English as qmctl words its own
+// errors, the window's text for a file that is not a data file.
+[[noreturn]] void LoadFailed(const std::string& path, const LoadReport& report) {
+  if (report.status == LoadStatus::CannotRead) {
+    throw FileError("cannot read " + path + ": " + report.systemMessage);
+  }
   throw FileError(path + ": Неверный формат файла данных.");
 }
 
-}  // namespace
-
-Tables::Tables() : plu(kPluColumnCount) {
-  ResetPluTable(plu);
+void Saved(const SaveReport& report, const std::string& path) {
+  if (!report.saved) throw FileError("cannot write " + path + ": " + report.systemMessage);
 }
+
+}  // namespace
 
 Extension ExtensionOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -53,31 +50,21 @@ Extension ExtensionOf(const std::string& path) {
 FileKind LoadTableFile(const std::string& path, Tables& tables) {
   const Extension ext = ExtensionOf(path);
   if (ext == Extension::Txt) throw FileError(path + ": a totals report cannot be read");
-  const std::string bytes = ReadFileOrThrow(path);
   switch (ext) {
     case Extension::Csv: {
-      std::optional<DataFileContent> content = ParseDataFile(bytes);
-      if (!content) BadFormat(path);
-      if (content->kind == DataFileKind::PluTable) {
-        tables.plu.ReplaceDataRows(std::move(content->rows));
-        return FileKind::PluCsv;
-      }
-      tables.messages.Grid().ReplaceDataRows(std::move(content->rows));
-      tables.messages.Texts() = std::move(content->texts);
-      return FileKind::MessageCsv;
+      const LoadReport report = LoadDataFile(tables, path);
+      if (!report.ok()) LoadFailed(path, report);
+      return report.kind == DataFileKind::PluTable ? FileKind::PluCsv : FileKind::MessageCsv;
     }
     case Extension::Plw: {
-      std::optional<std::vector<Cells>> rows = ParsePluNative(bytes, nullptr);
-      if (!rows) BadFormat(path);
-      tables.plu.ReplaceDataRows(std::move(*rows));
+      const LoadReport report = LoadPluFile(tables, path, nullptr);
+      if (!report.ok()) LoadFailed(path, report);
       return FileKind::PluNative;
     }
     case Extension::Msw:
     default: {
-      std::optional<MessageFileContent> content = ParseMessageNative(bytes);
-      if (!content) BadFormat(path);
-      tables.messages.Grid().ReplaceDataRows(std::move(content->rows));
-      tables.messages.Texts() = std::move(content->texts);
+      const LoadReport report = LoadMessageFile(tables, path);
+      if (!report.ok()) LoadFailed(path, report);
       return FileKind::MessageNative;
     }
   }
@@ -91,10 +78,10 @@ void SaveBytes(const std::string& path, const std::string& bytes) {
 void SavePluTable(const std::string& path, const TextGrid& plu) {
   switch (ExtensionOf(path)) {
     case Extension::Csv:
-      SaveBytes(path, WritePluCsv(plu, ListSeparator()));
+      Saved(SavePluFile(plu, path, FileFormat::Csv, nullptr), path);
       return;
     case Extension::Plw:
-      SaveBytes(path, WritePluNative(plu, nullptr));
+      Saved(SavePluFile(plu, path, FileFormat::Native, nullptr), path);
       return;
     default:
       throw FileError(path + ": a PLU table is written to a .csv or .plw file");
@@ -104,10 +91,10 @@ void SavePluTable(const std::string& path, const TextGrid& plu) {
 void SaveMessageTable(const std::string& path, const MessageTable& messages) {
   switch (ExtensionOf(path)) {
     case Extension::Csv:
-      SaveBytes(path, WriteMessageCsv(messages, ListSeparator()));
+      Saved(SaveMessageFile(messages, path, FileFormat::Csv), path);
       return;
     case Extension::Msw:
-      SaveBytes(path, WriteMessageNative(messages));
+      Saved(SaveMessageFile(messages, path, FileFormat::Native), path);
       return;
     default:
       throw FileError(path + ": messages are written to a .csv or .msw file");

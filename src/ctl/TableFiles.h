@@ -11,6 +11,7 @@
 #include <string>
 
 #include "files/FileLayouts.h"
+#include "session/SessionTables.h"
 #include "tables/MessageTable.h"
 #include "tables/TextGrid.h"
 
@@ -25,11 +26,7 @@ enum class FileKind { PluCsv, PluNative, MessageCsv, MessageNative, Report };
 
 // The tables of one run: a fresh PLU table (one row) and a fresh message table (one message),
 // as the window starts with them.
-struct Tables {
-  Tables();
-  TextGrid plu;
-  MessageTable messages;
-};
+using Tables = SessionTables;
 
 // ".csv" (either table; the file's first line decides when reading), ".plw", ".msw", ".txt";
 // letters in any case. Anything else is a FileError.
@@ -37,7 +34,7 @@ enum class Extension { Csv, Plw, Msw, Txt };
 Extension ExtensionOf(const std::string& path);
 
 // Loads `path` into the table it holds and says which: PluCsv, PluNative, MessageCsv or
-// MessageNative. The other table is not touched.
+// MessageNative. The other table is not touched; the file is remembered in `tables.files`.
 FileKind LoadTableFile(const std::string& path, Tables& tables);
 
 // Writes the PLU table / the message table in the layout the extension of `path` names

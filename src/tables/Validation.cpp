@@ -1,13 +1,10 @@
 #include "tables/Validation.h"
 
-#include "base/Captions.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "base/Cp1251.h"
-#include "base/Dialogs.h"
 #include "base/WireCodecs.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"
@@ -243,79 +240,83 @@ std::optional<std::string> MessageChecker::CheckOne(int number) const {
   return text;
 }
 
-// ---- The driver -----------------------------------------------------------------------------
+// ---- The scan ------------------------------------------------------------------------------
 
-namespace {
-
-// Shows one finding; true when the operator chose to go on.
-bool Report(Dialogs& dialogs, const std::string& text, FindingKind kind) {
-  MessageBoxRequest box;
-  box.text = text;
-  const bool warning = kind == FindingKind::Warning;
-  box.caption = warning ? kWarningCaption : kErrorCaption;
-  box.icon = warning ? DialogIcon::Warning : DialogIcon::Error;
-  box.buttons = kButtonOk | kButtonCancel;
-  box.defaultButton = kButtonCancel;
-  return dialogs.ShowMessage(box) == kButtonOk;
-}
-
-void Count(ValidationResult& result, FindingKind kind) {
-  if (kind == FindingKind::Warning) {
-    ++result.warnings;
-  } else {
-    ++result.errors;
+FindingScan::FindingScan(const ValidationOptions& options, const TextGrid& pluGrid,
+                         const MessageTable& messages, const TScaleParams& limits)
+    : options_(options), plu_(pluGrid), messages_(messages), limits_(limits) {
+  if (!options_.checkPlu) {
+    pluDone_ = true;
+    return;
   }
+  pluChecker_.emplace(limits_, messages_.Count(), Today());
+  first_ = options_.currentOnly ? plu_.CurrentRow() : 1;
+  last_ = options_.currentOnly ? plu_.CurrentRow() : plu_.DataRowCount();
+  if (!options_.currentOnly) pluChecker_->ArmSizeCheck(plu_.DataRowCount());
+  row_ = first_;
 }
 
-}  // namespace
+std::optional<DataFinding> FindingScan::Next() {
+  if (!pluDone_) {
+    if (auto finding = NextPlu()) return finding;
+    pluDone_ = true;
+  }
+  return NextMessage();
+}
+
+std::optional<DataFinding> FindingScan::NextPlu() {
+  for (; row_ <= last_; ++row_, column_ = 0) {
+    auto finding = pluChecker_->CheckPluRow(plu_.Row(row_), column_);
+    if (!finding) continue;
+    DataFinding found{FindingTable::Plu, row_, finding->column, finding->kind,
+                      std::move(finding->text)};
+    if (finding->column == kSizeFinding) {
+      // The size belongs to no cell: the window points at the first row's number. The row's
+      // own columns are examined next, from the first.
+      found.row = first_;
+    } else {
+      column_ = finding->column + 1;
+    }
+    return found;
+  }
+  return std::nullopt;
+}
+
+std::optional<DataFinding> FindingScan::NextMessage() {
+  if (!options_.checkMessages) return std::nullopt;
+  if (!messageChecker_) {
+    messageChecker_.emplace(limits_, messages_);
+    if (options_.currentOnly) {
+      onlyMessage_ = messages_.CurrentNumber();
+    } else {
+      messageChecker_->ArmSizeCheck();
+    }
+  }
+  auto finding = messageChecker_->CheckMessages(onlyMessage_);
+  if (!finding) return std::nullopt;
+  return DataFinding{FindingTable::Messages, finding->number, kSizeFinding, FindingKind::Error,
+                     std::move(finding->text)};
+}
+
+FindingList FindAll(const ValidationOptions& options, const TextGrid& pluGrid,
+                    const MessageTable& messages, const TScaleParams& limits) {
+  FindingList list;
+  FindingScan scan(options, pluGrid, messages, limits);
+  while (auto finding = scan.Next()) {
+    ++(finding->kind == FindingKind::Warning ? list.warnings : list.errors);
+    list.findings.push_back(std::move(*finding));
+  }
+  return list;
+}
 
 ValidationResult ValidateData(const ValidationOptions& options, const TextGrid& pluGrid,
-                              const MessageTable& messages, const TScaleParams& limits,
-                              Dialogs* dialogs, ValidationView* view) {
+                              const MessageTable& messages, const TScaleParams& limits) {
   ValidationResult result;
-  // Without a way to ask, a run can only count.
-  const bool interactive = !options.silent && dialogs != nullptr;
-
-  if (options.checkPlu) {
-    PluRowChecker checker(limits, messages.Count(), Today());
-    const int first = options.currentOnly ? pluGrid.CurrentRow() : 1;
-    const int last = options.currentOnly ? pluGrid.CurrentRow() : pluGrid.DataRowCount();
-    if (!options.currentOnly) checker.ArmSizeCheck(pluGrid.DataRowCount());
-    for (int row = first; row <= last; ++row) {
-      int column = 0;
-      while (auto finding = checker.CheckPluRow(pluGrid.Row(row), column)) {
-        const bool onSize = finding->column == kSizeFinding;
-        if (interactive && view) {
-          view->ShowPluPage();
-          view->SelectPluCell(onSize ? 0 : finding->column, onSize ? first : row);
-          view->FocusPluField(onSize ? kPluNo : finding->column);
-        }
-        if (!onSize) column = finding->column + 1;
-        Count(result, finding->kind);
-        if (interactive && !Report(*dialogs, finding->text, finding->kind)) return result;
-      }
-    }
-    result.completed = true;
+  FindingScan scan(options, pluGrid, messages, limits);
+  while (auto finding = scan.Next()) {
+    ++(finding->kind == FindingKind::Warning ? result.warnings : result.errors);
   }
-
-  if (options.checkMessages) {
-    result.completed = false;
-    MessageChecker checker(limits, messages);
-    if (!options.currentOnly) checker.ArmSizeCheck();
-    std::optional<int> only;
-    if (options.currentOnly) only = messages.CurrentNumber();
-    while (auto finding = checker.CheckMessages(only)) {
-      ++result.errors;
-      if (!interactive) continue;
-      if (view) {
-        view->ShowMessagePage();
-        if (finding->number > 0) view->SelectMessage(finding->number);
-        view->FocusMessageText();
-      }
-      if (!Report(*dialogs, finding->text, FindingKind::Error)) return result;
-    }
-    result.completed = true;
-  }
+  result.completed = true;
   return result;
 }
 

@@ -1,14 +1,15 @@
 // Data validation: compares the PLU table and the message table with the limits of a scale model
-// before data goes to a scale. It never changes the tables. Findings are reported one at a time;
-// a non-silent run shows each in a box and points the window at the offending field, and the
-// operator goes on (OK) or stops the whole run (Cancel, the default button).
+// before data goes to a scale. It never changes the tables. A check yields its findings one at a
+// time, each with its place (the PLU row and column, or the message number) and the exact text
+// the operator is shown; the window's interactive check and qmctl are built on the same scan.
 //
 // Every cell is read as it stands (not normalised first); a cell that cannot be parsed is a
 // finding, never an exception. Finding texts are Windows-1251.
 //
-// Window thread only. A run keeps no state after it returns.
+// One thread at a time; the tables must outlive a scan and must not be restructured during it.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +20,6 @@
 
 namespace qm {
 
-class Dialogs;
 class MessageTable;
 
 enum class FindingKind { Error, Warning };
@@ -31,26 +31,6 @@ struct Finding {
   std::string text;  // Windows-1251
   FindingKind kind = FindingKind::Error;
   int column = kSizeFinding;  // PLU column 0..8, or kSizeFinding
-};
-
-// What a non-silent run asks of the main window. The window layer implements it.
-class ValidationView {
- public:
-  virtual ~ValidationView() = default;
-  // The page control shows the "Товар" tab.
-  virtual void ShowPluPage() = 0;
-  // Makes `row` the PLU grid's current row (the row editor loads it) and selects `column` in
-  // the grid.
-  virtual void SelectPluCell(int column, int row) = 0;
-  // Focuses the row editor's field of a column 0..8 (0 is PNMemo); other columns do nothing.
-  virtual void FocusPluField(int column) = 0;
-  // The page control shows the "Сообщение" tab.
-  virtual void ShowMessagePage() = 0;
-  // Makes the message with this number current and loads it into the editor and the preview;
-  // false, changing nothing, when there is no such message.
-  virtual bool SelectMessage(int number) = 0;
-  // Focuses the message editor's text area.
-  virtual void FocusMessageText() = 0;
 };
 
 // The checks of PLU rows within one run: the limits, the number of messages in the message
@@ -114,22 +94,75 @@ class MessageChecker {
 struct ValidationOptions {
   bool checkPlu = false;
   bool checkMessages = false;
-  bool silent = false;       // count only: no box, no focusing
+  bool silent = false;       // kept for the callers that count only; every run here is silent
   bool currentOnly = false;  // the current PLU row / current message only; no size checks
 };
 
+enum class FindingTable { Plu, Messages };
+
+// One finding of a check, with its place as the window points at it.
+struct DataFinding {
+  FindingTable table = FindingTable::Plu;
+  // PLU: the grid row (for the size of the table, the first row the run checks). Messages: the
+  // message number, 0 for the size of the table.
+  int row = 0;
+  // PLU: the column 0..8, or kSizeFinding for the size of the table. Messages: kSizeFinding.
+  int column = kSizeFinding;
+  FindingKind kind = FindingKind::Error;
+  std::string text;  // Windows-1251, as the finding's box shows it
+};
+
+// ValidateData as a scan: the PLU rows (whole table or the grid's current row), then the
+// messages (whole table, or the message whose number is in the message grid's current row).
+// Each Next() examines the tables as far as the next finding and returns it; nothing once the
+// run is through. A cell is read when the scan reaches it, and the current message is taken when
+// the message part begins, so a caller that acts on a finding (for example the operator writing
+// the editor's row back) is seen by the rest of the run. `limits` is copied; today's date is
+// Today() at construction.
+class FindingScan {
+ public:
+  FindingScan(const ValidationOptions& options, const TextGrid& pluGrid,
+              const MessageTable& messages, const TScaleParams& limits);
+  std::optional<DataFinding> Next();
+
+ private:
+  std::optional<DataFinding> NextPlu();
+  std::optional<DataFinding> NextMessage();
+
+  ValidationOptions options_;
+  const TextGrid& plu_;
+  const MessageTable& messages_;
+  TScaleParams limits_;
+  std::optional<PluRowChecker> pluChecker_;
+  std::optional<MessageChecker> messageChecker_;
+  std::optional<int> onlyMessage_;
+  int first_ = 1, last_ = 0, row_ = 1, column_ = 0;
+  bool pluDone_ = false;
+};
+
 struct ValidationResult {
-  bool completed = false;  // false only when the operator stopped the run with Cancel
+  bool completed = false;  // false only when the operator stopped an interactive run
   int errors = 0;
   int warnings = 0;
 };
 
-// ValidateData: the PLU rows (whole table or the grid's current row), then the messages (whole
-// table, or the message whose number is in the message grid's current row). `limits` is the
-// run's own copy of the model's limits; today's date is Today(). `dialogs` and `view` are used
-// only when not silent and may then be null.
+// Every finding of a whole run, in the order the run meets them, and their counts.
+struct FindingList {
+  std::vector<DataFinding> findings;
+  int errors = 0;
+  int warnings = 0;
+};
+FindingList FindAll(const ValidationOptions& options, const TextGrid& pluGrid,
+                    const MessageTable& messages, const TScaleParams& limits);
+
+// The counts alone (completed is always true): the check a write runs before it starts.
 ValidationResult ValidateData(const ValidationOptions& options, const TextGrid& pluGrid,
-                              const MessageTable& messages, const TScaleParams& limits,
-                              Dialogs* dialogs, ValidationView* view);
+                              const MessageTable& messages, const TScaleParams& limits);
+// The same, in the form the write commands call it (no window to point at anything).
+inline ValidationResult ValidateData(const ValidationOptions& options, const TextGrid& pluGrid,
+                                     const MessageTable& messages, const TScaleParams& limits,
+                                     std::nullptr_t, std::nullptr_t) {
+  return ValidateData(options, pluGrid, messages, limits);
+}
 
 }  // namespace qm

@@ -46,6 +46,22 @@ TEST_F(FileCommands, CheckCountsMessagesOfAMessageFileOnTheSameLine) {
             std::string::npos);
 }
 
+TEST_F(FileCommands, MessageFindingsStandAtTheirNumberAndTheTableSizeAtTheFile) {
+  const std::string msg = WriteText("m.csv",
+                                    "Сообщения,\n№,Название,\"Строка 1\"\n1,a,x\n"
+                                    "2,b,1,2,3,4,5,6,7,8,9\n");
+  const CtlResult r = RunCtl({"--version", "1000", "check", msg});
+  EXPECT_EQ(r.code, qm::ctl::kExitFindings);
+  EXPECT_EQ(r.out, msg + ": Ошибка: Количество сообщений больше максимально допустимого (0).\n" +
+                       msg +
+                       ": message 1: Ошибка: Число строк в сообщении больше максимально "
+                       "допустимого (0).\n" +
+                       msg +
+                       ": message 2: Ошибка: Число строк в сообщении больше максимально "
+                       "допустимого (0).\n"
+                       "Ошибок: 3,   Предупреждений: 0.\n");
+}
+
 TEST_F(FileCommands, UnreadableInputsEndWithExitTwo) {
   const CtlResult missing = RunCtl({"check", Path("nothing.csv")});
   EXPECT_EQ(missing.code, qm::ctl::kExitUsage);

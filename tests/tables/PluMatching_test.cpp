@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LoggingStatus.h"
+#include "app/MatchFlow.h"
 #include "base/RunState.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/ModifiedFlags.h"

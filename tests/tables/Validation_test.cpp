@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "app/CheckFlow.h"
 #include "base/Cp1251.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/CommaText.h"
@@ -73,7 +76,7 @@ struct ValidationTest : ::testing::Test {
   }
 
   ValidationResult Run(ValidationOptions options) {
-    return ValidateData(options, plu, msgs, limits, &dialogs, &view);
+    return CheckInteractively(options, plu, msgs, limits, dialogs, view);
   }
   ValidationResult CheckPlu() { return Run({.checkPlu = true}); }
   ValidationResult CheckMessages() { return Run({.checkMessages = true}); }
@@ -368,6 +371,49 @@ TEST_F(ValidationTest, ShortRowsAndOddCellsNeverThrow) {
   // Six empty cells; a number cut by a NUL (only the shelf life reads up to it), and with that
   // logo digit a first-name limit of 0; every column of the over-long numbers.
   EXPECT_EQ(6 + 7 + 9, r.errors);
+}
+
+// The findings list: every finding in run order with the place the window points at.
+TEST_F(ValidationTest, FindAllListsEveryFindingWithItsPlace) {
+  using Row = std::tuple<FindingTable, int, int, FindingKind, std::string>;
+  auto list = [&](ValidationOptions options) {
+    const FindingList found = FindAll(options, plu, msgs, limits);
+    std::vector<Row> rows;
+    for (const DataFinding& f : found.findings)
+      rows.emplace_back(f.table, f.row, f.column, f.kind, Utf8(f.text));
+    EXPECT_EQ(found.errors + found.warnings, static_cast<int>(rows.size()));
+    return rows;
+  };
+  constexpr auto P = FindingTable::Plu, M = FindingTable::Messages;
+  constexpr auto E = FindingKind::Error, W = FindingKind::Warning;
+  SetMessages({"", Lines(9, 1)});
+  std::vector<Cells> rows{GoodRow(1), GoodRow(1), GoodRow(2)};
+  rows[1][kPrice] = "x";
+  rows[2][kMessageNo] = "3";
+  SetRows(rows);
+  EXPECT_EQ(
+      list({.checkPlu = true, .checkMessages = true}),
+      (std::vector<Row>{
+          {P, 2, kPluNo, E, "Повторяющийся номер товара."},
+          {P, 2, kPrice, E, "Неправильная цена товара."},
+          {P, 3, kMessageNo, W, "Номер сообщения больше количества сообщений (2)."},
+          {M, 2, kSizeFinding, E, "Число строк в сообщении больше максимально допустимого (8)."},
+      }));
+
+  // The sizes: the PLU table's at the first row, the message table's at no message.
+  SetRows({GoodRow(1), GoodRow(2)});
+  SetMessages({"", ""});
+  limits.MaxPluNo = 1;
+  limits.MaxMessages = 1;
+  EXPECT_EQ(list({.checkPlu = true, .checkMessages = true}),
+            (std::vector<Row>{
+                {P, 1, kSizeFinding, E,
+                 "Количество записей в таблице больше допустимого числа товаров (1)."},
+                {P, 2, kPluNo, E, "Номер товара больше максимально допустимого (1)."},
+                {M, 0, kSizeFinding, E, "Количество сообщений больше максимально допустимого (1)."},
+            }));
+  EXPECT_TRUE(dialogs.Shown().empty());
+  EXPECT_TRUE(view.log.empty());
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 #include <sstream>
 
 #include "TransferFixture.h"
-#include "files/DataFiles.h"
+#include "app/FileFlows.h"
+#include "session/SessionTables.h"
 #include "tables/MessageCommands.h"
 #include "tables/PluCommands.h"
 
@@ -127,7 +128,7 @@ class TotalsSaveTest : public TotalsTransferTest {
     void ClearMessageDirty() override {}
     void RefreshPluRow() override {}
   };
-  class Window : public qm::DataFileHooks {
+  class Window : public qm::FileFlowHooks {
    public:
     explicit Window(const qm::TotalsPage& shown) : shown_(shown) {}
     void ShowPluPage() override {}
@@ -154,8 +155,9 @@ class TotalsSaveTest : public TotalsTransferTest {
   Window window{totals};
   qm::PluCommands pluCommands{plu, flags, &status, pluEditor};
   qm::MessageCommands messageCommands{messages, plu, flags, &status, messageEditor};
-  qm::DataFiles files{{plu, messages, pluCommands, messageCommands, flags, state, status, dialogs,
-                       nullptr, window}};
+  qm::FileState fileState;
+  qm::FileFlows files{{plu, messages, flags, fileState, pluCommands, messageCommands, state, status,
+                       dialogs, nullptr, window}};
   std::string reportPath = (std::filesystem::temp_directory_path() /
                             ("qm-totals-" + std::to_string(::getpid()) + ".txt"))
                                .string();

@@ -7,7 +7,7 @@
 #include <QToolBar>
 
 #include "TablesFixture.h"
-#include "tables/CheckCommand.h"
+#include "app/CheckFlow.h"
 #include "tables/ModifiedFlags.h"
 
 namespace qm {

@@ -190,7 +190,7 @@ TEST_F(FileCommandsTest, OpenFillsTheTablesFromEachKindOfFile) {
   EXPECT_EQ(E().INEdit1->text(), QStringLiteral("Молоко 3,2%"));
   EXPECT_EQ(Panel(qm::kPanelPluCount), QStringLiteral("2 PLU"));
   EXPECT_EQ(Panel(qm::kPanelActivity), QStringLiteral("Done."));
-  EXPECT_EQ(F().Files().PluFileName(), Path("items.csv"));
+  EXPECT_EQ(T().Data().files.pluFileName, Path("items.csv"));
   EXPECT_FALSE(SaveEnabled());
 
   // A native PLU file, by its filter: prices in kopecks and tares in grams.
@@ -221,7 +221,7 @@ TEST_F(FileCommandsTest, OpenFillsTheTablesFromEachKindOfFile) {
   EXPECT_EQ(M().MsgRichEdit->toPlainText(), QStringLiteral("Текст2"));  // row 1 is message 2
   EXPECT_EQ(Panel(qm::kPanelMsgCount), QStringLiteral("2 MSG"));
   EXPECT_EQ(Panel(qm::kPanelPluCount), QStringLiteral("3 PLU"));  // the PLU table is untouched
-  EXPECT_EQ(F().Files().MessageFileName(), Path("notes.msw"));
+  EXPECT_EQ(T().Data().files.messageFileName, Path("notes.msw"));
   EXPECT_FALSE(SaveEnabled());
 
   // Cancelling the dialog changes nothing.
@@ -294,7 +294,7 @@ TEST_F(FileCommandsTest, ABadFileShowsTheErrorAndLeavesTheTablesAsTheyWere) {
   EXPECT_EQ(Names(), before);
   EXPECT_EQ(Panel(qm::kPanelPluCount), QStringLiteral("2 PLU"));
   EXPECT_EQ(Panel(qm::kPanelActivity), QStringLiteral("Done."));
-  EXPECT_TRUE(F().Files().PluFileName().empty());
+  EXPECT_TRUE(T().Data().files.pluFileName.empty());
   EXPECT_TRUE(SaveEnabled());  // the edit is still unsaved
   EXPECT_FALSE(Form().State().LinkBusy);
 }

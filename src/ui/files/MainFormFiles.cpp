@@ -18,14 +18,13 @@
 
 namespace qm {
 
-namespace {}  // namespace
-
 MainFormFiles::MainFormFiles(TMainForm& form)
     : form_(form), dialogs_(std::make_unique<CurrentDialogs>(form)) {
   TablesWindow& tables = form.Tables();
-  files_ = std::make_unique<DataFiles>(
-      DataFileContext{tables.PluTable(), tables.Messages(), tables.PluCmds(), tables.MsgCmds(),
-                      tables.Flags(), form.State(), form.Status(), *dialogs_, &form.Pump(), *this});
+  SessionTables& data = tables.Data();
+  files_ = std::make_unique<FileFlows>(FileFlowContext{
+      data.plu, data.messages, data.flags, data.files, tables.PluCmds(), tables.MsgCmds(),
+      form.State(), form.Status(), *dialogs_, &form.Pump(), *this});
   BuildToolButtons();
   BuildMenu();
 }
@@ -135,7 +134,7 @@ bool MainFormFiles::SaveOnClose() {
   return saved;
 }
 
-// ---- DataFileHooks ----
+// ---- FileFlowHooks ----
 
 void MainFormFiles::ShowPluPage() {
   form_.Tables().ShowPluPage();

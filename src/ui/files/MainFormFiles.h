@@ -3,7 +3,7 @@
 // the tool bar in front of TablesWindow::FileButtonsPlace(); the "&Файл" entries "&Новый" (with
 // "&Набор данных", "&Таблица товаров", "Таблица &сообщений"), "&Открыть" and "&Сохранить      "
 // (with "&Все данные" 0, "&Таблицу товаров" 1, "Таблицу &сообщений" 2, "&Общий итог продаж" 3)
-// in front of "&Выход"; and the one DataFiles object of the window behind them.
+// in front of "&Выход"; and the one FileFlows object of the window behind them.
 //
 // The Save button follows the three modified flags: it is attached to the status view, which
 // the flags drive on every change, and set again from them after every command here.
@@ -22,7 +22,7 @@
 #include <array>
 #include <memory>
 
-#include "files/DataFiles.h"
+#include "app/FileFlows.h"
 #include "files/FileLayouts.h"
 
 class QAction;
@@ -32,7 +32,7 @@ namespace qm {
 
 class TMainForm;
 
-class MainFormFiles : public QObject, public DataFileHooks {
+class MainFormFiles : public QObject, public FileFlowHooks {
   Q_OBJECT
 
  public:
@@ -41,7 +41,7 @@ class MainFormFiles : public QObject, public DataFileHooks {
   explicit MainFormFiles(TMainForm& form);
   ~MainFormFiles() override;
 
-  DataFiles& Files() { return *files_; }
+  FileFlows& Files() { return *files_; }
 
   QAction* New = nullptr;                 // tool button "Новый набор данных", tag 0
   QAction* Open = nullptr;                // tool button "Открыть файл", tag 0
@@ -65,7 +65,7 @@ class MainFormFiles : public QObject, public DataFileHooks {
   void SaveMenuClick(int tag);
 
  public:
-  // ---- DataFileHooks ----
+  // ---- FileFlowHooks ----
   void ShowPluPage() override;
   void ShowMessagePage() override;
   void ShowCurrentPluRow() override;
@@ -79,7 +79,7 @@ class MainFormFiles : public QObject, public DataFileHooks {
 
   TMainForm& form_;
   std::unique_ptr<Dialogs> dialogs_;  // forwards to the window's current dialogs
-  std::unique_ptr<DataFiles> files_;
+  std::unique_ptr<FileFlows> files_;
 };
 
 }  // namespace qm

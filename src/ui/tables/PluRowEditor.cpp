@@ -18,6 +18,7 @@
 #include "tables/MessageCommands.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"
+#include "tables/PluRowRules.h"
 #include "tables/PluTable.h"
 #include "ui/tables/EditorButtons.h"
 #include "ui/window/QtText.h"
@@ -38,10 +39,6 @@ int OrderOf(const QObject* w) {
 }
 int ClassOf(const QObject* w) {
   return (TagOf(w) >> 8) & 0xFF;
-}
-
-std::int32_t IntOrZero(const std::string& text) {
-  return ParseInt(text).value_or(0);
 }
 
 QString Lines(const std::vector<std::string>& lines) {
@@ -221,14 +218,10 @@ void PluRowEditor::LoadPluRowToEditor(int row) {
   ICMemo->setText(ToQString(r[kItemCode]));
   GCMemo->setText(ToQString(r[kGroupCode]));
   MIMemo->setText(ToQString(r[kMessageNo]));
-  const std::string& logo = r[kLogo];
-  if (!logo.empty()) {
-    // A first character that is not one of the three choices counts as "no logo", so that the
-    // selector never ends up without a choice.
-    int index = logo[0] >= '0' && logo[0] <= '9' ? logo[0] - '0' : 0;
-    if (index >= LogoComboBox->count()) index = 0;
-    LogoComboBox->setCurrentIndex(index);
-    SOMemo->setText(ToQString(logo.size() > 2 ? logo.substr(2) : std::string()));
+  const LogoFields logo = LogoFieldsOf(r[kLogo], LogoComboBox->count());
+  if (logo.choice) {
+    LogoComboBox->setCurrentIndex(*logo.choice);
+    SOMemo->setText(ToQString(logo.code));
   } else {
     SOMemo->clear();  // the selector keeps its choice
   }
@@ -244,12 +237,8 @@ void PluRowEditor::LoadPluRowToEditor(int row) {
 
 void PluRowEditor::StorePluEditorToRow(int row) {
   const int logo = std::max(0, LogoComboBox->currentIndex());
-  std::string code = FromQString(SOMemo->text());
-  if (logo > 0) {
-    code.resize(std::min<std::size_t>(code.size(), state_.CurrentScale.SoCodeLen));
-  } else {
-    code.clear();
-  }
+  const std::string code =
+      StoredSoCode(logo, FromQString(SOMemo->text()), state_.CurrentScale.SoCodeLen);
   loading_ = true;
   SOMemo->setText(ToQString(code));
   loading_ = false;
@@ -264,7 +253,7 @@ void PluRowEditor::StorePluEditorToRow(int row) {
   cells[kItemCode] = FromQString(ICMemo->text());
   cells[kGroupCode] = FromQString(GCMemo->text());
   cells[kMessageNo] = FromQString(MIMemo->text());
-  cells[kLogo] = std::to_string(logo) + " " + code;
+  cells[kLogo] = LogoCell(logo, code);
   // Sales columns 10..13 stay empty: a written row has no sales totals.
   NormalizePluRow(cells, /*fromMinorUnits=*/false, /*salesNumeric=*/false);
   grid_.SetRow(row, std::move(cells));
@@ -454,9 +443,9 @@ void PluRowEditor::EnterNext(QWidget* field) {
 
 // The end of the Enter order: Write when the number typed is the current row's, Add otherwise.
 void PluRowEditor::FinishStep() {
-  const std::int32_t typed = IntOrZero(FromQString(PNMemo->text()));
-  const std::int32_t current = IntOrZero(grid_.Cell(kPluNo, grid_.CurrentRow()));
-  (typed == current ? PLUWrite : PLUAdd)->setFocus(Qt::TabFocusReason);
+  const RowCommit commit =
+      EnterEndsOn(FromQString(PNMemo->text()), grid_.Cell(kPluNo, grid_.CurrentRow()));
+  (commit == RowCommit::Write ? PLUWrite : PLUAdd)->setFocus(Qt::TabFocusReason);
 }
 
 }  // namespace qm

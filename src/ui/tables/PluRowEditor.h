@@ -19,6 +19,10 @@
 // The message preview is brought up to date only while the "Товар" page is shown (see
 // ShowRowMessage); switching to that page force-refreshes the row.
 //
+// The table rules behind the logo fields and the end of the Enter order (the store code cut to
+// the model, the Logo cell, Write or Add) are plain functions in tables/PluRowRules.h; this
+// class keeps the widgets, the focus, the Enter order and the key filters.
+//
 // Texts: widgets hold QString; cells are Windows-1251 and converted with QtText.h. Window
 // thread only. The widgets are children of the page; this object is owned by the window.
 #pragma once

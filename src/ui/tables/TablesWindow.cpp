@@ -10,8 +10,9 @@
 #include <QTabWidget>
 #include <QToolBar>
 
+#include "app/CheckFlow.h"
 #include "app/FontLayout.h"
-#include "tables/CheckCommand.h"
+#include "app/MatchFlow.h"
 #include "tables/PluColumns.h"
 #include "tables/PluMatching.h"
 #include "tables/PluTable.h"
@@ -38,8 +39,7 @@ class TablesWindow::MessageRowFollower : public GridObserver {
   MessageCommands& commands_;
 };
 
-TablesWindow::TablesWindow(TMainForm& form)
-    : form_(form), flags_(&form.Status()), pluTable_(kPluColumnCount) {
+TablesWindow::TablesWindow(TMainForm& form) : form_(form), tables_(&form.Status()) {
   pluTable_.SetTitles(PluColumnTitles());
   auto dialogs = [&form]() -> Dialogs& { return form.GetDialogs(); };
   MainPages& pages = form.Pages();

@@ -31,13 +31,14 @@
 #include <array>
 #include <memory>
 
+#include "app/CheckFlow.h"
+#include "session/SessionTables.h"
 #include "tables/GridSort.h"
 #include "tables/MessageCommands.h"
 #include "tables/MessageTable.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluCommands.h"
 #include "tables/TextGrid.h"
-#include "tables/Validation.h"
 #include "ui/tables/EditorKeys.h"
 
 class QAction;
@@ -65,9 +66,11 @@ class TablesWindow : public QObject, public ValidationView {
   // editor with its message preview.
   void PreparePluTable();
 
-  TextGrid& PluTable() { return pluTable_; }
-  MessageTable& Messages() { return messages_; }
-  ModifiedFlags& Flags() { return flags_; }
+  // The session's data: the tables, their modified flags and the files they came from.
+  SessionTables& Data() { return tables_; }
+  TextGrid& PluTable() { return tables_.plu; }
+  MessageTable& Messages() { return tables_.messages; }
+  ModifiedFlags& Flags() { return tables_.flags; }
   PluCommands& PluCmds() { return *pluCommands_; }
   MessageCommands& MsgCmds() { return *msgCommands_; }
   PluRowEditor& PluEditor() { return *pluEditor_; }
@@ -106,9 +109,10 @@ class TablesWindow : public QObject, public ValidationView {
   void FocusChanged(QWidget* old, QWidget* now);
 
   TMainForm& form_;
-  ModifiedFlags flags_;
-  TextGrid pluTable_;
-  MessageTable messages_;
+  SessionTables tables_;
+  TextGrid& pluTable_ = tables_.plu;
+  MessageTable& messages_ = tables_.messages;
+  ModifiedFlags& flags_ = tables_.flags;
   FocusBounce bounce_;
   PluRowEditor* pluEditor_ = nullptr;   // QObject child of the "Товар" page
   MessageEditor* msgEditor_ = nullptr;  // QObject child of the "Сообщение" page

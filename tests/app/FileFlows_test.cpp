@@ -1,4 +1,4 @@
-#include "files/DataFiles.h"
+#include "app/FileFlows.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include "base/Cp1251.h"
 #include "base/RunState.h"
 #include "files/ListSeparator.h"
+#include "session/SessionTables.h"
 #include "support/RecordingStatusView.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/MessageCommands.h"
@@ -51,7 +52,7 @@ class NoMessageEditor : public MessageEditorHooks {
   std::string shownName = "-";
 };
 
-class Window : public DataFileHooks {
+class Window : public FileFlowHooks {
  public:
   void ShowPluPage() override { log += "plu-page "; }
   void ShowMessagePage() override { log += "msg-page "; }
@@ -62,13 +63,13 @@ class Window : public DataFileHooks {
       W("Общий итог продаж"), "1.00", "0", "1", "0", "0", "0", "3999", "200", "5", "70"};
 };
 
-struct DataFilesTest : ::testing::Test {
-  DataFilesTest()
+struct FileFlowsTest : ::testing::Test {
+  FileFlowsTest()
       : flags(&view),
         pluCommands(plu, flags, &view, pluEditor),
         messageCommands(messages, plu, flags, &view, messageEditor),
-        files({plu, messages, pluCommands, messageCommands, flags, state, view, dialogs, nullptr,
-               window}) {
+        files({plu, messages, flags, fileState, pluCommands, messageCommands, state, view, dialogs,
+               nullptr, window}) {
     ResetPluTable(plu);
     std::random_device seed;
     dir = fs::temp_directory_path() / ("qm-files-" + std::to_string(seed()));
@@ -76,7 +77,7 @@ struct DataFilesTest : ::testing::Test {
     SetListSeparatorForTesting(';');
     files.SetClockForTesting([] { return ReportMoment{{2026, 3, 5}, 9, 7, 3}; });
   }
-  ~DataFilesTest() override {
+  ~FileFlowsTest() override {
     SetListSeparatorForTesting(std::nullopt);
     std::error_code ec;
     fs::permissions(dir, fs::perms::owner_all, ec);
@@ -124,10 +125,10 @@ struct DataFilesTest : ::testing::Test {
     for (int r = 0; r < messages.Grid().RowCount(); ++r)
       s.messages.push_back(messages.Grid().Row(r));
     s.texts = messages.Texts();
-    s.pluFile = files.PluFileName();
-    s.messageFile = files.MessageFileName();
-    s.pluCsv = files.PluFileIsCsv();
-    s.messageCsv = files.MessageFileIsCsv();
+    s.pluFile = fileState.pluFileName;
+    s.messageFile = fileState.messageFileName;
+    s.pluCsv = fileState.pluFileIsCsv;
+    s.messageCsv = fileState.messageFileIsCsv;
     s.pluModified = flags.PluTableModified();
     s.messageModified = flags.MessageTableModified();
     s.totalsModified = flags.TotalsModified();
@@ -153,15 +154,16 @@ struct DataFilesTest : ::testing::Test {
   qmtest::RecordingStatusView view;
   ScriptedDialogs dialogs;
   ModifiedFlags flags;
+  FileState fileState;
   NoPluEditor pluEditor;
   NoMessageEditor messageEditor;
   PluCommands pluCommands;
   MessageCommands messageCommands;
   Window window;
-  DataFiles files;
+  FileFlows files;
 };
 
-TEST_F(DataFilesTest, OpenDataFileWithThePluTable) {
+TEST_F(FileFlowsTest, OpenDataFileWithThePluTable) {
   pluCommands.Copy();
   pluCommands.SetSortToggle(0, 1);
   flags.SetTotalsModified(false);
@@ -179,8 +181,8 @@ TEST_F(DataFilesTest, OpenDataFileWithThePluTable) {
   EXPECT_EQ(plu.Cell(kName1, 1), W(" Хлеб "));
   EXPECT_EQ(plu.Cell(kName2, 1), "a,b");
   EXPECT_EQ(plu.Row(0), PluColumnTitles());
-  EXPECT_EQ(files.PluFileName(), path);
-  EXPECT_TRUE(files.PluFileIsCsv());
+  EXPECT_EQ(fileState.pluFileName, path);
+  EXPECT_TRUE(fileState.pluFileIsCsv);
   EXPECT_TRUE(pluCommands.Buffer().empty());
   EXPECT_EQ(pluCommands.SortToggle(0), 0);
   EXPECT_EQ(view.panels[kPanelPluCount], "2 PLU");
@@ -190,7 +192,7 @@ TEST_F(DataFilesTest, OpenDataFileWithThePluTable) {
   EXPECT_FALSE(view.saveEnabled);
 }
 
-TEST_F(DataFilesTest, TheFilterDecidesTheLayout) {
+TEST_F(FileFlowsTest, TheFilterDecidesTheLayout) {
   // A CSV file opened as a PLU file is read nine lines per row.
   ExpectOpen(Put("b.csv", W("Товары;\r\nt\r\n1;2\r\n")), 2);
   files.OpenClick();
@@ -198,18 +200,18 @@ TEST_F(DataFilesTest, TheFilterDecidesTheLayout) {
   EXPECT_EQ(plu.Cell(kPluNo, 1), "0");
   EXPECT_EQ(plu.Cell(kName1, 1), "t");
   EXPECT_EQ(plu.Cell(kName2, 1), "1;2");
-  EXPECT_FALSE(files.PluFileIsCsv());
+  EXPECT_FALSE(fileState.pluFileIsCsv);
 
   // A message file through the data-file filter is no data file.
   const std::string msw = Put("m.msw", W("a\r\n№,1\r\nНазвание,X\r\n"));
   ExpectOpen(msw, 1);
   ExpectError("Неверный формат файла данных.");
   files.OpenClick();
-  EXPECT_EQ(files.MessageFileName(), "");
+  EXPECT_EQ(fileState.messageFileName, "");
   EXPECT_EQ(view.panels[kPanelActivity], "Done.");
 }
 
-TEST_F(DataFilesTest, EmptyFilesGiveZeroRows) {
+TEST_F(FileFlowsTest, EmptyFilesGiveZeroRows) {
   ExpectOpen(Put("e.plw", ""), 2);
   files.OpenClick();
   EXPECT_EQ(view.panels[kPanelPluCount], "0 PLU");
@@ -224,7 +226,7 @@ TEST_F(DataFilesTest, EmptyFilesGiveZeroRows) {
   EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 2);  // the headers alone
 }
 
-TEST_F(DataFilesTest, OpenMessageFile) {
+TEST_F(FileFlowsTest, OpenMessageFile) {
   messageCommands.Copy();
   TSortOptions options;
   messageCommands.ClickSort(0, options);
@@ -239,14 +241,14 @@ TEST_F(DataFilesTest, OpenMessageFile) {
   EXPECT_EQ(messageCommands.SortToggle(0), 1);
   EXPECT_EQ(messageCommands.SortToggle(1), 0);
   EXPECT_EQ(messageCommands.Buffer(), (MessageBuffer{W("Список 0"), ""}));
-  EXPECT_EQ(files.MessageFileName(), path);
-  EXPECT_FALSE(files.MessageFileIsCsv());
+  EXPECT_EQ(fileState.messageFileName, path);
+  EXPECT_FALSE(fileState.messageFileIsCsv);
   EXPECT_EQ(view.panels[kPanelMsgCount], "2 MSG");
   EXPECT_EQ(window.log, "msg-page ");
   EXPECT_EQ(messageEditor.shownName, W("Бонус"));
 }
 
-TEST_F(DataFilesTest, PlainSaveKeepsTheFileAndItsFormat) {
+TEST_F(FileFlowsTest, PlainSaveKeepsTheFileAndItsFormat) {
   const std::string plw = Put("t.plw", W("7\r\nХлеб\r\n\r\n4550\r\n5\r\n125\r\n12\r\n3\r\n0\r\n"));
   ExpectOpen(plw, 2);
   files.OpenClick();
@@ -268,7 +270,7 @@ TEST_F(DataFilesTest, PlainSaveKeepsTheFileAndItsFormat) {
   EXPECT_FALSE(fs::exists(csv + ".saving"));
 }
 
-TEST_F(DataFilesTest, WhenCommandsAsk) {
+TEST_F(FileFlowsTest, WhenCommandsAsk) {
   // Nothing modified: Save, Open's offer, New and the close ask nothing.
   files.SaveClick();
   files.NewClick();
@@ -303,7 +305,7 @@ TEST_F(DataFilesTest, WhenCommandsAsk) {
   EXPECT_FALSE(flags.PluTableModified());
 }
 
-TEST_F(DataFilesTest, SaveDialogsAndTheirAnswers) {
+TEST_F(FileFlowsTest, SaveDialogsAndTheirAnswers) {
   LoadSomething();
   // The menu always asks; the proposed name drops the extension.
   ExpectSave(std::nullopt);
@@ -312,7 +314,7 @@ TEST_F(DataFilesTest, SaveDialogsAndTheirAnswers) {
             "CSV файл (совместимый с Excel)|*.csv|PLW файл (совместимый с ZO32)|*.plw");
   EXPECT_EQ(dialogs.FileRequests().back().fileName, Path("start"));
   // The cancelled dialog forgot the file, so the plain Save asks too (proposing "Товары").
-  EXPECT_EQ(files.PluFileName(), "");
+  EXPECT_EQ(fileState.pluFileName, "");
   EXPECT_TRUE(flags.PluTableModified());
   ExpectSave(Path("new.csv"));
   files.SaveClick();  // the message table goes to its remembered file silently
@@ -326,11 +328,11 @@ TEST_F(DataFilesTest, SaveDialogsAndTheirAnswers) {
   files.SaveMenuClick(kSaveMessages);
   EXPECT_EQ(Utf8(dialogs.FileRequests().back().filter),
             "CSV файл (совместимый с Excel)|*.csv|MSW файл (совместимый с ZO32)|*.msw");
-  EXPECT_TRUE(files.MessageFileIsCsv());
+  EXPECT_TRUE(fileState.messageFileIsCsv);
   EXPECT_TRUE(Slurp(Path("m2.csv")).starts_with(W("Сообщения;\r\n")));
 }
 
-TEST_F(DataFilesTest, DecliningThePlwWarningEndsTheWholeSave) {
+TEST_F(FileFlowsTest, DecliningThePlwWarningEndsTheWholeSave) {
   LoadSomething();
   flags.SetTotalsModified(true);
   ExpectSave(Path("x.plw"), 2);
@@ -341,7 +343,7 @@ TEST_F(DataFilesTest, DecliningThePlwWarningEndsTheWholeSave) {
   EXPECT_TRUE(flags.PluTableModified());
   EXPECT_TRUE(flags.MessageTableModified());
   EXPECT_TRUE(flags.TotalsModified());
-  EXPECT_EQ(files.PluFileName(), "");
+  EXPECT_EQ(fileState.pluFileName, "");
   EXPECT_FALSE(fs::exists(Path("x.plw")));
 
   ExpectSave(Path("x.plw"), 2);
@@ -350,11 +352,11 @@ TEST_F(DataFilesTest, DecliningThePlwWarningEndsTheWholeSave) {
   ExpectSave(std::nullopt);  // the report: its dialog is always shown
   files.SaveClick();
   EXPECT_EQ(Slurp(Path("x.plw")), WritePluNative(plu, nullptr));
-  EXPECT_FALSE(files.PluFileIsCsv());
+  EXPECT_FALSE(fileState.pluFileIsCsv);
   EXPECT_FALSE(flags.PluTableModified());
 }
 
-TEST_F(DataFilesTest, NewTables) {
+TEST_F(FileFlowsTest, NewTables) {
   LoadSomething();
   ExpectAskSave(kButtonNo);
   files.NewClick();
@@ -366,16 +368,16 @@ TEST_F(DataFilesTest, NewTables) {
   EXPECT_TRUE(pluCommands.Buffer().empty());
   EXPECT_EQ(messages.Grid().Row(1), (Cells{"1", W("Список 1")}));
   EXPECT_EQ(messages.Texts(), std::vector<std::string>{""});
-  EXPECT_EQ(files.PluFileName(), "");
-  EXPECT_EQ(files.MessageFileName(), "");
-  EXPECT_TRUE(files.PluFileIsCsv());  // the format flag keeps its value
+  EXPECT_EQ(fileState.pluFileName, "");
+  EXPECT_EQ(fileState.messageFileName, "");
+  EXPECT_TRUE(fileState.pluFileIsCsv);  // the format flag keeps its value
   EXPECT_FALSE(flags.Any());
   EXPECT_EQ(view.panels[kPanelPluCount], "1 PLU");
   EXPECT_EQ(view.panels[kPanelMsgCount], "1 MSG");
   EXPECT_FALSE(state.LinkBusy);
 }
 
-TEST_F(DataFilesTest, BusyLinkHoldsOffOpenAndNewButNotTheTotalsSave) {
+TEST_F(FileFlowsTest, BusyLinkHoldsOffOpenAndNewButNotTheTotalsSave) {
   LoadSomething();
   flags.SetTotalsModified(true);
   state.LinkBusy = true;
@@ -400,7 +402,7 @@ std::string WriteError(const std::string& path, std::errc code) {
   return "Не удалось записать файл \"" + path + "\":\n" + std::make_error_code(code).message();
 }
 
-TEST_F(DataFilesTest, BadFilesChangeNothing) {
+TEST_F(FileFlowsTest, BadFilesChangeNothing) {
   LoadSomething();
   std::string garbage(4096, '\0');
   std::mt19937 random(7);
@@ -442,7 +444,7 @@ TEST_F(DataFilesTest, BadFilesChangeNothing) {
   }
 }
 
-TEST_F(DataFilesTest, UnreadableFile) {
+TEST_F(FileFlowsTest, UnreadableFile) {
   LoadSomething();
   const std::string locked = Put("locked.csv", W("Товары;\r\nt\r\n1\r\n"));
   fs::permissions(locked, fs::perms::none);
@@ -456,14 +458,14 @@ TEST_F(DataFilesTest, UnreadableFile) {
   EXPECT_FALSE(state.LinkBusy);
 }
 
-TEST_F(DataFilesTest, AMegabyteFieldLoads) {
+TEST_F(FileFlowsTest, AMegabyteFieldLoads) {
   const std::string name(1 << 20, 'n');
   ExpectOpen(Put("big.csv", W("Товары;\r\nt\r\n1;") + name + "\r\n"), 1);
   files.OpenClick();
   EXPECT_EQ(plu.Cell(kName1, 1), name);
 }
 
-TEST_F(DataFilesTest, FailedSaveKeepsTheOldFileAndTheData) {
+TEST_F(FileFlowsTest, FailedSaveKeepsTheOldFileAndTheData) {
   LoadSomething();
   plu.SetCell(kName1, 1, "changed");
   // The target turned into a directory, then a directory that does not exist.
@@ -494,7 +496,7 @@ TEST_F(DataFilesTest, FailedSaveKeepsTheOldFileAndTheData) {
   EXPECT_TRUE(flags.PluTableModified());
 }
 
-TEST_F(DataFilesTest, SaveIntoReadOnlyDirectory) {
+TEST_F(FileFlowsTest, SaveIntoReadOnlyDirectory) {
   LoadSomething();
   const std::string old = Slurp(Path("start.csv"));
   plu.SetCell(kName1, 1, "changed");

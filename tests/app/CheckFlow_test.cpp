@@ -1,12 +1,12 @@
-#include "tables/CheckCommand.h"
+#include "app/CheckFlow.h"
 
 #include <gtest/gtest.h>
 
-#include "LoggingStatus.h"
 #include "base/Cp1251.h"
 #include "base/RunState.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/CommaText.h"
+#include "tables/LoggingStatus.h"
 #include "tables/MessageTable.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"

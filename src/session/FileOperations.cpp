@@ -1,0 +1,124 @@
+#include "session/FileOperations.h"
+
+#include <optional>
+#include <utility>
+
+#include "base/Cp1251.h"
+#include "files/FileIo.h"
+#include "files/ListSeparator.h"
+
+namespace qm {
+namespace {
+
+// A path inside a message: the dialogs give paths in the file system's encoding, which is
+// UTF-8 on the systems we build for.
+std::string Quoted(const std::string& path) {
+  return "\"" + Win1251(path) + "\"";
+}
+
+// Reads the whole file; on failure fills the report and returns nothing.
+std::optional<std::string> ReadAll(const std::string& path, LoadReport& report) {
+  std::string bytes;
+  const FileResult result = ReadWholeFile(path, bytes);
+  if (result.ok) return bytes;
+  static const std::string kCannotRead = Win1251("Не удалось прочитать файл ");
+  report.status = LoadStatus::CannotRead;
+  report.message = kCannotRead + Quoted(path) + ":\n" + result.systemMessage;
+  report.systemMessage = result.systemMessage;
+  return std::nullopt;
+}
+
+LoadReport BadFormat() {
+  static const std::string kBadFormat = Win1251("Неверный формат файла данных.");
+  LoadReport report;
+  report.status = LoadStatus::BadFormat;
+  report.message = kBadFormat;
+  return report;
+}
+
+LoadReport PluLoaded(TextGrid& plu, FileState& files, std::vector<Cells> rows,
+                     const std::string& path, bool csv) {
+  plu.ReplaceDataRows(std::move(rows));
+  files.pluFileName = path;
+  files.pluFileIsCsv = csv;
+  LoadReport report;
+  report.kind = DataFileKind::PluTable;
+  report.rows = StoredRowCount(plu);
+  return report;
+}
+
+LoadReport MessagesLoaded(MessageTable& messages, FileState& files, std::vector<Cells> rows,
+                          std::vector<std::string> texts, const std::string& path, bool csv) {
+  messages.Grid().ReplaceDataRows(std::move(rows));
+  messages.Texts() = std::move(texts);
+  files.messageFileName = path;
+  files.messageFileIsCsv = csv;
+  LoadReport report;
+  report.kind = DataFileKind::MessageTable;
+  report.rows = StoredRowCount(messages.Grid());
+  return report;
+}
+
+SaveReport Write(const std::string& path, const std::string& bytes) {
+  const FileResult result = WriteWholeFile(path, bytes);
+  SaveReport report;
+  if (result.ok) return report;
+  static const std::string kCannotWrite = Win1251("Не удалось записать файл ");
+  report.saved = false;
+  report.message = kCannotWrite + Quoted(path) + ":\n" + result.systemMessage;
+  report.systemMessage = result.systemMessage;
+  return report;
+}
+
+}  // namespace
+
+LoadReport LoadDataFile(TextGrid& plu, MessageTable& messages, FileState& files,
+                        const std::string& path) {
+  LoadReport failed;
+  const std::optional<std::string> bytes = ReadAll(path, failed);
+  if (!bytes) return failed;
+  std::optional<DataFileContent> content = ParseDataFile(*bytes);
+  if (!content) return BadFormat();
+  if (content->kind == DataFileKind::PluTable) {
+    return PluLoaded(plu, files, std::move(content->rows), path, true);
+  }
+  return MessagesLoaded(messages, files, std::move(content->rows), std::move(content->texts), path,
+                        true);
+}
+
+LoadReport LoadPluFile(TextGrid& plu, FileState& files, const std::string& path, EventPump* pump) {
+  LoadReport failed;
+  const std::optional<std::string> bytes = ReadAll(path, failed);
+  if (!bytes) return failed;
+  std::optional<std::vector<Cells>> rows = ParsePluNative(*bytes, pump);
+  if (!rows) return BadFormat();
+  return PluLoaded(plu, files, std::move(*rows), path, false);
+}
+
+LoadReport LoadMessageFile(MessageTable& messages, FileState& files, const std::string& path) {
+  LoadReport failed;
+  const std::optional<std::string> bytes = ReadAll(path, failed);
+  if (!bytes) return failed;
+  std::optional<MessageFileContent> content = ParseMessageNative(*bytes);
+  if (!content) return BadFormat();
+  return MessagesLoaded(messages, files, std::move(content->rows), std::move(content->texts), path,
+                        false);
+}
+
+SaveReport SavePluFile(const TextGrid& plu, const std::string& path, FileFormat format,
+                       EventPump* pump) {
+  return Write(path, format == FileFormat::Csv ? WritePluCsv(plu, ListSeparator())
+                                               : WritePluNative(plu, pump));
+}
+
+SaveReport SaveMessageFile(const MessageTable& messages, const std::string& path,
+                           FileFormat format) {
+  return Write(path, format == FileFormat::Csv ? WriteMessageCsv(messages, ListSeparator())
+                                               : WriteMessageNative(messages));
+}
+
+SaveReport SaveTotalsFile(const TotalsPage& page, const std::string& path, const ReportMoment& at) {
+  return Write(path, WriteTotalsReport(page, at));
+}
+
+}  // namespace qm

@@ -1,0 +1,115 @@
+// The file operations' reports: what a load stores and remembers, that a failed load or save
+// changes nothing, and the texts the operator is shown.
+#include "session/FileOperations.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "base/Cp1251.h"
+#include "files/ListSeparator.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FileOperationsTest : ::testing::Test {
+  FileOperationsTest() {
+    dir = fs::temp_directory_path() / ("qm-fileops-" + std::to_string(std::random_device()()));
+    fs::create_directories(dir);
+    SetListSeparatorForTesting(';');
+  }
+  ~FileOperationsTest() override {
+    SetListSeparatorForTesting(std::nullopt);
+    fs::remove_all(dir);
+  }
+  std::string Put(const std::string& name, const std::string& utf8) const {
+    std::ofstream(dir / name, std::ios::binary) << Win1251(utf8);
+    return (dir / name).string();
+  }
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  fs::path dir;
+  SessionTables tables;
+};
+
+TEST_F(FileOperationsTest, ALoadStoresTheTableAndRemembersItsFile) {
+  const std::string csv = Put("m.csv", "Сообщения;\r\nN;M\r\n1;Один;a\r\n2;Два;b\r\n");
+  const LoadReport r = LoadDataFile(tables, csv);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.kind, DataFileKind::MessageTable);
+  EXPECT_EQ(r.rows, 2);
+  EXPECT_EQ(tables.messages.TextOf(2), "b");
+  EXPECT_EQ(tables.files.messageFileName, csv);
+  EXPECT_TRUE(tables.files.messageFileIsCsv);
+  EXPECT_EQ(tables.files.pluFileName, "");
+  EXPECT_FALSE(tables.flags.Any());  // the flags are the caller's
+}
+
+TEST_F(FileOperationsTest, AFailedLoadReportsWhyAndChangesNothing) {
+  const std::string missing = (dir / "missing.csv").string();
+  const std::string bad = "Неверный формат файла данных.";
+  using Load = LoadReport (*)(SessionTables&, const std::string&);
+  const Load data = [](SessionTables& t, const std::string& p) { return LoadDataFile(t, p); };
+  const Load plu = [](SessionTables& t, const std::string& p) {
+    return LoadPluFile(t, p, nullptr);
+  };
+  const Load msg = [](SessionTables& t, const std::string& p) { return LoadMessageFile(t, p); };
+  struct Case {
+    std::string path;
+    Load load;
+    LoadStatus status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {Put("notes.csv", "hello;world\r\n"), data, LoadStatus::BadFormat, bad},
+      {Put("cut.msw", "a\r\n"), msg, LoadStatus::BadFormat, bad},
+      {Put("nul.plw", std::string("1\r\nA\0B\r\n", 8)), plu, LoadStatus::BadFormat, bad},
+      {missing, data, LoadStatus::CannotRead,
+       "Не удалось прочитать файл \"" + missing + "\":\n" +
+           std::make_error_code(std::errc::no_such_file_or_directory).message()},
+      {dir.string(), plu, LoadStatus::CannotRead,
+       "Не удалось прочитать файл \"" + dir.string() + "\":\n" +
+           std::make_error_code(std::errc::is_a_directory).message()},
+  };
+  tables.plu.SetCell(kName1, 1, "kept");
+  tables.files.pluFileName = "before.csv";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const LoadReport r = c.load(tables, c.path);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(Utf8(r.message), c.message);
+    EXPECT_EQ(tables.plu.Cell(kName1, 1), "kept");
+    EXPECT_EQ(tables.messages.Count(), 1);
+    EXPECT_EQ(tables.files.pluFileName, "before.csv");
+    EXPECT_EQ(tables.files.messageFileName, "");
+  }
+}
+
+TEST_F(FileOperationsTest, AFailedSaveKeepsThePreviousFile) {
+  const std::string target = Put("t.csv", "old");
+  const std::string folder = (dir / "folder.csv").string();
+  fs::create_directories(folder);
+  SaveReport r = SavePluFile(tables.plu, folder, FileFormat::Csv, nullptr);
+  EXPECT_FALSE(r.saved);
+  EXPECT_EQ(Utf8(r.message), "Не удалось записать файл \"" + folder + "\":\n" + r.systemMessage);
+  EXPECT_FALSE(r.systemMessage.empty());
+  EXPECT_TRUE(fs::is_empty(folder));
+  EXPECT_FALSE(fs::exists(folder + ".saving"));
+
+  r = SaveMessageFile(tables.messages, (dir / "no/x.msw").string(), FileFormat::Native);
+  EXPECT_FALSE(r.saved);
+  EXPECT_EQ(Slurp(target), "old");
+
+  ASSERT_TRUE(SavePluFile(tables.plu, target, FileFormat::Csv, nullptr).saved);
+  EXPECT_EQ(Slurp(target), WritePluCsv(tables.plu, ';'));
+}
+
+}  // namespace
+}  // namespace qm
