@@ -1,6 +1,5 @@
 // The commands that talk to the scale: the session's transfers over a headless link, their
 // reports turned into exit codes and lines on the terminal, plus scan, weigh and verify.
-#include <algorithm>
 #include <ctime>
 #include <map>
 #include <ostream>
@@ -12,6 +11,7 @@
 #include "base/WireCodecs.h"
 #include "ctl/Commands.h"
 #include "ctl/ConsoleDialogs.h"
+#include "ctl/ConsoleObserver.h"
 #include "ctl/FindingLocator.h"
 #include "ctl/LinkSession.h"
 #include "ctl/TableFiles.h"
@@ -24,74 +24,6 @@
 namespace qm::ctl {
 
 namespace {
-
-// Writes a text of the core (Windows-1251) as one line of the terminal.
-std::string OneLine(const std::string& cp1251) {
-  std::string text = Utf8(cp1251);
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  return text;
-}
-
-// The terminal's side of a running transfer: the progress line (on a terminal only), what stopped
-// it, and its completion text.
-class ConsoleObserver : public TransferObserver {
- public:
-  // `single`: one record, no progress line and no completion text for a read.
-  ConsoleObserver(std::ostream& err, bool progress, bool single, bool write,
-                  const std::string& title, const std::string& label, std::ostream& completion,
-                  const std::string& doneText)
-      : err_(err),
-        progress_(progress),
-        single_(single),
-        write_(write),
-        title_(Utf8(title)),
-        label_(Utf8(label)),
-        completion_(completion),
-        doneText_(doneText) {}
-
-  void Started(int first, int last) override {
-    if (single_) return;
-    total_ = last;
-    Step(first);
-  }
-  bool Step(int position) override {
-    if (single_ || !progress_) return false;
-    err_ << '\r' << title_ << ' ' << label_ << ' ' << position << " / " << total_ << "   "
-         << std::flush;
-    shown_ = true;
-    return false;  // nobody presses Cancel here; an interrupt ends the program
-  }
-  // Ends the progress line before anything else is written.
-  void EndLine() {
-    if (shown_) err_ << '\n' << std::flush;
-    shown_ = false;
-  }
-  void Stopped(const TransferReport& report, bool) override {
-    EndLine();
-    err_ << "qmctl: " << OneLine(report.message) << '\n';
-    stopped = true;
-  }
-  void Finishing(const TransferReport&) override { EndLine(); }
-  void Finished(const TransferReport& report) override {
-    completed = write_ ? report.status == TransferStatus::Done && report.stored > 0
-                       : !single_ && !report.Stopped() && report.stored > 0;
-    if (completed) completion_ << Utf8(doneText_) << '\n';
-  }
-
-  bool stopped = false;    // the scale's side stopped the transfer, and it was said
-  bool completed = false;  // the completion text was written
-
- private:
-  std::ostream& err_;
-  bool progress_;
-  bool single_;
-  bool write_;
-  std::string title_, label_;
-  int total_ = 0;
-  bool shown_ = false;
-  std::ostream& completion_;
-  const std::string& doneText_;
-};
 
 // Everything one scale command needs: the tables, the link and the session over them, and what
 // the link reported.
