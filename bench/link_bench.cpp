@@ -86,8 +86,7 @@ struct Link {
       ++notifications;
       link.ComPortRxChar(p, q);
     };
-    bool was = false;
-    link.BeginExchange(was);
+    link.OpenLink(false);
   }
   ~Link() { link.CloseForExit(); }
   std::string path_;
@@ -96,7 +95,7 @@ struct Link {
   qm::RunState state;
   NoStatus status;
   QuietDialogs dialogs;
-  qm::ScaleLink link{port, state, status, dialogs, loop};
+  qm::ScaleLink link{port, state, status, loop};
   std::int64_t notifications = 0;
 };
 
@@ -266,8 +265,8 @@ void BM_SimSilentScale(benchmark::State& st) {
   double cpu = 0, wall = 0;
   const auto rounds0 = l.loop.Count().rounds;
   for (auto _ : st) {
-    bool was = false;
-    if (!l.link.BeginExchange(was)) st.SkipWithError("port did not open");
+    l.link.OpenLink(false);
+    if (!l.link.IsOpen()) st.SkipWithError("port did not open");
     const double c0 = ProcessCpuSeconds();
     const auto t0 = Clock::now();
     std::int32_t value = 0;

@@ -38,12 +38,13 @@
 #include "link/HeadlessLoop.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"
+#include "app/TransferFlows.h"
 #include "sim/VirtualScale.h"
 #include "tables/MessageTable.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
-#include "transfer/ScaleTransfers.h"
+#include "session/ScaleSession.h"
 
 namespace {
 
@@ -109,7 +110,6 @@ struct Program {
     port.SetDispatcher(&loop.Dispatcher());
     port.SetDeviceResolver([path](qm::TPortType) { return path; });
     port.SetBaudRate(qm::TBaudRate::br115200);
-    link.SetTimerTick([this] { poll.TimerTick(); });
     loop.SetTickHandler([this] { poll.TimerTick(); });
     loop.StartTimer();
     qm::ResetPluTable(plu);
@@ -121,15 +121,15 @@ struct Program {
   qm::RunState state;
   NoStatus status;
   AnsweringDialogs dialogs;
-  qm::ScaleLink link{port, state, status, dialogs, loop};
-  qm::LivePoll poll{link, port, state, status};
   qm::TextGrid plu{qm::kPluColumnCount};
   qm::MessageTable messages;
   qm::ModifiedFlags flags;
   qm::TotalsPage totals;
+  qm::ScaleSession session{port, loop, status, state, {plu, messages, flags, &totals}};
+  qm::ScaleLink& link = session.Link();
+  qm::LivePoll& poll = session.Poll();
   NoView view;
-  qm::ScaleTransfers transfers{
-      {link, state, status, dialogs, plu, messages, flags, totals, view, nullptr}};
+  qm::TransferFlows transfers{session, dialogs, view};
 };
 
 void FillTable(qm::TextGrid& plu, int records) {

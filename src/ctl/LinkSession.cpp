@@ -46,11 +46,12 @@ std::string TraceLine(std::chrono::steady_clock::duration sinceStart, bool sent,
   return line;
 }
 
-LinkSession::LinkSession(const LineOptions& line, Dialogs& dialogs, std::ostream& err,
+LinkSession::LinkSession(const LineOptions& line, SessionData data, std::ostream& err,
                          std::chrono::milliseconds tick)
     : loop(tick),
-      link(port, state, status, dialogs, loop),
-      poll(link, port, state, status),
+      core(port, loop, status, state, data),
+      link(core.Link()),
+      poll(core.Poll()),
       err_(err),
       trace_(line.trace),
       start_(std::chrono::steady_clock::now()) {
@@ -81,7 +82,6 @@ LinkSession::LinkSession(const LineOptions& line, Dialogs& dialogs, std::ostream
     gaveUpBusy_ = true;
     link.CloseLink();  // the link's next step finds the port closed and gives up quietly
   };
-  link.SetTimerTick([this] { poll.TimerTick(); });
   loop.SetTickHandler([this] { poll.TimerTick(); });
   loop.StartTimer();
 }

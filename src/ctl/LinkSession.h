@@ -1,6 +1,7 @@
 // The scale link as qmctl runs it: the serial port handing its events to a headless loop with the
-// window's 100 ms timer, the run-time state, the link and the live poll, set up from the line
-// options. The transfers run on it exactly as in the window program.
+// window's 100 ms timer, the run-time state and the core session (its link and live poll) over
+// the command's tables, set up from the line options. The transfers run on it exactly as in the
+// window program.
 //
 // Status panels go nowhere except the display panels, which are kept for `weigh`. With --trace
 // every frame the link writes and every group of bytes it takes are written to `err` as hex,
@@ -19,6 +20,7 @@
 #include "link/HeadlessLoop.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"
+#include "session/ScaleSession.h"
 
 namespace qm::ctl {
 
@@ -46,7 +48,7 @@ class LinkSession {
  public:
   // `tick`: the timer interval; the reply time-out is five of them (500 ms as the window has
   // it, shorter for scanning).
-  LinkSession(const LineOptions& line, Dialogs& dialogs, std::ostream& err,
+  LinkSession(const LineOptions& line, SessionData data, std::ostream& err,
               std::chrono::milliseconds tick = std::chrono::milliseconds(100));
   ~LinkSession();
   LinkSession(const LinkSession&) = delete;
@@ -58,8 +60,8 @@ class LinkSession {
   void Trace(bool sent, const std::string& bytes);
 
   // Whether the scale's last answer to its address was anything but the echo and the ready
-  // status (a wrong echo, 0xDD and a number, another status). The transfers end quietly then;
-  // the command line must still say that nothing (more) was done.
+  // status (a wrong echo, 0xDD and a number, another status), for the live poll of `weigh`,
+  // which ends quietly then. Transfers say so in their reports.
   bool LastSelectNotReady() const { return notReady_; }
 
   // The window asks a busy scale again for as long as the operator leaves the link open. A
@@ -72,8 +74,9 @@ class LinkSession {
   TComPort port;
   RunState state;
   CtlStatus status;
-  ScaleLink link;
-  LivePoll poll;
+  ScaleSession core;
+  ScaleLink& link;
+  LivePoll& poll;
 
  private:
   void WatchReadiness(bool sent, const std::string& bytes);

@@ -1,95 +1,100 @@
-// The commands that talk to the scale: the window's own transfers run over a headless link, with
-// the console answering their dialogs, plus scan, weigh and verify.
+// The commands that talk to the scale: the session's transfers over a headless link, their
+// reports turned into exit codes and lines on the terminal, plus scan, weigh and verify.
 #include <ctime>
 #include <map>
 #include <ostream>
 
+#include "base/AskNumber.h"
 #include "base/Cp1251.h"
 #include "base/NumberText.h"
 #include "base/StatusTexts.h"
 #include "base/WireCodecs.h"
 #include "ctl/Commands.h"
-#include "ctl/ConsoleDialogs.h"
+#include "ctl/ConsoleObserver.h"
 #include "ctl/FindingPrinter.h"
 #include "ctl/LinkSession.h"
 #include "ctl/TableFiles.h"
+#include "session/ScaleSession.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
 #include "tables/Validation.h"
-#include "transfer/ScaleTransfers.h"
 #include "transfer/TransferTexts.h"
 
 namespace qm::ctl {
 
 namespace {
 
-// The window parts the transfers touch that a command line has no use for, except the totals.
-class CtlTransferView : public TransferView {
- public:
-  void ShowPage(int) override {}
-  void SettlePluEditor() override {}
-  void SettleMessageEditor() override {}
-  void ClearMessageDirty() override {}
-  void ResetPluSortDirections() override {}
-  void ResetMessageSortDirections() override {}
-  void ShowTotals(const TotalsPage&) override { totalsShown = true; }
-  bool totalsShown = false;
-};
-
-// Everything one scale command needs: the console dialogs, the link, the tables and the
-// transfers over them.
+// Everything one scale command needs: the tables, the link and the session over them, and what
+// the link reported.
 struct ScaleRun {
   ScaleRun(const CommandLine& cl, CtlIo& io,
            std::chrono::milliseconds tick = std::chrono::milliseconds(100))
       : io(io),
-        dialogs(io.out, io.err, io.errIsTerminal),
-        session(cl.line, dialogs, io.err, tick),
-        transfers(TransferContext{session.link,
-                                  session.state,
-                                  session.status,
-                                  dialogs,
-                                  tables.plu,
-                                  tables.messages,
-                                  flags,
-                                  totals,
-                                  view,
-                                  {}}) {
-    if (!cl.line.comPort) dialogs.SetPortPath(cl.line.port);
+        session(cl.line, SessionData{tables.plu, tables.messages, flags, &totals}, io.err, tick) {
+    // A port given as a device path is named as given in "cannot open" texts.
+    const std::string portPath = cl.line.comPort ? std::string() : cl.line.port;
+    session.core.SetLinkFailureHandler([this, portPath](const LinkFailure& failure) {
+      if (observer) observer->EndLine();
+      linkFailed = true;
+      std::string text = failure.text;
+      if (failure.kind == LinkFailure::Kind::CannotOpenPort && !portPath.empty()) {
+        text = CannotOpenPortText(portPath, failure.cause);
+      }
+      this->io.err << "qmctl: " << OneLine(text) << '\n';
+    });
   }
 
-  // The exit code after a transfer, from what it showed: a lost link (3), a refusal or a check
-  // declined (1), a scale that was not ready (3, said here since the transfer ends quietly).
-  // kExitDone when none of these happened.
-  int Outcome() {
-    if (dialogs.Saw(BoxKind::LinkFailure)) return kExitLink;
+  // Runs a transfer with a console observer.
+  template <typename Transfer>
+  TransferReport Run(ConsoleObserver& console, Transfer&& transfer) {
+    observer = &console;
+    TransferReport report = transfer(console);
+    observer = nullptr;
+    return report;
+  }
+
+  // The exit code after a transfer: a lost link (3), a scale that stayed busy or was not ready
+  // (3, said here since the transfer ends quietly), a refusal (1). kExitDone when none of these
+  // happened.
+  int Outcome(const TransferReport& report, const ConsoleObserver& console) {
+    if (linkFailed) return kExitLink;
     if (session.GaveUpOnBusyScale()) {
       io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
              << " stayed busy (it echoed its address but sent no status); gave up\n";
       return kExitLink;
     }
-    if (dialogs.Saw(BoxKind::Error)) return kExitFindings;
-    for (const RecordedBox& box : dialogs.Boxes()) {
-      if (box.kind == BoxKind::CheckResult && box.answer == kButtonNo) {
-        io.err << "qmctl: nothing was written; --force writes despite the findings\n";
-        return kExitFindings;
-      }
-    }
-    if (session.LastSelectNotReady()) {
+    if (console.stopped) return kExitFindings;
+    if (report.status == TransferStatus::NotReady) return NotReady();
+    return kExitDone;
+  }
+  // The same after the live poll of `weigh`, which has no report.
+  int PollOutcome() {
+    if (linkFailed) return kExitLink;
+    if (session.GaveUpOnBusyScale()) {
       io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
-             << " is not ready (no ready status after its address)\n";
+             << " stayed busy (it echoed its address but sent no status); gave up\n";
       return kExitLink;
     }
-    return kExitDone;
+    return session.LastSelectNotReady() ? NotReady() : kExitDone;
+  }
+  int NotReady() {
+    io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
+           << " is not ready (no ready status after its address)\n";
+    return kExitLink;
+  }
+  // A record number the window's number input would not take.
+  int BadNumber(const std::string& error) {
+    io.err << "qmctl: " << OneLine(error) << '\n';
+    return kExitFindings;
   }
 
   CtlIo& io;
-  ConsoleDialogs dialogs;
   Tables tables;
   ModifiedFlags flags;
   TotalsPage totals;
-  CtlTransferView view;
   LinkSession session;
-  ScaleTransfers transfers;
+  ConsoleObserver* observer = nullptr;
+  bool linkFailed = false;
 };
 
 ReportMoment LocalNow() {
@@ -124,6 +129,34 @@ void PrintFindings(ScaleRun& run, const std::string& file, const ValidationOptio
                         run.session.state.CurrentScale);
 }
 
+// The silent check a write runs before it sends anything, with the window's question answered by
+// --force. False when nothing may be written (said on the terminal).
+bool CheckedBeforeWrite(ScaleRun& run, bool checkPlu, bool single, bool force) {
+  ValidationOptions options;
+  options.checkPlu = checkPlu;
+  options.checkMessages = !checkPlu;
+  options.silent = true;
+  options.currentOnly = single;
+  const ValidationResult check = ValidateData(options, run.tables.plu, run.tables.messages,
+                                              run.session.state.CurrentScale, nullptr, nullptr);
+  if (check.errors == 0 && check.warnings == 0) return true;
+  run.io.err << Utf8(CheckResultQuestion(check.errors, check.warnings)) << (force ? " --force" : "")
+             << '\n';
+  if (force) return true;
+  run.io.err << "qmctl: nothing was written; --force writes despite the findings\n";
+  return false;
+}
+
+// The end of a write that did not fail otherwise: it must have gone through.
+int WriteOutcome(ScaleRun& run, const TransferReport& report, const ConsoleObserver& console) {
+  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+  if (!console.completed) {
+    run.io.err << "qmctl: the write did not complete\n";
+    return kExitFindings;
+  }
+  return kExitDone;
+}
+
 // The PLU number of a row as the write sends it: a whole number, 0 otherwise.
 int PluNumberOf(const Cells& row) {
   return ParseInt(row.at(kPluNo)).value_or(0);
@@ -139,13 +172,21 @@ std::string DisplayLine(const DisplayTexts& d) {
 int RunReadPlu(const CommandLine& cl, CtlIo& io) {
   RequirePluOutput(cl.options.output);
   ScaleRun run(cl, io);
-  run.tables.plu.ReplaceDataRows({});  // no rows: a read that finds nothing writes none
+  TextGrid& plu = run.tables.plu;
+  plu.ReplaceDataRows({});  // no rows: a read that finds nothing writes none
   const bool single = cl.options.only.has_value();
-  run.dialogs.QueueNumber(single ? *cl.options.only : *cl.options.last);
-  run.transfers.ReadPluClick(single ? kCurrentRecord : kWholeTable);
-  if (const int code = run.Outcome(); code != kExitDone) return code;
-  SavePluTable(cl.options.output, run.tables.plu);
-  io.out << StoredRowCount(run.tables.plu) << " PLU\n";
+  const int number = single ? *cl.options.only : *cl.options.last;
+  const int maxPlu = run.session.state.CurrentScale.MaxPluNo;
+  if (number < (single ? 0 : 1) || number > maxPlu) return run.BadNumber(kBadPluNoError);
+  ConsoleObserver console(io.err, io.errIsTerminal, single, false, kReadPluTableTitle,
+                          kReadCountLabel, io.out, kPluTableReadText);
+  const TransferReport report = run.Run(console, [&](TransferObserver& o) {
+    return single ? run.session.core.ReadOnePlu(number, plu.CurrentRow(), o)
+                  : run.session.core.ReadPluTable(number, o);
+  });
+  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+  SavePluTable(cl.options.output, plu);
+  io.out << StoredRowCount(plu) << " PLU\n";
   return kExitDone;
 }
 
@@ -153,9 +194,18 @@ int RunReadMsg(const CommandLine& cl, CtlIo& io) {
   RequireMessageOutput(cl.options.output);
   ScaleRun run(cl, io);
   const bool single = cl.options.only.has_value();
-  run.dialogs.QueueNumber(single ? *cl.options.only : *cl.options.last);
-  run.transfers.ReadMessageClick(single ? kCurrentRecord : kWholeTable);
-  if (const int code = run.Outcome(); code != kExitDone) return code;
+  const int number = single ? *cl.options.only : *cl.options.last;
+  if (number < 1 || number > run.session.state.CurrentScale.MaxMessages) {
+    return run.BadNumber(kBadMessageNoError);
+  }
+  ConsoleObserver console(io.err, io.errIsTerminal, single, false, kReadMsgTableTitle,
+                          kReadCountLabel, io.out, kMsgTableReadText);
+  const TransferReport report = run.Run(console, [&](TransferObserver& o) {
+    return single
+               ? run.session.core.ReadOneMessage(number, run.tables.messages.Grid().CurrentRow(), o)
+               : run.session.core.ReadMessageTable(number, o);
+  });
+  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
   SaveMessageTable(cl.options.output, run.tables.messages);
   io.out << run.tables.messages.Count() << " MSG\n";
   return kExitDone;
@@ -187,15 +237,16 @@ int RunWritePlu(const CommandLine& cl, CtlIo& io) {
   scope.checkPlu = true;
   scope.currentOnly = single;
   PrintFindings(run, cl.options.input, scope);
+  if (!CheckedBeforeWrite(run, true, single, cl.options.force)) return kExitFindings;
 
-  run.dialogs.SetGoOnAfterFindings(cl.options.force);
-  run.transfers.WritePLUClick(single ? kCurrentRecord : kWholeTable);
-  if (const int code = run.Outcome(); code != kExitDone) return code;
-  if (!run.dialogs.Saw(BoxKind::Completion)) {
-    io.err << "qmctl: the write did not complete\n";
-    return kExitFindings;
-  }
-  return kExitDone;
+  ConsoleObserver console(io.err, io.errIsTerminal, single, true, kWritePluTableTitle,
+                          kWrittenCountLabel, io.out,
+                          single ? kPluRowWrittenText : kPluTableWrittenText);
+  const int first = single ? plu.CurrentRow() : 1;
+  const int last = single ? first : plu.RowCount() - 1;
+  const TransferReport report = run.Run(
+      console, [&](TransferObserver& o) { return run.session.core.WritePlu(first, last, o); });
+  return WriteOutcome(run, report, console);
 }
 
 int RunWriteMsg(const CommandLine& cl, CtlIo& io) {
@@ -206,22 +257,23 @@ int RunWriteMsg(const CommandLine& cl, CtlIo& io) {
   ValidationOptions scope;
   scope.checkMessages = true;
   PrintFindings(run, cl.options.input, scope);
+  if (!CheckedBeforeWrite(run, false, false, cl.options.force)) return kExitFindings;
 
-  run.dialogs.SetGoOnAfterFindings(cl.options.force);
-  run.transfers.WriteMessagesClick(kWholeTable);
-  if (const int code = run.Outcome(); code != kExitDone) return code;
-  if (!run.dialogs.Saw(BoxKind::Completion)) {
-    io.err << "qmctl: the write did not complete\n";
-    return kExitFindings;
-  }
-  return kExitDone;
+  ConsoleObserver console(io.err, io.errIsTerminal, false, true, kWriteMsgTableTitle,
+                          kWrittenCountLabel, io.out, kMessagesWrittenText);
+  const int last = run.tables.messages.Grid().RowCount() - 1;
+  const TransferReport report = run.Run(
+      console, [&](TransferObserver& o) { return run.session.core.WriteMessages(1, last, o); });
+  return WriteOutcome(run, report, console);
 }
 
 int RunReadTotals(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
-  run.transfers.ReadGTDClick();
-  if (const int code = run.Outcome(); code != kExitDone) return code;
-  if (!run.view.totalsShown) {
+  ConsoleObserver console(io.err, false, true, false, {}, {}, io.out, {});
+  const TransferReport report =
+      run.Run(console, [&](TransferObserver& o) { return run.session.core.ReadTotals(o); });
+  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+  if (report.stored == 0) {
     io.err << "qmctl: the scale sent no totals\n";
     return kExitFindings;
   }
@@ -232,9 +284,11 @@ int RunReadTotals(const CommandLine& cl, CtlIo& io) {
 
 int RunClearTotals(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
-  run.transfers.ClearGTDClick();
-  if (const int code = run.Outcome(); code != kExitDone) return code;
-  if (!run.view.totalsShown) {
+  ConsoleObserver console(io.err, false, true, false, {}, {}, io.out, {});
+  const TransferReport report =
+      run.Run(console, [&](TransferObserver& o) { return run.session.core.ClearTotals(o); });
+  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+  if (report.stored == 0) {
     io.err << "qmctl: the scale did not confirm the erasure\n";
     return kExitFindings;
   }
@@ -293,15 +347,15 @@ int RunWeigh(const CommandLine& cl, CtlIo& io) {
   s.state.PollCountdown = 1;
   s.link.OpenLink(true);
   if (!cl.options.watch) {
-    if (const int code = run.Outcome(); code != kExitDone) return code;
+    if (const int code = run.PollOutcome(); code != kExitDone) return code;
     return readings > 0 ? kExitDone : kExitLink;
   }
   WatchRunning() = true;
   s.loop.RunUntil([&] { return StopRequested().load() || !s.port.Connected(); });
   WatchRunning() = false;
-  if (run.dialogs.Saw(BoxKind::LinkFailure)) return kExitLink;
+  if (run.linkFailed) return kExitLink;
   if (readings > 0) return kExitDone;
-  const int code = run.Outcome();
+  const int code = run.PollOutcome();
   return code != kExitDone ? code : kExitLink;
 }
 
@@ -323,29 +377,41 @@ int RunVerify(const CommandLine& cl, CtlIo& io) {
   }
 
   ScaleRun run(cl, io);
-  run.dialogs.SendCompletionsTo(io.err);  // only the differences are the result
-  std::map<int, Cells> found;             // what the scale holds; absent numbers are missing
+  TextGrid& plu = run.tables.plu;
+  const int maxPlu = run.session.state.CurrentScale.MaxPluNo;
+  std::map<int, Cells> found;  // what the scale holds; absent numbers are missing
   if (cl.options.last) {
-    run.tables.plu.ReplaceDataRows({});
-    run.dialogs.QueueNumber(*cl.options.last);
-    run.transfers.ReadPluClick(kWholeTable);
-    if (const int code = run.Outcome(); code != kExitDone) return code;
-    for (int r = 1; r <= StoredRowCount(run.tables.plu); ++r) {
-      found[PluNumberOf(run.tables.plu.Row(r))] = run.tables.plu.Row(r);
+    plu.ReplaceDataRows({});
+    const int last = *cl.options.last;
+    if (last < 1 || last > maxPlu) return run.BadNumber(kBadPluNoError);
+    // Only the differences are the result: the completion text goes with the errors.
+    ConsoleObserver console(io.err, io.errIsTerminal, false, false, kReadPluTableTitle,
+                            kReadCountLabel, io.err, kPluTableReadText);
+    const TransferReport report = run.Run(
+        console, [&](TransferObserver& o) { return run.session.core.ReadPluTable(last, o); });
+    if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+    for (int r = 1; r <= StoredRowCount(plu); ++r) {
+      found[PluNumberOf(plu.Row(r))] = plu.Row(r);
     }
   } else {
     // One read per number of the file, over a link kept open between them.
     run.session.link.OpenLink(false);
     if (!run.session.link.IsOpen()) return kExitLink;
     for (int number : order) {
-      run.dialogs.ClearRecord();
-      run.tables.plu.ReplaceDataRows({});
-      run.dialogs.QueueNumber(number);
-      run.transfers.ReadPluClick(kCurrentRecord);
-      if (run.dialogs.Saw(BoxKind::LinkFailure)) return kExitLink;
-      if (run.dialogs.Saw(BoxKind::Error)) continue;  // not programmed: missing
-      if (const int code = run.Outcome(); code != kExitDone) return code;
-      found[number] = run.tables.plu.Row(1);
+      plu.ReplaceDataRows({});
+      if (number < 0 || number > maxPlu) {  // cannot be asked for: missing
+        run.BadNumber(kBadPluNoError);
+        continue;
+      }
+      ConsoleObserver console(io.err, false, true, false, kReadPluTableTitle, kReadCountLabel,
+                              io.err, kPluTableReadText);
+      const TransferReport report = run.Run(console, [&](TransferObserver& o) {
+        return run.session.core.ReadOnePlu(number, plu.CurrentRow(), o);
+      });
+      if (run.linkFailed) return kExitLink;
+      if (console.stopped) continue;  // not programmed: missing
+      if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+      found[number] = plu.Row(1);
     }
   }
 

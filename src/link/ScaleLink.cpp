@@ -12,6 +12,10 @@ const std::string kConnectHint = Win1251("Подключить весы");
 const std::string kDisconnectHint = Win1251("Отключить весы");
 const std::string kBusyText = "Busy...";
 
+std::string CannotOpenPortText(const std::string& portName, const std::string& cause) {
+  return Win1251("Не могу открыть порт ") + portName + "." + "\n" + cause;
+}
+
 namespace {
 
 // What the display panels show while the link is open but nothing was read yet.
@@ -30,9 +34,8 @@ void ClearDisplay(StatusView& status) {
 
 }  // namespace
 
-ScaleLink::ScaleLink(TComPort& port, RunState& state, StatusView& status, Dialogs& dialogs,
-                     EventPump& pump)
-    : port_(port), state_(state), status_(status), dialogs_(dialogs), pump_(pump) {
+ScaleLink::ScaleLink(TComPort& port, RunState& state, StatusView& status, EventPump& pump)
+    : port_(port), state_(state), status_(status), pump_(pump) {
   port_.OnRxChar = [this](TComPort& sender, std::int32_t inQue) { ComPortRxChar(sender, inQue); };
 }
 
@@ -69,7 +72,7 @@ bool ScaleLink::ReadReply(std::uint32_t count, bool reportError, std::string& by
     const std::int32_t got = port_.Read(dropped, waiting, true);
     if (frameTap_ && got > 0) frameTap_(false, dropped.substr(0, static_cast<std::size_t>(got)));
   }
-  if (reportError) LinkError(kLinkErrorText);
+  if (reportError) LinkError();
   return false;
 }
 
@@ -172,7 +175,7 @@ std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std:
   }
 }
 
-void ScaleLink::LinkError(const std::string& text) {
+void ScaleLink::LinkError() {
   status_.SetStatusText(kPanelBusy, std::string());
   if (state_.DisconnectRequested) return;
   try {
@@ -181,13 +184,7 @@ void ScaleLink::LinkError(const std::string& text) {
     // The message below matters more; the button shows the state the port is left in.
   }
   status_.SetConnectState(port_.Connected(), port_.Connected() ? kDisconnectHint : kConnectHint);
-  dialogs_.HideProgress();
-  MessageBoxRequest box;
-  box.text = text;
-  box.caption = kErrorCaption;
-  box.icon = DialogIcon::Error;
-  box.buttons = kButtonOk;
-  dialogs_.ShowMessage(box);
+  if (failureHandler_) failureHandler_({LinkFailure::Kind::NoAnswer, kLinkErrorText, {}, {}});
 }
 
 // --- connection ------------------------------------------------------------------------------
@@ -206,13 +203,12 @@ void ScaleLink::ShowLinkState() {
 void ScaleLink::ShowOpenPortError(const EComPort& error) {
   std::string cause = ExplainOpenFailure(error.SystemCode(), port_.DevicePath());
   if (cause.empty()) cause = error.what();
-  MessageBoxRequest box;
-  box.text =
-      kCannotOpenPortText + std::to_string(static_cast<int>(port_.Port()) + 1) + "." + "\n" + cause;
-  box.caption = kErrorCaption;
-  box.icon = DialogIcon::Error;
-  box.buttons = kButtonOk;
-  dialogs_.ShowMessage(box);
+  LinkFailure failure;
+  failure.kind = LinkFailure::Kind::CannotOpenPort;
+  failure.portName = "COM" + std::to_string(static_cast<int>(port_.Port()) + 1);
+  failure.text = CannotOpenPortText(failure.portName, cause);
+  failure.cause = std::move(cause);
+  if (failureHandler_) failureHandler_(failure);
 }
 
 void ScaleLink::OpenLink(bool startPoll) {

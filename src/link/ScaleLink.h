@@ -19,6 +19,10 @@
 // Closing the port while a wait runs (the Connect button, the window closing) ends the wait as a
 // failure without a message: the operator asked for it.
 //
+// The link shows no boxes. A failure the operator must hear of (no answer, a port that cannot be
+// opened) goes to the failure handler as a value, at the moment it happens; the window shows it
+// as a box, qmctl prints it.
+//
 // Threads: the UI thread only. Texts are Windows-1251.
 #pragma once
 
@@ -27,7 +31,6 @@
 #include <string>
 
 #include "base/Captions.h"
-#include "base/Dialogs.h"
 #include "base/EventPump.h"
 #include "base/RunState.h"
 #include "base/StatusView.h"
@@ -57,12 +60,29 @@ extern const std::string kConnectHint;         // "Подключить весы
 extern const std::string kDisconnectHint;      // "Отключить весы"
 extern const std::string kBusyText;            // "Busy..."
 
+// "Не могу открыть порт " + portName + "." + "\n" + cause (Windows-1251).
+std::string CannotOpenPortText(const std::string& portName, const std::string& cause);
+
+// A failure of the link the operator is told of.
+struct LinkFailure {
+  enum class Kind {
+    NoAnswer,       // the scale did not answer (in time, or in full): kLinkErrorText
+    CannotOpenPort  // the port could not be opened: CannotOpenPortText
+  };
+  Kind kind = Kind::NoAnswer;
+  std::string text;      // the whole text for the operator, Windows-1251
+  std::string cause;     // CannotOpenPort: the reason, Windows-1251 (the text's second line)
+  std::string portName;  // CannotOpenPort: "COM1".."COM8"
+};
+
+class LinkExchange;
+
 class ScaleLink {
  public:
   // Assigns the port's OnRxChar to ComPortRxChar. Everything is borrowed and must outlive the
   // link. The port's events must reach this thread (SyncMethod smWindow or smSynchronize with a
   // dispatcher served by `pump`).
-  ScaleLink(TComPort& port, RunState& state, StatusView& status, Dialogs& dialogs, EventPump& pump);
+  ScaleLink(TComPort& port, RunState& state, StatusView& status, EventPump& pump);
   ~ScaleLink();
   ScaleLink(const ScaleLink&) = delete;
   ScaleLink& operator=(const ScaleLink&) = delete;
@@ -70,6 +90,11 @@ class ScaleLink {
   // The main window's timer tick handler (the live poll's), run once at once by OpenLink with
   // start-poll on.
   void SetTimerTick(std::function<void()> onTick) { timerTick_ = std::move(onTick); }
+
+  // Receives every failure the operator must be told of (see LinkFailure), on the UI thread, at
+  // the moment it happens. Unset: failures are only seen in the results.
+  using FailureHandler = std::function<void(const LinkFailure&)>;
+  void SetFailureHandler(FailureHandler handler) { failureHandler_ = std::move(handler); }
 
   // Sees every frame the link writes (`sent`) and every group of bytes it takes from the port,
   // replies and dropped bytes alike, for tracing the line. Runs on the UI thread; may be unset.
@@ -101,9 +126,9 @@ class ScaleLink {
   std::int32_t SendCommand(std::uint8_t command, bool expectReply, std::string& data,
                            std::uint32_t replyLength);
 
-  // Reports a failed exchange: empties panel 7; unless DisconnectRequested, closes the link,
-  // hides the progress window and shows `text` with the caption "Ошибка" and the error icon.
-  void LinkError(const std::string& text);
+  // Reports a failed exchange: empties panel 7; unless DisconnectRequested, closes the link and
+  // hands kLinkErrorText to the failure handler.
+  void LinkError();
 
   // --- connection ----------------------------------------------------------------------------
 
@@ -113,11 +138,10 @@ class ScaleLink {
   void CloseLink();
   bool IsOpen() const { return port_.Connected(); }
 
-  // Before a transfer: opens the link without the poll, or suspends the poll of an open link.
-  // False when the port could not be opened. `wasConnected` goes to EndExchange.
-  bool BeginExchange(bool& wasConnected);
-  // After a transfer: resumes the poll of a link that was open (and still is), else closes it.
-  void EndExchange(bool wasConnected);
+  // Counts every open and close done through the link: a change tells a waiting exchange that
+  // the port was closed (and maybe opened again) while events ran.
+  std::uint64_t Generation() const { return linkGeneration_; }
+  RunState& State() { return state_; }
 
   // The Connect tool button.
   void ConnectClick();
@@ -133,6 +157,13 @@ class ScaleLink {
   void TickReplyTimeout();
 
  private:
+  friend class LinkExchange;
+  // Before an exchange: opens the link without the poll, or suspends the poll of an open link.
+  // False when the port could not be opened. `wasConnected` goes to EndExchange.
+  bool BeginExchange(bool& wasConnected);
+  // After an exchange: resumes the poll of a link that was open (and still is), else closes it.
+  void EndExchange(bool wasConnected);
+
   bool SelectScaleOnLine(std::int32_t& value);
   std::int32_t SendCommandOnLine(std::uint8_t command, bool expectReply, std::string& data,
                                  std::uint32_t replyLength);
@@ -144,17 +175,15 @@ class ScaleLink {
   TComPort& port_;
   RunState& state_;
   StatusView& status_;
-  Dialogs& dialogs_;
   EventPump& pump_;
+  FailureHandler failureHandler_;
   std::function<void()> timerTick_;
   FrameTap frameTap_;
-  // Counts every open and close done through the link, so a wait notices that the port was
-  // closed (and maybe opened again) while events ran.
   std::uint64_t linkGeneration_ = 0;
 };
 
-// Holds LinkBusy for one exchange or table operation and clears it however the scope is left,
-// exceptions from the port included.
+// Holds LinkBusy for one short exchange (the live poll) and clears it however the scope is left,
+// exceptions from the port included. Transfers use LinkExchange.
 class LinkBusyScope {
  public:
   explicit LinkBusyScope(RunState& state) : state_(state) { state_.LinkBusy = true; }

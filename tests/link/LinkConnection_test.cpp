@@ -55,13 +55,16 @@ TEST_F(LinkConnection, ADeviceThatCannotBeOpenedIsReportedWithItsCause) {
   EXPECT_EQ(dialogs.Shown()[0].icon, qm::DialogIcon::Error);
 
   // A transfer cannot begin either, and says so the same way.
-  bool was = true;
   dialogs.ExpectMessage(
       "Не могу открыть порт COM2.\nУстройство /nonexistent/qm-scale не найдено: проверьте "
       "подключение адаптера и настройку портов.",
       qm::kButtonOk);
-  EXPECT_FALSE(link.BeginExchange(was));
-  EXPECT_FALSE(was);
+  {
+    qm::LinkExchange exchange(link);
+    EXPECT_FALSE(exchange.Opened());
+    EXPECT_FALSE(exchange.Live());
+  }
+  EXPECT_FALSE(state.LinkBusy);
 }
 
 TEST_F(LinkConnection, ADeviceWithoutPermissionNamesTheDialoutGroup) {
@@ -124,27 +127,33 @@ TEST_F(LinkConnection, ReadsAndPurgesOnAClosedPortFailQuietly) {
   EXPECT_EQ(value, qm::NoAnswer);
 }
 
-TEST_F(LinkConnection, BeginAndEndExchangeOpenAndCloseAClosedLinkAndResumeAnOpenOne) {
-  bool was = true;
-  ASSERT_TRUE(link.BeginExchange(was));
-  EXPECT_FALSE(was);
-  EXPECT_TRUE(port.Connected());
-  EXPECT_FALSE(state.PollEnabled);
-  EXPECT_EQ(status.display[qm::kDisplayWeight], ".");
-  link.EndExchange(was);
+TEST_F(LinkConnection, AnExchangeOpensAndClosesAClosedLinkAndResumesAnOpenOne) {
+  {
+    qm::LinkExchange exchange(link);
+    ASSERT_TRUE(exchange.Opened());
+    EXPECT_TRUE(exchange.Live());
+    EXPECT_TRUE(port.Connected());
+    EXPECT_TRUE(state.LinkBusy);
+    EXPECT_FALSE(state.PollEnabled);
+    EXPECT_EQ(status.display[qm::kDisplayWeight], ".");
+  }
   EXPECT_FALSE(port.Connected());
+  EXPECT_FALSE(state.LinkBusy);
 
   link.ConnectClick();
   ASSERT_TRUE(state.PollEnabled);
   status.display = {"7", "1.000", "2.00", "2.00"};
-  ASSERT_TRUE(link.BeginExchange(was));
-  EXPECT_TRUE(was);
-  EXPECT_FALSE(state.PollEnabled);
-  EXPECT_EQ(status.display[qm::kDisplayPluNo], "");
-  EXPECT_EQ(status.display[qm::kDisplayWeight], ".");
-  link.EndExchange(was);
+  {
+    qm::LinkExchange exchange(link);
+    ASSERT_TRUE(exchange.Opened());
+    EXPECT_FALSE(state.PollEnabled);
+    EXPECT_EQ(status.display[qm::kDisplayPluNo], "");
+    EXPECT_EQ(status.display[qm::kDisplayWeight], ".");
+    exchange.End();
+  }
   EXPECT_TRUE(port.Connected());
   EXPECT_TRUE(state.PollEnabled);
+  EXPECT_FALSE(state.LinkBusy);
 }
 
 }  // namespace

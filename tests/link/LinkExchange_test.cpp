@@ -112,7 +112,7 @@ TEST_F(LinkExchange, StatusWithANumberSelectsWithThatNumberAndThePollSkipsTheDis
   EXPECT_TRUE(link.SelectScale(value));
   EXPECT_EQ(value, 10000);
 
-  link.EndExchange(false);
+  link.CloseLink();
   link.ConnectClick();
   status.display = {"5", "old", "old", "old"};
   RunOnePoll();

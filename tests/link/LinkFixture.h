@@ -8,8 +8,10 @@
 #include <string>
 
 #include "PtyPair.h"
+#include "app/TransferFlows.h"
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"
+#include "link/LinkExchange.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"
 #include "support/RecordingStatusView.h"
@@ -28,6 +30,8 @@ class LinkFixture : public ::testing::Test {
     device_ = device.empty() ? pty.Path() : device;
     port.SetDeviceResolver([this](qm::TPortType) { return device_; });
     link.SetTimerTick([this] { poll.TimerTick(); });
+    link.SetFailureHandler(
+        [this](const qm::LinkFailure& failure) { qm::ShowLinkFailureBox(dialogs, failure); });
     loop.SetTickHandler([this] { poll.TimerTick(); });
     loop.StartTimer();
   }
@@ -39,8 +43,8 @@ class LinkFixture : public ::testing::Test {
   void SetDevice(std::string device) { device_ = std::move(device); }
   // Opens the link as a transfer would (no poll).
   void OpenForExchange() {
-    bool was = false;
-    ASSERT_TRUE(link.BeginExchange(was));
+    link.OpenLink(false);
+    ASSERT_TRUE(port.Connected());
   }
   // The next poll is due at the next tick.
   void PollAtNextTick() { state.PollCountdown = 1; }
@@ -57,7 +61,7 @@ class LinkFixture : public ::testing::Test {
   qm::RunState state;
   RecordingStatusView status;
   ScriptedDialogs dialogs;
-  qm::ScaleLink link{port, state, status, dialogs, loop};
+  qm::ScaleLink link{port, state, status, loop};
   qm::LivePoll poll{link, port, state, status};
 
  private:

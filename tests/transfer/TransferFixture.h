@@ -13,12 +13,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/TransferFlows.h"
 #include "base/Cp1251.h"
 #include "files/FileLayouts.h"
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"
+#include "session/ScaleSession.h"
 #include "sim/VirtualScale.h"
 #include "support/RecordingStatusView.h"
 #include "support/ScriptedDialogs.h"
@@ -27,8 +29,6 @@
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
 #include "tables/TextGrid.h"
-#include "transfer/ScaleTransfers.h"
-#include "transfer/TransferView.h"
 
 namespace qmtest {
 
@@ -120,7 +120,9 @@ class TransferFixture : public ::testing::Test {
     port.SetDispatcher(&loop.Dispatcher());
     port.SetPort(qm::TPortType::COM2);
     port.SetDeviceResolver([this](qm::TPortType) { return scale.SlavePath(); });
-    link.SetTimerTick([this] { poll.TimerTick(); });
+    session.SetLinkFailureHandler(
+        [this](const qm::LinkFailure& failure) { qm::ShowLinkFailureBox(dialogs, failure); });
+    transfers.SetSaveTotalsBeforeRead([this] { return saveTotals ? saveTotals() : true; });
     loop.SetTickHandler([this] {
       if (onTick) onTick();
       poll.TimerTick();
@@ -224,17 +226,17 @@ class TransferFixture : public ::testing::Test {
   qm::RunState state;
   RecordingStatusView status;
   ScriptedDialogs dialogs;
-  qm::ScaleLink link{port, state, status, dialogs, loop};
-  qm::LivePoll poll{link, port, state, status};
 
   qm::TextGrid plu{qm::kPluColumnCount};
   qm::MessageTable messages;
   qm::ModifiedFlags flags{&status};
   qm::TotalsPage totals;
+  qm::ScaleSession session{port, loop, status, state, {plu, messages, flags, &totals}};
+  qm::ScaleLink& link = session.Link();
+  qm::LivePoll& poll = session.Poll();
   RecordingTransferView view;
   std::function<bool()> saveTotals;
-  qm::ScaleTransfers transfers{{link, state, status, dialogs, plu, messages, flags, totals, view,
-                                [this] { return saveTotals ? saveTotals() : true; }}};
+  qm::TransferFlows transfers{session, dialogs, view};
 };
 
 }  // namespace qmtest

@@ -8,8 +8,10 @@
 
 #include "app/ComPortSettingsAccess.h"
 #include "app/ConnectionCommands.h"
+#include "app/TransferFlows.h"
 #include "base/Cp1251.h"
 #include "ui/link/LinkIcons.h"
+#include "ui/tables/TablesWindow.h"
 #include "ui/window/CommFrm.h"
 #include "ui/window/CurrentDialogs.h"
 #include "ui/window/MainForm.h"
@@ -50,7 +52,7 @@ MainFormLink::MainFormLink(TMainForm& form) : form_(form) {
   // is closed before the report, so the poll does not run into the same failure again.
   dispatcher_.SetErrorHandler([this](std::exception_ptr error) {
     try {
-      link_->CloseLink();
+      session_->Link().CloseLink();
     } catch (const EComPort&) {
     }
     ShowConnectState();
@@ -60,10 +62,12 @@ MainFormLink::MainFormLink(TMainForm& form) : form_(form) {
   ApplyLineSettings(form_.Line(), port_);
 
   dialogs_ = std::make_unique<CurrentDialogs>(form_);
-  link_ =
-      std::make_unique<ScaleLink>(port_, form_.State(), form_.Status(), *dialogs_, form_.Pump());
-  poll_ = std::make_unique<LivePoll>(*link_, port_, form_.State(), form_.Status());
-  link_->SetTimerTick([this] { poll_->TimerTick(); });
+  TablesWindow& tables = form_.Tables();
+  session_ = std::make_unique<ScaleSession>(
+      port_, form_.Pump(), form_.Status(), form_.State(),
+      SessionData{tables.PluTable(), tables.Messages(), tables.Flags(), nullptr});
+  session_->SetLinkFailureHandler(
+      [this](const LinkFailure& failure) { ShowLinkFailureBox(*dialogs_, failure); });
   // Queued: the poll waits for the scale in a nested event loop, and Qt does not deliver a
   // timer's event again while that timer's own event is still being handled. Run from a posted
   // call instead, the poll leaves the timer free to tick and count the reply time-out down.
@@ -77,7 +81,7 @@ MainFormLink::MainFormLink(TMainForm& form) : form_(form) {
 MainFormLink::~MainFormLink() {
   // A window destroyed without its close sequence still lets go of the device here.
   try {
-    link_->CloseForExit();
+    session_->Link().CloseForExit();
   } catch (const EComPort&) {
   }
 }
@@ -172,18 +176,18 @@ void MainFormLink::ShowConnectState() {
 }
 
 void MainFormLink::TimerTick() {
-  Guarded([this] { poll_->TimerTick(); });
+  Guarded([this] { session_->Poll().TimerTick(); });
 }
 
 void MainFormLink::ConnectClick() {
-  Guarded([this] { link_->ConnectClick(); });
+  Guarded([this] { session_->Link().ConnectClick(); });
   // The action toggled itself when clicked; it shows the port as it is, whatever happened.
   ShowConnectState();
 }
 
 ConnectionSeams MainFormLink::Seams() {
   return ConnectionSeams{form_.GetDialogs(), form_.Status(), [this] { return port_.Connected(); },
-                         [this] { link_->CloseLink(); }};
+                         [this] { session_->Link().CloseLink(); }};
 }
 
 void MainFormLink::SelectComPortClick() {
@@ -203,7 +207,7 @@ void MainFormLink::SelectScaleAddrClick() {
 }
 
 void MainFormLink::CloseForExit() {
-  Guarded([this] { link_->CloseForExit(); });
+  Guarded([this] { session_->Link().CloseForExit(); });
   form_.Line() = LineSettingsOf(port_);
 }
 

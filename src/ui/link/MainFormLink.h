@@ -26,6 +26,7 @@
 #include "link/ComPort.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"
+#include "session/ScaleSession.h"
 #include "ui/link/QtUiDispatcher.h"
 
 class QAction;
@@ -55,8 +56,10 @@ class MainFormLink : public QObject {
   ~MainFormLink() override;
 
   TComPort& ComPort() { return port_; }
-  ScaleLink& Link() { return *link_; }
-  LivePoll& Poll() { return *poll_; }
+  ScaleLink& Link() { return session_->Link(); }
+  LivePoll& Poll() { return session_->Poll(); }
+  // The window's core session: its link and poll over this port, the window's tables.
+  ScaleSession& Session() { return *session_; }
 
   QAction* SelectComPortAction() const { return selectComPort_; }
   QAction* SelectScaleAddrAction() const { return selectScaleAddr_; }
@@ -89,8 +92,7 @@ class MainFormLink : public QObject {
   QtUiDispatcher dispatcher_;
   TComPort port_;
   std::unique_ptr<Dialogs> dialogs_;  // forwards to the window's current dialogs
-  std::unique_ptr<ScaleLink> link_;
-  std::unique_ptr<LivePoll> poll_;
+  std::unique_ptr<ScaleSession> session_;
   QAction* selectComPort_ = nullptr;
   QAction* selectScaleAddr_ = nullptr;
   QAction* connect_ = nullptr;

@@ -8,10 +8,11 @@
 #include <QToolBar>
 #include <exception>
 
+#include "app/TransferFlows.h"
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
+#include "session/ScaleSession.h"
 #include "transfer/GrandTotals.h"
-#include "transfer/ScaleTransfers.h"
 #include "ui/link/MainFormLink.h"
 #include "ui/tables/MessageEditor.h"
 #include "ui/tables/PluRowEditor.h"
@@ -41,26 +42,23 @@ MainFormTransfers::MainFormTransfers(TMainForm& form)
     : form_(form),
       totals_(ClearedTotalsPage()),
       totalsView_(std::make_unique<TotalsView>(form.Pages().TotalsPage)),
-      dialogs_(std::make_unique<CommandDialogs>(form)) {
-  TablesWindow& tables = form_.Tables();
-  TransferContext context{
-      form_.LinkControls().Link(),
-      form_.State(),
-      form_.Status(),
-      *dialogs_,
-      tables.PluTable(),
-      tables.Messages(),
-      tables.Flags(),
-      totals_,
-      *this,
-      [this] { return saveTotalsBeforeRead_ ? saveTotalsBeforeRead_() : true; }};
-  transfers_ = std::make_unique<ScaleTransfers>(context);
+      dialogs_(std::make_unique<CommandDialogs>(form)),
+      hold_(std::make_unique<WindowInputHold>(&form)) {
+  ScaleSession& session = form_.Session();
+  session.SetExchangeHold(hold_.get());
+  flows_ = std::make_unique<TransferFlows>(session, *dialogs_, *this);
   totalsView_->Show(totals_);
   BuildToolButtons();
   BuildMenus();
 }
 
-MainFormTransfers::~MainFormTransfers() = default;
+MainFormTransfers::~MainFormTransfers() {
+  form_.Session().SetExchangeHold(nullptr);
+}
+
+void MainFormTransfers::SetSaveTotalsBeforeRead(std::function<bool()> save) {
+  flows_->SetSaveTotalsBeforeRead(std::move(save));
+}
 
 void MainFormTransfers::BuildToolButtons() {
   QToolBar* bar = form_.ToolBar().Bar;
@@ -172,13 +170,10 @@ void MainFormTransfers::BuildMenus() {
 
 void MainFormTransfers::Run(const std::function<void()>& command) {
   std::exception_ptr failure;
-  {
-    TransferInputGuard guard(&form_);
-    try {
-      command();
-    } catch (...) {
-      failure = std::current_exception();
-    }
+  try {
+    command();
+  } catch (...) {
+    failure = std::current_exception();
   }
   if (!failure) return;
   MessageBoxRequest box;
@@ -196,22 +191,22 @@ void MainFormTransfers::Run(const std::function<void()>& command) {
 }
 
 void MainFormTransfers::ReadPluClick(int tag) {
-  Run([&] { transfers_->ReadPluClick(tag); });
+  Run([&] { flows_->ReadPluClick(tag); });
 }
 void MainFormTransfers::WritePLUClick(int tag) {
-  Run([&] { transfers_->WritePLUClick(tag); });
+  Run([&] { flows_->WritePLUClick(tag); });
 }
 void MainFormTransfers::ReadMessageClick(int tag) {
-  Run([&] { transfers_->ReadMessageClick(tag); });
+  Run([&] { flows_->ReadMessageClick(tag); });
 }
 void MainFormTransfers::WriteMessagesClick(int tag) {
-  Run([&] { transfers_->WriteMessagesClick(tag); });
+  Run([&] { flows_->WriteMessagesClick(tag); });
 }
 void MainFormTransfers::ReadGTDClick() {
-  Run([&] { transfers_->ReadGTDClick(); });
+  Run([&] { flows_->ReadGTDClick(); });
 }
 void MainFormTransfers::ClearGTDClick() {
-  Run([&] { transfers_->ClearGTDClick(); });
+  Run([&] { flows_->ClearGTDClick(); });
 }
 
 // ---- TransferView ----

@@ -18,7 +18,7 @@
 // Every button and entry carries its tag in QAction::data(); the handler takes the tag from
 // there (1 the current record, 0 the whole table).
 //
-// While a transfer command runs, the main window takes no operator input (TransferInputGuard);
+// While a transfer runs, the main window takes no operator input (WindowInputHold);
 // the progress window, message boxes and the number input stay usable. A close request
 // accepted during a transfer makes the progress window report Cancel at the next step, so a
 // table transfer ends early and the window closes once it has let go of the link.
@@ -34,8 +34,8 @@
 #include <functional>
 #include <memory>
 
+#include "app/TransferView.h"
 #include "files/FileLayouts.h"
-#include "transfer/TransferView.h"
 
 class QAction;
 class QMenu;
@@ -43,9 +43,10 @@ class QMenu;
 namespace qm {
 
 class Dialogs;
-class ScaleTransfers;
 class TMainForm;
 class TotalsView;
+class TransferFlows;
+class WindowInputHold;
 
 class MainFormTransfers : public QObject, public TransferView {
   Q_OBJECT
@@ -59,14 +60,12 @@ class MainFormTransfers : public QObject, public TransferView {
   // commands' DataFiles::SaveBeforeTotalsRead, which asks "Сохранить введенные данные?" when
   // TotalsModified is set). False when saving failed; the read then keeps the shown totals and
   // does not go to the scale. Unset (the default) nothing is offered.
-  void SetSaveTotalsBeforeRead(std::function<bool()> save) {
-    saveTotalsBeforeRead_ = std::move(save);
-  }
+  void SetSaveTotalsBeforeRead(std::function<bool()> save);
 
   // The totals the page shows (Windows-1251), for the totals report of the file commands.
   const TotalsPage& Totals() const { return totals_; }
   TotalsView& TotalsControls() { return *totalsView_; }
-  ScaleTransfers& Commands() { return *transfers_; }
+  TransferFlows& Commands() { return *flows_; }
 
   // ---- Tool buttons and menu entries ----
   QAction* ReadOnePlu = nullptr;
@@ -112,15 +111,15 @@ class MainFormTransfers : public QObject, public TransferView {
   class CommandDialogs;
   void BuildToolButtons();
   void BuildMenus();
-  // Runs a transfer command with the window's input held off; reports an exception it raised.
+  // Runs a transfer command; reports an exception it raised.
   void Run(const std::function<void()>& command);
 
   TMainForm& form_;
   TotalsPage totals_;
-  std::function<bool()> saveTotalsBeforeRead_;
   std::unique_ptr<TotalsView> totalsView_;
   std::unique_ptr<CommandDialogs> dialogs_;
-  std::unique_ptr<ScaleTransfers> transfers_;
+  std::unique_ptr<WindowInputHold> hold_;
+  std::unique_ptr<TransferFlows> flows_;
 };
 
 }  // namespace qm

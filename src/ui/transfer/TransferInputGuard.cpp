@@ -73,4 +73,12 @@ bool TransferInputGuard::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
+void WindowInputHold::Hold() {
+  guards_.push_back(std::make_unique<TransferInputGuard>(window_));
+}
+
+void WindowInputHold::Release() {
+  if (!guards_.empty()) guards_.pop_back();
+}
+
 }  // namespace qm

@@ -15,6 +15,10 @@
 
 #include <QObject>
 #include <QPointer>
+#include <memory>
+#include <vector>
+
+#include "link/LinkExchange.h"
 
 class QWidget;
 
@@ -37,6 +41,19 @@ class TransferInputGuard : public QObject {
   bool MeantForWindow(QObject* target) const;
 
   QPointer<QWidget> window_;
+};
+
+// The session's hold on the window during a transfer: a TransferInputGuard from the first
+// exchange to the end. `window` must outlive the hold.
+class WindowInputHold : public ExchangeHold {
+ public:
+  explicit WindowInputHold(QWidget* window) : window_(window) {}
+  void Hold() override;
+  void Release() override;
+
+ private:
+  QWidget* window_;
+  std::vector<std::unique_ptr<TransferInputGuard>> guards_;  // nested holds
 };
 
 }  // namespace qm

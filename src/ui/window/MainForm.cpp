@@ -68,6 +68,9 @@ StatusView& TMainForm::Status() {
 Dialogs& TMainForm::GetDialogs() {
   return injectedDialogs_ ? *injectedDialogs_ : static_cast<Dialogs&>(*dialogs_);
 }
+ScaleSession& TMainForm::Session() {
+  return link_->Session();
+}
 EventPump& TMainForm::Pump() {
   return *pump_;
 }

@@ -46,6 +46,7 @@ class FontLayoutHost;
 class MainFormFiles;
 class MainFormLink;
 class MainFormTransfers;
+class ScaleSession;
 class QtDialogs;
 class QtEventPump;
 class QtSettingsStore;
@@ -94,6 +95,8 @@ class TMainForm : public QMainWindow {
   MainPages& Pages() { return pages_; }
   TablesWindow& Tables() { return *tables_; }
   MainFormLink& LinkControls() { return *link_; }
+  // The core session (made by the link controls, over the window's port and tables).
+  ScaleSession& Session();
   MainFormFiles& FileControls() { return *files_; }
   MainFormTransfers& Transfers() { return *transfers_; }
   // A close was accepted while an exchange ran; the window closes once LinkBusy is clear.

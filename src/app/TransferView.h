@@ -1,5 +1,5 @@
-// What the scale transfers need from the main window besides dialogs and status panels. The
-// window layer implements it; a headless tool may implement it with nothing but the totals.
+// What the operator flows of the scale transfers need from the main window besides dialogs and
+// status panels. The window layer implements it.
 //
 // A transfer holds LinkBusy from its first exchange to its end. While LinkBusy is set the window
 // takes no table input (the grids, the row and message editors and their commands); the

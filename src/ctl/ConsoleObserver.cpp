@@ -1,0 +1,63 @@
+#include "ctl/ConsoleObserver.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "base/Cp1251.h"
+
+namespace qm::ctl {
+
+std::string OneLine(const std::string& cp1251) {
+  std::string text = Utf8(cp1251);
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  return text;
+}
+
+ConsoleObserver::ConsoleObserver(std::ostream& err, bool progress, bool single, bool write,
+                                 const std::string& title, const std::string& label,
+                                 std::ostream& completion, const std::string& doneText)
+    : err_(err),
+      progress_(progress),
+      single_(single),
+      write_(write),
+      title_(Utf8(title)),
+      label_(Utf8(label)),
+      completion_(completion),
+      doneText_(doneText) {}
+
+void ConsoleObserver::Started(int first, int last) {
+  if (single_) return;
+  total_ = last;
+  Step(first);
+}
+
+bool ConsoleObserver::Step(int position) {
+  if (single_ || !progress_) return false;
+  err_ << '\r' << title_ << ' ' << label_ << ' ' << position << " / " << total_ << "   "
+       << std::flush;
+  shown_ = true;
+  return false;
+}
+
+void ConsoleObserver::EndLine() {
+  if (shown_) err_ << '\n' << std::flush;
+  shown_ = false;
+}
+
+void ConsoleObserver::Stopped(const TransferReport& report, bool) {
+  EndLine();
+  err_ << "qmctl: " << OneLine(report.message) << '\n';
+  stopped = true;
+}
+
+void ConsoleObserver::Finishing(const TransferReport&) {
+  EndLine();
+}
+
+void ConsoleObserver::Finished(const TransferReport& report) {
+  completed = write_ ? report.status == TransferStatus::Done && report.stored > 0
+                     : !single_ && !report.Stopped() && report.stored > 0;
+  if (completed) completion_ << Utf8(doneText_) << '\n';
+}
+
+}  // namespace qm::ctl
