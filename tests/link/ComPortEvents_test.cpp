@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 #include "link/ComPort.h"
 #include "link/UiDispatcher.h"
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 #include "link/ComPort.h"
 
 namespace {

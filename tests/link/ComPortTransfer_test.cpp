@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <thread>
 
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 #include "link/ComPort.h"
 
 namespace {
