@@ -55,6 +55,7 @@ struct ScaleRun {
                                   view,
                                   {}}) {
     if (!cl.line.comPort) dialogs.SetPortPath(cl.line.port);
+    if (io.ticks) session.loop.SetTickSource(*io.ticks);
   }
 
   // The exit code after a transfer, from what it showed: a lost link (3), a refusal or a check

@@ -3,11 +3,11 @@
 namespace qm {
 
 HeadlessLoop::HeadlessLoop(std::chrono::milliseconds tickInterval)
-    : ownTicks_(std::make_unique<SteadyTicks>(tickInterval)), ticks_(*ownTicks_) {
+    : ownTicks_(std::make_unique<SteadyTicks>(tickInterval)), ticks_(ownTicks_.get()) {
   ConnectWakeup();
 }
 
-HeadlessLoop::HeadlessLoop(TickSource& ticks) : ticks_(ticks) {
+HeadlessLoop::HeadlessLoop(TickSource& ticks) : ticks_(&ticks) {
   ConnectWakeup();
 }
 
@@ -23,10 +23,15 @@ void HeadlessLoop::ConnectWakeup() {
   });
 }
 
+void HeadlessLoop::SetTickSource(TickSource& ticks) {
+  ticks_ = &ticks;
+  if (timerActive_) ticks_->Restart(Clock::now());
+}
+
 void HeadlessLoop::StartTimer() {
   if (timerActive_) return;
   timerActive_ = true;
-  ticks_.Restart(Clock::now());
+  ticks_->Restart(Clock::now());
 }
 
 void HeadlessLoop::StopTimer() {
@@ -67,10 +72,10 @@ void HeadlessLoop::ProcessPendingEvents() {
       // The source is asked without the lock: a virtual one looks at the far end of the line,
       // and the port's event thread must be able to queue its hand-offs meanwhile.
       lock.unlock();
-      tick = ticks_.TakeTick(Clock::now(), true);
+      tick = ticks_->TakeTick(Clock::now(), true);
       lock.lock();
       if (tick) break;
-      wake_.wait_until(lock, ticks_.NextLook(Clock::now()), somethingQueued);
+      wake_.wait_until(lock, ticks_->NextLook(Clock::now()), somethingQueued);
     }
     handOffSignals_ = 0;
     postedNow = posted_.size();
@@ -111,7 +116,7 @@ void HeadlessLoop::ProcessPendingEvents() {
   if (!timerActive_) {
     tick = false;
   } else if (!tick) {
-    tick = ticks_.TakeTick(Clock::now(), false);
+    tick = ticks_->TakeTick(Clock::now(), false);
   }
   if (tick && onTick_) Guarded(onTick_);
 

@@ -33,6 +33,8 @@ class HeadlessLoop : public EventPump {
   explicit HeadlessLoop(std::chrono::milliseconds tickInterval = std::chrono::milliseconds(100));
   // Ticks when `ticks` says; borrowed, must outlive the loop.
   explicit HeadlessLoop(TickSource& ticks);
+  // Replaces the source from now on (a running timer restarts on it); borrowed as above.
+  void SetTickSource(TickSource& ticks);
   ~HeadlessLoop() override;
   HeadlessLoop(const HeadlessLoop&) = delete;
   HeadlessLoop& operator=(const HeadlessLoop&) = delete;
@@ -83,7 +85,7 @@ class HeadlessLoop : public EventPump {
 
   QueuedDispatcher dispatcher_;
   std::unique_ptr<TickSource> ownTicks_;  // the steady clock, unless a source was handed in
-  TickSource& ticks_;
+  TickSource* ticks_;
   std::function<void()> onTick_;
   std::function<void(std::exception_ptr)> onError_;
   bool timerActive_ = false;
