@@ -130,8 +130,11 @@ TEST(VirtualTicks, ATickFallsDueWhenIdleAndSettledOrAtTheBackstop) {
   using Clock = qm::TickSource::Clock;
   struct Case {
     bool idle, settled, pastBackstop, due;
-  } cases[] = {{true, true, false, true},  {true, false, false, false}, {false, true, false, false},
-               {false, false, true, true}, {true, false, true, true}};
+  } cases[] = {{true, true, false, true},
+               {true, false, false, false},
+               {false, true, false, false},
+               {false, false, true, true},
+               {true, false, true, true}};
   for (const Case& c : cases) {
     qm::VirtualTicks ticks([&] { return c.settled; }, 100ms);
     const Clock::time_point start = Clock::now();

@@ -69,8 +69,7 @@ bool LineSettled(int farEnd, int terminal, std::chrono::steady_clock::time_point
   // only when that end's queue is empty.
   pollfd fds[2] = {{farEnd, POLLIN, 0}, {terminal, POLLIN, 0}};
   if (::poll(fds, 2, 0) < 0 || (fds[0].revents & POLLIN)) return false;
-  return !(fds[1].revents & POLLIN) ||
-         std::chrono::steady_clock::now() - lastWrite >= kLandingTime;
+  return !(fds[1].revents & POLLIN) || std::chrono::steady_clock::now() - lastWrite >= kLandingTime;
 }
 
 DriverLine ReadDriverLine(int fd) {
