@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace qm {
+class TickSource;
+}
+
 namespace qm::ctl {
 
 enum ExitCode : int {
@@ -21,6 +25,8 @@ struct CtlIo {
   std::ostream& out;           // results only
   std::ostream& err;           // errors, findings, progress, trace
   bool errIsTerminal = false;  // show progress on `err`
+  // Where the link's timer ticks come from; nullptr: the steady clock. Tests pass virtual time.
+  TickSource* ticks = nullptr;
 };
 
 // Set (from a signal handler or another thread) to end `weigh --watch`; cleared by RunQmctl.

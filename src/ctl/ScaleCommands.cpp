@@ -42,6 +42,7 @@ struct ScaleRun {
       }
       this->io.err << "qmctl: " << OneLine(text) << '\n';
     });
+    if (io.ticks) session.loop.SetTickSource(*io.ticks);
   }
 
   // Runs a transfer with a console observer.

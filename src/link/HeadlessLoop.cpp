@@ -2,7 +2,18 @@
 
 namespace qm {
 
-HeadlessLoop::HeadlessLoop(std::chrono::milliseconds tickInterval) : interval_(tickInterval) {
+HeadlessLoop::HeadlessLoop(std::chrono::milliseconds tickInterval)
+    : ownTicks_(std::make_unique<SteadyTicks>(tickInterval)), ticks_(ownTicks_.get()) {
+  ConnectWakeup();
+}
+
+HeadlessLoop::HeadlessLoop(TickSource& ticks) : ticks_(&ticks) {
+  ConnectWakeup();
+}
+
+HeadlessLoop::~HeadlessLoop() = default;
+
+void HeadlessLoop::ConnectWakeup() {
   dispatcher_.SetWakeup([this] {
     {
       std::lock_guard lock(mutex_);
@@ -12,12 +23,15 @@ HeadlessLoop::HeadlessLoop(std::chrono::milliseconds tickInterval) : interval_(t
   });
 }
 
-HeadlessLoop::~HeadlessLoop() = default;
+void HeadlessLoop::SetTickSource(TickSource& ticks) {
+  ticks_ = &ticks;
+  if (timerActive_) ticks_->Restart(Clock::now());
+}
 
 void HeadlessLoop::StartTimer() {
   if (timerActive_) return;
   timerActive_ = true;
-  nextTick_ = Clock::now() + interval_;
+  ticks_->Restart(Clock::now());
 }
 
 void HeadlessLoop::StopTimer() {
@@ -46,13 +60,22 @@ void HeadlessLoop::Guarded(const std::function<void()>& fn) {
 
 void HeadlessLoop::ProcessPendingEvents() {
   std::size_t postedNow = 0;
+  bool tick = false;
   {
     std::unique_lock lock(mutex_);
     auto somethingQueued = [&] { return handOffSignals_ > 0 || !posted_.empty(); };
-    if (timerActive_) {
-      wake_.wait_until(lock, nextTick_, somethingQueued);
-    } else {
-      wake_.wait(lock, somethingQueued);
+    while (!somethingQueued()) {
+      if (!timerActive_) {
+        wake_.wait(lock, somethingQueued);
+        break;
+      }
+      // The source is asked without the lock: a virtual one looks at the far end of the line,
+      // and the port's event thread must be able to queue its hand-offs meanwhile.
+      lock.unlock();
+      tick = ticks_->TakeTick(Clock::now(), true);
+      lock.lock();
+      if (tick) break;
+      wake_.wait_until(lock, ticks_->NextLook(Clock::now()), somethingQueued);
     }
     handOffSignals_ = 0;
     postedNow = posted_.size();
@@ -88,15 +111,12 @@ void HeadlessLoop::ProcessPendingEvents() {
     Guarded(call);
   }
 
-  bool tick = false;
-  if (timerActive_) {
-    const Clock::time_point now = Clock::now();
-    if (now >= nextTick_) {
-      tick = true;
-      // Set before the handler runs, so a nested wait inside the handler ticks on schedule.
-      nextTick_ += interval_;
-      if (nextTick_ <= now) nextTick_ = now + interval_;
-    }
+  // Taken before the handler runs, so a nested wait inside the handler ticks on schedule. A
+  // handler above may have stopped the timer.
+  if (!timerActive_) {
+    tick = false;
+  } else if (!tick) {
+    tick = ticks_->TakeTick(Clock::now(), false);
   }
   if (tick && onTick_) Guarded(onTick_);
 

@@ -2,6 +2,9 @@
 // core what the window program's loop gives it: the EventPump the link waits with, the hand-off
 // of the serial port's events to the loop's thread (the UI thread), and the 100 ms timer.
 //
+// Time: the timer's ticks come from a TickSource. By default the loop owns one on the steady
+// clock (qmctl and the benchmarks keep real time); tests hand it a source on virtual time.
+//
 // Threads: every member except Post and the dispatcher's hand-offs is called on the thread that
 // runs the loop (the UI thread). Waiting blocks on a condition variable until a hand-off, a
 // posted call or the next timer tick is due; it never spins and never sleeps past an event.
@@ -15,16 +18,23 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "base/EventPump.h"
+#include "base/TickSource.h"
 #include "link/UiDispatcher.h"
 
 namespace qm {
 
 class HeadlessLoop : public EventPump {
  public:
+  // Ticks on the steady clock, one per `tickInterval`.
   explicit HeadlessLoop(std::chrono::milliseconds tickInterval = std::chrono::milliseconds(100));
+  // Ticks when `ticks` says; borrowed, must outlive the loop.
+  explicit HeadlessLoop(TickSource& ticks);
+  // Replaces the source from now on (a running timer restarts on it); borrowed as above.
+  void SetTickSource(TickSource& ticks);
   ~HeadlessLoop() override;
   HeadlessLoop(const HeadlessLoop&) = delete;
   HeadlessLoop& operator=(const HeadlessLoop&) = delete;
@@ -32,9 +42,9 @@ class HeadlessLoop : public EventPump {
   // Where TComPort (smWindow or smSynchronize) hands its events to this loop's thread.
   UiDispatcher& Dispatcher() { return dispatcher_; }
 
-  // The timer: `onTick` runs on the loop's thread once per interval while the timer is active.
-  // A tick that falls due while a tick handler waits inside the loop runs there (nested), as a
-  // window timer would; missed ticks are not made up in a burst.
+  // The timer: `onTick` runs on the loop's thread once per tick of the source while the timer is
+  // active. A tick that falls due while a tick handler waits inside the loop runs there
+  // (nested), as a window timer would; missed ticks are not made up in a burst.
   void SetTickHandler(std::function<void()> onTick) { onTick_ = std::move(onTick); }
   void StartTimer();
   void StopTimer();
@@ -45,7 +55,8 @@ class HeadlessLoop : public EventPump {
 
   // Handles what is due now (port hand-offs, then posted calls, then the timer tick), first
   // blocking until at least one of them is due. With the timer stopped and nothing posted it
-  // blocks until a hand-off or a Post arrives.
+  // blocks until a hand-off or a Post arrives. The source is asked for a tick only when nothing
+  // else is waiting, and again after the round's events ran.
   void ProcessPendingEvents() override;
 
   // Handles events until `done` returns true (checked before every round).
@@ -69,14 +80,15 @@ class HeadlessLoop : public EventPump {
 
  private:
   using Clock = std::chrono::steady_clock;
+  void ConnectWakeup();
   void Guarded(const std::function<void()>& fn);
 
   QueuedDispatcher dispatcher_;
-  const Clock::duration interval_;
+  std::unique_ptr<TickSource> ownTicks_;  // the steady clock, unless a source was handed in
+  TickSource* ticks_;
   std::function<void()> onTick_;
   std::function<void(std::exception_ptr)> onError_;
   bool timerActive_ = false;
-  Clock::time_point nextTick_{};
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;

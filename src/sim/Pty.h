@@ -18,6 +18,8 @@ class Pty {
   Pty& operator=(const Pty&) = delete;
 
   int MasterFd() const { return master_; }
+  // The pair's own descriptor of the terminal end (for looking at its input queue).
+  int SlaveFd() const { return slaveKeep_; }
   const std::string& SlavePath() const { return slavePath_; }
 
   // Closes the master: the terminal end sees a hang-up. Idempotent.

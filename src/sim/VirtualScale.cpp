@@ -14,6 +14,10 @@
 namespace qmsim {
 namespace {
 
+// How long bytes may take through the kernel from the master to the terminal end's queue when
+// that queue already holds bytes (see Quiet). Generous: the hand-over usually takes microseconds.
+constexpr std::chrono::milliseconds kLandingTime{20};
+
 std::int32_t Le(const Bytes& b, std::size_t width) {
   std::uint32_t v = 0;
   for (std::size_t i = 0; i < width && i < b.size(); ++i) v |= std::uint32_t{b[i]} << (8 * i);
@@ -61,7 +65,9 @@ struct VirtualScale::Line {
         ms = static_cast<int>(left.count());
       }
       pollfd fds[2] = {{master, POLLIN, 0}, {wake, POLLIN, 0}};
+      scale.SetWaiting(true);
       int r = ::poll(fds, 2, ms);
+      scale.SetWaiting(false);
       if (r < 0 && errno != EINTR) return std::nullopt;
       if (fds[1].revents) {
         stop = true;
@@ -156,6 +162,10 @@ bool VirtualScale::WriteMaster(const std::uint8_t* p, std::size_t n) {
     if (!pty_ || pty_->MasterFd() < 0) return false;
     ssize_t w = ::write(pty_->MasterFd(), p, n);
     if (w > 0) {
+      {
+        std::lock_guard writeLock(lastWriteMutex_);
+        lastWrite_ = Clock::now();
+      }
       p += w;
       n -= static_cast<std::size_t>(w);
       continue;
@@ -166,6 +176,27 @@ bool VirtualScale::WriteMaster(const std::uint8_t* p, std::size_t n) {
     if (::poll(fds, 2, 100) > 0 && fds[1].revents) return false;
   }
   return true;
+}
+
+void VirtualScale::SetWaiting(bool waiting) {
+  std::lock_guard lock(quietMutex_);
+  waiting_ = waiting;
+}
+
+bool VirtualScale::Quiet() const {
+  std::lock_guard lock(quietMutex_);
+  if (ended_) return true;
+  if (!waiting_) return false;
+  // A poll pushes what the kernel still holds between the two ends into the receiving end's
+  // queue before it answers (the pty hands bytes over in a worker of its own): so the master
+  // shows every byte the program wrote, and the terminal end every byte the scale wrote.
+  pollfd fds[2] = {{pty_->MasterFd(), POLLIN, 0}, {pty_->SlaveFd(), POLLIN, 0}};
+  if (::poll(fds, 2, 0) < 0 || (fds[0].revents & POLLIN)) return false;
+  // The push happens only when the receiving queue is empty; with bytes already waiting at the
+  // terminal end the scale's last ones may still be on their way, so give them time to land.
+  if (!(fds[1].revents & POLLIN)) return true;
+  std::lock_guard writeLock(lastWriteMutex_);
+  return Clock::now() - lastWrite_ >= kLandingTime;
 }
 
 void VirtualScale::Run() {
@@ -184,6 +215,8 @@ void VirtualScale::Run() {
       changed_.notify_all();
     }
   }
+  std::lock_guard lock(quietMutex_);
+  ended_ = true;
 }
 
 void VirtualScale::Serve(Line& line, std::uint8_t address) {

@@ -115,6 +115,12 @@ class VirtualScale {
   std::size_t CommandCount(std::uint8_t command) const;
   std::size_t IgnoredByteCount() const;  // bytes not addressed to this scale
   bool HungUp() const;                   // the master was closed by hangUpAfter
+  // True when the scale has nothing on its way: its thread waits for the program, every byte
+  // the program wrote has been taken in, and every byte the scale wrote is in the terminal end's
+  // input queue. Also true once the thread has ended (stopped, hung up). Tests let virtual time
+  // pass only then, so a reply time-out means that the scale really has nothing more to send.
+  // Changes nothing on the line.
+  bool Quiet() const;
   // Waits until at least n exchanges have finished since the last ClearLog; false on timeout.
   bool WaitForExchanges(std::size_t n, std::chrono::milliseconds timeout) const;
   // Waits until at least n bytes have been ignored since the last ClearLog; false on timeout.
@@ -125,6 +131,7 @@ class VirtualScale {
   struct Line;  // the thread's reading and writing on the master, with pacing
 
   void Run();
+  void SetWaiting(bool waiting);
   bool WriteMaster(const std::uint8_t* p, std::size_t n);
   void Serve(Line& line, std::uint8_t first);
   void Finish(ExchangeRecord rec);
@@ -147,6 +154,14 @@ class VirtualScale {
   std::size_t finished_ = 0;  // exchanges since construction (fault counting)
   std::size_t ignored_ = 0;
   std::map<std::uint8_t, std::size_t> commandCounts_;
+
+  // The thread is blocked waiting for the program's bytes; guarded so that Quiet looks at the
+  // line while the thread cannot take bytes in (it clears the flag before reading).
+  mutable std::mutex quietMutex_;
+  bool waiting_ = false;
+  bool ended_ = false;
+  mutable std::mutex lastWriteMutex_;
+  Clock::time_point lastWrite_{};  // when the scale last wrote to the line
 
   std::mutex writeMutex_;  // serialises writes to the master and its closing
   std::thread thread_;

@@ -13,6 +13,7 @@
 
 #include "base/Cp1251.h"
 #include "base/NumberText.h"
+#include "base/TickSource.h"
 #include "ctl/Qmctl.h"
 #include "files/FileIo.h"
 #include "files/ListSeparator.h"
@@ -25,10 +26,11 @@ struct CtlResult {
   std::string err;
 };
 
-inline CtlResult RunCtl(std::vector<std::string> args) {
+// `ticks`: the link's timer on virtual time (nullptr: real time).
+inline CtlResult RunCtl(std::vector<std::string> args, qm::TickSource* ticks = nullptr) {
   std::ostringstream out, err;
   CtlResult r;
-  r.code = qm::ctl::RunQmctl(args, {out, err, false});
+  r.code = qm::ctl::RunQmctl(args, {out, err, false, ticks});
   r.out = out.str();
   r.err = err.str();
   return r;

@@ -8,6 +8,7 @@
 #include "CtlRun.h"
 #include "ctl/LinkSession.h"
 #include "sim/VirtualScale.h"
+#include "support/PtyPair.h"
 
 namespace qmtest {
 namespace {
@@ -68,7 +69,7 @@ class ScaleCommands : public CtlTest {
 
   CtlResult Run(std::vector<std::string> args) {
     args.insert(args.begin(), {"--port", scale.SlavePath()});
-    return RunCtl(args);
+    return RunCtl(args, &ticks);
   }
   std::string Prices() {
     return WriteText("prices.csv", std::string(kPluHeader) +
@@ -82,6 +83,7 @@ class ScaleCommands : public CtlTest {
   }
 
   qmsim::VirtualScale scale;
+  qm::VirtualTicks ticks{[this] { return scale.Quiet(); }};  // the link's timer
 };
 
 TEST_F(ScaleCommands, ReadPluWritesTheWindowsFileLayouts) {
@@ -264,8 +266,9 @@ TEST_F(ScaleCommands, WeighPrintsTheDisplayAndTraceShowsTheFrames) {
 }
 
 TEST_F(ScaleCommands, WeighWatchRunsUntilStopped) {
-  std::jthread stopper([] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  // Stopped once the third reading is under way, so at least two were shown.
+  std::jthread stopper([this] {
+    WaitUntil([&] { return scale.CommandCount(qmsim::kCmdDisplay) >= 3; });
     qm::ctl::StopRequested() = true;
   });
   const CtlResult r = Run({"weigh", "--watch"});

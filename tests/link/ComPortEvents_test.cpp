@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "PtyPair.h"
 #include "link/ComPort.h"
 #include "link/UiDispatcher.h"
+#include "support/PtyPair.h"
 
 namespace {
 

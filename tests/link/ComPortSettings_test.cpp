@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "PtyPair.h"
 #include "link/ComPort.h"
+#include "support/PtyPair.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <thread>
 
-#include "PtyPair.h"
 #include "link/ComPort.h"
+#include "support/PtyPair.h"
 
 namespace {
 

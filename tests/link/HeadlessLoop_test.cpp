@@ -126,4 +126,45 @@ TEST(HeadlessLoop, AFailedHandOffDoesNotStrandTheOnesQueuedBehindIt) {
   EXPECT_EQ(released, 2);
 }
 
+TEST(VirtualTicks, ATickFallsDueWhenIdleAndSettledOrAtTheBackstop) {
+  using Clock = qm::TickSource::Clock;
+  struct Case {
+    bool idle, settled, pastBackstop, due;
+  } cases[] = {{true, true, false, true},
+               {true, false, false, false},
+               {false, true, false, false},
+               {false, false, true, true},
+               {true, false, true, true}};
+  for (const Case& c : cases) {
+    qm::VirtualTicks ticks([&] { return c.settled; }, 100ms);
+    const Clock::time_point start = Clock::now();
+    ticks.Restart(start);
+    EXPECT_EQ(ticks.TakeTick(start + (c.pastBackstop ? 100ms : 1ms), c.idle), c.due)
+        << c.idle << c.settled << c.pastBackstop;
+  }
+}
+
+TEST(HeadlessLoop, OnVirtualTimeTicksComeAtOnceWhenSettledAndNeverBeforeQueuedEvents) {
+  bool settled = true;
+  qm::VirtualTicks ticks([&] { return settled; }, 10s);
+  HeadlessLoop loop(ticks);
+  std::string order;
+  loop.SetTickHandler([&] { order += 't'; });
+  loop.StartTimer();
+  for (int i = 0; i < 3; ++i) loop.ProcessPendingEvents();  // 10 s each on real time
+  loop.Post([&] { order += 'p'; });
+  loop.ProcessPendingEvents();
+  loop.ProcessPendingEvents();
+  EXPECT_EQ(order, "tttpt");
+
+  // Unsettled, the loop waits for the far end; a post still wakes it.
+  settled = false;
+  std::jthread poster([&] {
+    std::this_thread::sleep_for(20ms);
+    loop.Post([&] { order += 'p'; });
+  });
+  loop.ProcessPendingEvents();
+  EXPECT_EQ(order, "tttptp");
+}
+
 }  // namespace

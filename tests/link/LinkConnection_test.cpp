@@ -2,6 +2,7 @@
 // never answers, and closing while an exchange waits.
 #include <sys/stat.h>
 
+#include <atomic>
 #include <thread>
 
 #include "LinkFixture.h"
@@ -109,9 +110,13 @@ TEST_F(LinkConnection, ClosingThePortWhileAReplyIsAwaitedEndsTheWaitQuietly) {
 TEST_F(LinkConnection, ClosingDuringThePollLeavesLinkBusyClear) {
   link.ConnectClick();
   PollAtNextTick();
-  // Close once the poll has sent the address and waits for the echo.
-  std::jthread closer([this](std::stop_token) {
+  // Close once the poll has sent the address and waits for the echo; the far end is not done
+  // until the click is on its way.
+  std::atomic<bool> clicked{false};
+  SetSettled([&] { return clicked.load(); });
+  std::jthread closer([&, this](std::stop_token) {
     if (!pty.Receive(1, 5s).empty()) loop.Post([this] { link.ConnectClick(); });
+    clicked = true;
   });
   loop.RunUntil([this] { return !port.Connected(); });
   EXPECT_FALSE(state.LinkBusy);

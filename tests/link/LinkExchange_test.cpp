@@ -1,8 +1,9 @@
 // The exchange rules of the link against a far end that answers from a script.
+#include <atomic>
 #include <thread>
 
 #include "LinkFixture.h"
-#include "ScriptedScale.h"
+#include "support/ScriptedScale.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ class LinkExchange : public qmtest::LinkFixture {
  protected:
   void Answer(ScaleScript script) {
     scale.reset();
-    scale = std::make_unique<ScriptedScale>(pty.Master(), std::move(script));
+    scale = std::make_unique<ScriptedScale>(pty, std::move(script));
+    SetSettled([this] { return scale->Quiet(); });
   }
   // One selection and one command as a transfer does them, with LinkBusy held.
   std::int32_t Exchange(std::uint8_t command, std::string& data, std::uint32_t replyLength) {
@@ -237,11 +239,14 @@ TEST_F(LinkExchange, AHangUpDuringAPollNeverLeavesLinkBusySet) {
       reported.push_back(x.what());
     }
   });
-  // The far end goes away in the middle of the display reply.
-  std::jthread hangUp([this](std::stop_token stop) {
+  // The far end goes away in the middle of the display reply: until it has, it is not done.
+  std::atomic<bool> gone{false};
+  SetSettled([&] { return gone.load(); });
+  std::jthread hangUp([&, this](std::stop_token stop) {
     while (!stop.stop_requested() && scale->Received().size() < 2) std::this_thread::sleep_for(2ms);
     scale.reset();
     pty.HangUp();
+    gone = true;
   });
   RunOnePoll();
   hangUp.join();

@@ -22,6 +22,7 @@
 #include "link/ScaleLink.h"
 #include "session/ScaleSession.h"
 #include "sim/VirtualScale.h"
+#include "support/LineTicks.h"
 #include "support/RecordingStatusView.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/MessageTable.h"
@@ -118,6 +119,7 @@ class TransferFixture : public ::testing::Test {
   TransferFixture() {
     port.SetSyncMethod(qm::TSyncMethod::smWindow);
     port.SetDispatcher(&loop.Dispatcher());
+    ticks.Watch(port, loop);
     port.SetPort(qm::TPortType::COM2);
     port.SetDeviceResolver([this](qm::TPortType) { return scale.SlavePath(); });
     session.SetLinkFailureHandler(
@@ -221,7 +223,8 @@ class TransferFixture : public ::testing::Test {
   std::string CellUtf8(int column, int row) const { return qm::Utf8(plu.Cell(column, row)); }
 
   qmsim::VirtualScale scale;
-  qm::HeadlessLoop loop;
+  LineTicks ticks{[this] { return scale.Quiet(); }};  // virtual time
+  qm::HeadlessLoop loop{ticks};
   qm::TComPort port;
   qm::RunState state;
   RecordingStatusView status;

@@ -80,6 +80,7 @@ class LinkWindowTest : public testing::Test {
 
   QString settingsPath_;
   qmsim::VirtualScale scale;
+  qmtest::WindowTicks ticks_{[this] { return scale.Quiet(); }};
   PortMapping mapping{"COM2=" + scale.SlavePath()};
   qmtest::ScriptedDialogs dialogs;
 };

@@ -207,6 +207,7 @@ class TransferWindowTest : public testing::Test {
   }
 
   qmsim::VirtualScale scale;
+  qmtest::WindowTicks ticks_{[this] { return scale.Quiet(); }};
   PortMapping mapping{"COM2=" + scale.SlavePath()};
   qmtest::ScriptedDialogs dialogs;  // before the window: it outlives it
   std::unique_ptr<TMainForm> form_;

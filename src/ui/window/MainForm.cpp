@@ -12,6 +12,7 @@
 #include "app/CloseRequest.h"
 #include "app/ScaleTypeSelection.h"
 #include "app/Settings.h"
+#include "base/TickSource.h"
 #include "link/ScaleLink.h"
 #include "ui/files/MainFormFiles.h"
 #include "ui/link/MainFormLink.h"
@@ -28,6 +29,14 @@
 #include "ui/window/TProgressBox.h"
 
 namespace qm {
+
+namespace {
+TickSource* testTicks = nullptr;
+}  // namespace
+
+void TMainForm::SetTicksForTesting(TickSource* ticks) {
+  testTicks = ticks;
+}
 
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent),
@@ -47,6 +56,10 @@ TMainForm::TMainForm(QWidget* parent)
   connect(menus_.About, &QAction::triggered, this, &TMainForm::AboutClick);
   connect(toolBar_.ScaleTypeGroup, &QActionGroup::triggered, this, &TMainForm::ScaleTypeItemClick);
   timer_.setInterval(kTimerInterval);
+  if ((ticks_ = testTicks)) {
+    timer_.setInterval(1);
+    ticks_->Restart(TickSource::Clock::now());
+  }
   connect(&timer_, &QTimer::timeout, this, &TMainForm::TimerTimer);
 
   FormCreate();
@@ -137,6 +150,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TMainForm::TimerTimer() {
+  if (ticks_ && !ticks_->TakeTick(TickSource::Clock::now(), true)) return;
   emit TimerTick();
   // A close accepted during an exchange completes once the exchange has let go.
   if (closeConfirmed_ && !closed_ && !state_.LinkBusy) {

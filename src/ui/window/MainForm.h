@@ -55,6 +55,7 @@ class StatusView;
 class TAboutBox;
 class TProgressBox;
 class TablesWindow;
+class TickSource;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -88,6 +89,10 @@ class TMainForm : public QMainWindow {
   void SetDialogs(Dialogs* dialogs) { injectedDialogs_ = dialogs; }
   EventPump& Pump();
   QTimer& Timer() { return timer_; }
+  // Tests: where the timer's ticks come from in windows created from now on (nullptr: every
+  // 100 ms of real time). With a source the timer looks every millisecond and ticks when the
+  // source says so. Not owned; must outlive those windows.
+  static void SetTicksForTesting(TickSource* ticks);
   TProgressBox* ProgressBox() const;
   TAboutBox* AboutBox() const;
   MainMenus& Menus() { return menus_; }
@@ -132,6 +137,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<QtEventPump> pump_;
   Dialogs* injectedDialogs_ = nullptr;
   QTimer timer_;
+  TickSource* ticks_ = nullptr;  // nullptr: the timer's own interval
   MainMenus menus_;
   MainToolBar toolBar_;
   MainPages pages_;

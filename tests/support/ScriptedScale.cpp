@@ -1,12 +1,12 @@
-#include "ScriptedScale.h"
+#include "support/ScriptedScale.h"
 
 #include <poll.h>
 #include <unistd.h>
 
 namespace qmtest {
 
-ScriptedScale::ScriptedScale(int master, ScaleScript script)
-    : master_(master), script_(std::move(script)) {
+ScriptedScale::ScriptedScale(PtyPair& pty, ScaleScript script)
+    : pty_(pty), script_(std::move(script)) {
   thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
 }
 
@@ -18,6 +18,17 @@ ScriptedScale::~ScriptedScale() {
 std::string ScriptedScale::Received() const {
   std::lock_guard lock(mutex_);
   return received_;
+}
+
+bool ScriptedScale::Quiet() const {
+  std::lock_guard lock(quietMutex_);
+  if (ended_) return true;
+  return waiting_ && LineSettled(pty_.Master(), pty_.Terminal(), lastWrite_);
+}
+
+void ScriptedScale::SetWaiting(bool waiting) {
+  std::lock_guard lock(quietMutex_);
+  waiting_ = waiting;
 }
 
 std::string ScriptedScale::Answer(std::uint8_t byte) {
@@ -41,10 +52,13 @@ std::string ScriptedScale::Answer(std::uint8_t byte) {
 
 void ScriptedScale::Run(std::stop_token stop) {
   while (!stop.stop_requested()) {
-    pollfd fd = {master_, POLLIN, 0};
-    if (::poll(&fd, 1, 20) <= 0 || !(fd.revents & POLLIN)) continue;
+    pollfd fd = {pty_.Master(), POLLIN, 0};
+    SetWaiting(true);
+    const int ready = ::poll(&fd, 1, 20);
+    SetWaiting(false);
+    if (ready <= 0 || !(fd.revents & POLLIN)) continue;
     char buffer[256];
-    ssize_t n = ::read(master_, buffer, sizeof buffer);
+    ssize_t n = ::read(pty_.Master(), buffer, sizeof buffer);
     if (n <= 0) continue;
     for (ssize_t i = 0; i < n; ++i) {
       {
@@ -52,7 +66,14 @@ void ScriptedScale::Run(std::stop_token stop) {
         received_ += buffer[i];
       }
       const std::string out = Answer(static_cast<std::uint8_t>(buffer[i]));
-      if (!out.empty() && ::write(master_, out.data(), out.size()) < 0) return;
+      if (out.empty()) continue;
+      const bool written = ::write(pty_.Master(), out.data(), out.size()) >= 0;
+      std::lock_guard lock(quietMutex_);
+      lastWrite_ = std::chrono::steady_clock::now();
+      if (!written) {
+        ended_ = true;
+        return;
+      }
     }
   }
 }

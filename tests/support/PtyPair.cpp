@@ -1,4 +1,4 @@
-#include "PtyPair.h"
+#include "support/PtyPair.h"
 
 #include <asm/termbits.h>
 #include <fcntl.h>
@@ -42,6 +42,7 @@ void PtyPair::Send(const std::string& bytes) {
     if (n < 0) throw std::runtime_error("pty write failed");
     done += static_cast<std::size_t>(n);
   }
+  lastSend_ = std::chrono::steady_clock::now();
 }
 
 std::string PtyPair::Receive(std::size_t max, std::chrono::milliseconds patience) {
@@ -51,6 +52,24 @@ std::string PtyPair::Receive(std::size_t max, std::chrono::milliseconds patience
   ssize_t n = ::read(master_, out.data(), max);
   out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   return out;
+}
+
+bool PtyPair::Settled() const {
+  // What the port sent only has to land at the master; nobody is waiting to read it.
+  pollfd toMaster = {master_, POLLIN, 0};
+  ::poll(&toMaster, 1, 0);
+  return LineSettled(-1, terminal_, lastSend_);
+}
+
+bool LineSettled(int farEnd, int terminal, std::chrono::steady_clock::time_point lastWrite) {
+  // How long bytes may take through the kernel to a queue that already holds bytes. Generous:
+  // the hand-over usually takes microseconds.
+  constexpr std::chrono::milliseconds kLandingTime{20};
+  // poll() on a pty end first finishes the kernel's pending hand-over of bytes to that end, but
+  // only when that end's queue is empty.
+  pollfd fds[2] = {{farEnd, POLLIN, 0}, {terminal, POLLIN, 0}};
+  if (::poll(fds, 2, 0) < 0 || (fds[0].revents & POLLIN)) return false;
+  return !(fds[1].revents & POLLIN) || std::chrono::steady_clock::now() - lastWrite >= kLandingTime;
 }
 
 DriverLine ReadDriverLine(int fd) {

@@ -1,0 +1,37 @@
+#include "base/TickSource.h"
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+// How often a loop on virtual time looks at an unsettled line again. Short, because a far end
+// usually settles within microseconds; long enough that the look does not become a spin.
+constexpr std::chrono::microseconds kSettleLook{500};
+
+}  // namespace
+
+bool SteadyTicks::TakeTick(Clock::time_point now, bool) {
+  if (now < next_) return false;
+  next_ += interval_;
+  if (next_ <= now) next_ = now + interval_;
+  return true;
+}
+
+VirtualTicks::VirtualTicks(std::function<bool()> settled, std::chrono::milliseconds backstop)
+    : settled_(std::move(settled)), backstop_(backstop) {}
+
+bool VirtualTicks::TakeTick(Clock::time_point now, bool idle) {
+  const bool due = (idle && (!settled_ || settled_())) || now >= deadline_;
+  if (!due) return false;
+  deadline_ = now + backstop_;
+  ++ticks_;
+  return true;
+}
+
+VirtualTicks::Clock::time_point VirtualTicks::NextLook(Clock::time_point now) const {
+  return std::min(deadline_, now + std::chrono::duration_cast<Clock::duration>(kSettleLook));
+}
+
+}  // namespace qm
