@@ -22,7 +22,7 @@
 #include "base/Dialogs.h"
 #include "ui/link/MainFormLink.h"
 #include "ui/tables/TablesWindow.h"
-#include "ui/transfer/MainFormTransfers.h"
+#include "ui/window/CommandMap.h"
 #include "ui/window/MainForm.h"
 
 namespace {
@@ -92,14 +92,13 @@ int main(int argc, char** argv) {
   form.show();
   Pump(300);
   if (connect) {
-    form.LinkControls().ConnectAction()->trigger();
+    form.Commands().Action(qm::Cmd::Connect)->trigger();
     Pump(wait);
   }
   if (connect && read) {
-    qm::MainFormTransfers& transfers = form.Transfers();
-    transfers.ReadAllPLU->trigger();
-    transfers.ReadAllMessages->trigger();
-    transfers.ReadGTD->trigger();
+    for (qm::Cmd read : {qm::Cmd::ReadAllPLU, qm::Cmd::ReadAllMessages, qm::Cmd::ReadGTD}) {
+      form.Commands().Action(read)->trigger();
+    }
     form.Tables().PluTable().MoveToCell(0, 1);
     Pump(wait);
   }
@@ -118,7 +117,7 @@ int main(int argc, char** argv) {
     }
   }
   if (connect && form.LinkControls().ComPort().Connected()) {
-    form.LinkControls().ConnectAction()->trigger();
+    form.Commands().Action(qm::Cmd::Connect)->trigger();
   }
   return failures == 0 ? 0 : 1;
 }

@@ -18,29 +18,28 @@ using Texts = std::vector<std::string>;
 class CheckAndMatchTest : public qmtest::TablesFixture {};
 
 TEST_F(CheckAndMatchTest, ButtonsAndMenuEntriesStandInTheirPlaces) {
-  const QList<QAction*> bar = Form().ToolBar().Bar->actions();
-  const int scaleType = bar.indexOf(Form().ToolBar().SelectScaleTypeAction);
+  const QList<QAction*> bar = Form().Commands().Bar()->actions();
+  const int scaleType = bar.indexOf(Form().Commands().Action(Cmd::SelectScaleType));
   ASSERT_GE(scaleType, 4);
   EXPECT_TRUE(bar[scaleType - 1]->isSeparator());
-  EXPECT_EQ(bar[scaleType - 2], T().MatchButton);
-  EXPECT_EQ(bar[scaleType - 3], T().TestData);
-  EXPECT_EQ(bar[scaleType - 4], T().FileButtonsPlace());
-  EXPECT_TRUE(T().FileButtonsPlace()->isSeparator());
-  EXPECT_EQ(T().TestData->toolTip(), QStringLiteral("Проверка правильности данных"));
-  EXPECT_EQ(T().TestData->data().toInt(), 0);
-  EXPECT_EQ(T().MatchButton->toolTip(), QStringLiteral("Согласовать номера товаров и PLU"));
+  EXPECT_EQ(bar[scaleType - 2], Act(Cmd::MatchButton));
+  EXPECT_EQ(bar[scaleType - 3], Act(Cmd::TestData));
+  EXPECT_TRUE(bar[scaleType - 4]->isSeparator());
+  EXPECT_EQ(Act(Cmd::TestData)->toolTip(), QStringLiteral("Проверка правильности данных"));
+  EXPECT_EQ(Act(Cmd::TestData)->data().toInt(), 0);
+  EXPECT_EQ(Act(Cmd::MatchButton)->toolTip(), QStringLiteral("Согласовать номера товаров и PLU"));
 
   const QList<QAction*> menus = Form().menuBar()->actions();
-  const int info = menus.indexOf(Form().Menus().Info->menuAction());
+  const int info = menus.indexOf(Form().Commands().Action(Cmd::InfoMenu));
   ASSERT_GE(info, 1);
   // The read and write menus stand between it and "&Информация".
-  EXPECT_LT(menus.indexOf(T().CheckMenu->menuAction()), info);
-  EXPECT_EQ(T().CheckMenu->title(), QStringLiteral("&Проверка"));
+  EXPECT_LT(menus.indexOf(Form().Commands().Menu(Cmd::CheckMenu)->menuAction()), info);
+  EXPECT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->title(), QStringLiteral("&Проверка"));
   const QStringList captions = {"Всех &данных", "Только &товаров", "Только &сообщений"};
-  ASSERT_EQ(T().CheckMenu->actions().size(), 3);
+  ASSERT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->actions().size(), 3);
   for (int tag = 0; tag < 3; ++tag) {
-    EXPECT_EQ(T().CheckMenu->actions()[tag]->text(), captions[tag]);
-    EXPECT_EQ(T().CheckMenu->actions()[tag]->data().toInt(), tag);
+    EXPECT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->actions()[tag]->text(), captions[tag]);
+    EXPECT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->actions()[tag]->data().toInt(), tag);
   }
 }
 
@@ -50,7 +49,7 @@ TEST_F(CheckAndMatchTest, TheCheckPointsAtTheFaultyFieldAndSumsUp) {
   Form().Pages().PageControl->setCurrentIndex(2);
   dialogs_.ExpectMessage("Неправильный код товара.", kButtonOk, "Ошибка");
   dialogs_.ExpectMessage("Ошибок: 1,   Предупреждений: 0.", kButtonOk, "Результат проверки");
-  T().CheckEntries[kCheckPluOnly]->trigger();
+  Act(Cmd::CheckPlu)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(Form().Pages().PageControl->currentIndex(), 0);
   EXPECT_EQ(Plu().CurrentRow(), 2);
@@ -69,7 +68,7 @@ TEST_F(CheckAndMatchTest, AMessageFindingShowsTheMessageAndCancelEndsTheRun) {
   SetMessages({{"ok", "x"}, {"long", "1,2,3,4,5,6,7,8,9"}});
   dialogs_.ExpectMessage("Число строк в сообщении больше максимально допустимого (8).",
                          kButtonCancel, "Ошибка");
-  T().TestData->trigger();  // both tables; the PLU table is clean
+  Act(Cmd::TestData)->trigger();  // both tables; the PLU table is clean
   dialogs_.VerifyDone();
   EXPECT_EQ(Form().Pages().PageControl->currentIndex(), 1);
   EXPECT_EQ(MsgGrid().CurrentRow(), 2);
@@ -83,14 +82,14 @@ TEST_F(CheckAndMatchTest, MatchFromTheButtonPutsEveryRowAtItsNumber) {
   SetPluRows({{"3", "c"}, {"1", "a"}, {"5", "e"}});
   dialogs_.ExpectMessage("Строки с номером товара, большим 4000 будут удалены, продолжить?",
                          kButtonNo, "Подтвердите");
-  T().MatchButton->trigger();
+  Act(Cmd::MatchButton)->trigger();
   EXPECT_EQ(Column(kPluNo), (Texts{"3", "1", "5"}));
   EXPECT_FALSE(T().Flags().Any());
 
   dialogs_.ExpectMessage("Строки с номером товара, большим 4000 будут удалены, продолжить?",
                          kButtonYes);
   dialogs_.ExpectMessage("Номера товаров и PLU приведены в соответствие.", kButtonOk, "Завершено");
-  T().MatchButton->trigger();
+  Act(Cmd::MatchButton)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(Column(kPluNo), (Texts{"1", "2", "3", "4", "5"}));
   EXPECT_EQ(Shown(kName1), (Texts{"a", "", "c", "", "e"}));

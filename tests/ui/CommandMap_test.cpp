@@ -17,9 +17,6 @@
 #include "TablesFixture.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluCommands.h"
-#include "ui/files/MainFormFiles.h"
-#include "ui/link/MainFormLink.h"
-#include "ui/transfer/MainFormTransfers.h"
 #include "ui/window/FontLayoutHost.h"
 
 namespace qm {
@@ -181,14 +178,44 @@ class CommandMapTest : public qmtest::TablesFixture {
   void TearDown() override { qunsetenv("QM_PORTS"); }
 
   QAction* ToolAction(const char* name) {
-    for (QAction* a : Form().ToolBar().Bar->actions()) {
-      QWidget* w = Form().ToolBar().Bar->widgetForAction(a);
+    for (QAction* a : Form().Commands().Bar()->actions()) {
+      QWidget* w = Form().Commands().Bar()->widgetForAction(a);
       if (a->objectName() == QLatin1String(name) || (w && w->objectName() == QLatin1String(name)))
         return a;
     }
     ADD_FAILURE() << "no tool button " << name;
     return nullptr;
   }
+  // The menu entry the operator reaches through these captions, from the menu bar down.
+  QAction* MenuEntry(const std::vector<const char*>& path) {
+    QList<QAction*> actions = Form().menuBar()->actions();
+    QAction* found = nullptr;
+    for (const char* caption : path) {
+      found = nullptr;
+      for (QAction* a : actions) {
+        if (a->text() == QString::fromUtf8(caption)) found = a;
+      }
+      if (!found) {
+        ADD_FAILURE() << "no menu entry " << caption;
+        return nullptr;
+      }
+      if (found->menu()) actions = found->menu()->actions();
+    }
+    return found;
+  }
+  void Trigger(const std::vector<const char*>& path) {
+    QAction* entry = MenuEntry(path);
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+  }
+  // Both tables hold two rows each, unmodified.
+  void FillTables() {
+    SetPluRows({{"1", "Хлеб"}, {"2", "Молоко"}});
+    SetMessages({{"a", "x"}, {"b", "y"}});
+    T().Flags().MarkModified(false, false);
+  }
+  bool PluTableFresh() { return Plu().DataRowCount() == 1; }
+  bool MessagesFresh() { return MsgGrid().DataRowCount() == 1; }
   void ExpectTransfer(const Transfer& t) {
     if (t.prompt) dialogs_.ExpectInput(t.prompt, std::string("2"));
     if (t.question) dialogs_.ExpectMessage(t.question, kButtonYes, "Подтвердите");
@@ -200,7 +227,7 @@ class CommandMapTest : public qmtest::TablesFixture {
 };
 
 TEST_F(CommandMapTest, ToolBarButtonsInOrderWithHintsTagsAndPictures) {
-  QToolBar* bar = Form().ToolBar().Bar;
+  QToolBar* bar = Form().Commands().Bar();
   const QList<QAction*> actions = bar->actions();
   ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(kToolBar)));
   for (std::size_t i = 0; i < std::size(kToolBar); ++i) {
@@ -227,7 +254,7 @@ TEST_F(CommandMapTest, ToolBarButtonsInOrderWithHintsTagsAndPictures) {
   // Save waits for a change; Connect is a toggle; the drop-down holds the three models.
   EXPECT_FALSE(ToolAction("Save")->isEnabled());
   EXPECT_TRUE(ToolAction("Connect")->isCheckable());
-  const QList<QAction*> models = Form().ToolBar().ScaleTypeMenu->actions();
+  const QList<QAction*> models = Form().Commands().Menu(Cmd::ScaleTypeMenu)->actions();
   ASSERT_EQ(models.size(), 3);
   const char* const modelCaptions[3] = {"QM-&06(R)", "QM-&15(R)", "QM-&30(R)"};
   for (int i = 0; i < 3; ++i) {
@@ -241,9 +268,12 @@ TEST_F(CommandMapTest, MenusWithExactCaptionsAndTags) {
 }
 
 TEST_F(CommandMapTest, EveryToolButtonRunsItsCommand) {
-  // File commands on unchanged data: New asks nothing; Open and Save are cancelled in the
-  // file dialog.
+  // File commands on unchanged data: New asks nothing and starts both tables afresh; Open and
+  // Save are cancelled in the file dialog.
+  FillTables();
   ToolAction("New")->trigger();
+  EXPECT_TRUE(PluTableFresh());
+  EXPECT_TRUE(MessagesFresh());
   dialogs_.ExpectFile(FileDialogKind::Open, std::nullopt);
   ToolAction("Open")->trigger();
   EXPECT_TRUE(dialogs_.AllConsumed());
@@ -264,7 +294,10 @@ TEST_F(CommandMapTest, EveryToolButtonRunsItsCommand) {
   EXPECT_TRUE(dialogs_.AllConsumed());
 
   // Scale type, port dialog (closed unchanged), address (cancelled), Connect (no device).
-  Form().ToolBar().ScaleTypeEntries[2]->trigger();
+  auto* scaleType = qobject_cast<QToolButton*>(
+      Form().Commands().Bar()->widgetForAction(ToolAction("SelectScaleType")));
+  ASSERT_NE(scaleType, nullptr);
+  scaleType->menu()->actions()[2]->trigger();
   EXPECT_EQ(Panel(kPanelModel), "ORB QM-30(R) 4000 PLU");
   {
     ModalCloser closer;
@@ -300,53 +333,70 @@ TEST_F(CommandMapTest, EveryToolButtonRunsItsCommand) {
 }
 
 TEST_F(CommandMapTest, EveryMenuEntryRunsItsCommand) {
-  MainFormFiles& files = Form().FileControls();
-  MainFormTransfers& transfers = Form().Transfers();
-  for (QAction* entry : files.NewEntries) entry->trigger();
+  // New: the data set, the PLU table or the message table starts afresh (nothing is asked on
+  // unchanged data).
+  struct NewCase {
+    const char* caption;
+    bool plu, messages;
+  };
+  for (const NewCase& c :
+       {NewCase{"&Набор данных", true, true}, NewCase{"&Таблица товаров", true, false},
+        NewCase{"Таблица &сообщений", false, true}}) {
+    SCOPED_TRACE(c.caption);
+    FillTables();
+    Trigger({"&Файл", "&Новый", c.caption});
+    EXPECT_EQ(PluTableFresh(), c.plu);
+    EXPECT_EQ(MessagesFresh(), c.messages);
+  }
   dialogs_.ExpectFile(FileDialogKind::Open, std::nullopt);
-  files.OpenEntry->trigger();
+  Trigger({"&Файл", "&Открыть"});
   // Save all asks for a file for each of the PLU table, the messages and the totals.
-  for (QAction* entry : files.SaveEntries) {
-    const int files = entry->data().toInt() == 0 ? 3 : 1;
+  for (const char* caption :
+       {"&Все данные", "&Таблицу товаров", "Таблицу &сообщений", "&Общий итог продаж"}) {
+    const int files = caption == std::string("&Все данные") ? 3 : 1;
     for (int i = 0; i < files; ++i) dialogs_.ExpectFile(FileDialogKind::Save, std::nullopt);
-    entry->trigger();
-    EXPECT_TRUE(dialogs_.AllConsumed()) << entry->text().toStdString();
+    Trigger({"&Файл", "&Сохранить      ", caption});
+    EXPECT_TRUE(dialogs_.AllConsumed()) << caption;
   }
   EXPECT_TRUE(dialogs_.AllConsumed());
 
   SetPluRows({{"1", "Хлеб"}, {"2", "Молоко"}});
-  for (QAction* entry : T().CheckEntries) {
+  for (const char* caption : {"Всех &данных", "Только &товаров", "Только &сообщений"}) {
     dialogs_.ExpectMessage("Ошибок: 0,   Предупреждений: 0.", kButtonOk, "Результат проверки");
-    entry->trigger();
+    Trigger({"&Проверка", caption});
   }
   EXPECT_TRUE(dialogs_.AllConsumed());
 
   // The same transfers as the tool buttons, by their entries (whole table first, then current).
-  const std::pair<QAction*, const char*> entries[] = {
-      {transfers.ReadPluEntries[0], "ReadAllPLU"},
-      {transfers.ReadPluEntries[1], "ReadOnePlu"},
-      {transfers.ReadMsgEntries[0], "ReadAllMessages"},
-      {transfers.ReadMsgEntries[1], "ReadOneMessage"},
-      {transfers.WritePluEntries[0], "WriteAllPLU"},
-      {transfers.WritePluEntries[1], "WriteOnePLU"},
-      {transfers.WriteMsgEntries[0], "WriteAllMessages"},
-      {transfers.WriteMsgEntries[1], "WriteOneMessage"}};
-  for (const auto& [entry, like] : entries) {
+  struct TransferEntry {
+    std::vector<const char*> path;
+    const char* like;
+  };
+  const TransferEntry entries[] = {
+      {{"&Чтение", "&Товаров       ", "Всей &таблицы"}, "ReadAllPLU"},
+      {{"&Чтение", "&Товаров       ", "Текущей &строки"}, "ReadOnePlu"},
+      {{"&Чтение", "&Сообщений      ", "&Всех"}, "ReadAllMessages"},
+      {{"&Чтение", "&Сообщений      ", "&Текущего"}, "ReadOneMessage"},
+      {{"&Запись", "&Товаров   ", "&Всей таблицы"}, "WriteAllPLU"},
+      {{"&Запись", "&Товаров   ", "&Текущей строки"}, "WriteOnePLU"},
+      {{"&Запись", "&Сообщений      ", "&Всех"}, "WriteAllMessages"},
+      {{"&Запись", "&Сообщений      ", "&Текущего"}, "WriteOneMessage"}};
+  for (const auto& [path, like] : entries) {
     SCOPED_TRACE(like);
     for (const Transfer& t : kTransfers) {
       if (std::string(t.name) == like) ExpectTransfer(t);
     }
-    entry->trigger();
+    Trigger(path);
     EXPECT_TRUE(dialogs_.AllConsumed());
   }
 
   {
     ModalCloser closer;
-    Form().Menus().About->trigger();
+    Trigger({"&Информация", "&О программе"});
     EXPECT_EQ(closer.Closed(), 1);
   }
   dialogs_.ExpectMessage("Вы хотите закончить работу?", kButtonNo, "Подтвердите");
-  Form().Menus().Exit->trigger();
+  Trigger({"&Файл", "&Выход"});
   EXPECT_TRUE(Form().isVisible());
   dialogs_.VerifyDone();
 }

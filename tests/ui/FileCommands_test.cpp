@@ -70,7 +70,7 @@ class FileCommandsTest : public TablesFixture {
     return dir_.filePath(QString::fromUtf8(name)).toStdString();
   }
   QString QPath(const char* name) { return dir_.filePath(QString::fromUtf8(name)); }
-  bool SaveEnabled() { return F().Save->isEnabled(); }
+  bool SaveEnabled() { return Act(Cmd::Save)->isEnabled(); }
   // An edit of the current row's first name through the row editor, committed with Write.
   void EditName(const QString& name) {
     Retype(E().INEdit1, name);
@@ -88,12 +88,11 @@ class FileCommandsTest : public TablesFixture {
 };
 
 TEST_F(FileCommandsTest, ButtonsAndMenuEntriesStandFirstWithTheirCaptionsHintsAndTags) {
-  const QList<QAction*> bar = Form().ToolBar().Bar->actions();
+  const QList<QAction*> bar = Form().Commands().Bar()->actions();
   ASSERT_GE(bar.size(), 4);
-  EXPECT_EQ(bar[0], F().New);
-  EXPECT_EQ(bar[1], F().Open);
-  EXPECT_EQ(bar[2], F().Save);
-  EXPECT_EQ(bar[3], T().FileButtonsPlace());
+  EXPECT_EQ(bar[0], Act(Cmd::New));
+  EXPECT_EQ(bar[1], Act(Cmd::Open));
+  EXPECT_EQ(bar[2], Act(Cmd::Save));
   EXPECT_TRUE(bar[3]->isSeparator());
   const QStringList hints = {"Новый набор данных", "Открыть файл", "Сохранить данные"};
   for (int i = 0; i < 3; ++i) {
@@ -107,24 +106,24 @@ TEST_F(FileCommandsTest, ButtonsAndMenuEntriesStandFirstWithTheirCaptionsHintsAn
     EXPECT_GT(drawn, 60) << hints[i].toStdString();
   }
 
-  const QList<QAction*> file = Form().Menus().File->actions();
+  const QList<QAction*> file = Form().Commands().Menu(Cmd::FileMenu)->actions();
   ASSERT_EQ(file.size(), 4);
   EXPECT_EQ(file[0]->text(), QStringLiteral("&Новый"));
-  EXPECT_EQ(file[0]->menu(), F().NewMenu);
+  EXPECT_EQ(file[0]->menu(), Form().Commands().Menu(Cmd::FileNewMenu));
   EXPECT_EQ(file[1]->text(), QStringLiteral("&Открыть"));
   EXPECT_EQ(file[2]->text(), QStringLiteral("&Сохранить      "));
-  EXPECT_EQ(file[2]->menu(), F().SaveMenu);
-  EXPECT_EQ(file[3], Form().Menus().Exit);
+  EXPECT_EQ(file[2]->menu(), Form().Commands().Menu(Cmd::FileSaveMenu));
+  EXPECT_EQ(file[3], Form().Commands().Action(Cmd::FileExit));
   for (QAction* entry : file) EXPECT_EQ(entry->data().toInt(), 0);
 
-  const QList<QAction*> news = F().NewMenu->actions();
+  const QList<QAction*> news = Form().Commands().Menu(Cmd::FileNewMenu)->actions();
   ASSERT_EQ(news.size(), 3);
   const QStringList newCaptions = {"&Набор данных", "&Таблица товаров", "Таблица &сообщений"};
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(news[i]->text(), newCaptions[i]);
     EXPECT_EQ(news[i]->data().toInt(), 0);
   }
-  const QList<QAction*> saves = F().SaveMenu->actions();
+  const QList<QAction*> saves = Form().Commands().Menu(Cmd::FileSaveMenu)->actions();
   ASSERT_EQ(saves.size(), 4);
   const QStringList saveCaptions = {"&Все данные", "&Таблицу товаров", "Таблицу &сообщений",
                                     "&Общий итог продаж"};
@@ -140,7 +139,7 @@ TEST_F(FileCommandsTest, SaveIsEnabledByAnEditAndDisabledBySaving) {
   EXPECT_TRUE(SaveEnabled());
 
   dialogs_.ExpectFile(FileDialogKind::Save, FileDialogAnswer{Path("items.csv"), 1});
-  F().Save->trigger();
+  Act(Cmd::Save)->trigger();
   dialogs_.VerifyDone();
   EXPECT_FALSE(SaveEnabled());
   const qm::FileDialogRequest& asked = dialogs_.FileRequests().back();
@@ -160,7 +159,7 @@ TEST_F(FileCommandsTest, SaveIsEnabledByAnEditAndDisabledBySaving) {
   shown.sum = "12.50";
   Form().Transfers().ShowTotals(shown);
   dialogs_.ExpectFile(FileDialogKind::Save, FileDialogAnswer{Path("Итог.txt"), 1});
-  F().SaveEntries[qm::kSaveTotals]->trigger();
+  Act(Cmd::FileSaveTotals)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(qm::Utf8(dialogs_.FileRequests().back().filter), "Текстовый файл|*.txt");
   const std::string report = ReadFile(QPath("Итог.txt"));
@@ -177,7 +176,7 @@ TEST_F(FileCommandsTest, OpenFillsTheTablesFromEachKindOfFile) {
             "9;Кефир;;30.00;7;0.000;124;1;0;0;;;;\r\n");
   dialogs_.ExpectFile(FileDialogKind::Open, FileDialogAnswer{Path("items.csv"), 1});
   Form().Pages().PageControl->setCurrentIndex(2);
-  F().Open->trigger();
+  Act(Cmd::Open)->trigger();
   dialogs_.VerifyDone();
   const qm::FileDialogRequest& asked = dialogs_.FileRequests().back();
   EXPECT_EQ(qm::Utf8(asked.filter),
@@ -197,7 +196,7 @@ TEST_F(FileCommandsTest, OpenFillsTheTablesFromEachKindOfFile) {
   WriteFile(QPath("goods.plw"), PlwRow(12, "Хлеб", 4550, 125) + PlwRow(13, "Батон", 2900, 0) +
                                     PlwRow(14, "Сушки", 10000, 1500));
   dialogs_.ExpectFile(FileDialogKind::Open, FileDialogAnswer{Path("goods.plw"), 2});
-  F().OpenEntry->trigger();
+  Act(Cmd::FileOpen)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(Names(), (std::vector<std::string>{"Хлеб", "Батон", "Сушки"}));
   EXPECT_EQ(Column(qm::kPrice), (std::vector<std::string>{"45.50", "29.00", "100.00"}));
@@ -210,7 +209,7 @@ TEST_F(FileCommandsTest, OpenFillsTheTablesFromEachKindOfFile) {
   WriteFile(QPath("notes.msw"),
             "\"Первая строка\",Вторая\r\nТекст2\r\n№,2,1\r\nНазвание,Акция,Скидка\r\n");
   dialogs_.ExpectFile(FileDialogKind::Open, FileDialogAnswer{Path("notes.msw"), 3});
-  F().Open->trigger();
+  Act(Cmd::Open)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(MessageColumn(qm::kMsgNo), (std::vector<std::string>{"2", "1"}));
   EXPECT_EQ(MessageColumn(qm::kMsgName), (std::vector<std::string>{"Акция", "Скидка"}));
@@ -226,7 +225,7 @@ TEST_F(FileCommandsTest, OpenFillsTheTablesFromEachKindOfFile) {
 
   // Cancelling the dialog changes nothing.
   dialogs_.ExpectFile(FileDialogKind::Open, std::nullopt);
-  F().Open->trigger();
+  Act(Cmd::Open)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(Names().size(), 3u);
   EXPECT_EQ(MessageColumn(qm::kMsgName).size(), 2u);
@@ -235,12 +234,12 @@ TEST_F(FileCommandsTest, OpenFillsTheTablesFromEachKindOfFile) {
 TEST_F(FileCommandsTest, SaveAfterANativeLoadWritesTheSameNativeFileWithoutADialog) {
   WriteFile(QPath("goods.plw"), PlwRow(12, "Хлеб", 4550, 125));
   dialogs_.ExpectFile(FileDialogKind::Open, FileDialogAnswer{Path("goods.plw"), 2});
-  F().Open->trigger();
+  Act(Cmd::Open)->trigger();
   dialogs_.VerifyDone();
 
   EditName(QStringLiteral("Rye"));
   ASSERT_TRUE(SaveEnabled());
-  F().Save->trigger();  // no dialog expected
+  Act(Cmd::Save)->trigger();  // no dialog expected
   dialogs_.VerifyDone();
   EXPECT_FALSE(SaveEnabled());
   EXPECT_EQ(ReadFile(QPath("goods.plw")), PlwRow(12, "Rye", 4550, 125));
@@ -250,7 +249,7 @@ TEST_F(FileCommandsTest, NewAsksToSaveOnlyWhatIsUnsaved) {
   SetPluRows({{"5", "Чай"}, {"6", "Кофе"}});
   SetMessages({{"Акция", "Текст"}, {"Скидка", ""}});
   // Nothing unsaved: no question, both tables start afresh.
-  F().New->trigger();
+  Act(Cmd::New)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(Column(qm::kPluNo), (std::vector<std::string>{"1"}));
   EXPECT_EQ(Column(qm::kMessageNo), (std::vector<std::string>{"0"}));
@@ -262,7 +261,7 @@ TEST_F(FileCommandsTest, NewAsksToSaveOnlyWhatIsUnsaved) {
   EditName(QStringLiteral("Juice"));
   ASSERT_TRUE(SaveEnabled());
   dialogs_.ExpectMessage(kAskSave, kButtonNo, "Подтвердите");
-  F().NewEntries[0]->trigger();
+  Act(Cmd::FileNewDataSet)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(Names(), (std::vector<std::string>{""}));
   EXPECT_FALSE(SaveEnabled());
@@ -270,11 +269,11 @@ TEST_F(FileCommandsTest, NewAsksToSaveOnlyWhatIsUnsaved) {
   // Only the totals unsaved: the new PLU table asks nothing and Save stays on; a new data set
   // asks and offers only the report.
   T().Flags().SetTotalsModified(true);
-  F().NewEntries[1]->trigger();
+  Act(Cmd::FileNewPlu)->trigger();
   dialogs_.VerifyDone();
   EXPECT_TRUE(SaveEnabled());
   dialogs_.ExpectMessage(kAskSave, kButtonYes).ExpectFile(FileDialogKind::Save, std::nullopt);
-  F().New->trigger();
+  Act(Cmd::New)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(qm::Utf8(dialogs_.FileRequests().back().fileName), "Итог");
   EXPECT_TRUE(SaveEnabled());
@@ -289,7 +288,7 @@ TEST_F(FileCommandsTest, ABadFileShowsTheErrorAndLeavesTheTablesAsTheyWere) {
   dialogs_.ExpectMessage(kAskSave, kButtonNo)
       .ExpectFile(FileDialogKind::Open, FileDialogAnswer{Path("other.csv"), 1})
       .ExpectMessage("Неверный формат файла данных.", kButtonOk, "Ошибка");
-  F().Open->trigger();
+  Act(Cmd::Open)->trigger();
   dialogs_.VerifyDone();
   EXPECT_EQ(Names(), before);
   EXPECT_EQ(Panel(qm::kPanelPluCount), QStringLiteral("2 PLU"));
@@ -315,13 +314,13 @@ TEST_F(FileCommandsTest, ALongNativeLoadKeepsTheWindowHandlingEvents) {
   QObject::connect(&probe, &QTimer::timeout, [&] {
     if (!Form().State().LinkBusy) return;
     if (ticksWhileLoading++ == 0) {
-      F().Open->trigger();
-      F().New->trigger();
-      F().SaveEntries[qm::kSaveAll]->trigger();
+      Act(Cmd::Open)->trigger();
+      Act(Cmd::New)->trigger();
+      Act(Cmd::FileSaveAll)->trigger();
     }
   });
   probe.start();
-  F().Open->trigger();
+  Act(Cmd::Open)->trigger();
   probe.stop();
   dialogs_.VerifyDone();
 
@@ -374,7 +373,7 @@ TEST_F(FileCloseTest, UnsavedDataIsOfferedAndAFailedWriteKeepsTheWindowOpen) {
   dialogs_.VerifyDone();
   EXPECT_TRUE(form.isVisible());
   EXPECT_TRUE(form.Timer().isActive());
-  EXPECT_TRUE(form.FileControls().Save->isEnabled());
+  EXPECT_TRUE(form.Commands().Action(Cmd::Save)->isEnabled());
   EXPECT_EQ(form.Tables().PluTable().Cell(qm::kName1, 1), qm::Win1251("Сахар"));
   EXPECT_TRUE(StoredWidth().isEmpty());
 

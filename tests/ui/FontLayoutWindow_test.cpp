@@ -23,6 +23,7 @@
 #include "ui/link/MainFormLink.h"
 #include "ui/tables/TSortGrid.h"
 #include "ui/tables/TablesWindow.h"
+#include "ui/window/CommandMap.h"
 #include "ui/window/FontLayoutHost.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtFont.h"
@@ -99,7 +100,7 @@ TEST_F(FontLayoutWindowTest, DesignLayoutFillsTheClientArea) {
   // The PLU grid reaches down to the status bar, which stays 19 high.
   EXPECT_EQ(plu->geometry(), QRect(0, 230, 640, form.centralWidget()->height() - 230));
   EXPECT_EQ(form.statusBar()->height(), 19);
-  EXPECT_EQ(form.ToolBar().Bar->height(), 30);
+  EXPECT_EQ(form.Commands().Bar()->height(), 30);
   // The columns fill each grid's cell area exactly, in their proportions.
   int sum = 0;
   for (int c = 0; c < 14; ++c) sum += plu->columnWidth(c);
@@ -194,7 +195,7 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
   const QRect pane = form.Pages().PageControl->geometry();
   const QSize designSize = form.size();
   FontLayoutHost& layout = form.FontLayoutControls();
-  QAction* button = layout.SelectFontAction();
+  QAction* button = form.Commands().Action(Cmd::SelectFont);
   EXPECT_EQ(button->toolTip(), QStringLiteral("Выбор шрифта"));
   EXPECT_FALSE(button->icon().isNull());
 

@@ -20,6 +20,7 @@
 #include "support/ScriptedDialogs.h"
 #include "ui/link/MainFormLink.h"
 #include "ui/window/CommFrm.h"
+#include "ui/window/CommandMap.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtStatusView.h"
 
@@ -68,7 +69,7 @@ class LinkWindowTest : public testing::Test {
   // Presses Connect with the next poll a whole period away, so the panels can be seen waiting.
   void Connect(TMainForm& form) {
     form.State().PollCountdown = 10;
-    form.LinkControls().ConnectAction()->trigger();
+    form.Commands().Action(Cmd::Connect)->trigger();
   }
 
   void SetDisplay(std::uint8_t flags, std::uint16_t grams, std::int32_t price, std::int32_t total,
@@ -90,7 +91,7 @@ TEST_F(LinkWindowTest, ConnectShowsTheLiveDisplayAndDisconnectEmptiesIt) {
   TMainForm form;
   form.SetDialogs(&dialogs);
   form.show();
-  QAction* connect = form.LinkControls().ConnectAction();
+  QAction* connect = form.Commands().Action(Cmd::Connect);
   EXPECT_FALSE(connect->isChecked());
   EXPECT_EQ(connect->toolTip(), QStringLiteral("Подключить весы"));
   EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
@@ -134,8 +135,8 @@ TEST_F(LinkWindowTest, SilentScaleIsReportedOnceAndReleasesTheButton) {
   ASSERT_TRUE(IsOpen(form));
   ASSERT_TRUE(qmtest::PumpUntil([&] { return dialogs.AllConsumed(); }));
   EXPECT_FALSE(IsOpen(form));
-  EXPECT_FALSE(form.LinkControls().ConnectAction()->isChecked());
-  EXPECT_EQ(form.LinkControls().ConnectAction()->toolTip(), QStringLiteral("Подключить весы"));
+  EXPECT_FALSE(form.Commands().Action(Cmd::Connect)->isChecked());
+  EXPECT_EQ(form.Commands().Action(Cmd::Connect)->toolTip(), QStringLiteral("Подключить весы"));
   EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
   EXPECT_FALSE(form.State().LinkBusy);
   // Another two periods pass without a second report (the scripted dialogs fail on one).
@@ -160,7 +161,7 @@ TEST_F(LinkWindowTest, LineHangingUpDuringThePollIsReportedOnceAndReleasesTheBut
   ASSERT_TRUE(qmtest::PumpUntil([&] { return ticks >= 12; }));
   EXPECT_EQ(dialogs.Shown().size(), 1u);
   EXPECT_FALSE(IsOpen(form));
-  EXPECT_FALSE(form.LinkControls().ConnectAction()->isChecked());
+  EXPECT_FALSE(form.Commands().Action(Cmd::Connect)->isChecked());
   EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
   EXPECT_FALSE(form.State().LinkBusy);
 }
@@ -182,8 +183,8 @@ TEST_F(LinkWindowTest, SavedPortThatCannotBeOpenedIsNamedWithItsCause) {
   Connect(form);
   EXPECT_TRUE(dialogs.AllConsumed());
   EXPECT_FALSE(IsOpen(form));
-  EXPECT_FALSE(form.LinkControls().ConnectAction()->isChecked());
-  EXPECT_EQ(form.LinkControls().ConnectAction()->toolTip(), QStringLiteral("Подключить весы"));
+  EXPECT_FALSE(form.Commands().Action(Cmd::Connect)->isChecked());
+  EXPECT_EQ(form.Commands().Action(Cmd::Connect)->toolTip(), QStringLiteral("Подключить весы"));
   EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
 }
 
@@ -196,14 +197,14 @@ TEST_F(LinkWindowTest, PortButtonWhileConnectedAsksAndCancelStillRefreshesThePan
 
   // No: the link stays and no dialog shows (a dialog would fail the check below).
   dialogs.ExpectMessage("Весы подключены, отключить?", kButtonNo, "Подтвердите");
-  form.LinkControls().SelectComPortAction()->trigger();
+  form.Commands().Action(Cmd::SelectComPort)->trigger();
   EXPECT_TRUE(IsOpen(form));
-  EXPECT_TRUE(form.LinkControls().ConnectAction()->isChecked());
+  EXPECT_TRUE(form.Commands().Action(Cmd::Connect)->isChecked());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
   // Yes: the link closes, the dialog shows, Cancel still rewrites panels 2 and 3.
-  form.Status().SetStatusText(kPanelPort, "?");
-  form.Status().SetStatusText(kPanelLine, "?");
+  form.StatusBarView().SetStatusText(kPanelPort, "?");
+  form.StatusBarView().SetStatusText(kPanelLine, "?");
   dialogs.ExpectMessage("Весы подключены, отключить?", kButtonYes, "Подтвердите");
   bool shown = false;
   WhenPortDialogShows([&](TCommFrm& dialog) {
@@ -211,10 +212,10 @@ TEST_F(LinkWindowTest, PortButtonWhileConnectedAsksAndCancelStillRefreshesThePan
     EXPECT_FALSE(IsOpen(form));
     ClickButton(dialog, "CancelButton");
   });
-  form.LinkControls().SelectComPortAction()->trigger();
+  form.Commands().Action(Cmd::SelectComPort)->trigger();
   EXPECT_TRUE(shown);
   EXPECT_FALSE(IsOpen(form));
-  EXPECT_FALSE(form.LinkControls().ConnectAction()->isChecked());
+  EXPECT_FALSE(form.Commands().Action(Cmd::Connect)->isChecked());
   EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelPort), "COM2");
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelLine), "9600   8-N-1");
@@ -236,7 +237,7 @@ TEST_F(LinkWindowTest, PortDialogChoicesReachThePortTheNextOpenAndTheSavedSettin
     dialog.findChild<QComboBox*>(QStringLiteral("ParityList"))->setCurrentIndex(2);
     ClickButton(dialog, "OKButton");
   });
-  form.LinkControls().SelectComPortAction()->trigger();
+  form.Commands().Action(Cmd::SelectComPort)->trigger();
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelPort), "COM3");
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelLine), "19200   8-E-1");
   EXPECT_EQ(form.LinkControls().ComPort().Port(), TPortType::COM3);
@@ -267,14 +268,14 @@ TEST_F(LinkWindowTest, AddressButtonWhileConnectedAsksWithTheCurrentAddress) {
   ASSERT_TRUE(IsOpen(form));
 
   dialogs.ExpectMessage("Весы с адресом 01уже подключены, отключить?", kButtonNo, "Подтвердите");
-  form.LinkControls().SelectScaleAddrAction()->trigger();
+  form.Commands().Action(Cmd::SelectScaleAddr)->trigger();
   EXPECT_TRUE(IsOpen(form));
 
   dialogs.ExpectMessage("Весы с адресом 01уже подключены, отключить?", kButtonYes, "Подтвердите");
   dialogs.ExpectInput("Введите адрес весов:", std::string("12"));
-  form.LinkControls().SelectScaleAddrAction()->trigger();
+  form.Commands().Action(Cmd::SelectScaleAddr)->trigger();
   EXPECT_FALSE(IsOpen(form));
-  EXPECT_FALSE(form.LinkControls().ConnectAction()->isChecked());
+  EXPECT_FALSE(form.Commands().Action(Cmd::Connect)->isChecked());
   EXPECT_EQ(form.State().ScaleAddress, 12);
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelAddress), "12");
   EXPECT_TRUE(dialogs.AllConsumed());
@@ -339,12 +340,12 @@ TEST_F(LinkWindowTest, DisconnectingWhileThePollWaitsEndsItQuietly) {
     if (pressed || !form.State().LinkBusy) return;
     if (form.StatusBarView().PanelText(kPanelBusy) != "Busy...") return;
     pressed = true;
-    form.LinkControls().ConnectAction()->trigger();
+    form.Commands().Action(Cmd::Connect)->trigger();
   });
   Connect(form);
   ASSERT_TRUE(qmtest::PumpUntil([&] { return pressed && !form.State().LinkBusy; }));
   EXPECT_FALSE(IsOpen(form));
-  EXPECT_FALSE(form.LinkControls().ConnectAction()->isChecked());
+  EXPECT_FALSE(form.Commands().Action(Cmd::Connect)->isChecked());
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelBusy), "");
   EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
   EXPECT_TRUE(dialogs.Shown().empty());
@@ -352,13 +353,13 @@ TEST_F(LinkWindowTest, DisconnectingWhileThePollWaitsEndsItQuietly) {
 
 TEST_F(LinkWindowTest, ButtonsFollowTheScaleTypeButtonAndEndWithADivider) {
   TMainForm form;
-  const QList<QAction*> actions = form.ToolBar().Bar->actions();
-  const qsizetype at = actions.indexOf(form.ToolBar().SelectScaleTypeAction);
+  const QList<QAction*> actions = form.Commands().Bar()->actions();
+  const qsizetype at = actions.indexOf(form.Commands().Action(Cmd::SelectScaleType));
   ASSERT_GE(at, 0);
   ASSERT_GT(actions.size(), at + 4);
-  EXPECT_EQ(actions[at + 1], form.LinkControls().SelectComPortAction());
-  EXPECT_EQ(actions[at + 2], form.LinkControls().SelectScaleAddrAction());
-  EXPECT_EQ(actions[at + 3], form.LinkControls().ConnectAction());
+  EXPECT_EQ(actions[at + 1], form.Commands().Action(Cmd::SelectComPort));
+  EXPECT_EQ(actions[at + 2], form.Commands().Action(Cmd::SelectScaleAddr));
+  EXPECT_EQ(actions[at + 3], form.Commands().Action(Cmd::Connect));
   EXPECT_TRUE(actions[at + 4]->isSeparator());
   EXPECT_EQ(actions[at + 1]->toolTip(), QStringLiteral("Выбор порта связи"));
   EXPECT_EQ(actions[at + 2]->toolTip(), QStringLiteral("Выбор адреса весов"));
@@ -368,7 +369,7 @@ TEST_F(LinkWindowTest, ButtonsFollowTheScaleTypeButtonAndEndWithADivider) {
     EXPECT_EQ(actions[at + i]->data().toInt(), 0);
   }
   // The Connect image differs pressed and released.
-  const QIcon icon = form.LinkControls().ConnectAction()->icon();
+  const QIcon icon = form.Commands().Action(Cmd::Connect)->icon();
   EXPECT_NE(icon.pixmap(16, QIcon::Normal, QIcon::On).toImage(),
             icon.pixmap(16, QIcon::Normal, QIcon::Off).toImage());
 }

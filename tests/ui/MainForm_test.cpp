@@ -17,6 +17,7 @@
 #include "UiTestHelpers.h"
 #include "base/Cp1251.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/window/CommandMap.h"
 #include "ui/window/QtStatusView.h"
 #include "ui/window/TProgressBox.h"
 
@@ -87,18 +88,21 @@ TEST_F(MainFormTest, OpensWithDesignCaptionLayoutAndPanels) {
   ASSERT_GE(menus.size(), 2);
   EXPECT_EQ(menus.front()->text(), QStringLiteral("&Файл"));
   EXPECT_EQ(menus.back()->text(), QStringLiteral("&Информация"));
-  EXPECT_EQ(form.Menus().Exit->text(), QStringLiteral("&Выход"));
-  EXPECT_EQ(form.Menus().About->text(), QStringLiteral("&О программе"));
+  EXPECT_EQ(form.Commands().Action(Cmd::FileExit)->text(), QStringLiteral("&Выход"));
+  EXPECT_EQ(form.Commands().Action(Cmd::About)->text(), QStringLiteral("&О программе"));
 
-  EXPECT_EQ(form.ToolBar().Bar->height(), 30);
-  EXPECT_EQ(form.ToolBar().SelectScaleType->toolTip(), QStringLiteral("Выбор типа весов"));
+  EXPECT_EQ(form.Commands().Bar()->height(), 30);
+  QAction* scaleType = form.Commands().Action(Cmd::SelectScaleType);
+  EXPECT_EQ(form.Commands().Bar()->widgetForAction(scaleType)->toolTip(),
+            QStringLiteral("Выбор типа весов"));
   for (int tag = 0; tag < 3; ++tag) {
-    QAction* entry = form.ToolBar().ScaleTypeEntries[tag];
+    QAction* entry = form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[tag];
     EXPECT_EQ(entry->data().toInt(), tag);
     EXPECT_TRUE(entry->isCheckable());
     EXPECT_FALSE(entry->isChecked());
   }
-  EXPECT_EQ(form.ToolBar().ScaleTypeEntries[1]->text(), QStringLiteral("QM-&15(R)"));
+  EXPECT_EQ(form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[1]->text(),
+            QStringLiteral("QM-&15(R)"));
 }
 
 TEST_F(MainFormTest, WithoutSettingsClosingWritesNothing) {
@@ -108,7 +112,7 @@ TEST_F(MainFormTest, WithoutSettingsClosingWritesNothing) {
   form.SetDialogs(&dialogs);
   form.show();
   form.State().ScaleModel = 6;
-  form.Menus().Exit->trigger();
+  form.Commands().Action(Cmd::FileExit)->trigger();
   EXPECT_FALSE(form.isVisible());
   EXPECT_FALSE(form.Timer().isActive());
   EXPECT_FALSE(QFile::exists(settingsPath_));
@@ -158,7 +162,8 @@ TEST_F(MainFormTest, SettingsAreReadAtStartAndWrittenBackAtClose) {
     EXPECT_TRUE(form.DialogFont().Underline);
     EXPECT_FALSE(form.DialogFont().Italic);
     // No entry is checked at start, whatever model the settings name.
-    for (QAction* entry : form.ToolBar().ScaleTypeEntries) EXPECT_FALSE(entry->isChecked());
+    for (QAction* entry : form.Commands().Menu(Cmd::ScaleTypeMenu)->actions())
+      EXPECT_FALSE(entry->isChecked());
 
     form.ApplySavedSize();
     EXPECT_EQ(form.size(), QSize(700, 500));
@@ -191,21 +196,21 @@ TEST_F(MainFormTest, ChoosingAModelSelectsThe4000VersionAndChecksItsEntry) {
   WriteSettingsFile(settingsPath_);
   TMainForm form;
   ASSERT_EQ(form.State().ScaleVersion, 600);
-  form.ToolBar().ScaleTypeEntries[0]->trigger();
+  form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[0]->trigger();
   EXPECT_EQ(form.State().ScaleModel, 6);
   EXPECT_EQ(form.State().ScaleVersion, 4000);
   EXPECT_EQ(form.State().CurrentScale.MaxPluNo, 4000);
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelModel), "ORB QM-06(R) 4000 PLU");
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelAddress), "07");
-  EXPECT_TRUE(form.ToolBar().ScaleTypeEntries[0]->isChecked());
+  EXPECT_TRUE(form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[0]->isChecked());
 
-  form.ToolBar().ScaleTypeEntries[2]->trigger();
+  form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[2]->trigger();
   EXPECT_EQ(form.StatusBarView().PanelText(kPanelModel), "ORB QM-30(R) 4000 PLU");
-  EXPECT_FALSE(form.ToolBar().ScaleTypeEntries[0]->isChecked());
-  EXPECT_TRUE(form.ToolBar().ScaleTypeEntries[2]->isChecked());
+  EXPECT_FALSE(form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[0]->isChecked());
+  EXPECT_TRUE(form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[2]->isChecked());
   // Choosing the checked entry again keeps it checked.
-  form.ToolBar().ScaleTypeEntries[2]->trigger();
-  EXPECT_TRUE(form.ToolBar().ScaleTypeEntries[2]->isChecked());
+  form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[2]->trigger();
+  EXPECT_TRUE(form.Commands().Menu(Cmd::ScaleTypeMenu)->actions()[2]->isChecked());
 }
 
 TEST_F(MainFormTest, ACloseDuringAnExchangeWaitsForItAndStopsItsProgress) {

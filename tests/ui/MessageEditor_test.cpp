@@ -194,7 +194,7 @@ TEST_F(MessageEditorTest, RefreshesOfThePluRowLeaveTheMessagePageAlone) {
   dialogs_.ExpectMessage("Строки с номером товара, большим 4000 будут удалены, продолжить?",
                          kButtonYes);
   dialogs_.ExpectMessage("Номера товаров и PLU приведены в соответствие.", kButtonOk);
-  T().MatchButton->trigger();
+  Act(Cmd::MatchButton)->trigger();
   EXPECT_EQ(M().MsgRichEdit->toPlainText(), "unwritten");
   EXPECT_TRUE(M().MessageDirty());
   EXPECT_EQ(MsgGrid().CurrentRow(), 2);

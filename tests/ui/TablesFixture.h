@@ -22,10 +22,13 @@
 #include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TSortGrid.h"
 #include "ui/tables/TablesWindow.h"
+#include "ui/window/CommandMap.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtStatusView.h"
 
 namespace qmtest {
+
+using qm::Cmd;
 
 class TablesFixture : public testing::Test {
  protected:
@@ -40,6 +43,8 @@ class TablesFixture : public testing::Test {
 
   qm::TMainForm& Form() { return *form_; }
   qm::TablesWindow& T() { return form_->Tables(); }
+  // A tool button or menu entry of the window.
+  QAction* Act(Cmd id) { return form_->Commands().Action(id); }
   qm::PluRowEditor& E() { return T().PluEditor(); }
   qm::MessageEditor& M() { return T().MsgEditor(); }
   qm::TextGrid& Plu() { return T().PluTable(); }

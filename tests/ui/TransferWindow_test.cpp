@@ -33,6 +33,7 @@
 #include "ui/tables/TablesWindow.h"
 #include "ui/transfer/MainFormTransfers.h"
 #include "ui/transfer/TotalsView.h"
+#include "ui/window/CommandMap.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtDialogs.h"
 #include "ui/window/QtStatusView.h"
@@ -162,6 +163,7 @@ class TransferWindowTest : public testing::Test {
 
   TMainForm& Form() { return *form_; }
   MainFormTransfers& X() { return form_->Transfers(); }
+  QAction* Act(Cmd id) { return form_->Commands().Action(id); }
   TablesWindow& T() { return form_->Tables(); }
   TextGrid& Plu() { return T().PluTable(); }
   QString Panel(int panel) { return form_->StatusBarView().PanelText(panel); }
@@ -217,8 +219,8 @@ class TransferWindowTest : public testing::Test {
 // ---- The command map ----
 
 TEST_F(TransferWindowTest, ButtonsFollowTheConnectDividerWithTheirHintsTagsAndOwnImages) {
-  const QList<QAction*> bar = Form().ToolBar().Bar->actions();
-  const qsizetype connectAt = bar.indexOf(Form().LinkControls().ConnectAction());
+  const QList<QAction*> bar = Form().Commands().Bar()->actions();
+  const qsizetype connectAt = bar.indexOf(Form().Commands().Action(Cmd::Connect));
   ASSERT_GE(connectAt, 0);
   struct Expected {
     const char* name;  // nullptr: a divider
@@ -284,11 +286,11 @@ TEST_F(TransferWindowTest, MenusStandBetweenCheckAndInformationWithCaptionsAndTa
     EXPECT_EQ(entries[1]->text(), QString::fromUtf8(current));
     EXPECT_EQ(entries[1]->data().toInt(), 1);
   };
-  const QList<QAction*> readMenus = X().ReadMenu->actions();
+  const QList<QAction*> readMenus = Form().Commands().Menu(Cmd::ReadMenu)->actions();
   ASSERT_EQ(readMenus.size(), 2);
   check(readMenus[0]->menu(), "&Товаров       ", "Всей &таблицы", "Текущей &строки");
   check(readMenus[1]->menu(), "&Сообщений      ", "&Всех", "&Текущего");
-  const QList<QAction*> writeMenus = X().WriteMenu->actions();
+  const QList<QAction*> writeMenus = Form().Commands().Menu(Cmd::WriteMenu)->actions();
   ASSERT_EQ(writeMenus.size(), 2);
   check(writeMenus[0]->menu(), "&Товаров   ", "&Всей таблицы", "&Текущей строки");
   check(writeMenus[1]->menu(), "&Сообщений      ", "&Всех", "&Текущего");
@@ -303,7 +305,7 @@ TEST_F(TransferWindowTest, ReadOnePluFromButtonAndMenuReplacesTheCurrentRow) {
   Plu().MoveToCell(0, 2);
 
   dialogs.ExpectInput("Введите номер PLU:", std::string("5"));
-  X().ReadOnePlu->trigger();
+  Act(Cmd::ReadOnePlu)->trigger();
   EXPECT_EQ(dialogs.lastInputDefault, "2");
   EXPECT_EQ(Column(kPluNo), (std::vector<std::string>{"1", "5", "3"}));
   EXPECT_EQ(Column(kName1)[1], "APPLES");
@@ -314,7 +316,7 @@ TEST_F(TransferWindowTest, ReadOnePluFromButtonAndMenuReplacesTheCurrentRow) {
 
   // The menu entry, with the "Товар" page already in front: the editor still follows the row.
   dialogs.ExpectInput("Введите номер PLU:", std::string("7"));
-  X().ReadPluEntries[1]->trigger();
+  Act(Cmd::ReadPluRow)->trigger();
   EXPECT_EQ(Column(kPluNo), (std::vector<std::string>{"1", "7", "3"}));
   EXPECT_EQ(Column(kPrice)[1], "0");
   EXPECT_EQ(T().PluEditor().PNMemo->text(), QStringLiteral("7"));
@@ -332,7 +334,7 @@ TEST_F(TransferWindowTest, ReadPluTableFromButtonAndMenuReadsOnToTheLastNumber) 
 
   dialogs.ExpectInput("Введите номер последней строки PLU:", std::string("3"));
   dialogs.ExpectMessage("Таблица товаров считана.", kButtonOk, "Завершено");
-  X().ReadAllPLU->trigger();
+  Act(Cmd::ReadAllPLU)->trigger();
   EXPECT_EQ(Column(kPluNo), (std::vector<std::string>{"1", "3"}));
   EXPECT_EQ(Column(kName1), (std::vector<std::string>{"ONE", "THREE"}));
   EXPECT_EQ(Panel(kPanelPluCount), QStringLiteral("2 PLU"));
@@ -345,7 +347,7 @@ TEST_F(TransferWindowTest, ReadPluTableFromButtonAndMenuReadsOnToTheLastNumber) 
   scale.SetPlu(4, PluReply(4, "FOUR", 400));
   dialogs.ExpectInput("Введите номер последней строки PLU:", std::string("4"));
   dialogs.ExpectMessage("Таблица товаров считана.", kButtonOk, "Завершено");
-  X().ReadPluEntries[0]->trigger();
+  Act(Cmd::ReadPluTable)->trigger();
   EXPECT_EQ(Column(kPluNo), (std::vector<std::string>{"1", "3", "4"}));
   EXPECT_TRUE(T().Flags().PluTableModified());
 }
@@ -356,7 +358,7 @@ TEST_F(TransferWindowTest, WriteCurrentRowAndTableSendTheRowsBytes) {
 
   dialogs.ExpectMessage("Записать текущую строку?", kButtonYes, "Подтвердите");
   dialogs.ExpectMessage("Строка записана.", kButtonOk, "Завершено");
-  X().WriteOnePLU->trigger();
+  Act(Cmd::WriteOnePLU)->trigger();
   const std::optional<Bytes> first = scale.Plu(12);
   ASSERT_TRUE(first.has_value());
   EXPECT_FALSE(scale.Plu(13).has_value()) << "only the current row";
@@ -364,7 +366,7 @@ TEST_F(TransferWindowTest, WriteCurrentRowAndTableSendTheRowsBytes) {
 
   dialogs.ExpectMessage("Записать таблицу товаров?", kButtonYes, "Подтвердите");
   dialogs.ExpectMessage("Таблица товаров записана.", kButtonOk, "Завершено");
-  X().WritePluEntries[0]->trigger();
+  Act(Cmd::WritePluTable)->trigger();
   const std::optional<Bytes> second = scale.Plu(13);
   ASSERT_TRUE(second.has_value());
   EXPECT_EQ(Bytes(second->begin(), second->begin() + 83), PluBytes(13, "PLUMS", 150, 250));
@@ -396,7 +398,7 @@ TEST_F(TransferWindowTest, WriteSettlesAPendingEditOfTheRowEditorFirst) {
     dialogs.ExpectMessage("Записать текущую строку?", kButtonYes);
     dialogs.ExpectMessage("Данные были изменены, сохранить?", kButtonYes);
     dialogs.ExpectMessage("Строка записана.", kButtonOk);
-    X().WriteOnePLU->trigger();
+    Act(Cmd::WriteOnePLU)->trigger();
     EXPECT_TRUE(dialogs.AllConsumed());
     const std::optional<Bytes> written = scale.Plu(12);
     ASSERT_TRUE(written.has_value());
@@ -412,7 +414,7 @@ TEST_F(TransferWindowTest, MessagesReadAndWriteFromButtonsAndMenus) {
   SetMessages({{"OLD"}});
 
   dialogs.ExpectInput("Введите номер сообщения:", std::string("2"));
-  X().ReadOneMessage->trigger();
+  Act(Cmd::ReadOneMessage)->trigger();
   EXPECT_EQ(FromCommaText(T().Messages().Texts()[0]),
             (std::vector<std::string>{"HELLO", "WORLD", "", "", "", "", "", ""}));
   EXPECT_EQ(Utf8(T().Messages().Grid().Cell(1, 1)), "Список 1");
@@ -424,7 +426,7 @@ TEST_F(TransferWindowTest, MessagesReadAndWriteFromButtonsAndMenus) {
   // The whole list from the menu: from the number of rows (1) on, into the current row first.
   dialogs.ExpectInput("Введите номер последнего сообщения:", std::string("2"));
   dialogs.ExpectMessage("Таблица сообщений считана.", kButtonOk, "Завершено");
-  X().ReadMsgEntries[0]->trigger();
+  Act(Cmd::ReadMsgAll)->trigger();
   ASSERT_EQ(T().Messages().Texts().size(), 2u);
   EXPECT_EQ(FromCommaText(T().Messages().Texts()[0])[0], "FIRST");
   EXPECT_EQ(FromCommaText(T().Messages().Texts()[1])[1], "WORLD");
@@ -438,13 +440,13 @@ TEST_F(TransferWindowTest, MessagesReadAndWriteFromButtonsAndMenus) {
   dialogs.ExpectMessage("Записать текущее сообщение?", kButtonYes, "Подтвердите");
   dialogs.ExpectMessage("Сообщение записано.", kButtonOk, "Завершено");
   scale.ClearLog();
-  X().WriteOneMessage->trigger();
+  Act(Cmd::WriteOneMessage)->trigger();
   EXPECT_EQ(scale.Message(2), MessageBytes({"XYZ"}));
   EXPECT_EQ(scale.CommandCount(0x84), 1u);
 
   dialogs.ExpectMessage("Записать все сообщения?", kButtonYes, "Подтвердите");
   dialogs.ExpectMessage("Сообщения записаны.", kButtonOk, "Завершено");
-  X().WriteMsgEntries[0]->trigger();
+  Act(Cmd::WriteMsgAll)->trigger();
   EXPECT_EQ(scale.Message(1), MessageBytes({"ABC", "DEF"}));
   EXPECT_EQ(scale.CommandCount(0x84), 3u);
 }
@@ -462,7 +464,7 @@ TEST_F(TransferWindowTest, TotalsReadFillsThePageAndClearEmptiesIt) {
   TotalsView& page = X().TotalsControls();
   EXPECT_EQ(page.SalesBox->title(), QStringLiteral("Общий итог продаж"));
 
-  X().ReadGTD->trigger();
+  Act(Cmd::ReadGTD)->trigger();
   EXPECT_EQ(Form().Pages().PageControl->currentIndex(), kTotalsPage);
   EXPECT_EQ(page.SalesBox->title(), QStringLiteral("Общий итог продаж с 01.12.26, 08:30:00"));
   const std::pair<QLineEdit*, const char*> shown[] = {
@@ -479,7 +481,7 @@ TEST_F(TransferWindowTest, TotalsReadFillsThePageAndClearEmptiesIt) {
   // Clearing leaves the page in front of whatever is shown.
   Form().Pages().PageControl->setCurrentIndex(kPluPage);
   dialogs.ExpectMessage("Стереть общий итог продаж?", kButtonYes, "Подтвердите");
-  X().ClearGTD->trigger();
+  Act(Cmd::ClearGTD)->trigger();
   EXPECT_EQ(scale.CommandCount(0x86), 1u);
   EXPECT_EQ(page.SalesBox->title(), QStringLiteral("Общий итог продаж"));
   for (const auto& [field, text] : shown) EXPECT_TRUE(field->text().isEmpty());
@@ -497,14 +499,14 @@ TEST_F(TransferWindowTest, TotalsReadOffersTheSaveFirstAndAFailedSaveKeepsTheSho
     EXPECT_TRUE(Form().State().LinkBusy);
     return saveSucceeds;
   });
-  X().ReadGTD->trigger();
+  Act(Cmd::ReadGTD)->trigger();
   EXPECT_EQ(offers, 1);
   EXPECT_EQ(X().TotalsControls().GTSum->text(), QStringLiteral("123.45"));
 
   // The save failed: the scale is not asked, the shown totals stay.
   scale.SetTotals(Cat({Bytes(8, 0), Le(99, 4), Bytes(28, 0)}));
   saveSucceeds = false;
-  X().ReadGTD->trigger();
+  Act(Cmd::ReadGTD)->trigger();
   EXPECT_EQ(offers, 2);
   EXPECT_EQ(scale.CommandCount(0x85), 1u);
   EXPECT_EQ(X().TotalsControls().GTSum->text(), QStringLiteral("123.45"));
@@ -571,11 +573,11 @@ TEST_F(TransferWindowTest, InputToTheWindowIsIgnoredDuringATransferWhileCancelWo
                           grid->visualRect(grid->model()->index(1, 1)).center());
         QTest::keyClick(grid, Qt::Key_Down);
         QWidget* connect =
-            Form().ToolBar().Bar->widgetForAction(Form().LinkControls().ConnectAction());
+            Form().Commands().Bar()->widgetForAction(Form().Commands().Action(Cmd::Connect));
         QTest::mouseClick(connect, Qt::LeftButton);
         QMenuBar* menus = Form().menuBar();
         QTest::mouseClick(menus, Qt::LeftButton, Qt::NoModifier,
-                          menus->actionGeometry(X().ReadMenu->menuAction()).center());
+                          menus->actionGeometry(Act(Cmd::ReadMenu)).center());
         EXPECT_EQ(Plu().CurrentRow(), 1);
         EXPECT_TRUE(Form().LinkControls().ComPort().Connected());
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
@@ -585,7 +587,7 @@ TEST_F(TransferWindowTest, InputToTheWindowIsIgnoredDuringATransferWhileCancelWo
       Qt::QueuedConnection);
 
   dialogs.ExpectInput("Введите номер последней строки PLU:", std::string("40"));
-  X().ReadAllPLU->trigger();  // no completion box after Cancel
+  Act(Cmd::ReadAllPLU)->trigger();  // no completion box after Cancel
   EXPECT_TRUE(probed);
   EXPECT_FALSE(progress->isVisible());
   EXPECT_FALSE(Form().State().LinkBusy);
@@ -624,7 +626,7 @@ TEST_F(TransferWindowTest, ClosingDuringATableReadCancelsItAndClosesOnceItUnwoun
     dialogs.ExpectInput("Введите номер последней строки PLU:", std::string("40"));
     dialogs.ExpectMessage("Вы хотите закончить работу?", kButtonYes);
     dialogs.ExpectMessage("Сохранить введенные данные?", kButtonNo);
-    X().ReadAllPLU->trigger();  // returns once the read has ended; no completion box
+    Act(Cmd::ReadAllPLU)->trigger();  // returns once the read has ended; no completion box
     EXPECT_TRUE(requested);
     EXPECT_FALSE(Form().State().LinkBusy);
     EXPECT_LT(scale.CommandCount(0x81), 40u) << "the read stopped early";
@@ -648,7 +650,7 @@ TEST_F(TransferWindowTest, SilentScaleDuringAReadIsReportedOnceWithTheProgressWi
   dialogs.ExpectMessage(kLinkError, kButtonOk, "Ошибка");
   // Two records arrived before the silence: the read still counts as done.
   dialogs.ExpectMessage("Таблица товаров считана.", kButtonOk, "Завершено");
-  X().ReadAllPLU->trigger();
+  Act(Cmd::ReadAllPLU)->trigger();
   EXPECT_EQ(window.progressShownAtBox, (std::vector<bool>{false, false}));
   EXPECT_FALSE(Form().ProgressBox()->isVisible());
   EXPECT_EQ(Column(kPluNo), (std::vector<std::string>{"1", "2"}));
@@ -670,7 +672,7 @@ TEST_F(TransferWindowTest, LineHangingUpMidReadIsReportedOnceAfterTheReadFinishe
   dialogs.ExpectMessage("Таблица товаров считана.", kButtonOk, "Завершено");
   dialogs.ExpectMessage("Unable to read com status: error 5.", kButtonOk,
                         "QM V-1.6 Interchange Program");
-  X().ReadAllPLU->trigger();
+  Act(Cmd::ReadAllPLU)->trigger();
   EXPECT_EQ(Column(kPluNo), (std::vector<std::string>{"1", "2"}));
   EXPECT_FALSE(Form().State().LinkBusy);
   EXPECT_FALSE(Form().LinkControls().ComPort().Connected());
@@ -689,7 +691,7 @@ TEST_F(TransferWindowTest, LineHangingUpMidWriteIsNotReportedAsWritten) {
   // failure.
   dialogs.ExpectMessage("Unable to read com status: error 5.", kButtonOk,
                         "QM V-1.6 Interchange Program");
-  X().WritePluEntries[0]->trigger();
+  Act(Cmd::WritePluTable)->trigger();
   EXPECT_TRUE(scale.Plu(12).has_value());
   EXPECT_FALSE(scale.Plu(14).has_value());
   EXPECT_FALSE(Form().State().LinkBusy);

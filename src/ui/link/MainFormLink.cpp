@@ -1,21 +1,14 @@
 #include "ui/link/MainFormLink.h"
 
-#include <QAction>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPalette>
-#include <QToolBar>
 
 #include "app/ComPortSettingsAccess.h"
 #include "app/ConnectionCommands.h"
 #include "app/TransferFlows.h"
 #include "base/Cp1251.h"
-#include "ui/link/LinkIcons.h"
-#include "ui/tables/TablesWindow.h"
 #include "ui/window/CommFrm.h"
-#include "ui/window/CurrentDialogs.h"
-#include "ui/window/MainForm.h"
-#include "ui/window/QtStatusView.h"
 
 namespace qm {
 
@@ -38,7 +31,10 @@ QFont DisplayFont() {
 
 }  // namespace
 
-MainFormLink::MainFormLink(TMainForm& form) : form_(form) {
+MainFormLink::MainFormLink(QWidget* client, RunState& state, PortLineSettings& line,
+                           StatusView& status, Dialogs& dialogs, EventPump& pump,
+                           SessionData data)
+    : client_(client), state_(state), line_(line), status_(status), dialogs_(dialogs) {
   port_.Name = "ComPort";
   port_.SetPort(TPortType::COM2);
   port_.SetBaudRate(TBaudRate::br9600);
@@ -59,23 +55,14 @@ MainFormLink::MainFormLink(TMainForm& form) : form_(form) {
     ReportError(error);
   });
   // The model's defaults and the saved values the window read at creation.
-  ApplyLineSettings(form_.Line(), port_);
+  ApplyLineSettings(line_, port_);
 
-  dialogs_ = std::make_unique<CurrentDialogs>(form_);
-  TablesWindow& tables = form_.Tables();
-  session_ = std::make_unique<ScaleSession>(
-      port_, form_.Pump(), form_.Status(), form_.State(),
-      SessionData{tables.PluTable(), tables.Messages(), tables.Flags(), nullptr});
+  session_ = std::make_unique<ScaleSession>(port_, pump, status_, state_, data);
   session_->SetLinkFailureHandler(
-      [this](const LinkFailure& failure) { ShowLinkFailureBox(*dialogs_, failure); });
-  // Queued: the poll waits for the scale in a nested event loop, and Qt does not deliver a
-  // timer's event again while that timer's own event is still being handled. Run from a posted
-  // call instead, the poll leaves the timer free to tick and count the reply time-out down.
-  connect(&form_, &TMainForm::TimerTick, this, &MainFormLink::TimerTick, Qt::QueuedConnection);
+      [this](const LinkFailure& failure) { ShowLinkFailureBox(dialogs_, failure); });
 
-  BuildToolButtons();
   BuildDisplayPanels();
-  form_.Status().SetConnectState(false, kConnectHint);
+  status_.SetConnectState(false, kConnectHint);
 }
 
 MainFormLink::~MainFormLink() {
@@ -86,45 +73,8 @@ MainFormLink::~MainFormLink() {
   }
 }
 
-void MainFormLink::BuildToolButtons() {
-  QToolBar* bar = form_.ToolBar().Bar;
-  // Right after the scale-type button, whatever the bar holds already.
-  const QList<QAction*> present = bar->actions();
-  const qsizetype at = present.indexOf(form_.ToolBar().SelectScaleTypeAction);
-  QAction* before = at >= 0 && at + 1 < present.size() ? present[at + 1] : nullptr;
-  auto place = [&](QAction* action) {
-    if (before) {
-      bar->insertAction(before, action);
-    } else {
-      bar->addAction(action);
-    }
-  };
-  auto button = [&](const char* name, const QIcon& icon, const QString& hint) {
-    auto* action = new QAction(icon, hint, bar);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(hint);
-    action->setData(0);
-    place(action);
-    return action;
-  };
-
-  selectComPort_ = button("SelectComPort", ComPortIcon(), QStringLiteral("Выбор порта связи"));
-  selectScaleAddr_ =
-      button("SelectScaleAddr", ScaleAddressIcon(), QStringLiteral("Выбор адреса весов"));
-  connect_ = button("Connect", ConnectIcon(), QStringLiteral("Подключить весы"));
-  connect_->setCheckable(true);
-  auto* divider = new QAction(bar);
-  divider->setSeparator(true);
-  place(divider);
-
-  connect(selectComPort_, &QAction::triggered, this, &MainFormLink::SelectComPortClick);
-  connect(selectScaleAddr_, &QAction::triggered, this, &MainFormLink::SelectScaleAddrClick);
-  connect(connect_, &QAction::triggered, this, &MainFormLink::ConnectClick);
-  form_.StatusBarView().AttachConnectAction(connect_);
-}
-
 void MainFormLink::BuildDisplayPanels() {
-  QWidget* client = form_.centralWidget();
+  QWidget* client = client_;
   QPalette colours;
   colours.setColor(QPalette::Window, Qt::black);
   colours.setColor(QPalette::WindowText, QColor(0, 255, 0));  // lime
@@ -144,7 +94,6 @@ void MainFormLink::BuildDisplayPanels() {
     panel->raise();  // over the page pane's tab row
     display_[i] = panel;
   }
-  form_.StatusBarView().AttachDisplayPanels(display_);
 }
 
 void MainFormLink::Guarded(const std::function<void()>& command) {
@@ -167,12 +116,12 @@ void MainFormLink::ReportError(std::exception_ptr error) {
   box.caption = Win1251("QM V-1.6 Interchange Program");
   box.icon = DialogIcon::Error;
   box.buttons = kButtonOk;
-  form_.GetDialogs().ShowMessage(box);
+  dialogs_.ShowMessage(box);
 }
 
 void MainFormLink::ShowConnectState() {
   const bool open = port_.Connected();
-  form_.Status().SetConnectState(open, open ? kDisconnectHint : kConnectHint);
+  status_.SetConnectState(open, open ? kDisconnectHint : kConnectHint);
 }
 
 void MainFormLink::TimerTick() {
@@ -186,7 +135,7 @@ void MainFormLink::ConnectClick() {
 }
 
 ConnectionSeams MainFormLink::Seams() {
-  return ConnectionSeams{form_.GetDialogs(), form_.Status(), [this] { return port_.Connected(); },
+  return ConnectionSeams{dialogs_, status_, [this] { return port_.Connected(); },
                          [this] { session_->Link().CloseLink(); }};
 }
 
@@ -194,21 +143,21 @@ void MainFormLink::SelectComPortClick() {
   Guarded([this] {
     ComPortSettingsAccess access(port_);
     qm::SelectComPortClick(Seams(), access, [this](const PortDialogModel& current) {
-      return TCommFrm::Run(current, &form_);
+      return TCommFrm::Run(current, client_->window());
     });
   });
   ShowConnectState();
-  form_.Line() = LineSettingsOf(port_);
+  line_ = LineSettingsOf(port_);
 }
 
 void MainFormLink::SelectScaleAddrClick() {
-  Guarded([this] { qm::SelectScaleAddrClick(Seams(), form_.State()); });
+  Guarded([this] { qm::SelectScaleAddrClick(Seams(), state_); });
   ShowConnectState();
 }
 
 void MainFormLink::CloseForExit() {
   Guarded([this] { session_->Link().CloseForExit(); });
-  form_.Line() = LineSettingsOf(port_);
+  line_ = LineSettingsOf(port_);
 }
 
 }  // namespace qm

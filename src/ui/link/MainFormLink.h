@@ -1,17 +1,17 @@
 // The scale link in the main window: the window's one serial port `ComPort` (COM2, 9600 baud,
 // 8-N-1, every event, its events handed to the window's thread through the hidden notification
-// object), the link and the live poll over it, the tool buttons `SelectComPort`,
-// `SelectScaleAddr` and `Connect` (placed right after `SelectScaleType`, then a divider), and
-// the four live display panels over the page pane's tab row.
+// object), the link and the live poll over it, the commands of the tool buttons
+// `SelectComPort`, `SelectScaleAddr` and `Connect`, and the four live display panels over the
+// page pane's tab row.
 //
-// The window creates it once its creation sequence has read the settings: the line settings of
-// TMainForm::Line() go into the port then, and from that moment the port is where they live.
-// Line() is brought back in step with the port after the port dialog and at close, so what the
-// window writes to the settings is always the port's current values.
+// The window creates it once its creation sequence has read the settings: the window's line
+// settings go into the port then, and from that moment the port is where they live. They are
+// brought back in step with the port after the port dialog and at close, so what the window
+// writes to the settings is always the port's current values.
 //
-// Every 100 ms tick of the window's timer drives the live poll (which also counts down the
-// link's reply time-out). Exceptions of the port that reach a handler here are shown as the
-// program's error report (the message, the program's title as caption, the error icon).
+// Every 100 ms tick of the window's timer (TimerTick) drives the live poll (which also counts
+// down the link's reply time-out). Exceptions of the port that reach a handler here are shown as
+// the program's error report (the message, the program's title as caption, the error icon).
 //
 // Threads: the UI thread only (the port's event thread reaches it through QtUiDispatcher).
 #pragma once
@@ -29,12 +29,15 @@
 #include "session/ScaleSession.h"
 #include "ui/link/QtUiDispatcher.h"
 
-class QAction;
 class QLabel;
+class QWidget;
 
 namespace qm {
 
-class TMainForm;
+class EventPump;
+class StatusView;
+struct PortLineSettings;
+struct RunState;
 
 class MainFormLink : public QObject {
   Q_OBJECT
@@ -51,8 +54,11 @@ class MainFormLink : public QObject {
       {{231, 50}, {282, 100}, {383, 75}, {459, 75}}};
   static constexpr int kDisplayFontSize = 10;  // points at the design font
 
-  // Builds the buttons and panels on `form` and puts form.Line() into the port.
-  explicit MainFormLink(TMainForm& form);
+  // Builds the display panels on `client` (the window's central widget) and puts `line` into
+  // the port; `line` follows the port from then on. The session made here works on `data` (the
+  // window's tables). All must outlive this object.
+  MainFormLink(QWidget* client, RunState& state, PortLineSettings& line, StatusView& status,
+               Dialogs& dialogs, EventPump& pump, SessionData data);
   ~MainFormLink() override;
 
   TComPort& ComPort() { return port_; }
@@ -61,25 +67,22 @@ class MainFormLink : public QObject {
   // The window's core session: its link and poll over this port, the window's tables.
   ScaleSession& Session() { return *session_; }
 
-  QAction* SelectComPortAction() const { return selectComPort_; }
-  QAction* SelectScaleAddrAction() const { return selectScaleAddr_; }
-  QAction* ConnectAction() const { return connect_; }
   // PLU number, weight, unit price, total price.
   const std::array<QLabel*, 4>& DisplayPanels() const { return display_; }
 
   // The window is closing and its timer has stopped: aborts pending transfers, closes the port
-  // and leaves the port's line settings in form.Line() for the settings to be written.
+  // and leaves the port's line settings in the window's line settings to be written.
   void CloseForExit();
 
  public slots:
   void SelectComPortClick();
   void SelectScaleAddrClick();
   void ConnectClick();
+  // One tick of the window's timer. Connected queued: see TMainForm.
+  void TimerTick();
 
  private:
-  void BuildToolButtons();
   void BuildDisplayPanels();
-  void TimerTick();
   // Runs `command`; an exception it raises goes to the error report.
   void Guarded(const std::function<void()>& command);
   void ReportError(std::exception_ptr error);
@@ -87,15 +90,15 @@ class MainFormLink : public QObject {
   void ShowConnectState();
   ConnectionSeams Seams();
 
-  TMainForm& form_;
+  QWidget* client_;
+  RunState& state_;
+  PortLineSettings& line_;
+  StatusView& status_;
+  Dialogs& dialogs_;
   // Declared before the port: it must outlive every open of it.
   QtUiDispatcher dispatcher_;
   TComPort port_;
-  std::unique_ptr<Dialogs> dialogs_;  // forwards to the window's current dialogs
   std::unique_ptr<ScaleSession> session_;
-  QAction* selectComPort_ = nullptr;
-  QAction* selectScaleAddr_ = nullptr;
-  QAction* connect_ = nullptr;
   std::array<QLabel*, 4> display_{};
 };
 

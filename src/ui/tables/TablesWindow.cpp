@@ -1,14 +1,9 @@
 #include "ui/tables/TablesWindow.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QStyle>
 #include <QTabWidget>
-#include <QToolBar>
 
 #include "app/CheckFlow.h"
 #include "app/FontLayout.h"
@@ -20,7 +15,6 @@
 #include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TSortGrid.h"
 #include "ui/tables/TextGridModel.h"
-#include "ui/window/MainForm.h"
 
 namespace qm {
 
@@ -39,23 +33,28 @@ class TablesWindow::MessageRowFollower : public GridObserver {
   MessageCommands& commands_;
 };
 
-TablesWindow::TablesWindow(TMainForm& form) : form_(form), tables_(&form.Status()) {
+TablesWindow::TablesWindow(QWidget* client, const MainPages& pages, RunState& state,
+                           StatusView& status, Dialogs& dialogs)
+    : client_(client),
+      pages_(pages),
+      state_(state),
+      status_(status),
+      dialogs_(dialogs),
+      tables_(&status) {
   pluTable_.SetTitles(PluColumnTitles());
-  auto dialogs = [&form]() -> Dialogs& { return form.GetDialogs(); };
-  MainPages& pages = form.Pages();
-  pluEditor_ = new PluRowEditor(pages.PluPage, pages.LogoSelector, pluTable_, flags_, form.Status(),
-                                form.State(), dialogs, bounce_);
-  msgEditor_ = new MessageEditor(pages.MsgPage, pages.PageControl, dialogs, bounce_);
+  auto editorDialogs = [&dialogs]() -> Dialogs& { return dialogs; };
+  pluEditor_ = new PluRowEditor(pages.PluPage, pages.LogoSelector, pluTable_, flags_, status, state,
+                                editorDialogs, bounce_);
+  msgEditor_ = new MessageEditor(pages.MsgPage, pages.PageControl, editorDialogs, bounce_);
   msgCommands_ =
-      std::make_unique<MessageCommands>(messages_, pluTable_, flags_, &form.Status(), *msgEditor_);
-  pluCommands_ = std::make_unique<PluCommands>(pluTable_, flags_, &form.Status(), *pluEditor_);
+      std::make_unique<MessageCommands>(messages_, pluTable_, flags_, &status, *msgEditor_);
+  pluCommands_ = std::make_unique<PluCommands>(pluTable_, flags_, &status, *pluEditor_);
   pluEditor_->Attach(pluCommands_.get(), msgCommands_.get(), msgEditor_->MsgNameEdit);
   msgEditor_->Attach(msgCommands_.get(), pluEditor_);
   msgFollower_ = std::make_unique<MessageRowFollower>(messages_.Grid(), *msgCommands_);
   connect(pluEditor_, &PluRowEditor::ShowPageRequested, this, &TablesWindow::ShowPluPage);
 
   BuildGrids();
-  BuildCommands();
 
   connect(pages.PageControl, &QTabWidget::currentChanged, this, &TablesWindow::PageControlChange);
   connect(qApp, &QApplication::focusChanged, this, &TablesWindow::FocusChanged);
@@ -73,15 +72,15 @@ TablesWindow::~TablesWindow() {
 }
 
 void TablesWindow::BuildGrids() {
-  QWidget* client = form_.centralWidget();
+  QWidget* client = client_;
 
   PLUSortGrid = new TSortGrid(pluTable_, client);
   PLUSortGrid->setObjectName(QStringLiteral("PLUSortGrid"));
   PLUSortGrid->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   PLUSortGrid->SetRowHeight(16);
-  PLUSortGrid->setGeometry(0, 230, TMainForm::kDesignWidth, 155);
+  PLUSortGrid->setGeometry(0, 230, kDesignFormWidth, 155);
   pluSortHooks_ = std::make_unique<SortStatusHooks>(
-      &form_.Status(), [grid = PLUSortGrid] { return grid->CellEditorOpen(); });
+      &status_, [grid = PLUSortGrid] { return grid->CellEditorOpen(); });
   PLUSortGrid->OnClickSort = [this](int column, bool right) {
     pluCommands_->TitleClick(column, right, *pluSortHooks_);
   };
@@ -101,7 +100,7 @@ void TablesWindow::BuildGrids() {
   MsgSortGrid->setGeometry(535, 0, 97, 230);
   MsgSortGrid->Model().OnCellEdited = [this](int, int) { msgCommands_->NameCellEdited(); };
   msgSortHooks_ = std::make_unique<SortStatusHooks>(
-      &form_.Status(), [grid = MsgSortGrid] { return grid->CellEditorOpen(); });
+      &status_, [grid = MsgSortGrid] { return grid->CellEditorOpen(); });
   MsgSortGrid->OnClickSort = [this](int column, bool right) {
     msgCommands_->TitleClick(column, right, *msgSortHooks_);
   };
@@ -120,38 +119,6 @@ void TablesWindow::BuildGrids() {
   MsgSortGrid->setColumnWidth(kMsgName, msgWidth - numberWidth);
 }
 
-void TablesWindow::BuildCommands() {
-  MainToolBar& bar = form_.ToolBar();
-  QAction* before = bar.SelectScaleTypeAction;
-  fileButtonsPlace_ = bar.Bar->insertSeparator(before);
-  TestData = new QAction(form_.style()->standardIcon(QStyle::SP_DialogApplyButton),
-                         QStringLiteral("TestData"), bar.Bar);
-  TestData->setObjectName(QStringLiteral("TestData"));
-  TestData->setToolTip(QStringLiteral("Проверка правильности данных"));
-  TestData->setData(0);
-  bar.Bar->insertAction(before, TestData);
-  MatchButton = new QAction(form_.style()->standardIcon(QStyle::SP_BrowserReload),
-                            QStringLiteral("MatchButton"), bar.Bar);
-  MatchButton->setObjectName(QStringLiteral("MatchButton"));
-  MatchButton->setToolTip(QStringLiteral("Согласовать номера товаров и PLU"));
-  MatchButton->setData(0);
-  bar.Bar->insertAction(before, MatchButton);
-  bar.Bar->insertSeparator(before);
-  connect(TestData, &QAction::triggered, this, [this] { TestDataClick(TestData->data().toInt()); });
-  connect(MatchButton, &QAction::triggered, this, &TablesWindow::MatchButtonClick);
-
-  CheckMenu = new QMenu(QStringLiteral("&Проверка"), form_.menuBar());
-  form_.menuBar()->insertMenu(form_.Menus().Info->menuAction(), CheckMenu);
-  const char* const captions[3] = {"Всех &данных", "Только &товаров", "Только &сообщений"};
-  for (int tag = 0; tag < 3; ++tag) {
-    QAction* entry = CheckMenu->addAction(QString::fromUtf8(captions[tag]));
-    entry->setData(tag);
-    connect(entry, &QAction::triggered, this,
-            [this, entry] { TestDataClick(entry->data().toInt()); });
-    CheckEntries[static_cast<std::size_t>(tag)] = entry;
-  }
-}
-
 void TablesWindow::PrepareMessageTable() {
   messages_.Reset();
   msgEditor_->ShowInEditor({}, std::string());
@@ -165,14 +132,13 @@ void TablesWindow::PreparePluTable() {
 // ---- Commands ----
 
 void TablesWindow::TestDataClick(int tag) {
-  CheckCommandContext context{form_.State(), form_.Status(), form_.GetDialogs(),
-                              *this,         pluTable_,      messages_};
+  CheckCommandContext context{state_, status_, dialogs_, *this, pluTable_, messages_};
   ::qm::TestDataClick(tag, context);
 }
 
 void TablesWindow::MatchButtonClick() {
-  MatchCommandContext context{form_.State(), form_.Status(), form_.GetDialogs(), flags_,
-                              pluTable_,     *pluCommands_,  *pluEditor_};
+  MatchCommandContext context{state_,    status_,       dialogs_,   flags_,
+                              pluTable_, *pluCommands_, *pluEditor_};
   ::qm::MatchButtonClick(context);
 }
 
@@ -188,7 +154,7 @@ void TablesWindow::PageControlChange(int index) {
 // ---- ValidationView ----
 
 void TablesWindow::ShowPluPage() {
-  form_.Pages().PageControl->setCurrentIndex(0);
+  pages_.PageControl->setCurrentIndex(0);
 }
 
 void TablesWindow::SelectPluCell(int column, int row) {
@@ -200,7 +166,7 @@ void TablesWindow::FocusPluField(int column) {
 }
 
 void TablesWindow::ShowMessagePage() {
-  form_.Pages().PageControl->setCurrentIndex(1);
+  pages_.PageControl->setCurrentIndex(1);
 }
 
 bool TablesWindow::SelectMessage(int number) {
@@ -215,7 +181,8 @@ void TablesWindow::FocusMessageText() {
 
 void TablesWindow::FocusChanged(QWidget* old, QWidget* now) {
   if (bounce_.active || !old || !now) return;
-  if (old->window() != &form_ || now->window() != &form_) return;
+  const QWidget* window = client_->window();
+  if (old->window() != window || now->window() != window) return;
   auto inside = [](const QWidget* area, const QWidget* w) {
     return w == area || area->isAncestorOf(w);
   };
@@ -230,7 +197,7 @@ void TablesWindow::FocusChanged(QWidget* old, QWidget* now) {
     const TextGrid& grid = messages_.Grid();
     pluEditor_->TakeMessageNumber(grid.Cell(kMsgNo, grid.CurrentRow()));
   }
-  QWidget* pluPage = form_.Pages().PluPage;
+  QWidget* pluPage = pages_.PluPage;
   if (inside(pluPage, now) && !inside(pluPage, old)) {
     pluEditor_->Refresh();
     pluEditor_->SetSuppressRowLoad(false);

@@ -1,17 +1,13 @@
 // The tables in the main window: the PLU table and the message table with their grids, the
 // PLU row editor, the message editor, their commands and copy buffers, the three modified
-// flags (which keep the Save button in step), the check and match commands on the tool bar and
-// in the menu "&Проверка", and the focus rules between them. The main window owns one instance
-// for the whole run (TMainForm::Tables()).
+// flags (which keep the Save button in step), the check and match commands, and the focus rules
+// between them. The main window owns one instance for the whole run (TMainForm::Tables()).
 //
 // Places in the window's client area (below the tool bar), at the design size:
 //   page pane "Товар"/"Сообщение"/"Общий итог"  left 0,   top 0,   535 x 230 (the shell's)
 //   MsgSortGrid                                  left 535, top 0,   97 x 230
 //   PLUSortGrid                                  left 0,   top 230, full width, height 155
 // The font-driven layout moves and sizes the two grids afterwards.
-//
-// Tool bar: the divider FileButtonsPlace(), TestData, MatchButton and a divider stand right
-// before the scale-type button; New, Open and Save go in front of FileButtonsPlace().
 //
 // Focus rules, run on every move of the keyboard focus inside the main window (moves to or from
 // another window, such as a message box, are not the operator's and are ignored):
@@ -40,24 +36,26 @@
 #include "tables/PluCommands.h"
 #include "tables/TextGrid.h"
 #include "ui/tables/EditorKeys.h"
-
-class QAction;
-class QMenu;
+#include "ui/window/MainPages.h"
 
 namespace qm {
 
+class Dialogs;
 class MessageEditor;
 class PluRowEditor;
-class TMainForm;
+class StatusView;
 class TSortGrid;
+struct RunState;
 
 class TablesWindow : public QObject, public ValidationView {
   Q_OBJECT
 
  public:
-  // Builds the grids, the editors, the tool buttons and the menu in `form` (whose pages, tool
-  // bar, menus and status bar must exist). The tables are prepared by the two steps below.
-  explicit TablesWindow(TMainForm& form);
+  // Builds the grids on `client` (the window's central widget) and the editors on `pages`; the
+  // others are what the editors and commands work with. All must outlive this object. The
+  // tables are prepared by the two steps below.
+  TablesWindow(QWidget* client, const MainPages& pages, RunState& state, StatusView& status,
+               Dialogs& dialogs);
   ~TablesWindow() override;
 
   // Creation step: the fresh message table ("1", "Список 1", empty text), editor emptied.
@@ -78,13 +76,6 @@ class TablesWindow : public QObject, public ValidationView {
 
   TSortGrid* PLUSortGrid = nullptr;
   TSortGrid* MsgSortGrid = nullptr;
-  QAction* TestData = nullptr;  // hint "Проверка правильности данных", tag 0
-  QAction* MatchButton = nullptr;  // hint "Согласовать номера товаров и PLU", tag 0
-  QMenu* CheckMenu = nullptr;              // "&Проверка"
-  std::array<QAction*, 3> CheckEntries{};  // "Всех &данных" 0, "Только &товаров" 1,
-                                           // "Только &сообщений" 2
-  // The divider in front of TestData: the file buttons go before it.
-  QAction* FileButtonsPlace() const { return fileButtonsPlace_; }
 
   // ---- Handlers ----
   // The check command; `tag` selects the tables (0 both, 1 PLUs, 2 messages).
@@ -105,10 +96,13 @@ class TablesWindow : public QObject, public ValidationView {
  private:
   class MessageRowFollower;
   void BuildGrids();
-  void BuildCommands();
   void FocusChanged(QWidget* old, QWidget* now);
 
-  TMainForm& form_;
+  QWidget* client_;
+  MainPages pages_;
+  RunState& state_;
+  StatusView& status_;
+  Dialogs& dialogs_;
   SessionTables tables_;
   TextGrid& pluTable_ = tables_.plu;
   MessageTable& messages_ = tables_.messages;
@@ -121,7 +115,6 @@ class TablesWindow : public QObject, public ValidationView {
   std::unique_ptr<MessageRowFollower> msgFollower_;
   std::unique_ptr<SortStatusHooks> pluSortHooks_;
   std::unique_ptr<SortStatusHooks> msgSortHooks_;
-  QAction* fileButtonsPlace_ = nullptr;
 };
 
 }  // namespace qm

@@ -1,6 +1,5 @@
 #include "ui/window/FontLayoutHost.h"
 
-#include <QAction>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -8,9 +7,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QMainWindow>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -20,10 +18,7 @@
 #include <algorithm>
 
 #include "app/SavedLayoutLimits.h"
-#include "ui/link/MainFormLink.h"
 #include "ui/tables/TSortGrid.h"
-#include "ui/tables/TablesWindow.h"
-#include "ui/window/MainForm.h"
 #include "ui/window/QtFont.h"
 #include "ui/window/QtStatusView.h"
 
@@ -103,23 +98,6 @@ class WidgetControl final : public LayoutControl {
   int designWidth_ = 0;
 };
 
-// A capital A over a colour bar: the usual picture of a font choice.
-QIcon SelectFontIcon() {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QColor(30, 30, 110), 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.drawLine(QPointF(6, 24), QPointF(16, 3));
-  p.drawLine(QPointF(16, 3), QPointF(26, 24));
-  p.drawLine(QPointF(10.5, 16), QPointF(21.5, 16));
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(200, 30, 30));
-  p.drawRect(QRectF(3, 27, 26, 4));
-  p.end();
-  return QIcon(pixmap);
-}
-
 }  // namespace
 
 std::shared_ptr<LayoutControl> WrapWidget(QWidget* widget, ControlKind kind) {
@@ -132,18 +110,19 @@ ControlKind KindOf(const QWidget& widget) {
   return ControlKind::kOther;
 }
 
-FontLayoutHost::FontLayoutHost(TMainForm& form) : form_(form), layout_(*this) {
-  // Last on the tool bar, behind a divider (the one the bar already ends with, if any).
-  QToolBar* bar = form_.ToolBar().Bar;
-  const QList<QAction*> present = bar->actions();
-  if (present.isEmpty() || !present.back()->isSeparator()) bar->addSeparator();
-  selectFont_ = new QAction(SelectFontIcon(), QStringLiteral("SelectFont"), bar);
-  selectFont_->setObjectName(QStringLiteral("SelectFont"));
-  selectFont_->setToolTip(QStringLiteral("Выбор шрифта"));
-  selectFont_->setData(0);
-  bar->addAction(selectFont_);
-  QObject::connect(selectFont_, &QAction::triggered, &form_, [this] { SelectFontClick(); });
-
+FontLayoutHost::FontLayoutHost(QMainWindow& window, const LayoutPanes& panes,
+                               TFontValues& dialogFont)
+    : form_(window),
+      toolBar_(panes.toolBar),
+      pages_(panes.pages),
+      pluGrid_(panes.pluGrid),
+      msgGrid_(panes.msgGrid),
+      status_(*panes.status),
+      dialogFont_(dialogFont),
+      layout_(*this) {
+  for (std::size_t i = 0; i < displayPanels_.size(); ++i) {
+    displayPanels_[i] = panes.displayPanels[i];
+  }
   ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
     bool ok = false;
     // Underline and strike-out are offered; only installed faces can be chosen.
@@ -227,10 +206,10 @@ void FontLayoutHost::WindowResized() {
 
 void FontLayoutHost::SelectFontClick() {
   if (!ChooseFont) return;
-  const std::optional<QFont> chosen = ChooseFont(ToQFont(form_.DialogFont()));
+  const std::optional<QFont> chosen = ChooseFont(ToQFont(dialogFont_));
   if (!chosen) return;
   ApplyFont(*chosen);
-  TakeQFont(*chosen, form_.DialogFont(), form_.logicalDpiY());
+  TakeQFont(*chosen, dialogFont_, form_.logicalDpiY());
 }
 
 // ---- LayoutHost ----
@@ -283,7 +262,7 @@ FontMetrics FontLayoutHost::WindowFont() const {
 }
 
 std::int32_t FontLayoutHost::ToolBarHeight() const {
-  return form_.ToolBar().Bar->height();
+  return toolBar_->height();
 }
 
 std::int32_t FontLayoutHost::StatusBarHeight() const {
@@ -296,7 +275,7 @@ void FontLayoutHost::SetStatusBarHeight(std::int32_t height) {
 }
 
 Bounds FontLayoutHost::PagePaneBounds() const {
-  Bounds b = ToBounds(form_.Pages().PageControl->geometry());
+  Bounds b = ToBounds(pages_.PageControl->geometry());
   b.top += CentralTop();
   return b;
 }
@@ -304,12 +283,11 @@ Bounds FontLayoutHost::PagePaneBounds() const {
 void FontLayoutHost::SetPagePaneBounds(const Bounds& bounds) {
   Bounds b = bounds;
   b.top -= CentralTop();
-  form_.Pages().PageControl->setGeometry(ToRect(b));
+  pages_.PageControl->setGeometry(ToRect(b));
 }
 
 QWidget* FontLayoutHost::Grid(LayoutGrid grid) const {
-  return grid == LayoutGrid::kPlu ? static_cast<QWidget*>(form_.Tables().PLUSortGrid)
-                                  : form_.Tables().MsgSortGrid;
+  return grid == LayoutGrid::kPlu ? pluGrid_.data() : msgGrid_.data();
 }
 
 Bounds FontLayoutHost::GridBounds(LayoutGrid grid) const {
@@ -325,8 +303,7 @@ void FontLayoutHost::SetGridBounds(LayoutGrid grid, const Bounds& bounds) {
 }
 
 std::int32_t FontLayoutHost::GridClientWidth(LayoutGrid grid) const {
-  const TSortGrid* view =
-      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  const TSortGrid* view = grid == LayoutGrid::kPlu ? pluGrid_.data() : msgGrid_.data();
   // A shown grid has laid its viewport out as soon as it was resized. A hidden one does that
   // only when shown; until then its cell area is its inside less a scroll bar that is always on.
   if (view->isVisible()) return view->viewport()->width();
@@ -339,26 +316,22 @@ std::int32_t FontLayoutHost::GridClientWidth(LayoutGrid grid) const {
 }
 
 int FontLayoutHost::GridColumnCount(LayoutGrid grid) const {
-  const TSortGrid* view =
-      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  const TSortGrid* view = grid == LayoutGrid::kPlu ? pluGrid_.data() : msgGrid_.data();
   return view->horizontalHeader()->count();
 }
 
 std::int32_t FontLayoutHost::GridDefaultRowHeight(LayoutGrid grid) const {
-  const TSortGrid* view =
-      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  const TSortGrid* view = grid == LayoutGrid::kPlu ? pluGrid_.data() : msgGrid_.data();
   return view->verticalHeader()->defaultSectionSize();
 }
 
 void FontLayoutHost::SetGridDefaultRowHeight(LayoutGrid grid, std::int32_t height) {
-  TSortGrid* view =
-      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  TSortGrid* view = grid == LayoutGrid::kPlu ? pluGrid_.data() : msgGrid_.data();
   view->SetRowHeight(std::max(height, 1));
 }
 
 void FontLayoutHost::SetGridColumnWidths(LayoutGrid grid, const std::vector<std::int32_t>& widths) {
-  TSortGrid* view =
-      grid == LayoutGrid::kPlu ? form_.Tables().PLUSortGrid : form_.Tables().MsgSortGrid;
+  TSortGrid* view = grid == LayoutGrid::kPlu ? pluGrid_.data() : msgGrid_.data();
   // The widths are of the cells, with one pixel of grid line after each column but the last;
   // a Qt section holds its grid line, so it is one wider. The columns then fill the cell area
   // exactly, with no scroll bar for a pixel too many.
@@ -370,7 +343,7 @@ void FontLayoutHost::SetGridColumnWidths(LayoutGrid grid, const std::vector<std:
 }
 
 std::vector<std::shared_ptr<LayoutControl>> FontLayoutHost::Pages() const {
-  const MainPages& pages = form_.Pages();
+  const MainPages& pages = pages_;
   return {WrapWidget(pages.PluPage, ControlKind::kOther),
           WrapWidget(pages.MsgPage, ControlKind::kOther),
           WrapWidget(pages.TotalsPage, ControlKind::kOther)};
@@ -378,14 +351,14 @@ std::vector<std::shared_ptr<LayoutControl>> FontLayoutHost::Pages() const {
 
 std::vector<std::shared_ptr<LayoutControl>> FontLayoutHost::DisplayPanels() const {
   std::vector<std::shared_ptr<LayoutControl>> panels;
-  for (QLabel* panel : form_.LinkControls().DisplayPanels()) {
+  for (QLabel* panel : displayPanels_) {
     panels.push_back(WrapWidget(panel, ControlKind::kPanel));
   }
   return panels;
 }
 
 void FontLayoutHost::SetDisplayFontSize(std::int32_t points) {
-  for (QLabel* panel : form_.LinkControls().DisplayPanels()) {
+  for (QLabel* panel : displayPanels_) {
     if (!panel) continue;
     QFont font = panel->font();
     font.setPointSize(std::max(points, 1));
@@ -431,7 +404,7 @@ void FontLayoutHost::FitOnScreen(bool movePlacement) {
 
 void FontLayoutHost::FitStatusPanels() {
   const double scale = layout_.State().FontScaleH / kFontScaleUnit;
-  QtStatusView& status = form_.StatusBarView();
+  QtStatusView& status = status_;
   for (int i = 0; i < kStatusPanelCount; ++i) {
     const int width = std::max(RoundHalfEven(QtStatusView::kPanelWidths[i] * scale), 1);
     status.Panel(i)->setFixedWidth(width);

@@ -1,6 +1,6 @@
-// The font-driven layout in the real window: LayoutHost over TMainForm and LayoutControl over its
-// widgets, the start-up steps that apply the saved font and size, the window's resize handling
-// and the font button `SelectFont`.
+// The font-driven layout in the real window: LayoutHost over the main window and LayoutControl
+// over its widgets, the start-up steps that apply the saved font and size, the window's resize
+// handling and the command of the font button `SelectFont`.
 //
 // Coordinates: the layout's client area is the window below its menu bar; the tool bar takes its
 // top, the status bar its bottom. The page pane, the grids and the display panels are children of
@@ -22,6 +22,7 @@
 
 #include <QFont>
 #include <QPointer>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,13 +30,27 @@
 #include "app/FontLayout.h"
 #include "app/FontValues.h"
 #include "app/LayoutHost.h"
+#include "ui/window/MainPages.h"
 
-class QAction;
+class QLabel;
+class QMainWindow;
+class QToolBar;
 class QWidget;
 
 namespace qm {
 
-class TMainForm;
+class QtStatusView;
+class TSortGrid;
+
+// The parts of the main window the layout sizes and reads (none owned; the window's children).
+struct LayoutPanes {
+  QToolBar* toolBar;
+  MainPages pages;
+  TSortGrid* pluGrid;
+  TSortGrid* msgGrid;
+  std::array<QLabel*, 4> displayPanels;  // PLU number, weight, unit price, total price
+  QtStatusView* status;                  // its panels' widths follow the font
+};
 
 // The layout's view of one widget (not owned).
 std::shared_ptr<LayoutControl> WrapWidget(QWidget* widget, ControlKind kind);
@@ -44,13 +59,13 @@ ControlKind KindOf(const QWidget& widget);
 
 class FontLayoutHost final : public LayoutHost {
  public:
-  // Adds the font button at the end of the tool bar, behind a divider.
-  explicit FontLayoutHost(TMainForm& form);
+  // Lays out `window` and `panes`; `dialogFont` is the font dialog's font, which the font
+  // button shows and keeps (the close writes it).
+  FontLayoutHost(QMainWindow& window, const LayoutPanes& panes, TFontValues& dialogFont);
   ~FontLayoutHost() override;
 
   FontLayout& Layout() { return layout_; }
   const FontLayout& Layout() const { return layout_; }
-  QAction* SelectFontAction() const { return selectFont_; }
 
   // End of window creation, once the tables and the link have built their widgets: the panes
   // are fitted to the design client area, then the layout starts at the design size.
@@ -117,9 +132,15 @@ class FontLayoutHost final : public LayoutHost {
   // horizontal font scale, so their texts are not cut at a larger font.
   void FitStatusPanels();
 
-  TMainForm& form_;
+  QMainWindow& form_;
+  QPointer<QToolBar> toolBar_;
+  MainPages pages_;
+  QPointer<TSortGrid> pluGrid_;
+  QPointer<TSortGrid> msgGrid_;
+  std::array<QPointer<QLabel>, 4> displayPanels_;
+  QtStatusView& status_;
+  TFontValues& dialogFont_;
   FontLayout layout_;
-  QPointer<QAction> selectFont_;
   bool adjusting_ = false;  // the window is being given the size the resize handling returned
   bool fitWhenShown_ = false;
   bool placementRead_ = false;

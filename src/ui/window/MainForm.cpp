@@ -18,6 +18,7 @@
 #include "ui/link/MainFormLink.h"
 #include "ui/tables/TablesWindow.h"
 #include "ui/transfer/MainFormTransfers.h"
+#include "ui/window/CommandMap.h"
 #include "ui/window/FontLayoutHost.h"
 #include "ui/window/MainFormSettings.h"
 #include "ui/window/QtDialogs.h"
@@ -27,6 +28,7 @@
 #include "ui/window/QtStatusView.h"
 #include "ui/window/TAboutBox.h"
 #include "ui/window/TProgressBox.h"
+#include "ui/window/WindowDialogs.h"
 
 namespace qm {
 
@@ -41,20 +43,17 @@ void TMainForm::SetTicksForTesting(TickSource* ticks) {
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent),
       store_(std::make_unique<QtSettingsStore>()),
-      dialogs_(std::make_unique<QtDialogs>(this)),
+      qtDialogs_(std::make_unique<QtDialogs>(this)),
+      dialogs_(std::make_unique<WindowDialogs>(*qtDialogs_, [this] { return ClosePending(); })),
       pump_(std::make_unique<QtEventPump>()) {
   setWindowTitle(QStringLiteral("QM V-1.6 Interchange Program"));
-  menus_ = BuildMainMenus(menuBar());
-  toolBar_ = BuildMainToolBar(this);
+  commands_ = std::make_unique<CommandMap>(*this);
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
   setCentralWidget(client);
   pages_ = BuildMainPages(client);
   status_ = std::make_unique<QtStatusView>(statusBar());
 
-  connect(menus_.Exit, &QAction::triggered, this, &TMainForm::ExitClick);
-  connect(menus_.About, &QAction::triggered, this, &TMainForm::AboutClick);
-  connect(toolBar_.ScaleTypeGroup, &QActionGroup::triggered, this, &TMainForm::ScaleTypeItemClick);
   timer_.setInterval(kTimerInterval);
   if ((ticks_ = testTicks)) {
     timer_.setInterval(1);
@@ -63,35 +62,58 @@ TMainForm::TMainForm(QWidget* parent)
   connect(&timer_, &QTimer::timeout, this, &TMainForm::TimerTimer);
 
   FormCreate();
-  files_ = std::make_unique<MainFormFiles>(*this);
-  link_ = std::make_unique<MainFormLink>(*this);
-  transfers_ = std::make_unique<MainFormTransfers>(*this);
+  CreatePanels();
+}
+
+TMainForm::~TMainForm() {
+  // First nothing can run a command any more; then each panel goes before the ones it was given.
+  commands_.reset();
+  fontLayout_.reset();
+  files_.reset();
+  transfers_.reset();
+  link_.reset();
+  tables_.reset();
+}
+
+void TMainForm::CreatePanels() {
+  QWidget* client = centralWidget();
+  link_ = std::make_unique<MainFormLink>(client, state_, line_, *status_, *dialogs_, *pump_,
+                                         SessionData::Of(tables_->Data()));
+  // Queued: the poll waits for the scale in a nested event loop, and Qt does not deliver a
+  // timer's event again while that timer's own event is still being handled. Run from a posted
+  // call instead, the poll leaves the timer free to tick and count the reply time-out down.
+  connect(this, &TMainForm::TimerTick, link_.get(), &MainFormLink::TimerTick, Qt::QueuedConnection);
+  transfers_ =
+      std::make_unique<MainFormTransfers>(this, pages_, *tables_, link_->Session(), *dialogs_);
+  files_ = std::make_unique<MainFormFiles>(*tables_, state_, *status_, *dialogs_, *pump_,
+                                           transfers_->Totals());
   // New totals replace the shown ones only after the operator was offered to save them.
   transfers_->SetSaveTotalsBeforeRead([this] { return files_->Files().SaveBeforeTotalsRead(); });
+  fontLayout_ = std::make_unique<FontLayoutHost>(
+      *this,
+      LayoutPanes{commands_->Bar(), pages_, tables_->PLUSortGrid, tables_->MsgSortGrid,
+                  link_->DisplayPanels(), status_.get()},
+      dialogFont_);
+
+  commands_->Bind({*this, *tables_, *files_, *link_, *transfers_, *fontLayout_});
+  // What the core shows on the tool bar and over the pages: Save follows the modified flags,
+  // Connect the port, the display panels the live poll.
+  status_->AttachSaveAction(commands_->Action(Cmd::Save));
+  status_->AttachConnectAction(commands_->Action(Cmd::Connect));
+  status_->AttachDisplayPanels(link_->DisplayPanels());
+
   // The layout starts at the design size once every pane and control exists.
-  fontLayout_ = std::make_unique<FontLayoutHost>(*this);
   fontLayout_->StartAtDesignSize();
 }
 
-TMainForm::~TMainForm() = default;
-
-StatusView& TMainForm::Status() {
-  return *status_;
-}
-Dialogs& TMainForm::GetDialogs() {
-  return injectedDialogs_ ? *injectedDialogs_ : static_cast<Dialogs&>(*dialogs_);
+void TMainForm::SetDialogs(Dialogs* dialogs) {
+  dialogs_->Replace(dialogs);
 }
 ScaleSession& TMainForm::Session() {
   return link_->Session();
 }
-EventPump& TMainForm::Pump() {
-  return *pump_;
-}
 TProgressBox* TMainForm::ProgressBox() const {
   return progressBox_;
-}
-TAboutBox* TMainForm::AboutBox() const {
-  return aboutBox_;
 }
 
 void TMainForm::FormCreate() {
@@ -103,7 +125,7 @@ void TMainForm::FormCreate() {
   state_.SavedHeight = kDesignHeight;
   // Number and date text is fixed by the core's own formatting, whatever the locale.
   pages_.PageControl->setCurrentIndex(0);
-  tables_ = std::make_unique<TablesWindow>(*this);
+  tables_ = std::make_unique<TablesWindow>(centralWidget(), pages_, state_, *status_, *dialogs_);
   tables_->PrepareMessageTable();
   status_->SetStatusText(kPanelModel, state_.CurrentScale.ModelName);
   status_->SetStatusText(kPanelBusy, std::string());
@@ -133,7 +155,7 @@ void TMainForm::ApplyReadPlacement(int left, int top) {
 void TMainForm::CreateAuxWindows() {
   if (!aboutBox_) aboutBox_ = new TAboutBox(this);
   if (!progressBox_) progressBox_ = new TProgressBox(this);
-  dialogs_->AttachProgressBox(progressBox_);
+  qtDialogs_->AttachProgressBox(progressBox_);
 }
 
 void TMainForm::ApplySavedFont() {
@@ -171,10 +193,9 @@ void TMainForm::AboutClick() {
   aboutBox_->exec();
 }
 
-void TMainForm::ScaleTypeItemClick(QAction* entry) {
-  const int tag = entry->data().toInt();
+void TMainForm::ScaleTypeItemClick(int tag) {
   if (!ScaleTypeMenuClick(state_, *status_, tag)) return;
-  toolBar_.ScaleTypeEntries[tag]->setChecked(true);
+  commands_->Action(static_cast<Cmd>(static_cast<int>(Cmd::ScaleType06) + tag))->setChecked(true);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -187,7 +208,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  if (!closeConfirmed_ && !ConfirmClose(GetDialogs())) {
+  if (!closeConfirmed_ && !ConfirmClose(*dialogs_)) {
     event->ignore();
     return;
   }

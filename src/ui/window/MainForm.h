@@ -1,29 +1,26 @@
 // The main window. It owns everything for the whole run: the run-time state, the line settings
-// for the port, the settings store, the status bar, the 100 ms timer, the dialogs and the
-// auxiliary windows. Menus, tool bar, pages and status bar are built in their own files; the
-// handlers here are thin calls into the core.
+// for the port, the settings store, the status bar, the 100 ms timer, the dialogs, the auxiliary
+// windows, the command map and the panels that fill the window. The handlers here are thin calls
+// into the core.
 //
-// Hooks for the parts built on top of it:
-// - TimerTick() is emitted on every 100 ms tick, from creation until the close is accepted.
-// - Menus(), ToolBar(), Pages() give the places to add entries, buttons and page contents.
-// - Status() is the StatusView of the whole program; GetDialogs() the Dialogs to use (tests
-//   replace it with SetDialogs()); Pump() the event pump for waiting on the scale.
-// - Tables() holds the PLU and message tables with their grids, editors, commands, copy
-//   buffers and modified flags (TablesWindow.h); the file commands and the transfers work on
-//   them, and New/Open/Save go in front of Tables().FileButtonsPlace() on the tool bar.
-// - Line() holds the port and line settings read at start-up and written at close. Once the
-//   window is created they live in the serial port (LinkControls().ComPort()); Line() is brought
-//   back in step with it after the port dialog and at close.
-// - FileControls() is the file commands: New, Open and Save on the tool bar and in "&Файл",
-//   and the window's DataFiles (FileControls().Files()).
-// - LinkControls() is the scale link: the port, the link, the live poll, the port, address and
-//   Connect buttons and the live display panels.
-// - Transfers() is the scale transfers: their tool buttons, the menus "&Чтение" and "&Запись",
-//   the "Общий итог" page and the totals it shows.
-// - ClosePending() tells a running command that the operator asked to close the window: the
-//   close waits for the command to let go of the link, and the command should stop early.
-// - FontLayoutControls() is the font-driven layout: the font button at the end of the tool bar,
-//   the window's resize handling and the start-up steps ApplySavedFont, ApplySavedSize.
+// The panels, made in this order, each given what it works on:
+// - Tables(): the PLU and message tables with their grids, editors, commands, copy buffers and
+//   modified flags, the check and match commands and the focus rules (TablesWindow.h);
+// - LinkControls(): the serial port, the scale link, the live poll and the live display panels;
+// - Transfers(): the scale transfers and the "Общий итог" page with the totals it shows;
+// - FileControls(): the file commands and the window's DataFiles;
+// - FontLayoutControls(): the font-driven layout, the window's resize handling and the start-up
+//   steps ApplySavedFont, ApplySavedSize.
+// The window takes them down in the reverse order, after the command map, so that no command
+// runs on a panel that is gone and no panel outlives what it was given.
+//
+// Commands() holds the tool bar and the menus with every action (CommandMap.h). Line() holds
+// the port and line settings read at start-up and written at close; once the window is created
+// they live in the serial port, and Line() is brought back in step with it after the port dialog
+// and at close. Dialogs reach every panel through one forwarding object (WindowDialogs.h); tests
+// put their own in its place with SetDialogs().
+//
+// TimerTick() is emitted on every 100 ms tick, from creation until the close is accepted.
 #pragma once
 
 #include <QMainWindow>
@@ -34,14 +31,12 @@
 #include "app/FontValues.h"
 #include "app/PortLineSettings.h"
 #include "base/RunState.h"
-#include "ui/window/MainMenus.h"
 #include "ui/window/MainPages.h"
-#include "ui/window/MainToolBar.h"
 
 namespace qm {
 
+class CommandMap;
 class Dialogs;
-class EventPump;
 class FontLayoutHost;
 class MainFormFiles;
 class MainFormLink;
@@ -51,11 +46,11 @@ class QtDialogs;
 class QtEventPump;
 class QtSettingsStore;
 class QtStatusView;
-class StatusView;
 class TAboutBox;
 class TProgressBox;
 class TablesWindow;
 class TickSource;
+class WindowDialogs;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -82,30 +77,23 @@ class TMainForm : public QMainWindow {
   PortLineSettings& Line() { return line_; }
   // The font the settings name (the font dialog's font); the design font without settings.
   TFontValues& DialogFont() { return dialogFont_; }
-  StatusView& Status();
   QtStatusView& StatusBarView() { return *status_; }
-  Dialogs& GetDialogs();
   // Replaces the dialogs (tests); nullptr returns to the window's own. Not owned.
-  void SetDialogs(Dialogs* dialogs) { injectedDialogs_ = dialogs; }
-  EventPump& Pump();
+  void SetDialogs(Dialogs* dialogs);
   QTimer& Timer() { return timer_; }
   // Tests: where the timer's ticks come from in windows created from now on (nullptr: every
   // 100 ms of real time). With a source the timer looks every millisecond and ticks when the
   // source says so. Not owned; must outlive those windows.
   static void SetTicksForTesting(TickSource* ticks);
   TProgressBox* ProgressBox() const;
-  TAboutBox* AboutBox() const;
-  MainMenus& Menus() { return menus_; }
-  MainToolBar& ToolBar() { return toolBar_; }
   MainPages& Pages() { return pages_; }
+  CommandMap& Commands() { return *commands_; }
   TablesWindow& Tables() { return *tables_; }
   MainFormLink& LinkControls() { return *link_; }
   // The core session (made by the link controls, over the window's port and tables).
   ScaleSession& Session();
-  MainFormFiles& FileControls() { return *files_; }
   MainFormTransfers& Transfers() { return *transfers_; }
-  // A close was accepted while an exchange ran; the window closes once LinkBusy is clear.
-  bool ClosePending() const { return closeConfirmed_ && !closed_; }
+  MainFormFiles& FileControls() { return *files_; }
   FontLayoutHost& FontLayoutControls() { return *fontLayout_; }
 
  signals:
@@ -114,7 +102,8 @@ class TMainForm : public QMainWindow {
  public slots:
   void ExitClick();
   void AboutClick();
-  void ScaleTypeItemClick(QAction* entry);
+  // The scale-type drop-down's entry `tag` (0..2).
+  void ScaleTypeItemClick(int tag);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -123,38 +112,37 @@ class TMainForm : public QMainWindow {
 
  private:
   void FormCreate();
+  // The panels after the tables, the map's handlers bound to them, the layout at design size.
+  void CreatePanels();
   void TimerTimer();
   // The close sequence; false when unsaved data could not be written (the window stays open).
   bool FormClose();
   void ApplyReadPlacement(int left, int top);
+  // A close was accepted while an exchange ran; the window closes once LinkBusy is clear.
+  bool ClosePending() const { return closeConfirmed_ && !closed_; }
 
   RunState state_;
   PortLineSettings line_;
   TFontValues dialogFont_;
   std::unique_ptr<QtSettingsStore> store_;
-  std::unique_ptr<QtStatusView> status_;
-  std::unique_ptr<QtDialogs> dialogs_;
+  std::unique_ptr<QtDialogs> qtDialogs_;
+  std::unique_ptr<WindowDialogs> dialogs_;
   std::unique_ptr<QtEventPump> pump_;
-  Dialogs* injectedDialogs_ = nullptr;
   QTimer timer_;
   TickSource* ticks_ = nullptr;  // nullptr: the timer's own interval
-  MainMenus menus_;
-  MainToolBar toolBar_;
+  std::unique_ptr<CommandMap> commands_;
   MainPages pages_;
+  std::unique_ptr<QtStatusView> status_;
   QPointer<TAboutBox> aboutBox_;
   QPointer<TProgressBox> progressBox_;
   bool closeConfirmed_ = false;  // Yes was answered; waiting for a running exchange to end
   bool closing_ = false;         // the close sequence runs (it may handle events)
   bool closed_ = false;          // the close sequence has run
-  // Last, so that it goes first: its grids and editors observe the tables it holds.
+  // The panels (see the top of this file); ~TMainForm takes them down.
   std::unique_ptr<TablesWindow> tables_;
-  // Works on the tables above, so it goes before them.
-  std::unique_ptr<MainFormFiles> files_;
-  // Last: it uses the state, status bar, dialogs and pump above and lets go of them first.
   std::unique_ptr<MainFormLink> link_;
-  // Last of all: it works on the tables and the link.
   std::unique_ptr<MainFormTransfers> transfers_;
-  // Made after everything it lays out; holds the widgets only weakly.
+  std::unique_ptr<MainFormFiles> files_;
   std::unique_ptr<FontLayoutHost> fontLayout_;
 };
 

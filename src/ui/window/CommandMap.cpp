@@ -1,0 +1,284 @@
+#include "ui/window/CommandMap.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <vector>
+
+#include "base/ScaleParams.h"
+#include "ui/files/FileIcons.h"
+#include "ui/files/MainFormFiles.h"
+#include "ui/link/LinkIcons.h"
+#include "ui/link/MainFormLink.h"
+#include "ui/tables/TablesWindow.h"
+#include "ui/transfer/MainFormTransfers.h"
+#include "ui/transfer/TransferIcons.h"
+#include "ui/window/FontLayoutHost.h"
+#include "ui/window/MainForm.h"
+#include "ui/window/WindowIcons.h"
+
+namespace qm {
+
+namespace {
+
+using T = const CommandTargets&;
+using S = TransferSubject;
+using M = TransferMotion;
+
+// ---- Handlers shared by a button and a menu entry ----
+
+void NewData(T t, int) {
+  t.files.NewClick();
+}
+void OpenFile(T t, int) {
+  t.files.OpenClick();
+}
+void CheckData(T t, int tag) {
+  t.tables.TestDataClick(tag);
+}
+void ReadPlu(T t, int tag) {
+  t.transfers.ReadPluClick(tag);
+}
+void WritePlu(T t, int tag) {
+  t.transfers.WritePLUClick(tag);
+}
+void ReadMessages(T t, int tag) {
+  t.transfers.ReadMessageClick(tag);
+}
+void WriteMessages(T t, int tag) {
+  t.transfers.WriteMessagesClick(tag);
+}
+
+// ---- The tool bar, left to right ----
+
+enum class Kind { kButton, kToggle, kDropDown, kDivider };
+
+struct ToolRow {
+  Kind kind;
+  Cmd id;
+  const char* name;  // object name
+  const char* hint;
+  int tag;
+  QIcon (*icon)();
+  CommandHandler run;  // none for the drop-down: its entries run
+};
+
+constexpr ToolRow kDivider{Kind::kDivider, Cmd::kCount, nullptr, nullptr, 0, nullptr, nullptr};
+
+const ToolRow kToolBar[] = {
+    {Kind::kButton, Cmd::New, "New", "Новый набор данных", 0, NewDataIcon, NewData},
+    {Kind::kButton, Cmd::Open, "Open", "Открыть файл", 0, OpenFileIcon, OpenFile},
+    {Kind::kButton, Cmd::Save, "Save", "Сохранить данные", 0, SaveDataIcon,
+     [](T t, int) { t.files.SaveClick(); }},
+    kDivider,
+    {Kind::kButton, Cmd::TestData, "TestData", "Проверка правильности данных", 0, CheckDataIcon,
+     CheckData},
+    {Kind::kButton, Cmd::MatchButton, "MatchButton", "Согласовать номера товаров и PLU", 0,
+     MatchIcon, [](T t, int) { t.tables.MatchButtonClick(); }},
+    kDivider,
+    {Kind::kDropDown, Cmd::SelectScaleType, "SelectScaleType", "Выбор типа весов", 0, ScaleTypeIcon,
+     nullptr},
+    {Kind::kButton, Cmd::SelectComPort, "SelectComPort", "Выбор порта связи", 0, ComPortIcon,
+     [](T t, int) { t.link.SelectComPortClick(); }},
+    {Kind::kButton, Cmd::SelectScaleAddr, "SelectScaleAddr", "Выбор адреса весов", 0,
+     ScaleAddressIcon, [](T t, int) { t.link.SelectScaleAddrClick(); }},
+    // Shown pressed while the link is open (the status view keeps it so, hint included).
+    {Kind::kToggle, Cmd::Connect, "Connect", "Подключить весы", 0, ConnectIcon,
+     [](T t, int) { t.link.ConnectClick(); }},
+    kDivider,
+    {Kind::kButton, Cmd::ReadOnePlu, "ReadOnePlu", "Чтение данных PLU", 1,
+     [] { return TransferIcon(S::Plu, M::Read, false); }, ReadPlu},
+    {Kind::kButton, Cmd::ReadAllPLU, "ReadAllPLU", "Чтение таблицы товаров", 0,
+     [] { return TransferIcon(S::Plu, M::Read, true); }, ReadPlu},
+    {Kind::kButton, Cmd::WriteOnePLU, "WriteOnePLU", "Запись данных PLU", 1,
+     [] { return TransferIcon(S::Plu, M::Write, false); }, WritePlu},
+    {Kind::kButton, Cmd::WriteAllPLU, "WriteAllPLU", "Запись таблицы товаров", 0,
+     [] { return TransferIcon(S::Plu, M::Write, true); }, WritePlu},
+    kDivider,
+    {Kind::kButton, Cmd::ReadOneMessage, "ReadOneMessage", "Чтение текущего сообщения", 1,
+     [] { return TransferIcon(S::Message, M::Read, false); }, ReadMessages},
+    {Kind::kButton, Cmd::ReadAllMessages, "ReadAllMessages", "Чтение всех сообщений", 0,
+     [] { return TransferIcon(S::Message, M::Read, true); }, ReadMessages},
+    {Kind::kButton, Cmd::WriteOneMessage, "WriteOneMessage", "Запись текущего сообщения", 1,
+     [] { return TransferIcon(S::Message, M::Write, false); }, WriteMessages},
+    {Kind::kButton, Cmd::WriteAllMessages, "WriteAllMessages", "Запись всех сообщений", 0,
+     [] { return TransferIcon(S::Message, M::Write, true); }, WriteMessages},
+    kDivider,
+    {Kind::kButton, Cmd::ReadGTD, "ReadGTD", "Считать общий итог", 0,
+     [] { return TransferIcon(S::Totals, M::Read, true); },
+     [](T t, int) { t.transfers.ReadGTDClick(); }},
+    {Kind::kButton, Cmd::ClearGTD, "ClearGTD", "Стереть общий итог", 0,
+     [] { return TransferIcon(S::Totals, M::Clear, true); },
+     [](T t, int) { t.transfers.ClearGTDClick(); }},
+    kDivider,
+    {Kind::kButton, Cmd::SelectFont, "SelectFont", "Выбор шрифта", 0, SelectFontIcon,
+     [](T t, int) { t.layout.SelectFontClick(); }},
+};
+
+// The drop-down of SelectScaleType: the three models, tags 0..2, one checked at most (none at
+// start), captions from the model table.
+constexpr Cmd kScaleTypeEntries[3] = {Cmd::ScaleType06, Cmd::ScaleType15, Cmd::ScaleType30};
+void SelectScaleModel(T t, int tag) {
+  t.form.ScaleTypeItemClick(tag);
+}
+
+// ---- The menu bar ----
+
+// Depth 0 is a menu on the bar; a row without a handler is a menu holding the deeper rows that
+// follow it. Blanks at the end of some captions belong to them.
+struct MenuRow {
+  int depth;
+  Cmd id;
+  const char* caption;
+  int tag;
+  CommandHandler run;
+};
+
+const MenuRow kMenus[] = {
+    {0, Cmd::FileMenu, "&Файл", 0, nullptr},
+    {1, Cmd::FileNewMenu, "&Новый", 0, nullptr},
+    {2, Cmd::FileNewDataSet, "&Набор данных", 0, NewData},
+    {2, Cmd::FileNewPlu, "&Таблица товаров", 0, [](T t, int) { t.files.NewPluClick(); }},
+    {2, Cmd::FileNewMessages, "Таблица &сообщений", 0, [](T t, int) { t.files.NewMsgClick(); }},
+    {1, Cmd::FileOpen, "&Открыть", 0, OpenFile},
+    {1, Cmd::FileSaveMenu, "&Сохранить      ", 0, nullptr},
+    {2, Cmd::FileSaveAll, "&Все данные", 0, [](T t, int tag) { t.files.SaveMenuClick(tag); }},
+    {2, Cmd::FileSavePlu, "&Таблицу товаров", 1, [](T t, int tag) { t.files.SaveMenuClick(tag); }},
+    {2, Cmd::FileSaveMessages, "Таблицу &сообщений", 2,
+     [](T t, int tag) { t.files.SaveMenuClick(tag); }},
+    {2, Cmd::FileSaveTotals, "&Общий итог продаж", 3,
+     [](T t, int tag) { t.files.SaveMenuClick(tag); }},
+    {1, Cmd::FileExit, "&Выход", 0, [](T t, int) { t.form.ExitClick(); }},
+    {0, Cmd::CheckMenu, "&Проверка", 0, nullptr},
+    {1, Cmd::CheckAll, "Всех &данных", 0, CheckData},
+    {1, Cmd::CheckPlu, "Только &товаров", 1, CheckData},
+    {1, Cmd::CheckMessages, "Только &сообщений", 2, CheckData},
+    {0, Cmd::ReadMenu, "&Чтение", 0, nullptr},
+    {1, Cmd::ReadPluMenu, "&Товаров       ", 0, nullptr},
+    {2, Cmd::ReadPluTable, "Всей &таблицы", 0, ReadPlu},
+    {2, Cmd::ReadPluRow, "Текущей &строки", 1, ReadPlu},
+    {1, Cmd::ReadMsgMenu, "&Сообщений      ", 0, nullptr},
+    {2, Cmd::ReadMsgAll, "&Всех", 0, ReadMessages},
+    {2, Cmd::ReadMsgCurrent, "&Текущего", 1, ReadMessages},
+    {0, Cmd::WriteMenu, "&Запись", 0, nullptr},
+    {1, Cmd::WritePluMenu, "&Товаров   ", 0, nullptr},
+    {2, Cmd::WritePluTable, "&Всей таблицы", 0, WritePlu},
+    {2, Cmd::WritePluRow, "&Текущей строки", 1, WritePlu},
+    {1, Cmd::WriteMsgMenu, "&Сообщений      ", 0, nullptr},
+    {2, Cmd::WriteMsgAll, "&Всех", 0, WriteMessages},
+    {2, Cmd::WriteMsgCurrent, "&Текущего", 1, WriteMessages},
+    {0, Cmd::InfoMenu, "&Информация", 0, nullptr},
+    {1, Cmd::About, "&О программе", 0, [](T t, int) { t.form.AboutClick(); }},
+};
+
+std::size_t Index(Cmd id) {
+  return static_cast<std::size_t>(id);
+}
+
+}  // namespace
+
+CommandMap::CommandMap(QMainWindow& window) {
+  // The menus first, then the bar, as the window's parts stand from the top.
+  BuildMenus(window);
+  BuildToolBar(window);
+}
+
+CommandMap::~CommandMap() = default;
+
+void CommandMap::Bind(const CommandTargets& targets) {
+  targets_.emplace(targets);
+}
+
+void CommandMap::Wire(QAction* action, CommandHandler handler) {
+  connect(action, &QAction::triggered, this, [this, action, handler] {
+    if (targets_) handler(*targets_, action->data().toInt());
+  });
+}
+
+void CommandMap::BuildToolBar(QMainWindow& window) {
+  bar_ = new QToolBar(&window);
+  bar_->setObjectName(QStringLiteral("ToolBar"));
+  bar_->setMovable(false);
+  bar_->setFloatable(false);
+  bar_->setFixedHeight(30);
+  bar_->setIconSize(QSize(16, 16));
+  bar_->setContextMenuPolicy(Qt::PreventContextMenu);
+  window.addToolBar(Qt::TopToolBarArea, bar_);
+
+  for (const ToolRow& row : kToolBar) {
+    const QString hint = QString::fromUtf8(row.hint);
+    switch (row.kind) {
+      case Kind::kDivider:
+        bar_->addSeparator();
+        break;
+      case Kind::kButton:
+      case Kind::kToggle: {
+        auto* action = new QAction(row.icon(), hint, bar_);
+        action->setObjectName(QString::fromLatin1(row.name));
+        action->setToolTip(hint);
+        action->setData(row.tag);
+        action->setCheckable(row.kind == Kind::kToggle);
+        bar_->addAction(action);
+        Wire(action, row.run);
+        actions_[Index(row.id)] = action;
+        break;
+      }
+      case Kind::kDropDown: {
+        auto* menu = new QMenu(&window);
+        menu->setObjectName(QStringLiteral("ScaleTypeMenu"));
+        auto* group = new QActionGroup(menu);
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+        for (int tag = 0; tag < 3; ++tag) {
+          QAction* entry = menu->addAction(QString::fromLatin1(kScaleTypeMenuCaptions[tag]));
+          entry->setCheckable(true);
+          entry->setData(tag);
+          group->addAction(entry);
+          Wire(entry, SelectScaleModel);
+          actions_[Index(kScaleTypeEntries[tag])] = entry;
+        }
+        menus_[Index(Cmd::ScaleTypeMenu)] = menu;
+        actions_[Index(Cmd::ScaleTypeMenu)] = menu->menuAction();
+        // A button of its own, so that the bar shows the button's hint and opens the menu at
+        // once; it carries the object name, its place on the bar the tag.
+        auto* button = new QToolButton(bar_);
+        button->setObjectName(QString::fromLatin1(row.name));
+        button->setToolTip(hint);
+        button->setIcon(row.icon());
+        button->setAutoRaise(true);
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        QAction* place = bar_->addWidget(button);
+        place->setData(row.tag);
+        actions_[Index(row.id)] = place;
+        break;
+      }
+    }
+  }
+}
+
+void CommandMap::BuildMenus(QMainWindow& window) {
+  QMenuBar* bar = window.menuBar();
+  std::vector<QMenu*> open;  // the menu of each depth above the current row
+  for (const MenuRow& row : kMenus) {
+    open.resize(static_cast<std::size_t>(row.depth));
+    const QString caption = QString::fromUtf8(row.caption);
+    QAction* action = nullptr;
+    if (!row.run) {
+      QMenu* menu = open.empty() ? bar->addMenu(caption) : open.back()->addMenu(caption);
+      menus_[Index(row.id)] = menu;
+      open.push_back(menu);
+      action = menu->menuAction();
+    } else {
+      action = open.back()->addAction(caption);
+      Wire(action, row.run);
+    }
+    action->setData(row.tag);
+    actions_[Index(row.id)] = action;
+  }
+}
+
+}  // namespace qm
