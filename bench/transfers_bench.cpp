@@ -121,11 +121,9 @@ struct Program {
   qm::RunState state;
   NoStatus status;
   AnsweringDialogs dialogs;
-  qm::TextGrid plu{qm::kPluColumnCount};
-  qm::MessageTable messages;
-  qm::ModifiedFlags flags;
-  qm::TotalsPage totals;
-  qm::ScaleSession session{port, loop, status, state, {plu, messages, flags, &totals}};
+  qm::ScaleSession session{port, loop, status, state};
+  qm::TextGrid& plu = session.Plu();
+  qm::MessageTable& messages = session.Messages();
   qm::ScaleLink& link = session.Link();
   qm::LivePoll& poll = session.Poll();
   NoView view;

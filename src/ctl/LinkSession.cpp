@@ -46,10 +46,10 @@ std::string TraceLine(std::chrono::steady_clock::duration sinceStart, bool sent,
   return line;
 }
 
-LinkSession::LinkSession(const LineOptions& line, SessionData data, std::ostream& err,
+LinkSession::LinkSession(const LineOptions& line, std::ostream& err,
                          std::chrono::milliseconds tick)
     : loop(tick),
-      core(port, loop, status, state, data),
+      core(port, loop, status, state),
       link(core.Link()),
       poll(core.Poll()),
       err_(err),

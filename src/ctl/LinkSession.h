@@ -48,7 +48,7 @@ class LinkSession {
  public:
   // `tick`: the timer interval; the reply time-out is five of them (500 ms as the window has
   // it, shorter for scanning).
-  LinkSession(const LineOptions& line, SessionData data, std::ostream& err,
+  LinkSession(const LineOptions& line, std::ostream& err,
               std::chrono::milliseconds tick = std::chrono::milliseconds(100));
   ~LinkSession();
   LinkSession(const LinkSession&) = delete;

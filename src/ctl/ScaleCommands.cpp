@@ -29,8 +29,7 @@ namespace {
 struct ScaleRun {
   ScaleRun(const CommandLine& cl, CtlIo& io,
            std::chrono::milliseconds tick = std::chrono::milliseconds(100))
-      : io(io),
-        session(cl.line, SessionData{tables.plu, tables.messages, flags, &totals}, io.err, tick) {
+      : io(io), session(cl.line, io.err, tick), tables(session.core.Tables()) {
     // A port given as a device path is named as given in "cannot open" texts.
     const std::string portPath = cl.line.comPort ? std::string() : cl.line.port;
     session.core.SetLinkFailureHandler([this, portPath](const LinkFailure& failure) {
@@ -90,10 +89,8 @@ struct ScaleRun {
   }
 
   CtlIo& io;
-  Tables tables;
-  ModifiedFlags flags;
-  TotalsPage totals;
   LinkSession session;
+  Tables& tables;  // the session's
   ConsoleObserver* observer = nullptr;
   bool linkFailed = false;
 };
@@ -278,8 +275,8 @@ int RunReadTotals(const CommandLine& cl, CtlIo& io) {
     io.err << "qmctl: the scale sent no totals\n";
     return kExitFindings;
   }
-  SaveBytes(cl.options.output, WriteTotalsReport(run.totals, LocalNow()));
-  io.out << Utf8(run.totals.title) << '\n';
+  SaveBytes(cl.options.output, WriteTotalsReport(run.tables.totals, LocalNow()));
+  io.out << Utf8(run.tables.totals.title) << '\n';
   return kExitDone;
 }
 
@@ -293,7 +290,7 @@ int RunClearTotals(const CommandLine& cl, CtlIo& io) {
     io.err << "qmctl: the scale did not confirm the erasure\n";
     return kExitFindings;
   }
-  io.out << Utf8(run.totals.title) << '\n';
+  io.out << Utf8(run.tables.totals.title) << '\n';
   return kExitDone;
 }
 

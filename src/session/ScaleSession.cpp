@@ -6,14 +6,12 @@
 
 namespace qm {
 
-ScaleSession::ScaleSession(TComPort& port, EventPump& pump, StatusView& status, RunState& state,
-                           SessionData data)
+ScaleSession::ScaleSession(TComPort& port, EventPump& pump, StatusView& status, RunState& state)
     : state_(state),
       status_(status),
-      data_(data),
+      tables_(&status),
       link_(port, state, status, pump),
       poll_(link_, port, state, status) {
-  if (!data_.totals) data_.totals = &ownTotals_;
   link_.SetFailureHandler([this](const LinkFailure& failure) { OnLinkFailure(failure); });
   link_.SetTimerTick([this] { poll_.TimerTick(); });
 }
@@ -48,7 +46,7 @@ TransferReport ScaleSession::ReadTotals(TransferObserver& observer) {
       Totals() = DecodeGrandTotals(data);
       run.report.stored = 1;
       observer.TotalsChanged(Totals());
-      data_.flags.SetTotalsModified(true);
+      tables_.flags.SetTotalsModified(true);
     } else if (result == NotProgrammed) {
       run.Stop(TransferStatus::NotProgrammed, kTotalsReadErrorText, false);
     } else if (result == NoAnswer) {
@@ -79,7 +77,7 @@ TransferReport ScaleSession::ClearTotals(TransferObserver& observer) {
       Totals() = ClearedTotalsPage();
       run.report.stored = 1;
       observer.TotalsChanged(Totals());
-      data_.flags.ClearTotals();
+      tables_.flags.ClearTotals();
     } else if (result == NotProgrammed) {
       run.Stop(TransferStatus::NotProgrammed, kTotalsClearErrorText, false);
     } else if (result == NoAnswer) {

@@ -3,9 +3,11 @@
 // The window and qmctl each own one; both put their questions and boxes on top (the window's
 // operator flows, qmctl's exit codes), none inside.
 //
-// The session owns the link and the live poll. It borrows what the platform gives: the serial
-// port (its events must reach this thread), the event pump the link waits with, the status
-// panels and the run-time state; and the tables (SessionData), which the window's grids observe.
+// The session owns the tables (SessionTables: PLU table, messages, modified flags, totals, file
+// state; the window's grids observe them), the link and the live poll. It borrows what the
+// platform gives: the serial port (its events must reach this thread), the event pump the link
+// waits with, the status panels (which also show the Save button's state) and the run-time
+// state.
 //
 // Every transfer holds one LinkExchange from its first exchange to its end. The caller makes sure
 // no other transfer runs (LinkBusy clear, or held by the caller itself around the transfer).
@@ -42,21 +44,10 @@ inline constexpr std::uint8_t kCommandWriteMessage = 0x84;
 inline constexpr std::uint8_t kCommandReadTotals = 0x85;
 inline constexpr std::uint8_t kCommandClearTotals = 0x86;
 
-// The tables a session transfers to and from; all borrowed. `totals` may be null: the session
-// then keeps the totals page itself.
-struct SessionData {
-  TextGrid& plu;
-  MessageTable& messages;
-  ModifiedFlags& flags;
-  TotalsPage* totals = nullptr;
-
-  static SessionData Of(SessionTables& t) { return {t.plu, t.messages, t.flags, &t.totals}; }
-};
-
 class ScaleSession {
  public:
-  ScaleSession(TComPort& port, EventPump& pump, StatusView& status, RunState& state,
-               SessionData data);
+  // Fresh tables (SessionTables); the borrowed parts must outlive the session.
+  ScaleSession(TComPort& port, EventPump& pump, StatusView& status, RunState& state);
   ScaleSession(const ScaleSession&) = delete;
   ScaleSession& operator=(const ScaleSession&) = delete;
 
@@ -64,10 +55,11 @@ class ScaleSession {
   LivePoll& Poll() { return poll_; }
   RunState& State() { return state_; }
   StatusView& Status() { return status_; }
-  TextGrid& Plu() { return data_.plu; }
-  MessageTable& Messages() { return data_.messages; }
-  ModifiedFlags& Flags() { return data_.flags; }
-  TotalsPage& Totals() { return *data_.totals; }
+  SessionTables& Tables() { return tables_; }
+  TextGrid& Plu() { return tables_.plu; }
+  MessageTable& Messages() { return tables_.messages; }
+  ModifiedFlags& Flags() { return tables_.flags; }
+  TotalsPage& Totals() { return tables_.totals; }
 
   // Receives every link failure the operator must hear of, inside a transfer or not (the live
   // poll), when it happens.
@@ -115,8 +107,7 @@ class ScaleSession {
 
   RunState& state_;
   StatusView& status_;
-  TotalsPage ownTotals_;
-  SessionData data_;
+  SessionTables tables_;
   ScaleLink link_;
   LivePoll poll_;
   ExchangeHold* hold_ = nullptr;

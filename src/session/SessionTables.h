@@ -32,7 +32,8 @@ struct SessionTables {
   // Fresh tables: one PLU row (PluNo "1", MessageNo "0"), one message ("1", "Список 1", empty
   // text), the cleared totals page, nothing modified. `view` receives the Save button state; it may
   // be null and must outlive the tables.
-  explicit SessionTables(StatusView* view = nullptr) : plu(kPluColumnCount), flags(view) {
+  explicit SessionTables(StatusView* view = nullptr)
+      : plu(kPluColumnCount), flags(view), totals(ClearedTotalsPage()) {
     ResetPluTable(plu);
   }
   SessionTables(const SessionTables&) = delete;

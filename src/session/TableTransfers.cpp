@@ -187,7 +187,7 @@ TransferReport ScaleSession::WritePlu(int firstRow, int lastRow, TransferObserve
   if (!run.exchange.Opened()) return run.report;
   status_.SetStatusText(kPanelActivity, kWritingPluStatus);
   observer.Started(firstRow, lastRow);
-  TextGrid& grid = data_.plu;
+  TextGrid& grid = tables_.plu;
   GridWatch watch(grid);
 
   auto encode = [&](int r) -> std::optional<std::string> { return EncodePluRecord(grid.Row(r)); };
@@ -282,7 +282,7 @@ TransferReport ScaleSession::WriteMessages(int firstNumber, int lastNumber,
   if (!run.exchange.Opened()) return run.report;
   status_.SetStatusText(kPanelActivity, kWritingMsgStatus);
   observer.Started(firstNumber, lastNumber);
-  MessageTable& table = data_.messages;
+  MessageTable& table = tables_.messages;
   GridWatch watch(table.Grid());
 
   // A list loaded from a broken file may name a message it holds no text for; sending

@@ -230,11 +230,11 @@ class TransferFixture : public ::testing::Test {
   RecordingStatusView status;
   ScriptedDialogs dialogs;
 
-  qm::TextGrid plu{qm::kPluColumnCount};
-  qm::MessageTable messages;
-  qm::ModifiedFlags flags{&status};
-  qm::TotalsPage totals;
-  qm::ScaleSession session{port, loop, status, state, {plu, messages, flags, &totals}};
+  qm::ScaleSession session{port, loop, status, state};
+  qm::TextGrid& plu = session.Plu();
+  qm::MessageTable& messages = session.Messages();
+  qm::ModifiedFlags& flags = session.Flags();
+  qm::TotalsPage& totals = session.Totals();
   qm::ScaleLink& link = session.Link();
   qm::LivePoll& poll = session.Poll();
   RecordingTransferView view;

@@ -31,10 +31,17 @@ QFont DisplayFont() {
 
 }  // namespace
 
-MainFormLink::MainFormLink(QWidget* client, RunState& state, PortLineSettings& line,
-                           StatusView& status, Dialogs& dialogs, EventPump& pump,
-                           SessionData data)
-    : client_(client), state_(state), line_(line), status_(status), dialogs_(dialogs) {
+MainFormLink::MainFormLink(QWidget* client, TComPort& port, QtUiDispatcher& dispatcher,
+                           ScaleSession& session, RunState& state, PortLineSettings& line,
+                           StatusView& status, Dialogs& dialogs)
+    : client_(client),
+      state_(state),
+      line_(line),
+      status_(status),
+      dialogs_(dialogs),
+      port_(port),
+      dispatcher_(dispatcher),
+      session_(session) {
   port_.Name = "ComPort";
   port_.SetPort(TPortType::COM2);
   port_.SetBaudRate(TBaudRate::br9600);
@@ -48,7 +55,7 @@ MainFormLink::MainFormLink(QWidget* client, RunState& state, PortLineSettings& l
   // is closed before the report, so the poll does not run into the same failure again.
   dispatcher_.SetErrorHandler([this](std::exception_ptr error) {
     try {
-      session_->Link().CloseLink();
+      session_.Link().CloseLink();
     } catch (const EComPort&) {
     }
     ShowConnectState();
@@ -57,8 +64,7 @@ MainFormLink::MainFormLink(QWidget* client, RunState& state, PortLineSettings& l
   // The model's defaults and the saved values the window read at creation.
   ApplyLineSettings(line_, port_);
 
-  session_ = std::make_unique<ScaleSession>(port_, pump, status_, state_, data);
-  session_->SetLinkFailureHandler(
+  session_.SetLinkFailureHandler(
       [this](const LinkFailure& failure) { ShowLinkFailureBox(dialogs_, failure); });
 
   BuildDisplayPanels();
@@ -66,11 +72,14 @@ MainFormLink::MainFormLink(QWidget* client, RunState& state, PortLineSettings& l
 }
 
 MainFormLink::~MainFormLink() {
-  // A window destroyed without its close sequence still lets go of the device here.
+  // A window destroyed without its close sequence still lets go of the device here; nothing of
+  // the port or the session reaches this object afterwards.
   try {
-    session_->Link().CloseForExit();
+    session_.Link().CloseForExit();
   } catch (const EComPort&) {
   }
+  dispatcher_.SetErrorHandler(nullptr);
+  session_.SetLinkFailureHandler(nullptr);
 }
 
 void MainFormLink::BuildDisplayPanels() {
@@ -125,18 +134,18 @@ void MainFormLink::ShowConnectState() {
 }
 
 void MainFormLink::TimerTick() {
-  Guarded([this] { session_->Poll().TimerTick(); });
+  Guarded([this] { session_.Poll().TimerTick(); });
 }
 
 void MainFormLink::ConnectClick() {
-  Guarded([this] { session_->Link().ConnectClick(); });
+  Guarded([this] { session_.Link().ConnectClick(); });
   // The action toggled itself when clicked; it shows the port as it is, whatever happened.
   ShowConnectState();
 }
 
 ConnectionSeams MainFormLink::Seams() {
   return ConnectionSeams{dialogs_, status_, [this] { return port_.Connected(); },
-                         [this] { session_->Link().CloseLink(); }};
+                         [this] { session_.Link().CloseLink(); }};
 }
 
 void MainFormLink::SelectComPortClick() {
@@ -156,7 +165,7 @@ void MainFormLink::SelectScaleAddrClick() {
 }
 
 void MainFormLink::CloseForExit() {
-  Guarded([this] { session_->Link().CloseForExit(); });
+  Guarded([this] { session_.Link().CloseForExit(); });
   line_ = LineSettingsOf(port_);
 }
 

@@ -54,18 +54,16 @@ class MainFormLink : public QObject {
       {{231, 50}, {282, 100}, {383, 75}, {459, 75}}};
   static constexpr int kDisplayFontSize = 10;  // points at the design font
 
-  // Builds the display panels on `client` (the window's central widget) and puts `line` into
-  // the port; `line` follows the port from then on. The session made here works on `data` (the
-  // window's tables). All must outlive this object.
-  MainFormLink(QWidget* client, RunState& state, PortLineSettings& line, StatusView& status,
-               Dialogs& dialogs, EventPump& pump, SessionData data);
+  // Builds the display panels on `client` (the window's central widget), sets the port up to
+  // hand its events over `dispatcher` and puts `line` into it; `line` follows the port from then
+  // on. `session` is the window's core session over that port. All must outlive this object.
+  MainFormLink(QWidget* client, TComPort& port, QtUiDispatcher& dispatcher, ScaleSession& session,
+               RunState& state, PortLineSettings& line, StatusView& status, Dialogs& dialogs);
   ~MainFormLink() override;
 
   TComPort& ComPort() { return port_; }
-  ScaleLink& Link() { return session_->Link(); }
-  LivePoll& Poll() { return session_->Poll(); }
-  // The window's core session: its link and poll over this port, the window's tables.
-  ScaleSession& Session() { return *session_; }
+  ScaleLink& Link() { return session_.Link(); }
+  LivePoll& Poll() { return session_.Poll(); }
 
   // PLU number, weight, unit price, total price.
   const std::array<QLabel*, 4>& DisplayPanels() const { return display_; }
@@ -95,10 +93,9 @@ class MainFormLink : public QObject {
   PortLineSettings& line_;
   StatusView& status_;
   Dialogs& dialogs_;
-  // Declared before the port: it must outlive every open of it.
-  QtUiDispatcher dispatcher_;
-  TComPort port_;
-  std::unique_ptr<ScaleSession> session_;
+  TComPort& port_;
+  QtUiDispatcher& dispatcher_;
+  ScaleSession& session_;
   std::array<QLabel*, 4> display_{};
 };
 

@@ -33,14 +33,14 @@ class TablesWindow::MessageRowFollower : public GridObserver {
   MessageCommands& commands_;
 };
 
-TablesWindow::TablesWindow(QWidget* client, const MainPages& pages, RunState& state,
-                           StatusView& status, Dialogs& dialogs)
+TablesWindow::TablesWindow(QWidget* client, const MainPages& pages, SessionTables& tables,
+                           RunState& state, StatusView& status, Dialogs& dialogs)
     : client_(client),
       pages_(pages),
       state_(state),
       status_(status),
       dialogs_(dialogs),
-      tables_(&status) {
+      tables_(tables) {
   pluTable_.SetTitles(PluColumnTitles());
   auto editorDialogs = [&dialogs]() -> Dialogs& { return dialogs; };
   pluEditor_ = new PluRowEditor(pages.PluPage, pages.LogoSelector, pluTable_, flags_, status, state,

@@ -51,11 +51,11 @@ class TablesWindow : public QObject, public ValidationView {
   Q_OBJECT
 
  public:
-  // Builds the grids on `client` (the window's central widget) and the editors on `pages`; the
-  // others are what the editors and commands work with. All must outlive this object. The
-  // tables are prepared by the two steps below.
-  TablesWindow(QWidget* client, const MainPages& pages, RunState& state, StatusView& status,
-               Dialogs& dialogs);
+  // Builds the grids on `client` (the window's central widget) and the editors on `pages` over
+  // `tables` (the session's); the others are what the editors and commands work with. All must
+  // outlive this object. The tables are prepared by the two steps below.
+  TablesWindow(QWidget* client, const MainPages& pages, SessionTables& tables, RunState& state,
+               StatusView& status, Dialogs& dialogs);
   ~TablesWindow() override;
 
   // Creation step: the fresh message table ("1", "Список 1", empty text), editor emptied.
@@ -103,7 +103,7 @@ class TablesWindow : public QObject, public ValidationView {
   RunState& state_;
   StatusView& status_;
   Dialogs& dialogs_;
-  SessionTables tables_;
+  SessionTables& tables_;
   TextGrid& pluTable_ = tables_.plu;
   MessageTable& messages_ = tables_.messages;
   ModifiedFlags& flags_ = tables_.flags;

@@ -24,7 +24,7 @@ MainFormTransfers::MainFormTransfers(QWidget* window, const MainPages& pages, Ta
       pages_(pages),
       tables_(tables),
       dialogs_(dialogs),
-      totals_(ClearedTotalsPage()),
+      totals_(session.Totals()),
       totalsView_(std::make_unique<TotalsView>(pages.TotalsPage)),
       hold_(std::make_unique<WindowInputHold>(window)),
       session_(session) {

@@ -83,7 +83,7 @@ class MainFormTransfers : public QObject, public TransferView {
   MainPages pages_;
   TablesWindow& tables_;
   Dialogs& dialogs_;
-  TotalsPage totals_;
+  TotalsPage& totals_;  // the session's
   std::unique_ptr<TotalsView> totalsView_;
   std::unique_ptr<WindowInputHold> hold_;
   ScaleSession& session_;

@@ -14,6 +14,7 @@
 #include "app/Settings.h"
 #include "base/TickSource.h"
 #include "link/ScaleLink.h"
+#include "session/ScaleSession.h"
 #include "ui/files/MainFormFiles.h"
 #include "ui/link/MainFormLink.h"
 #include "ui/tables/TablesWindow.h"
@@ -53,6 +54,7 @@ TMainForm::TMainForm(QWidget* parent)
   setCentralWidget(client);
   pages_ = BuildMainPages(client);
   status_ = std::make_unique<QtStatusView>(statusBar());
+  session_ = std::make_unique<ScaleSession>(port_, *pump_, *status_, state_);
 
   timer_.setInterval(kTimerInterval);
   if ((ticks_ = testTicks)) {
@@ -73,18 +75,19 @@ TMainForm::~TMainForm() {
   transfers_.reset();
   link_.reset();
   tables_.reset();
+  session_.reset();
 }
 
 void TMainForm::CreatePanels() {
   QWidget* client = centralWidget();
-  link_ = std::make_unique<MainFormLink>(client, state_, line_, *status_, *dialogs_, *pump_,
-                                         SessionData::Of(tables_->Data()));
+  link_ = std::make_unique<MainFormLink>(client, port_, dispatcher_, *session_, state_, line_,
+                                         *status_, *dialogs_);
   // Queued: the poll waits for the scale in a nested event loop, and Qt does not deliver a
   // timer's event again while that timer's own event is still being handled. Run from a posted
   // call instead, the poll leaves the timer free to tick and count the reply time-out down.
   connect(this, &TMainForm::TimerTick, link_.get(), &MainFormLink::TimerTick, Qt::QueuedConnection);
   transfers_ =
-      std::make_unique<MainFormTransfers>(this, pages_, *tables_, link_->Session(), *dialogs_);
+      std::make_unique<MainFormTransfers>(this, pages_, *tables_, *session_, *dialogs_);
   files_ = std::make_unique<MainFormFiles>(*tables_, state_, *status_, *dialogs_, *pump_,
                                            transfers_->Totals());
   // New totals replace the shown ones only after the operator was offered to save them.
@@ -109,9 +112,6 @@ void TMainForm::CreatePanels() {
 void TMainForm::SetDialogs(Dialogs* dialogs) {
   dialogs_->Replace(dialogs);
 }
-ScaleSession& TMainForm::Session() {
-  return link_->Session();
-}
 TProgressBox* TMainForm::ProgressBox() const {
   return progressBox_;
 }
@@ -125,7 +125,8 @@ void TMainForm::FormCreate() {
   state_.SavedHeight = kDesignHeight;
   // Number and date text is fixed by the core's own formatting, whatever the locale.
   pages_.PageControl->setCurrentIndex(0);
-  tables_ = std::make_unique<TablesWindow>(centralWidget(), pages_, state_, *status_, *dialogs_);
+  tables_ = std::make_unique<TablesWindow>(centralWidget(), pages_, session_->Tables(), state_,
+                                           *status_, *dialogs_);
   tables_->PrepareMessageTable();
   status_->SetStatusText(kPanelModel, state_.CurrentScale.ModelName);
   status_->SetStatusText(kPanelBusy, std::string());

@@ -31,6 +31,8 @@
 #include "app/FontValues.h"
 #include "app/PortLineSettings.h"
 #include "base/RunState.h"
+#include "link/ComPort.h"
+#include "ui/link/QtUiDispatcher.h"
 #include "ui/window/MainPages.h"
 
 namespace qm {
@@ -90,8 +92,8 @@ class TMainForm : public QMainWindow {
   CommandMap& Commands() { return *commands_; }
   TablesWindow& Tables() { return *tables_; }
   MainFormLink& LinkControls() { return *link_; }
-  // The core session (made by the link controls, over the window's port and tables).
-  ScaleSession& Session();
+  // The core session: the window's tables, and the link and live poll over its port.
+  ScaleSession& Session() { return *session_; }
   MainFormTransfers& Transfers() { return *transfers_; }
   MainFormFiles& FileControls() { return *files_; }
   FontLayoutHost& FontLayoutControls() { return *fontLayout_; }
@@ -128,6 +130,10 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<QtDialogs> qtDialogs_;
   std::unique_ptr<WindowDialogs> dialogs_;
   std::unique_ptr<QtEventPump> pump_;
+  // The serial port hands its events to the window thread through the dispatcher, which must
+  // outlive every open of the port; the session works over both.
+  QtUiDispatcher dispatcher_;
+  TComPort port_;
   QTimer timer_;
   TickSource* ticks_ = nullptr;  // nullptr: the timer's own interval
   std::unique_ptr<CommandMap> commands_;
@@ -138,6 +144,8 @@ class TMainForm : public QMainWindow {
   bool closeConfirmed_ = false;  // Yes was answered; waiting for a running exchange to end
   bool closing_ = false;         // the close sequence runs (it may handle events)
   bool closed_ = false;          // the close sequence has run
+  // Made once the status bar exists; goes after the panels that work on it.
+  std::unique_ptr<ScaleSession> session_;
   // The panels (see the top of this file); ~TMainForm takes them down.
   std::unique_ptr<TablesWindow> tables_;
   std::unique_ptr<MainFormLink> link_;
