@@ -41,49 +41,6 @@ void MainFormTransfers::SetSaveTotalsBeforeRead(std::function<bool()> save) {
   flows_->SetSaveTotalsBeforeRead(std::move(save));
 }
 
-// ---- Handlers ----
-
-void MainFormTransfers::Run(const std::function<void()>& command) {
-  std::exception_ptr failure;
-  try {
-    command();
-  } catch (...) {
-    failure = std::current_exception();
-  }
-  if (!failure) return;
-  MessageBoxRequest box;
-  try {
-    std::rethrow_exception(failure);
-  } catch (const std::exception& e) {
-    box.text = e.what();
-  } catch (...) {
-    box.text = "Unknown failure.";
-  }
-  box.caption = Win1251("QM V-1.6 Interchange Program");
-  box.icon = DialogIcon::Error;
-  box.buttons = kButtonOk;
-  dialogs_.ShowMessage(box);
-}
-
-void MainFormTransfers::ReadPluClick(int tag) {
-  Run([&] { flows_->ReadPluClick(tag); });
-}
-void MainFormTransfers::WritePLUClick(int tag) {
-  Run([&] { flows_->WritePLUClick(tag); });
-}
-void MainFormTransfers::ReadMessageClick(int tag) {
-  Run([&] { flows_->ReadMessageClick(tag); });
-}
-void MainFormTransfers::WriteMessagesClick(int tag) {
-  Run([&] { flows_->WriteMessagesClick(tag); });
-}
-void MainFormTransfers::ReadGTDClick() {
-  Run([&] { flows_->ReadGTDClick(); });
-}
-void MainFormTransfers::ClearGTDClick() {
-  Run([&] { flows_->ClearGTDClick(); });
-}
-
 // ---- TransferView ----
 
 void MainFormTransfers::ShowPage(int page) {

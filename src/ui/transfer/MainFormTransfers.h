@@ -10,8 +10,8 @@
 // window's dialogs see to it), so a table transfer ends early and the window closes once it has
 // let go of the link.
 //
-// Exceptions of the port that end a transfer are shown as the program's error report (message,
-// the program's title as caption, error icon), after the transfer's own finish has run.
+// Exceptions of the port that end a transfer are shown as the program's error report by the
+// command map (CommandMap), after the transfer's own finish has run.
 //
 // Window thread only.
 #pragma once
@@ -56,15 +56,8 @@ class MainFormTransfers : public QObject, public TransferView {
   // The totals the page shows (Windows-1251), for the totals report of the file commands.
   const TotalsPage& Totals() const { return totals_; }
   TotalsView& TotalsControls() { return *totalsView_; }
+  // The transfer commands (ReadPluClick, WritePLUClick, ...): the command map runs them.
   TransferFlows& Commands() { return *flows_; }
-
-  // ---- Handlers (the tag selects the current record, 1, or the whole table, 0) ----
-  void ReadPluClick(int tag);
-  void WritePLUClick(int tag);
-  void ReadMessageClick(int tag);
-  void WriteMessagesClick(int tag);
-  void ReadGTDClick();
-  void ClearGTDClick();
 
   // ---- TransferView ----
   void ShowPage(int page) override;
@@ -76,9 +69,6 @@ class MainFormTransfers : public QObject, public TransferView {
   void ShowTotals(const TotalsPage& page) override;
 
  private:
-  // Runs a transfer command; reports an exception it raised.
-  void Run(const std::function<void()>& command);
-
   QWidget* window_;
   MainPages pages_;
   TablesWindow& tables_;

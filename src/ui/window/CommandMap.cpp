@@ -7,8 +7,12 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <exception>
 #include <vector>
 
+#include "app/TransferFlows.h"
+#include "base/Cp1251.h"
+#include "base/Dialogs.h"
 #include "base/ScaleParams.h"
 #include "ui/files/FileIcons.h"
 #include "ui/files/MainFormFiles.h"
@@ -40,17 +44,34 @@ void OpenFile(T t, int) {
 void CheckData(T t, int tag) {
   t.tables.TestDataClick(tag);
 }
+// The transfers go straight to their operator flows (app/TransferFlows).
 void ReadPlu(T t, int tag) {
-  t.transfers.ReadPluClick(tag);
+  t.transfers.Commands().ReadPluClick(tag);
 }
 void WritePlu(T t, int tag) {
-  t.transfers.WritePLUClick(tag);
+  t.transfers.Commands().WritePLUClick(tag);
 }
 void ReadMessages(T t, int tag) {
-  t.transfers.ReadMessageClick(tag);
+  t.transfers.Commands().ReadMessageClick(tag);
 }
 void WriteMessages(T t, int tag) {
-  t.transfers.WriteMessagesClick(tag);
+  t.transfers.Commands().WriteMessagesClick(tag);
+}
+
+// The program's error report of a command that failed.
+void ReportFailure(Dialogs& dialogs, std::exception_ptr failure) {
+  MessageBoxRequest box;
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    box.text = e.what();
+  } catch (...) {
+    box.text = "Unknown failure.";
+  }
+  box.caption = Win1251("QM V-1.6 Interchange Program");
+  box.icon = DialogIcon::Error;
+  box.buttons = kButtonOk;
+  dialogs.ShowMessage(box);
 }
 
 // ---- The tool bar, left to right ----
@@ -110,10 +131,10 @@ const ToolRow kToolBar[] = {
     kDivider,
     {Kind::kButton, Cmd::ReadGTD, "ReadGTD", "Считать общий итог", 0,
      [] { return TransferIcon(S::Totals, M::Read, true); },
-     [](T t, int) { t.transfers.ReadGTDClick(); }},
+     [](T t, int) { t.transfers.Commands().ReadGTDClick(); }},
     {Kind::kButton, Cmd::ClearGTD, "ClearGTD", "Стереть общий итог", 0,
      [] { return TransferIcon(S::Totals, M::Clear, true); },
-     [](T t, int) { t.transfers.ClearGTDClick(); }},
+     [](T t, int) { t.transfers.Commands().ClearGTDClick(); }},
     kDivider,
     {Kind::kButton, Cmd::SelectFont, "SelectFont", "Выбор шрифта", 0, SelectFontIcon,
      [](T t, int) { t.layout.SelectFontClick(); }},
@@ -195,7 +216,14 @@ void CommandMap::Bind(const CommandTargets& targets) {
 
 void CommandMap::Wire(QAction* action, CommandHandler handler) {
   connect(action, &QAction::triggered, this, [this, action, handler] {
-    if (targets_) handler(*targets_, action->data().toInt());
+    if (!targets_) return;
+    std::exception_ptr failure;
+    try {
+      handler(*targets_, action->data().toInt());
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    if (failure) ReportFailure(targets_->dialogs, failure);
   });
 }
 

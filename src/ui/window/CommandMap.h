@@ -26,6 +26,8 @@ class QToolBar;
 
 namespace qm {
 
+class Dialogs;
+
 class FontLayoutHost;
 class MainFormFiles;
 class MainFormLink;
@@ -97,8 +99,9 @@ enum class Cmd {
   kCount
 };
 
-// What the handlers run on.
+// What the handlers run on. `dialogs` shows the error report of a command that failed.
 struct CommandTargets {
+  Dialogs& dialogs;
   TMainForm& form;
   TablesWindow& tables;
   MainFormFiles& files;
@@ -131,7 +134,9 @@ class CommandMap : public QObject {
  private:
   void BuildToolBar(QMainWindow& window);
   void BuildMenus(QMainWindow& window);
-  // `action` runs `handler` with the tag it holds, once bound.
+  // `action` runs `handler` with the tag it holds, once bound. An exception that escapes the
+  // handler (a port failure ending a transfer, after the transfer's own finish has run) is shown
+  // as the program's error report: the message, the program's title as caption, the error icon.
   void Wire(QAction* action, CommandHandler handler);
 
   QToolBar* bar_ = nullptr;

@@ -98,7 +98,7 @@ void TMainForm::CreatePanels() {
                   link_->DisplayPanels(), status_.get()},
       dialogFont_);
 
-  commands_->Bind({*this, *tables_, *files_, *link_, *transfers_, *fontLayout_});
+  commands_->Bind({*dialogs_, *this, *tables_, *files_, *link_, *transfers_, *fontLayout_});
   // What the core shows on the tool bar and over the pages: Save follows the modified flags,
   // Connect the port, the display panels the live poll.
   status_->AttachSaveAction(commands_->Action(Cmd::Save));
