@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "app/TransferFlows.h"
 #include "base/Dialogs.h"
 #include "base/StatusView.h"
 #include "files/FileLayouts.h"
@@ -38,13 +39,12 @@
 #include "link/HeadlessLoop.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"
-#include "app/TransferFlows.h"
+#include "session/ScaleSession.h"
 #include "sim/VirtualScale.h"
 #include "tables/MessageTable.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
-#include "session/ScaleSession.h"
 
 namespace {
 

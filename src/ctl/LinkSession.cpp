@@ -46,8 +46,7 @@ std::string TraceLine(std::chrono::steady_clock::duration sinceStart, bool sent,
   return line;
 }
 
-LinkSession::LinkSession(const LineOptions& line, std::ostream& err,
-                         std::chrono::milliseconds tick)
+LinkSession::LinkSession(const LineOptions& line, std::ostream& err, std::chrono::milliseconds tick)
     : loop(tick),
       core(port, loop, status, state),
       link(core.Link()),

@@ -24,6 +24,31 @@ void ScaleSession::OnLinkFailure(const LinkFailure& failure) {
 
 // --- Sales totals ----------------------------------------------------------------------------
 
+namespace {
+
+// One totals command after the scale was selected: 0xAA and the reply go to `done`; 0xEE stops
+// with `refusedText`; a lost link or any other byte end it as such.
+template <typename Done>
+void TotalsCommand(TransferRun& run, ScaleLink& link, std::uint8_t command, std::uint32_t replySize,
+                   const std::string& refusedText, Done&& done) {
+  if (!run.ScaleReady()) return;  // nothing read or erased, nothing said
+  std::string data;
+  const std::int32_t result = link.SendCommand(command, replySize > 0, data, replySize);
+  if (result == kCommandDone) {
+    run.report.stored = 1;
+    done(data);
+  } else if (result == NotProgrammed) {
+    run.Stop(TransferStatus::NotProgrammed, refusedText, false);
+  } else if (result == NoAnswer) {
+    run.LinkLetDown(TransferStatus::LinkClosed);
+  } else {
+    run.report.status = TransferStatus::OddAnswer;
+    run.report.answerByte = result == kAnswerZeroByte ? 0 : (result & 0xFF);
+  }
+}
+
+}  // namespace
+
 TransferReport ScaleSession::ReadTotals(TransferObserver& observer) {
   TransferRun run(*this, observer);
   if (!run.exchange.Opened()) return run.report;
@@ -39,29 +64,14 @@ TransferReport ScaleSession::ReadTotals(TransferObserver& observer) {
       return;
     }
     status_.SetStatusText(kPanelActivity, kReadingGtdStatus);
-    if (!run.ScaleReady()) return;
-    std::string data;
-    const std::int32_t result = link_.SendCommand(kCommandReadTotals, true, data, kGrandTotalsSize);
-    if (result == kCommandDone) {
-      Totals() = DecodeGrandTotals(data);
-      run.report.stored = 1;
-      observer.TotalsChanged(Totals());
-      tables_.flags.SetTotalsModified(true);
-    } else if (result == NotProgrammed) {
-      run.Stop(TransferStatus::NotProgrammed, kTotalsReadErrorText, false);
-    } else if (result == NoAnswer) {
-      run.LinkLetDown(TransferStatus::LinkClosed);
-    } else {
-      run.report.status = TransferStatus::OddAnswer;
-      run.report.answerByte = result == kAnswerZeroByte ? 0 : (result & 0xFF);
-    }
+    TotalsCommand(run, link_, kCommandReadTotals, kGrandTotalsSize, kTotalsReadErrorText,
+                  [&](const std::string& reply) {
+                    Totals() = DecodeGrandTotals(reply);
+                    observer.TotalsChanged(Totals());
+                    tables_.flags.SetTotalsModified(true);
+                  });
   };
-  auto finish = [&] {
-    observer.Finishing(run.report);
-    status_.SetStatusText(kPanelActivity, kDoneStatus);
-    observer.Finished(run.report);
-  };
-  return run.Run(body, finish);
+  return run.Run(body);
 }
 
 TransferReport ScaleSession::ClearTotals(TransferObserver& observer) {
@@ -70,29 +80,14 @@ TransferReport ScaleSession::ClearTotals(TransferObserver& observer) {
   status_.SetStatusText(kPanelActivity, kClearingGtdStatus);
 
   auto body = [&] {
-    if (!run.ScaleReady()) return;  // nothing erased, nothing said
-    std::string data;
-    const std::int32_t result = link_.SendCommand(kCommandClearTotals, false, data, 0);
-    if (result == kCommandDone) {
-      Totals() = ClearedTotalsPage();
-      run.report.stored = 1;
-      observer.TotalsChanged(Totals());
-      tables_.flags.ClearTotals();
-    } else if (result == NotProgrammed) {
-      run.Stop(TransferStatus::NotProgrammed, kTotalsClearErrorText, false);
-    } else if (result == NoAnswer) {
-      run.LinkLetDown(TransferStatus::LinkClosed);
-    } else {
-      run.report.status = TransferStatus::OddAnswer;
-      run.report.answerByte = result == kAnswerZeroByte ? 0 : (result & 0xFF);
-    }
+    TotalsCommand(run, link_, kCommandClearTotals, 0, kTotalsClearErrorText,
+                  [&](const std::string&) {
+                    Totals() = ClearedTotalsPage();
+                    observer.TotalsChanged(Totals());
+                    tables_.flags.ClearTotals();
+                  });
   };
-  auto finish = [&] {
-    observer.Finishing(run.report);
-    status_.SetStatusText(kPanelActivity, kDoneStatus);
-    observer.Finished(run.report);
-  };
-  return run.Run(body, finish);
+  return run.Run(body);
 }
 
 }  // namespace qm

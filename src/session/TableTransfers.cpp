@@ -163,13 +163,7 @@ TransferReport ReadPlu(ScaleSession& s, bool single, std::int32_t number, int ro
     ReadRecords(run, watch, single, first, last, {kCommandReadPlu, 4, kPluReadRecordSize}, store,
                 PluNotProgrammedText);
   };
-  auto finish = [&] {
-    observer.Finishing(run.report);
-    s.Status().SetStatusText(kPanelActivity, kDoneStatus);
-    s.Status().SetStatusText(kPanelPluCount, PluCountText(grid));
-    observer.Finished(run.report);
-  };
-  return run.Run(body, finish);
+  return run.Run(body, [&] { s.Status().SetStatusText(kPanelPluCount, PluCountText(grid)); });
 }
 
 }  // namespace
@@ -205,12 +199,7 @@ TransferReport ScaleSession::WritePlu(int firstRow, int lastRow, TransferObserve
   auto body = [&] {
     WriteRecords(run, watch, firstRow, lastRow, kCommandWritePlu, encode, refused);
   };
-  auto finish = [&] {
-    observer.Finishing(run.report);
-    status_.SetStatusText(kPanelActivity, kDoneStatus);
-    observer.Finished(run.report);
-  };
-  return run.Run(body, finish);
+  return run.Run(body);
 }
 
 // --- Messages ----------------------------------------------------------------------------------
@@ -256,13 +245,7 @@ TransferReport ReadMessages(ScaleSession& s, bool single, std::int32_t number, i
     ReadRecords(run, watch, single, first, last, {kCommandReadMessage, 2, kMessageBlockSize}, store,
                 MessageAbsentText);
   };
-  auto finish = [&] {
-    observer.Finishing(run.report);
-    s.Status().SetStatusText(kPanelActivity, kDoneStatus);
-    s.Status().SetStatusText(kPanelMsgCount, MessageCountText(grid));
-    observer.Finished(run.report);
-  };
-  return run.Run(body, finish);
+  return run.Run(body, [&] { s.Status().SetStatusText(kPanelMsgCount, MessageCountText(grid)); });
 }
 
 }  // namespace
@@ -307,12 +290,7 @@ TransferReport ScaleSession::WriteMessages(int firstNumber, int lastNumber,
   auto body = [&] {
     WriteRecords(run, watch, firstNumber, lastNumber, kCommandWriteMessage, encode, refused);
   };
-  auto finish = [&] {
-    observer.Finishing(run.report);
-    status_.SetStatusText(kPanelActivity, kDoneStatus);
-    observer.Finished(run.report);
-  };
-  return run.Run(body, finish);
+  return run.Run(body);
 }
 
 }  // namespace qm

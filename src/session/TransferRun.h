@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <utility>
 
 #include "link/LinkExchange.h"
 #include "session/ScaleSession.h"
 #include "tables/TextGrid.h"
+#include "transfer/TransferTexts.h"
 
 namespace qm {
 
@@ -98,10 +100,12 @@ class TransferRun {
     observer.Stopped(report, rowStillValid);
   }
 
-  // Runs `body`, then `finish`, also when `body` throws; the exception then goes on after the
-  // finish has run (and the exchange is given back on the way out).
-  template <typename Body, typename Finish>
-  TransferReport Run(Body&& body, Finish&& finish) {
+  // Runs `body`, then the end every transfer shares, also when `body` throws: the observer's
+  // finishing step, "Done." in panel 0, `shown` (what a read leaves in its count panel), the
+  // observer's last step, all still inside the exchange. An exception then goes on after that
+  // end has run (and the exchange is given back on the way out).
+  template <typename Body>
+  TransferReport Run(Body&& body, const std::function<void()>& shown = {}) {
     std::exception_ptr failure;
     try {
       body();
@@ -109,7 +113,10 @@ class TransferRun {
       failure = std::current_exception();
       if (report.status == TransferStatus::Done) report.status = TransferStatus::LinkFailed;
     }
-    finish();
+    observer.Finishing(report);
+    session.Status().SetStatusText(kPanelActivity, kDoneStatus);
+    if (shown) shown();
+    observer.Finished(report);
     if (failure) std::rethrow_exception(failure);
     exchange.End();
     return report;

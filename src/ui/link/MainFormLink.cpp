@@ -9,6 +9,7 @@
 #include "app/TransferFlows.h"
 #include "base/Cp1251.h"
 #include "ui/window/CommFrm.h"
+#include "ui/window/ErrorReport.h"
 
 namespace qm {
 
@@ -114,18 +115,7 @@ void MainFormLink::Guarded(const std::function<void()>& command) {
 }
 
 void MainFormLink::ReportError(std::exception_ptr error) {
-  MessageBoxRequest box;
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    box.text = e.what();
-  } catch (...) {
-    box.text = "Unknown failure.";
-  }
-  box.caption = Win1251("QM V-1.6 Interchange Program");
-  box.icon = DialogIcon::Error;
-  box.buttons = kButtonOk;
-  dialogs_.ShowMessage(box);
+  ShowErrorReport(dialogs_, error);
 }
 
 void MainFormLink::ShowConnectState() {

@@ -11,8 +11,6 @@
 #include <vector>
 
 #include "app/TransferFlows.h"
-#include "base/Cp1251.h"
-#include "base/Dialogs.h"
 #include "base/ScaleParams.h"
 #include "ui/files/FileIcons.h"
 #include "ui/files/MainFormFiles.h"
@@ -21,6 +19,7 @@
 #include "ui/tables/TablesWindow.h"
 #include "ui/transfer/MainFormTransfers.h"
 #include "ui/transfer/TransferIcons.h"
+#include "ui/window/ErrorReport.h"
 #include "ui/window/FontLayoutHost.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/WindowIcons.h"
@@ -56,22 +55,6 @@ void ReadMessages(T t, int tag) {
 }
 void WriteMessages(T t, int tag) {
   t.transfers.Commands().WriteMessagesClick(tag);
-}
-
-// The program's error report of a command that failed.
-void ReportFailure(Dialogs& dialogs, std::exception_ptr failure) {
-  MessageBoxRequest box;
-  try {
-    std::rethrow_exception(failure);
-  } catch (const std::exception& e) {
-    box.text = e.what();
-  } catch (...) {
-    box.text = "Unknown failure.";
-  }
-  box.caption = Win1251("QM V-1.6 Interchange Program");
-  box.icon = DialogIcon::Error;
-  box.buttons = kButtonOk;
-  dialogs.ShowMessage(box);
 }
 
 // ---- The tool bar, left to right ----
@@ -223,7 +206,7 @@ void CommandMap::Wire(QAction* action, CommandHandler handler) {
     } catch (...) {
       failure = std::current_exception();
     }
-    if (failure) ReportFailure(targets_->dialogs, failure);
+    if (failure) ShowErrorReport(targets_->dialogs, failure);
   });
 }
 

@@ -86,8 +86,7 @@ void TMainForm::CreatePanels() {
   // timer's event again while that timer's own event is still being handled. Run from a posted
   // call instead, the poll leaves the timer free to tick and count the reply time-out down.
   connect(this, &TMainForm::TimerTick, link_.get(), &MainFormLink::TimerTick, Qt::QueuedConnection);
-  transfers_ =
-      std::make_unique<MainFormTransfers>(this, pages_, *tables_, *session_, *dialogs_);
+  transfers_ = std::make_unique<MainFormTransfers>(this, pages_, *tables_, *session_, *dialogs_);
   files_ = std::make_unique<MainFormFiles>(*tables_, state_, *status_, *dialogs_, *pump_,
                                            transfers_->Totals());
   // New totals replace the shown ones only after the operator was offered to save them.
