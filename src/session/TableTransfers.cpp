@@ -68,14 +68,7 @@ void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int
       report.status = TransferStatus::Cancelled;
       break;
     }
-    if (watch.Changed()) {
-      report.status = TransferStatus::TableChanged;
-      break;
-    }
-    if (!link.IsOpen()) {
-      run.LinkLetDown(TransferStatus::LinkClosed);
-      break;
-    }
+    if (!run.GoOn(watch)) break;
   }
 }
 
@@ -89,15 +82,9 @@ void WriteRecords(TransferRun& run, const GridWatch& watch, int first, int last,
   ScaleLink& link = run.session.Link();
   TransferReport& report = run.report;
   for (int n = first; n <= last; ++n) {
-    // The table was rearranged while events ran: item n is no longer the one meant.
-    if (watch.Changed()) {
-      report.status = TransferStatus::TableChanged;
-      break;
-    }
-    if (!run.exchange.Live()) {
-      run.LinkLetDown(TransferStatus::LinkClosed);
-      break;
-    }
+    // Events ran during the last exchange: the table may have been rearranged (item n is no
+    // longer the one meant) or the link cut.
+    if (!run.GoOn(watch)) break;
     std::optional<std::string> record = encode(n);
     if (!record) break;
     if (!run.ScaleReady()) break;

@@ -84,6 +84,21 @@ class TransferRun {
     }
   }
 
+  // The one question a transfer loop asks before its next step: is the table it fills or sends
+  // still as the transfer found it (`watch`), and is the link still the one the exchange took?
+  // When not, the report says which (TableChanged, or the link's let-down) and the loop ends.
+  bool GoOn(const GridWatch& watch) {
+    if (watch.Changed()) {
+      report.status = TransferStatus::TableChanged;
+      return false;
+    }
+    if (!exchange.Live()) {
+      LinkLetDown(TransferStatus::LinkClosed);
+      return false;
+    }
+    return true;
+  }
+
   // Selects the scale; true only on the ready status 0x80. A wrong echo, a failure and the
   // status 0xDD with a number all count as not ready.
   bool ScaleReady() {
