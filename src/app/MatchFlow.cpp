@@ -5,12 +5,10 @@
 #include "base/Captions.h"
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
+#include "session/TableOperations.h"
 #include "tables/BusyScope.h"
-#include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"
 #include "tables/PluCommands.h"
-#include "tables/PluMatching.h"
-#include "tables/PluTable.h"
 #include "tables/TextGrid.h"
 
 namespace qm {
@@ -21,7 +19,6 @@ void MatchButtonClick(MatchCommandContext& c) {
 
   static const std::string kAskHead = Win1251("Строки с номером товара, большим ");
   static const std::string kAskTail = Win1251(" будут удалены, продолжить?");
-  static const std::string kDoneText = Win1251("Номера товаров и PLU приведены в соответствие.");
 
   MessageBoxRequest ask;
   ask.text = kAskHead + std::to_string(maxPluNo) + kAskTail;
@@ -31,18 +28,17 @@ void MatchButtonClick(MatchCommandContext& c) {
   if (c.dialogs.ShowMessage(ask) != kButtonYes) return;
 
   BusyScope busy(c.state, c.status, "Processing...");
-  c.flags.MarkModified(true, false);
   const int row = c.pluGrid.CurrentRow();
   const int column = c.pluGrid.CurrentColumn();
-  MatchPluNumbers(c.pluGrid, maxPluNo);
+  const MatchReport report = MatchPluTable(c.pluGrid, c.flags, maxPluNo);
   busy.ShowDone();
   // The cursor keeps its row index, or goes to the new last row; MoveToCell clamps.
   c.pluGrid.MoveToCell(column, row);
   c.editor.Refresh();
-  c.status.SetStatusText(kPanelPluCount, PluCountText(c.pluGrid));
+  c.status.SetStatusText(kPanelPluCount, report.countText);
 
   MessageBoxRequest done;
-  done.text = kDoneText;
+  done.text = report.message;
   done.caption = kDoneCaption;
   done.icon = DialogIcon::Information;
   done.buttons = kButtonOk;

@@ -1,5 +1,6 @@
 // The match command ("Согласовать номера товаров и PLU"): the question, the matching itself
-// (MatchPluNumbers) and what the window shows afterwards. Window thread only.
+// (MatchPluTable, which reports what it did) and what the window shows afterwards. Window thread
+// only.
 #pragma once
 
 namespace qm {

@@ -7,8 +7,8 @@
 #include "ctl/Commands.h"
 #include "ctl/FindingPrinter.h"
 #include "ctl/TableFiles.h"
+#include "session/TableOperations.h"
 #include "tables/PluColumns.h"
-#include "tables/PluMatching.h"
 #include "tables/PluTable.h"
 #include "tables/Validation.h"
 
@@ -67,10 +67,9 @@ int RunMatch(const CommandLine& cl, CtlIo& io) {
     throw FileError(cl.options.input + ": not a PLU table");
   }
   ExtensionOf(cl.options.output);  // a bad output name is refused before any work
-  MatchPluNumbers(tables.plu, limits.MaxPluNo);
+  const MatchReport report = MatchPluTable(tables, limits.MaxPluNo);
   SavePluTable(cl.options.output, tables.plu);
-  io.out << "Номера товаров и PLU приведены в соответствие.\n"
-         << Utf8(PluCountText(tables.plu)) << '\n';
+  io.out << Utf8(report.message) << '\n' << Utf8(report.countText) << '\n';
   return kExitDone;
 }
 

@@ -1,20 +1,15 @@
+// Matching as a table operation: where rows go, which are dropped, and that the grid hears one
+// reset. The outcome's counts are covered with the session's operation.
 #include "tables/PluMatching.h"
 
 #include <gtest/gtest.h>
 
-#include "LoggingStatus.h"
-#include "app/MatchFlow.h"
-#include "base/RunState.h"
-#include "support/ScriptedDialogs.h"
-#include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"
-#include "tables/PluCommands.h"
 #include "tables/PluTable.h"
+#include "tables/TextGrid.h"
 
 namespace qm {
 namespace {
-
-using V = std::vector<std::string>;
 
 // Counts the grid's structural notices.
 struct NoticeCounter : GridObserver {
@@ -22,27 +17,6 @@ struct NoticeCounter : GridObserver {
   void RowsRemoved(int, int) override { ++removals; }
   void Reset() override { ++resets; }
   int inserts = 0, removals = 0, resets = 0;
-};
-
-// The row editor as far as matching needs it: a refresh reloads the current row.
-class RefreshingEditor : public PluEditorHooks {
- public:
-  explicit RefreshingEditor(const TextGrid& grid) : grid_(grid) {}
-  void Commit() override {}
-  void Refresh() override {
-    ++refreshes;
-    shownRow = grid_.CurrentRow();
-    shown = grid_.Row(shownRow);
-  }
-  bool SuppressRowLoad() const override { return false; }
-  void SetSuppressRowLoad(bool) override {}
-  void ClearPluDirty() override {}
-  int refreshes = 0;
-  int shownRow = 0;
-  Cells shown;
-
- private:
-  const TextGrid& grid_;
 };
 
 // A filled gap as it reads after matching.
@@ -56,34 +30,14 @@ Cells Item(const std::string& pluNo, const std::string& name) {
 }
 
 struct MatchingTest : ::testing::Test {
-  MatchingTest() {
-    plu.SetTitles(PluColumnTitles());
-    state.CurrentScale = BuildScaleParams(15, 200);
-  }
+  MatchingTest() { plu.SetTitles(PluColumnTitles()); }
   std::vector<Cells> Rows() const {
     std::vector<Cells> out;
     for (int r = 1; r < plu.RowCount(); ++r) out.push_back(plu.Row(r));
     return out;
   }
-  void Click() {
-    MatchCommandContext context{state, status, dialogs, flags, plu, commands, editor};
-    MatchButtonClick(context);
-  }
-  void ExpectQuestion(DialogButton answer) {
-    dialogs.ExpectMessage("Строки с номером товара, большим 200 будут удалены, продолжить?", answer,
-                          "Подтвердите");
-  }
-  void ExpectDone() {
-    dialogs.ExpectMessage("Номера товаров и PLU приведены в соответствие.", kButtonOk, "Завершено");
-  }
 
   TextGrid plu{kPluColumnCount};
-  RunState state;
-  qmtest::LoggingStatus status;
-  qmtest::ScriptedDialogs dialogs;
-  ModifiedFlags flags{&status};
-  RefreshingEditor editor{plu};
-  PluCommands commands{plu, flags, &status, editor};
 };
 
 TEST_F(MatchingTest, RowsGoToTheirNumbersAndGapsAreFilled) {
@@ -129,75 +83,6 @@ TEST_F(MatchingTest, NothingUsableLeavesOneEmptyRow) {
   plu.ReplaceDataRows({Item("0", "zero"), Item("x", "text")});
   EXPECT_EQ(1, MatchPluNumbers(plu, 200));
   EXPECT_EQ(std::vector<Cells>{Cells(kPluColumnCount)}, Rows());
-}
-
-TEST_F(MatchingTest, CommandMatchesReportsAndLeavesTheTableAscending) {
-  plu.ReplaceDataRows({Item("3", "c"), Item("1", "a"), Item("9", "i"), Item("8", "h"),
-                       Item("2", "b"), Item("300", "gone")});
-  plu.MoveToCell(kPrice, 6);
-  commands.SetSortToggle(kPluNo, 0);
-  ExpectQuestion(kButtonYes);
-  ExpectDone();
-  Click();
-  EXPECT_EQ(DialogIcon::Warning, dialogs.Shown().at(0).icon);
-  EXPECT_EQ(kButtonYes | kButtonNo, dialogs.Shown().at(0).buttons);
-  EXPECT_EQ(DialogIcon::Information, dialogs.Shown().at(1).icon);
-  EXPECT_EQ(9, plu.DataRowCount());
-  EXPECT_EQ((V{"0 Processing... !", "0 Done.", "5 9 PLU"}), status.log);
-  EXPECT_TRUE(flags.PluTableModified());
-  EXPECT_FALSE(flags.MessageTableModified());
-  EXPECT_TRUE(status.saveEnabled);
-  EXPECT_FALSE(state.LinkBusy);
-  // The cursor keeps its row index; the editor was refreshed from the new table there.
-  EXPECT_EQ(6, plu.CurrentRow());
-  EXPECT_EQ(kPrice, plu.CurrentColumn());
-  EXPECT_EQ(1, editor.refreshes);
-  EXPECT_EQ(Gap(6), editor.shown);
-  EXPECT_EQ(1, commands.SortToggle(kPluNo));
-}
-
-TEST_F(MatchingTest, ShorterTableMovesTheCursorToTheLastRow) {
-  plu.ReplaceDataRows({Item("0", "a"), Item("x", "b"), Item("1", "c"), Item("0", "d")});
-  plu.MoveToCell(kPluNo, 4);
-  ExpectQuestion(kButtonYes);
-  ExpectDone();
-  Click();
-  EXPECT_EQ(1, plu.CurrentRow());
-  EXPECT_EQ(Item("1", "c"), editor.shown);
-  EXPECT_EQ("5 1 PLU", status.log.back());
-}
-
-TEST_F(MatchingTest, OnlyRowNumberedZeroBecomesOneEmptyRow) {
-  ResetPluTable(plu);
-  plu.SetCell(kPluNo, 1, "0");
-  ExpectQuestion(kButtonYes);
-  ExpectDone();
-  Click();
-  EXPECT_EQ(std::vector<Cells>{Cells(kPluColumnCount)}, Rows());
-  EXPECT_EQ("5 1 PLU", status.log.back());
-}
-
-TEST_F(MatchingTest, NoChangesNothing) {
-  plu.ReplaceDataRows({Item("3", "c"), Item("250", "x")});
-  const std::vector<Cells> before = Rows();
-  ExpectQuestion(kButtonNo);
-  Click();
-  EXPECT_EQ(before, Rows());
-  EXPECT_FALSE(flags.Any());
-  EXPECT_FALSE(status.saveEnabled);
-  EXPECT_TRUE(status.log.empty());
-  EXPECT_EQ(0, editor.refreshes);
-  EXPECT_EQ(0, commands.SortToggle(kPluNo));
-  EXPECT_FALSE(state.LinkBusy);
-}
-
-TEST_F(MatchingTest, CommandDoesNothingWhileTheLinkIsBusy) {
-  plu.ReplaceDataRows({Item("3", "c")});
-  state.LinkBusy = true;
-  Click();
-  EXPECT_EQ(1, plu.DataRowCount());
-  EXPECT_TRUE(state.LinkBusy);
-  EXPECT_FALSE(flags.Any());
 }
 
 }  // namespace
