@@ -15,7 +15,8 @@ using namespace std::chrono_literals;
 
 TEST(VirtualScaleQuiet, QuietOnlyOnceEverythingSentHasArrived) {
   const Bytes readPlu1{0x01, 0x81, 0x01, 0x00, 0x00, 0x00};
-  Bytes writePlu = qmtest::Concat({{0x01, 0x82}, qmtest::Pattern(kPluWriteSize, 0)});
+  const Bytes writePlu = qmtest::Concat({{0x01, 0x82}, qmtest::Pattern(kPluWriteSize, 0)});
+  const Faults hangUp{.hangUpAfter = 10, .hangUpDelay = 100ms};
   struct Case {
     const char* what;
     unsigned baud;
@@ -31,8 +32,7 @@ TEST(VirtualScaleQuiet, QuietOnlyOnceEverythingSentHasArrived) {
       {"a whole read", 0, {}, readPlu1, 103, false, false},
       {"a paced reply on its way", 2400, {}, {0x01, 0x85}, 43, true, false},
       {"paced data still coming in", 9600, {}, writePlu, 3, true, false},
-      {"the pause before a hang-up", 0, {.hangUpAfter = 10, .hangUpDelay = 100ms}, readPlu1, 13,
-       true, true},
+      {"the pause before a hang-up", 0, hangUp, readPlu1, 13, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
