@@ -4,13 +4,16 @@
 #include <chrono>
 #include <ctime>
 
-#include "SlaveLine.h"
 #include "sim/VirtualScale.h"
+#include "support/SlaveLine.h"
 
 namespace qmsim::test {
 namespace {
 
 using namespace std::chrono_literals;
+using qmtest::Concat;
+using qmtest::Pattern;
+using qmtest::SlaveLine;
 
 Bytes PluBytes(std::int32_t number, std::uint8_t seed) {
   Bytes r = Pattern(kPluRecordSize, seed);
@@ -23,7 +26,7 @@ Bytes PluBytes(std::int32_t number, std::uint8_t seed) {
 class ScaleTest : public ::testing::Test {
  protected:
   VirtualScale scale;
-  SlaveLine line{scale.SlavePath()};
+  SlaveLine line{scale.SlavePath(), [this] { return scale.Quiet(); }};
 };
 
 TEST_F(ScaleTest, ReadPluIsEchoStatusAckAndTheHundredByteRecord) {
@@ -78,7 +81,7 @@ TEST_F(ScaleTest, EachCommandTakesItsDataLengthAndAnswersItsReplyLength) {
     line.Write({c.command});
     if (!c.data.empty()) {
       line.Write(Bytes(c.data.begin(), c.data.end() - 1));
-      EXPECT_TRUE(line.Extra(200ms).empty()) << "answered before the data was complete";
+      EXPECT_TRUE(line.Extra().empty()) << "answered before the data was complete";
       line.Write({c.data.back()});
     }
     Bytes got = line.Read(1 + c.reply);
@@ -220,7 +223,7 @@ TEST(VirtualScaleLink, KeepsASymbolicLinkToTheTerminalWhileRunning) {
     char target[256] = {};
     ASSERT_GT(::readlink(path.c_str(), target, sizeof target - 1), 0);
     EXPECT_EQ(std::string(target), scale.SlavePath());
-    SlaveLine line(path);
+    SlaveLine line(path, [&] { return scale.Quiet(); });
     EXPECT_EQ(line.Exchange(0x01, 0x86, {}, 3), (Bytes{0x01, 0x80, 0xAA}));
   }
   EXPECT_NE(::access(path.c_str(), F_OK), 0);
