@@ -272,6 +272,11 @@ void VirtualScale::Serve(Line& line, std::uint8_t address) {
     rec.in.push_back(*b);
   }
   rec.complete = true;
+  {
+    // Counted before anything is answered, so whoever has seen the answer sees the count too.
+    std::lock_guard lock(mutex_);
+    ++commandCounts_[*cmd];
+  }
 
   bool refused = f.refusedCommands.count(*cmd) > 0;
   if ((*cmd == kCmdReadPlu || *cmd == kCmdWritePlu) && f.refusedPlus.count(Le(rec.data, 4)))
@@ -317,7 +322,6 @@ void VirtualScale::Serve(Line& line, std::uint8_t address) {
 
 void VirtualScale::Finish(ExchangeRecord rec) {
   std::lock_guard lock(mutex_);
-  if (rec.command && rec.complete) ++commandCounts_[*rec.command];
   log_.push_back(std::move(rec));
   ++finished_;
   changed_.notify_all();

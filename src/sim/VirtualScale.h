@@ -111,7 +111,7 @@ class VirtualScale {
   std::vector<ExchangeRecord> Log() const;
   void ClearLog();                    // also resets the counters below
   std::size_t ExchangeCount() const;  // finished exchanges
-  // Finished exchanges whose command arrived complete with its data.
+  // Commands that arrived complete with their data, counted before the scale answers them.
   std::size_t CommandCount(std::uint8_t command) const;
   std::size_t IgnoredByteCount() const;  // bytes not addressed to this scale
   bool HungUp() const;                   // the master was closed by hangUpAfter
