@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace qm {
 
@@ -68,6 +69,7 @@ class VirtualTicks : public TickSource {
   std::function<bool()> settled_;
   Clock::duration backstop_;
   Clock::time_point deadline_{};
+  std::optional<Clock::time_point> settledSince_;  // settled at every look since then
   std::uint64_t ticks_ = 0;
 };
 

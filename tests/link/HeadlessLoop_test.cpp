@@ -126,21 +126,26 @@ TEST(HeadlessLoop, AFailedHandOffDoesNotStrandTheOnesQueuedBehindIt) {
   EXPECT_EQ(released, 2);
 }
 
-TEST(VirtualTicks, ATickFallsDueWhenIdleAndSettledOrAtTheBackstop) {
+TEST(VirtualTicks, ATickFallsDueWhenIdleAndSettledForAMomentOrAtTheBackstop) {
   using Clock = qm::TickSource::Clock;
+  // Two looks: at the start and `later`; the second one decides.
   struct Case {
-    bool idle, settled, pastBackstop, due;
-  } cases[] = {{true, true, false, true},
-               {true, false, false, false},
-               {false, true, false, false},
-               {false, false, true, true},
-               {true, false, true, true}};
+    bool idle, settled;
+    std::chrono::milliseconds later;
+    bool due;
+  } cases[] = {{true, true, 3ms, true},    // settled since the first look
+               {true, true, 1ms, false},   // settled only for a moment
+               {true, false, 3ms, false},  // the far end still busy
+               {false, true, 3ms, false},  // events waiting
+               {false, false, 100ms, true},
+               {true, false, 100ms, true}};
   for (const Case& c : cases) {
     qm::VirtualTicks ticks([&] { return c.settled; }, 100ms);
     const Clock::time_point start = Clock::now();
     ticks.Restart(start);
-    EXPECT_EQ(ticks.TakeTick(start + (c.pastBackstop ? 100ms : 1ms), c.idle), c.due)
-        << c.idle << c.settled << c.pastBackstop;
+    EXPECT_FALSE(ticks.TakeTick(start, c.idle));
+    EXPECT_EQ(ticks.TakeTick(start + c.later, c.idle), c.due)
+        << c.idle << c.settled << c.later.count();
   }
 }
 
