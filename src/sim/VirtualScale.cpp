@@ -226,7 +226,9 @@ void VirtualScale::Serve(Line& line, std::uint8_t address) {
   Faults f;
   {
     std::lock_guard lock(mutex_);
-    if (finished_ >= faultsFrom_) f = faults_;
+    // Exchanges are counted as they begin: a test that sets faults right after it had an answer
+    // must not find the tail of that exchange counted among the ones to skip.
+    if (started_++ >= faultsFrom_) f = faults_;
   }
   auto send = [&](const Bytes& b) {
     if (b.empty()) return true;
@@ -394,7 +396,7 @@ Display VirtualScale::CurrentDisplay() const {
 
 void VirtualScale::SetFaults(Faults f) {
   std::lock_guard lock(mutex_);
-  faultsFrom_ = finished_ + f.skipExchanges;
+  faultsFrom_ = started_ + f.skipExchanges;
   faults_ = std::move(f);
 }
 

@@ -151,7 +151,8 @@ class VirtualScale {
   Faults faults_;
   std::size_t faultsFrom_ = 0;  // exchange index from which faults_ apply
   std::vector<ExchangeRecord> log_;
-  std::size_t finished_ = 0;  // exchanges since construction (fault counting)
+  std::size_t finished_ = 0;  // exchanges finished since construction
+  std::size_t started_ = 0;   // exchanges begun since construction (fault counting)
   std::size_t ignored_ = 0;
   std::map<std::uint8_t, std::size_t> commandCounts_;
 
