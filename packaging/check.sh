@@ -69,6 +69,27 @@ for page in qmctl qm-scale-sim; do
     fail "the man page of $page lacks NAME or SYNOPSIS"
 done
 
+echo "== bash completion of the unpacked qmctl"
+mkdir -p "$tmp/files" && touch "$tmp/files/a.csv" "$tmp/files/b.plw" "$tmp/files/c.msw" "$tmp/files/d.txt"
+completion=$(cd "$tmp/files" && PATH="$tmp/x/usr/bin:$PATH" bash -c '
+  source /usr/share/bash-completion/bash_completion
+  source "$1"
+  complete_line() {  # prints what TAB offers after the words given
+    COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+    COMPREPLY=(); _qmctl qmctl "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"
+    printf "%s\n" "${COMPREPLY[*]}" | tr " " "\n" | LC_ALL=C sort | tr "\n" " "; echo
+  }
+  complete_line qmctl sc
+  complete_line qmctl --port COM
+  complete_line qmctl read-plu --
+  complete_line qmctl write-msg -i ""
+  complete_line qmctl check ""' _ "$tmp/x/usr/share/bash-completion/completions/qmctl")
+same_list "completion" "scan 
+COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 
+--last --only 
+a.csv c.msw 
+a.csv b.plw c.msw " "$completion"
+
 echo "== plain installs: a prefix with a space, twice; DESTDIR"
 expected_all=$(printf '%s\n%s\n' "$expected_tools" "$expected_window" | LC_ALL=C sort)
 for round in 1 2; do
