@@ -121,7 +121,6 @@ int ParseNumber(const std::string& option, const std::string& text) {
   return value;
 }
 
-
 void ParsePort(const std::string& text, LineOptions& line) {
   if (text.empty()) throw UsageError("option --port needs a device path or COM1..COM8");
   line.port = text;
