@@ -6,6 +6,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   xvfb xauth fonts-dejavu-core ccache
+  libcli11-dev
+  # packaging: the man pages, the .deb and its checks, the completion
+  help2man dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db bash-completion
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything once and runs every test: the core, the virtual
-# scale, the window tests (Qt offscreen), then the core again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# scale, the window tests (Qt offscreen), the Debian packages and their checks, then the core
+# again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -13,6 +13,10 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
 cmake --build build -j"$jobs"
 (cd build && QT_QPA_PLATFORM=offscreen ctest -j"$jobs" --output-on-failure --timeout 300)
+
+# The Debian packages from the same build, and their checks: lintian, contents, the unpacked
+# programs, the man pages, the desktop entry, installs and removal.
+packaging/check.sh build
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON -DQM_BUILD_UI=OFF "${launcher[@]}" \
       -DQM_BUILD_BENCH=OFF

@@ -1,12 +1,16 @@
 #include "ctl/CtlArgs.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <map>
 
 #include "base/ScaleParams.h"
 #include "link/PortNames.h"
+
+#ifndef QM_VERSION
+#define QM_VERSION "unknown"
+#endif
 
 namespace qm::ctl {
 
@@ -18,68 +22,92 @@ constexpr const char* kBadPluNumber = "Неправильный номер PLU."
 constexpr const char* kBadMessageNumber = "Неправильный номер сообщения.";
 constexpr const char* kBadAddress = "Неправильный адрес весов.";
 
-const std::map<std::string, std::string>& HelpTexts() {
-  static const std::map<std::string, std::string> texts = {
-      {"read-plu",
+// One command: its name, the one sentence the command list shows (whole, so that a man page
+// and a completion menu never show half a phrase) and its own help page. Every option of the
+// command has a line of its own in the help page that starts with the option, the shape that
+// help2man and bash-completion's option parser read.
+struct CommandText {
+  const char* name;
+  const char* summary;
+  const char* help;
+};
+
+const std::vector<CommandText>& Commands() {
+  static const std::vector<CommandText> commands = {
+      {"read-plu", "Reads PLU records from the scale into a file.",
        "qmctl [line options] read-plu (--last N | --only N) -o FILE\n"
        "  Reads PLU records from the scale and writes them to FILE (.csv or .plw).\n"
        "  --last N  every PLU number from 1 up to N (1..the model's highest PLU number);\n"
        "            numbers the scale does not hold are skipped\n"
-       "  --only N  the one PLU number N (0..the model's highest PLU number)\n"},
-      {"write-plu",
+       "  --only N  the one PLU number N (0..the model's highest PLU number)\n"
+       "  -o FILE   the file to write\n"},
+      {"write-plu", "Programs the PLU rows of a file into the scale.",
        "qmctl [line options] write-plu -i FILE [--only N] [--messages FILE] [--force]\n"
        "  Programs the PLU rows of FILE (.csv or .plw) into the scale, top to bottom.\n"
        "  The rows are validated first against the model's limits; with findings nothing is\n"
        "  sent (exit 1) unless --force is given.\n"
+       "  -i FILE           the file to read\n"
        "  --only N          only the row whose PLU number is N\n"
        "  --messages FILE   the message table (.csv or .msw) the message numbers are checked\n"
        "                    against; without it the table holds one message, as in a fresh\n"
        "                    window\n"
        "  --force           write despite findings\n"},
-      {"read-msg",
+      {"read-msg", "Reads messages from the scale into a file.",
        "qmctl [line options] read-msg (--last N | --only N) -o FILE\n"
        "  Reads messages from the scale and writes them to FILE (.csv or .msw).\n"
        "  --last N  every message number from 1 up to N; absent ones are skipped\n"
-       "  --only N  the one message number N\n"},
-      {"write-msg",
+       "  --only N  the one message number N\n"
+       "  -o FILE   the file to write\n"},
+      {"write-msg", "Programs the messages of a file into the scale.",
        "qmctl [line options] write-msg -i FILE [--force]\n"
        "  Programs every message of FILE (.csv or .msw) into the scale after validation;\n"
-       "  with findings nothing is sent (exit 1) unless --force is given.\n"},
-      {"read-totals",
+       "  with findings nothing is sent (exit 1) unless --force is given.\n"
+       "  -i FILE   the file to read\n"
+       "  --force   write despite findings\n"},
+      {"read-totals", "Reads the scale's sales totals into a report file.",
        "qmctl [line options] read-totals -o FILE\n"
-       "  Reads the scale's sales totals and writes the totals report to FILE.\n"},
-      {"clear-totals",
+       "  Reads the scale's sales totals and writes the totals report to FILE.\n"
+       "  -o FILE   the file to write\n"},
+      {"clear-totals", "Erases the sales totals in the scale.",
        "qmctl [line options] clear-totals --yes\n"
-       "  Erases the sales totals in the scale. --yes is required.\n"},
-      {"weigh",
+       "  Erases the sales totals in the scale.\n"
+       "  --yes     required: confirms the erasure\n"},
+      {"weigh", "Prints the scale's display: weight, prices and PLU number.",
        "qmctl [line options] weigh [--watch]\n"
        "  Prints the scale's display (weight with its indicator letters, unit price, total\n"
-       "  price, PLU number) as one line; with --watch a line about every second until\n"
-       "  interrupted.\n"},
-      {"check",
+       "  price, PLU number) as one line.\n"
+       "  --watch   a line about every second until interrupted\n"},
+      {"check", "Validates .csv, .plw and .msw files against the model's limits.",
        "qmctl [--model M --version V] check FILE...\n"
        "  Validates the files (.csv, .plw, .msw) against the model's limits and prints every\n"
        "  finding on its own line, then the summary. A PLU file is checked against the\n"
        "  number of messages of a message file given on the same line. Exit 1 on findings.\n"},
-      {"match",
+      {"match", "Puts every PLU row of a file at the position of its PLU number.",
        "qmctl [--model M --version V] match -i FILE -o FILE\n"
        "  Puts every PLU row at the position of its PLU number (gaps filled with empty rows,\n"
-       "  rows above the model's highest PLU number, without a number or duplicated dropped).\n"},
-      {"convert",
+       "  rows above the model's highest PLU number, without a number or duplicated dropped).\n"
+       "  -i FILE   the file to read\n"
+       "  -o FILE   the file to write\n"},
+      {"convert", "Converts between .csv and .plw, or .csv and .msw.",
        "qmctl convert -i FILE -o FILE\n"
        "  Converts between .csv and .plw (PLU table) or .csv and .msw (messages).\n"
-       "  A .plw file keeps neither the logo nor the sales totals.\n"},
-      {"scan",
+       "  A .plw file keeps neither the logo nor the sales totals.\n"
+       "  -i FILE   the file to read\n"
+       "  -o FILE   the file to write\n"},
+      {"scan", "Lists the scale addresses that answer on the line.",
        "qmctl [line options] scan [--from N --to M]\n"
-       "  Lists the scale addresses that answer on the line (default: 1 up to the model's\n"
-       "  highest address). A silent address is given up after about 0.2 s (the window\n"
-       "  waits 0.5 s). Exit 3 when no address answers.\n"},
-      {"verify",
+       "  Lists the scale addresses that answer on the line. A silent address is given up\n"
+       "  after about 0.2 s (the window waits 0.5 s). Exit 3 when no address answers.\n"
+       "  --from N  the first address (default 1)\n"
+       "  --to M    the last address (default: the model's highest address)\n"},
+      {"verify", "Compares the scale's PLU records with a file.",
        "qmctl [line options] verify -i FILE [--last N]\n"
        "  Reads the PLU numbers of FILE back from the scale (or every number up to N) and\n"
-       "  lists every cell that differs from the file, one a line. Exit 1 on differences.\n"},
+       "  lists every cell that differs from the file, one a line. Exit 1 on differences.\n"
+       "  -i FILE   the file to compare with\n"
+       "  --last N  every PLU number from 1 up to N instead of the file's numbers\n"},
   };
-  return texts;
+  return commands;
 }
 
 int ParseNumber(const std::string& option, const std::string& text) {
@@ -92,45 +120,6 @@ int ParseNumber(const std::string& option, const std::string& text) {
   }
   return value;
 }
-
-// Reads the arguments one by one; options take their value as the next argument or after "=".
-class ArgReader {
- public:
-  explicit ArgReader(const std::vector<std::string>& args) : args_(args) {}
-  bool AtEnd() const { return next_ >= args_.size(); }
-  // The next argument; an "--name=value" argument gives "--name" and keeps the value pending.
-  std::string Take() {
-    std::string arg = args_[next_++];
-    pendingValue_.reset();
-    if (arg.rfind("--", 0) == 0) {
-      const std::size_t eq = arg.find('=');
-      if (eq != std::string::npos) {
-        pendingValue_ = arg.substr(eq + 1);
-        arg.resize(eq);
-      }
-    }
-    return arg;
-  }
-  std::string Value(const std::string& option) {
-    if (pendingValue_) {
-      std::string v = *pendingValue_;
-      pendingValue_.reset();
-      return v;
-    }
-    if (AtEnd()) throw UsageError("option " + option + " needs a value");
-    return args_[next_++];
-  }
-  int Number(const std::string& option) { return ParseNumber(option, Value(option)); }
-  // An option without a value must not have been given one.
-  void NoValue(const std::string& option) {
-    if (pendingValue_) throw UsageError("option " + option + " takes no value");
-  }
-
- private:
-  const std::vector<std::string>& args_;
-  std::size_t next_ = 0;
-  std::optional<std::string> pendingValue_;
-};
 
 void ParsePort(const std::string& text, LineOptions& line) {
   if (text.empty()) throw UsageError("option --port needs a device path or COM1..COM8");
@@ -150,7 +139,7 @@ void ParsePort(const std::string& text, LineOptions& line) {
   throw UsageError("unknown port '" + text + "': give COM1..COM8 or a device path");
 }
 
-TBaudRate ParseBaud(const std::string& option, int value) {
+TBaudRate ParseBaud(int value) {
   for (int i = 0; i < kBaudRateCount; ++i) {
     if (kBaudRateValues[i] == value) return static_cast<TBaudRate>(i);
   }
@@ -173,23 +162,63 @@ TStopBits ParseStop(const std::string& text) {
   throw UsageError("option --stop takes 1, 1.5 or 2, not '" + text + "'");
 }
 
-bool TakesCommandOption(const std::string& command, const std::string& option) {
-  static const std::map<std::string, std::vector<std::string>> allowed = {
-      {"read-plu", {"--last", "--only", "-o"}},
-      {"write-plu", {"-i", "--only", "--force", "--messages"}},
-      {"read-msg", {"--last", "--only", "-o"}},
-      {"write-msg", {"-i", "--force"}},
-      {"read-totals", {"-o"}},
-      {"clear-totals", {"--yes"}},
-      {"weigh", {"--watch"}},
-      {"check", {}},
-      {"match", {"-i", "-o"}},
-      {"convert", {"-i", "-o"}},
-      {"scan", {"--from", "--to"}},
-      {"verify", {"-i", "--last"}},
+
+// The options each command takes, as CLI11 sees them; values land in `o`. Numbers are read by
+// ParseNumber (decimal only: CLI11's own conversion would take "010" as octal).
+void AddCommandOptions(CLI::App& sub, const std::string& c, CommandOptions& o) {
+  const auto number = [&sub](const char* name, std::optional<int>& into) {
+    sub.add_option_function<std::string>(
+        name, [name, &into](const std::string& v) { into = ParseNumber(name, v); });
   };
-  const auto& list = allowed.at(command);
-  return std::find(list.begin(), list.end(), option) != list.end();
+  const auto text = [&sub](const char* name, std::string& into) {
+    sub.add_option(name, into);
+  };
+  if (c == "read-plu" || c == "read-msg") {
+    number("--last", o.last);
+    number("--only", o.only);
+    text("-o", o.output);
+  } else if (c == "write-plu") {
+    text("-i", o.input);
+    number("--only", o.only);
+    text("--messages", o.messages);
+    sub.add_flag("--force", o.force);
+  } else if (c == "write-msg") {
+    text("-i", o.input);
+    sub.add_flag("--force", o.force);
+  } else if (c == "read-totals") {
+    text("-o", o.output);
+  } else if (c == "clear-totals") {
+    sub.add_flag("--yes", o.yes);
+  } else if (c == "weigh") {
+    sub.add_flag("--watch", o.watch);
+  } else if (c == "check") {
+    sub.add_option("FILE", o.files);
+  } else if (c == "match" || c == "convert") {
+    text("-i", o.input);
+    text("-o", o.output);
+  } else if (c == "scan") {
+    number("--from", o.from);
+    number("--to", o.to);
+  } else if (c == "verify") {
+    text("-i", o.input);
+    number("--last", o.last);
+  }
+}
+
+// What was left over after parsing: an unknown command or option, or a stray argument.
+void RejectLeftovers(const CLI::App& app, const CLI::App* sub, const std::string& command) {
+  if (!app.remaining().empty()) {
+    const std::string arg = app.remaining().front();
+    if (!arg.empty() && arg[0] == '-') throw UsageError("unknown option " + arg);
+    throw UsageError(command.empty() ? "unknown command '" + arg + "'"
+                                     : "unexpected argument '" + arg + "' for " + command);
+  }
+  if (sub != nullptr && !sub->remaining().empty()) {
+    const std::string arg = sub->remaining().front();
+    throw UsageError(!arg.empty() && arg[0] == '-'
+                         ? "unknown option " + arg + " for " + command
+                         : "unexpected argument '" + arg + "' for " + command);
+  }
 }
 
 void Require(bool condition, const std::string& command, const std::string& what) {
@@ -247,101 +276,86 @@ void CheckCommand(CommandLine& cl) {
 }  // namespace
 
 const std::vector<std::string>& CommandNames() {
-  static const std::vector<std::string> names = {
-      "read-plu", "write-plu", "read-msg", "write-msg", "read-totals", "clear-totals",
-      "weigh",    "check",     "match",    "convert",   "scan",        "verify"};
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list;
+    for (const CommandText& c : Commands()) list.emplace_back(c.name);
+    return list;
+  }();
   return names;
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
-  ArgReader reader(args);
-  // Line options up to the command.
-  while (!reader.AtEnd()) {
-    const std::string arg = reader.Take();
-    if (arg == "--help" || arg == "-h") {
-      cl.help = true;
-    } else if (arg == "--port") {
-      ParsePort(reader.Value(arg), cl.line);
-    } else if (arg == "--baud") {
-      cl.line.baud = ParseBaud(arg, reader.Number(arg));
-    } else if (arg == "--parity") {
-      cl.line.parity = ParseParity(reader.Value(arg));
-    } else if (arg == "--stop") {
-      cl.line.stop = ParseStop(reader.Value(arg));
-    } else if (arg == "--address") {
-      cl.line.address = reader.Number(arg);
-    } else if (arg == "--model") {
-      cl.line.model = reader.Number(arg);
-      if (cl.line.model != 6 && cl.line.model != 15 && cl.line.model != 30) {
-        throw UsageError("option --model takes 6, 15 or 30");
-      }
-    } else if (arg == "--version") {
-      cl.line.version = reader.Number(arg);
-      if (cl.line.version != 200 && cl.line.version != 600 && cl.line.version != 1000 &&
-          cl.line.version != 4000) {
+  CLI::App app("", "qmctl");
+  // The help pages are ours (below), so are the checks of required options: help must work
+  // without them. Leftovers are collected and reported in our words, a repeated option keeps
+  // its last value, and a flag takes no value ("--trace=yes" is a mistake).
+  app.set_help_flag();
+  app.allow_extras();
+  app.require_subcommand(0, 1);
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.option_defaults()->disable_flag_override();
+
+  LineOptions& line = cl.line;
+  std::string version;
+  app.add_flag("-h,--help", cl.help);
+  app.add_option_function<std::string>("--port", [&](const std::string& v) { ParsePort(v, line); });
+  app.add_option_function<std::string>(
+      "--baud", [&](const std::string& v) { line.baud = ParseBaud(ParseNumber("--baud", v)); });
+  app.add_option_function<std::string>("--parity",
+                                       [&](const std::string& v) { line.parity = ParseParity(v); });
+  app.add_option_function<std::string>("--stop",
+                                       [&](const std::string& v) { line.stop = ParseStop(v); });
+  app.add_option_function<std::string>(
+      "--address", [&](const std::string& v) { line.address = ParseNumber("--address", v); });
+  app.add_option_function<std::string>("--model", [&](const std::string& v) {
+    line.model = ParseNumber("--model", v);
+    if (line.model != 6 && line.model != 15 && line.model != 30) {
+      throw UsageError("option --model takes 6, 15 or 30");
+    }
+  });
+  // "--version N" chooses the scale's PLU memory; "--version" alone asks for the program's
+  // version, as every GNU-style tool answers it.
+  CLI::Option* versionOption = app.add_option("--version", version)->expected(0, 1);
+  app.add_flag("--trace", line.trace);
+
+  std::vector<CLI::App*> subs;
+  for (const CommandText& c : Commands()) {
+    CLI::App* sub = app.add_subcommand(c.name, c.summary);
+    sub->set_help_flag();
+    sub->add_flag("-h,--help", cl.help);
+    AddCommandOptions(*sub, c.name, cl.options);
+    subs.push_back(sub);
+  }
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    throw UsageError(e.what());
+  }
+  const auto chosen = std::find_if(subs.begin(), subs.end(),
+                                   [](const CLI::App* s) { return s->parsed(); });
+  CLI::App* sub = chosen == subs.end() ? nullptr : *chosen;
+  if (sub != nullptr) cl.command = sub->get_name();
+  RejectLeftovers(app, sub, cl.command);
+
+  if (versionOption->count() > 0) {
+    if (version.empty() && cl.command.empty()) {
+      cl.version = !cl.help;
+    } else if (version.empty()) {
+      throw UsageError("option --version needs 200, 600, 1000 or 4000 before a command");
+    } else {
+      line.version = ParseNumber("--version", version);
+      if (line.version != 200 && line.version != 600 && line.version != 1000 &&
+          line.version != 4000) {
         throw UsageError("option --version takes 200, 600, 1000 or 4000");
       }
-    } else if (arg == "--trace") {
-      reader.NoValue(arg);
-      cl.line.trace = true;
-    } else if (!arg.empty() && arg[0] == '-') {
-      throw UsageError("unknown option " + arg);
-    } else {
-      const auto& names = CommandNames();
-      if (std::find(names.begin(), names.end(), arg) == names.end()) {
-        throw UsageError("unknown command '" + arg + "'");
-      }
-      cl.command = arg;
-      break;
     }
   }
   if (cl.command.empty()) {
-    if (cl.help) return cl;
+    if (cl.help || cl.version) return cl;
     throw UsageError("no command given");
-  }
-
-  // The command's own options.
-  CommandOptions& o = cl.options;
-  while (!reader.AtEnd()) {
-    const std::string arg = reader.Take();
-    if (arg == "--help" || arg == "-h") {
-      cl.help = true;
-      continue;
-    }
-    if (cl.command == "check" && (arg.empty() || arg[0] != '-')) {
-      o.files.push_back(arg);
-      continue;
-    }
-    if (arg.empty() || arg[0] != '-' || !TakesCommandOption(cl.command, arg)) {
-      throw UsageError(arg.empty() || arg[0] != '-'
-                           ? "unexpected argument '" + arg + "' for " + cl.command
-                           : "unknown option " + arg + " for " + cl.command);
-    }
-    if (arg == "--last") {
-      o.last = reader.Number(arg);
-    } else if (arg == "--only") {
-      o.only = reader.Number(arg);
-    } else if (arg == "-i") {
-      o.input = reader.Value(arg);
-    } else if (arg == "-o") {
-      o.output = reader.Value(arg);
-    } else if (arg == "--messages") {
-      o.messages = reader.Value(arg);
-    } else if (arg == "--force") {
-      reader.NoValue(arg);
-      o.force = true;
-    } else if (arg == "--yes") {
-      reader.NoValue(arg);
-      o.yes = true;
-    } else if (arg == "--watch") {
-      reader.NoValue(arg);
-      o.watch = true;
-    } else if (arg == "--from") {
-      o.from = reader.Number(arg);
-    } else if (arg == "--to") {
-      o.to = reader.Number(arg);
-    }
   }
   if (!cl.help) CheckCommand(cl);
   return cl;
@@ -349,38 +363,56 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string ProgramHelp() {
   std::string text =
-      "qmctl: the scale transfers, checks and file conversions without a window.\n"
+      "Usage: qmctl [LINE OPTIONS] COMMAND [COMMAND OPTIONS]\n"
+      "Runs the scale transfers, checks and file conversions of QM Interchange without a\n"
+      "window, for scripts and scheduled jobs.\n"
       "\n"
-      "qmctl [--port DEV|COMn] [--baud N] [--parity none|odd|even|mark|space] [--stop 1|1.5|2]\n"
-      "      [--address N] [--model 6|15|30] [--version 200|600|1000|4000] [--trace] COMMAND ...\n"
-      "\n"
-      "Line options (defaults: COM2, 9600 baud, 8 data bits, no parity, 1 stop bit, address 1,\n"
-      "model 15 kg, 4000 PLU). COM1..COM8 resolve to devices as the window program resolves\n"
-      "them (QM_PORTS, then the ports.conf mapping, then /dev/ttyS0..7); any other --port value\n"
-      "is a device path. --trace prints every frame sent (>) and received (<) as hex with the\n"
-      "time since start on stderr.\n"
+      "Line options:\n"
+      "  --port DEV|COMn      the scale's port (default COM2); COM1..COM8 resolve to devices as\n"
+      "                       the window program resolves them (QM_PORTS, then the ports.conf\n"
+      "                       mapping, then /dev/ttyS0..7); any other value is a device path\n"
+      "  --baud N             110, 300, 600, 1200, 2400, 4800, 9600 (default), 14400, 19200,\n"
+      "                       38400, 56000, 57600 or 115200; always 8 data bits\n"
+      "  --parity none|odd|even|mark|space\n"
+      "                       the parity (default none)\n"
+      "  --stop 1|1.5|2       the stop bits (default 1)\n"
+      "  --address N          the scale's address (default 1)\n"
+      "  --model 6|15|30      the scale's capacity in kg (default 15)\n"
+      "  --version 200|600|1000|4000\n"
+      "                       the scale's PLU memory (default 4000)\n"
+      "  --trace              print every frame sent (>) and received (<) as hex with the time\n"
+      "                       since start on stderr\n"
+      "  -h, --help           this help; after a command, the command's help\n"
+      "  --version            alone: the program's version\n"
       "\n"
       "Commands:\n";
-  for (const std::string& name : CommandNames()) {
-    const std::string& help = HelpTexts().at(name);
-    const std::size_t lineEnd = help.find('\n');
-    const std::size_t second = help.find('\n', lineEnd + 1);
-    text += "  " + name + std::string(14 - name.size(), ' ') +
-            help.substr(lineEnd + 3, second - lineEnd - 3) + "\n";
+  for (const CommandText& c : Commands()) {
+    const std::string name = c.name;
+    text += "  " + name + std::string(14 - name.size(), ' ') + c.summary + "\n";
   }
   text +=
       "\n"
       "'qmctl COMMAND --help' describes a command.\n"
-      "Exit codes: 0 done; 1 findings, refusals by the scale or differences; 2 usage error or a\n"
-      "file that cannot be read or written; 3 the link failed (no answer, the port cannot be\n"
-      "opened, the scale not ready).\n";
+      "\n"
+      "Exit status:\n"
+      "  0  done\n"
+      "  1  findings, refusals by the scale or differences\n"
+      "  2  a usage error, or a file that cannot be read or written\n"
+      "  3  the link failed (no answer, the port cannot be opened, the scale not ready)\n"
+      "\n"
+      "Serial devices belong to the group 'dialout'; a user outside it cannot open them.\n";
   return text;
 }
 
 std::string CommandHelp(const std::string& command) {
-  const auto& texts = HelpTexts();
-  const auto it = texts.find(command);
-  return it == texts.end() ? ProgramHelp() : it->second;
+  for (const CommandText& c : Commands()) {
+    if (command == c.name) return c.help;
+  }
+  return ProgramHelp();
+}
+
+std::string VersionText() {
+  return "qmctl (QM Interchange) " QM_VERSION "\n";
 }
 
 }  // namespace qm::ctl

@@ -1,5 +1,6 @@
 // The command line of qmctl: the line options that choose and set up the scale's port, the
-// scale model, and one command with its own options. Parsing only; running is elsewhere.
+// scale model, and one command with its own options. Parsing only (on CLI11); running is
+// elsewhere.
 //
 // Every mistake on the command line (an unknown option, a missing or malformed value, a number
 // out of range, a missing command) raises UsageError with one sentence for the operator; the
@@ -51,7 +52,8 @@ struct CommandLine {
   LineOptions line;
   std::string command;  // empty with --help before any command
   CommandOptions options;
-  bool help = false;  // --help: for the program, or for `command` when one was given
+  bool help = false;     // --help: for the program, or for `command` when one was given
+  bool version = false;  // "--version" with no number and no command: the program's version
 };
 
 // The commands, in the order the help lists them.
@@ -64,5 +66,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // The help texts (UTF-8, for the terminal).
 std::string ProgramHelp();
 std::string CommandHelp(const std::string& command);
+// One line, "qmctl (QM Interchange) 1.6", as help2man and package tools expect it.
+std::string VersionText();
 
 }  // namespace qm::ctl

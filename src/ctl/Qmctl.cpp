@@ -29,6 +29,10 @@ int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
     io.err << "qmctl: " << e.what() << "\n(qmctl --help lists the commands and options)\n";
     return kExitUsage;
   }
+  if (cl.version) {
+    io.out << VersionText();
+    return kExitDone;
+  }
   if (cl.help) {
     io.out << (cl.command.empty() ? ProgramHelp() : CommandHelp(cl.command));
     return kExitDone;

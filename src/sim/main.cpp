@@ -13,6 +13,10 @@
 #include "sim/DemoData.h"
 #include "sim/VirtualScale.h"
 
+#ifndef QM_VERSION
+#define QM_VERSION "unknown"
+#endif
+
 namespace {
 
 const char kUsage[] =
@@ -39,7 +43,10 @@ const char kUsage[] =
     "      --hang-up N        close the line after N bytes of a reply\n"
     "      --garbage HEX      append these bytes (hex, e.g. 55AA00) after every answer\n"
     "      --skip N           answer the first N exchanges normally before the faults start\n"
-    "  -h, --help             show this help\n";
+    "  -h, --help             show this help\n"
+    "      --version          show the program's version\n";
+
+const char kVersion[] = "qm-scale-sim (QM Interchange) " QM_VERSION "\n";
 
 [[noreturn]] void Usage(const char* problem) {
   std::fprintf(stderr, "qm-scale-sim: %s\n%s", problem, kUsage);
@@ -95,7 +102,8 @@ int main(int argc, char** argv) {
     kCut,
     kHangUp,
     kGarbage,
-    kSkip
+    kSkip,
+    kVersionOption
   };
   const option longOptions[] = {{"address", required_argument, nullptr, 'a'},
                                 {"baud", required_argument, nullptr, 'b'},
@@ -116,6 +124,7 @@ int main(int argc, char** argv) {
                                 {"hang-up", required_argument, nullptr, kHangUp},
                                 {"garbage", required_argument, nullptr, kGarbage},
                                 {"skip", required_argument, nullptr, kSkip},
+                                {"version", no_argument, nullptr, kVersionOption},
                                 {nullptr, 0, nullptr, 0}};
 
   qmsim::VirtualScale::Options opt;
@@ -138,6 +147,9 @@ int main(int argc, char** argv) {
         break;
       case 'h':
         std::fputs(kUsage, stdout);
+        return 0;
+      case kVersionOption:
+        std::fputs(kVersion, stdout);
         return 0;
       case kStill:
         still = true;

@@ -35,6 +35,10 @@ TEST(CtlArgs, MistakesAreUsageErrorsWithOneClearLine) {
       {"check"},             // no file
       {"scan", "--from", "9", "--to", "3"},
       {"--model", "15", "--version", "1000", "read-msg", "--last", "1", "-o", "m.csv"},
+      {"--version", "check", "a.csv"},                  // the memory version needs its number
+      {"read-plu", "--last", "0x10", "-o", "a.csv"},    // numbers are decimal only
+      {"check", "a.csv", "-x"},                         // unknown option among the files
+      {"read-plu", "--only", "1", "-o", "a.csv", "b"},  // stray argument
   };
   for (const auto& args : bad) {
     const CtlResult r = RunCtl(args);
@@ -71,6 +75,9 @@ TEST(CtlArgs, LineOptionsAndModelLimits) {
   EXPECT_EQ(cl.line.address, 99);
   EXPECT_TRUE(cl.line.trace);
   EXPECT_EQ(cl.options.only, 0);  // PLU 0 is a number a single read accepts
+  // A leading zero is not octal; a repeated option keeps its last value.
+  EXPECT_EQ(ParseCommandLine({"verify", "-i", "a.csv", "--last", "010"}).options.last, 10);
+  EXPECT_EQ(ParseCommandLine({"--address", "3", "--address", "2", "weigh"}).line.address, 2);
 
   const auto path = ParseCommandLine({"--port", "/dev/pts/7", "weigh", "--watch"});
   EXPECT_FALSE(path.line.comPort.has_value());
@@ -94,6 +101,46 @@ TEST(CtlArgs, HelpForTheProgramAndEveryCommand) {
   }
   // Help needs none of the command's required options.
   EXPECT_EQ(RunCtl({"read-plu", "--help"}).code, 0);
+}
+
+// help2man turns the help into the man pages and bash completion reads the options from it:
+// the command list shows whole sentences, and every option in a command's usage line has a
+// line of its own that starts with it.
+TEST(CtlArgs, HelpHasTheShapeManPagesAndCompletionRead) {
+  const std::string all = RunCtl({"--help"}).out;
+  EXPECT_EQ(all.rfind("Usage: qmctl ", 0), 0u);
+  for (const std::string& name : qm::ctl::CommandNames()) {
+    const std::size_t at = all.find("\n  " + name + " ");
+    ASSERT_NE(at, std::string::npos) << name;
+    const std::string entry = all.substr(at + 1, all.find('\n', at + 1) - at - 1);
+    EXPECT_EQ(entry.back(), '.') << entry;
+    EXPECT_LE(entry.size(), 80u) << entry;
+
+    const std::string help = qm::ctl::CommandHelp(name);
+    const std::string usage = help.substr(0, help.find('\n'));
+    std::string token;
+    bool afterCommand = false;  // options before the command are line options
+    for (const char ch : usage + " ") {
+      if (std::string(" []()|").find(ch) == std::string::npos) {
+        token += ch;
+        continue;
+      }
+      if (token == name) afterCommand = true;
+      if (afterCommand && token.size() > 1 && token[0] == '-') {
+        EXPECT_NE(help.find("\n  " + token + " "), std::string::npos) << name << " " << token;
+      }
+      token.clear();
+    }
+  }
+}
+
+TEST(CtlArgs, VersionAloneIsTheProgramsVersion) {
+  const CtlResult r = RunCtl({"--version"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out.rfind("qmctl (QM Interchange) ", 0), 0u);
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1);
+  // With a number it still chooses the scale's memory.
+  EXPECT_EQ(ParseCommandLine({"--version", "200", "weigh"}).line.version, 200);
 }
 
 }  // namespace
