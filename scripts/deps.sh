@@ -20,3 +20,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# LibreOffice Calc without a display, for the spreadsheet round-trip test (about 80 MB). Not
+# fatal: when it cannot be installed the test is skipped and says why.
+if ! command -v soffice >/dev/null; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  { $sudo apt-get update &&
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends \
+      libreoffice-calc-nogui; } ||
+    echo "deps.sh: libreoffice-calc-nogui could not be installed; the spreadsheet test is skipped" >&2
+fi

@@ -147,6 +147,12 @@ void FileFlows::OpenClick() {
     ShowMessageCount();
     c_.flags.ClearMessages();
   }
+  // A UTF-8 file may hold characters the tables cannot; the operator sees where '?' now stands,
+  // over the table just loaded.
+  if (report.ok() && !report.unmapped.empty()) {
+    c_.dialogs.ShowMessage({UnmappedText(report.kind, report.unmapped), kWarningCaption,
+                            DialogIcon::Warning, kButtonOk, kButtonOk});
+  }
   ShowActivity("Done.");
 }
 

@@ -97,7 +97,9 @@ class FileFlows {
 
   // Open: offers to save what has changed, asks for a file with the open dialog and loads it by
   // the filter chosen (not by the file's extension): data file, PLU file or message file. A
-  // load empties the table's copy buffer and resets its grid's sort toggles.
+  // load empties the table's copy buffer and resets its grid's sort toggles. A data file in
+  // UTF-8 with characters Windows-1251 cannot hold loads with '?' in their places, and a warning
+  // box lists where.
   void OpenClick();
 
   // SaveData, the one routine behind every save, in the order PLU table, message table, totals

@@ -2,11 +2,14 @@
 #include <memory>
 #include <ostream>
 
+#include "base/Captions.h"
 #include "base/Cp1251.h"
 #include "base/ScaleParams.h"
 #include "ctl/Commands.h"
 #include "ctl/FindingPrinter.h"
 #include "ctl/TableFiles.h"
+#include "files/Utf8Text.h"
+#include "session/FileOperations.h"
 #include "session/TableOperations.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
@@ -24,7 +27,21 @@ struct LoadedFile {
   std::string path;
   FileKind kind;
   std::unique_ptr<Tables> tables;
+  std::vector<UnmappedCharacter> unmapped;
 };
+
+// A character of a UTF-8 file that was stored as '?', as a warning at its place:
+//   prices.csv: row 2 (Наименование 1): Предупреждение: Символа "ą" (U+0105) нет в кодировке
+//   Windows-1251, он заменён знаком "?".
+void PrintUnmapped(std::ostream& out, const LoadedFile& f) {
+  const DataFileKind kind = IsPluKind(f.kind) ? DataFileKind::PluTable : DataFileKind::MessageTable;
+  for (const UnmappedCharacter& u : f.unmapped) {
+    out << f.path << ": row " << u.row << " (" << Utf8(DataFileColumnTitle(kind, u.column))
+        << "): " << Utf8(kWarningCaption) << ": Символа \"" << EncodeUtf8(u.codePoint) << "\" ("
+        << CodePointText(u.codePoint)
+        << ") нет в кодировке Windows-1251, он заменён знаком \"?\".\n";
+  }
+}
 
 }  // namespace
 
@@ -34,8 +51,9 @@ int RunCheck(const CommandLine& cl, CtlIo& io) {
   std::vector<LoadedFile> files;
   for (const std::string& path : cl.options.files) {
     auto tables = std::make_unique<Tables>();
-    const FileKind kind = LoadTableFile(path, *tables);
-    files.push_back({path, kind, std::move(tables)});
+    std::vector<UnmappedCharacter> unmapped;
+    const FileKind kind = LoadTableFile(path, *tables, &unmapped);
+    files.push_back({path, kind, std::move(tables), std::move(unmapped)});
   }
   // PLU message numbers are checked against the message file of the same run, if any.
   const MessageTable* messages = nullptr;
@@ -51,9 +69,11 @@ int RunCheck(const CommandLine& cl, CtlIo& io) {
     options.checkMessages = !options.checkPlu;
     const MessageTable& against = options.checkPlu && messages ? *messages : f.tables->messages;
     const FindingList found = FindAll(options, f.tables->plu, against, limits);
+    // What the load changed comes first: the cells checked below hold '?' there.
+    PrintUnmapped(io.out, f);
     PrintFindings(io.out, f.path, found.findings);
     errors += found.errors;
-    warnings += found.warnings;
+    warnings += found.warnings + static_cast<int>(f.unmapped.size());
   }
   // The check command's summary, for all files together.
   io.out << "Ошибок: " << errors << ",   Предупреждений: " << warnings << ".\n";

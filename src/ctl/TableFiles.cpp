@@ -47,13 +47,15 @@ Extension ExtensionOf(const std::string& path) {
   throw FileError(path + ": the file name must end in .csv, .plw or .msw");
 }
 
-FileKind LoadTableFile(const std::string& path, Tables& tables) {
+FileKind LoadTableFile(const std::string& path, Tables& tables,
+                       std::vector<UnmappedCharacter>* unmapped) {
   const Extension ext = ExtensionOf(path);
   if (ext == Extension::Txt) throw FileError(path + ": a totals report cannot be read");
   switch (ext) {
     case Extension::Csv: {
       const LoadReport report = LoadDataFile(tables, path);
       if (!report.ok()) LoadFailed(path, report);
+      if (unmapped) *unmapped = report.unmapped;
       return report.kind == DataFileKind::PluTable ? FileKind::PluCsv : FileKind::MessageCsv;
     }
     case Extension::Plw: {

@@ -9,6 +9,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "files/FileLayouts.h"
 #include "session/SessionTables.h"
@@ -35,7 +36,9 @@ Extension ExtensionOf(const std::string& path);
 
 // Loads `path` into the table it holds and says which: PluCsv, PluNative, MessageCsv or
 // MessageNative. The other table is not touched; the file is remembered in `tables.files`.
-FileKind LoadTableFile(const std::string& path, Tables& tables);
+// `unmapped` (may be null) receives the characters of a UTF-8 data file stored as '?'.
+FileKind LoadTableFile(const std::string& path, Tables& tables,
+                       std::vector<UnmappedCharacter>* unmapped = nullptr);
 
 // Writes the PLU table / the message table in the layout the extension of `path` names
 // (.csv with the locale's list separator, .plw / .msw). A FileError for an extension that does

@@ -6,6 +6,7 @@
 #include "base/Cp1251.h"
 #include "base/EventPump.h"
 #include "files/CsvText.h"
+#include "files/Utf8Text.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"
 #include "tables/PluColumns.h"
@@ -183,20 +184,80 @@ bool HoldsBinaryBytes(std::string_view bytes) {
   return bytes.find('\0') != std::string_view::npos;
 }
 
+namespace {
+
+// What the first line of a data file says.
+struct MarkerLine {
+  DataFileKind kind = DataFileKind::PluTable;
+  bool utf8 = false;
+  char separator = '\0';
+  bool padded = false;  // further separators and nothing else follow
+};
+
+std::optional<MarkerLine> ReadMarkerLine(std::string_view text) {
+  MarkerLine line;
+  const bool bom = text.starts_with(kUtf8Bom);
+  if (bom) text.remove_prefix(kUtf8Bom.size());
+  const bool quoted = text.starts_with('"');
+  if (quoted) text.remove_prefix(1);
+
+  static const std::string kPluUtf8 = Utf8(PluFileMarker());
+  static const std::string kMessageUtf8 = Utf8(MessageFileMarker());
+  struct Candidate {
+    const std::string& marker;
+    DataFileKind kind;
+    bool utf8;
+  };
+  const Candidate candidates[] = {
+      {PluFileMarker(), DataFileKind::PluTable, false},
+      {kPluUtf8, DataFileKind::PluTable, true},
+      {MessageFileMarker(), DataFileKind::MessageTable, false},
+      {kMessageUtf8, DataFileKind::MessageTable, true},
+  };
+  const Candidate* found = nullptr;
+  for (const Candidate& c : candidates) {
+    // Behind a byte-order mark only the UTF-8 markers count.
+    if ((c.utf8 || !bom) && text.starts_with(c.marker)) {
+      found = &c;
+      break;
+    }
+  }
+  if (!found) return std::nullopt;
+  line.kind = found->kind;
+  line.utf8 = found->utf8;
+  text.remove_prefix(found->marker.size());
+
+  if (quoted) {
+    // The separator must follow the closing quote on the same line.
+    if (!text.starts_with('"') || text.size() < 2) return std::nullopt;
+    text.remove_prefix(1);
+    if (text[0] == '\r' || text[0] == '\n' || text[0] == '"') return std::nullopt;
+  }
+  line.separator = text.empty() ? '\0' : text[0];
+  if (line.utf8 && static_cast<unsigned char>(line.separator) >= 0x80) return std::nullopt;
+
+  const std::string_view rest = FirstLine(text.substr(text.empty() ? 0 : 1));
+  line.padded = !rest.empty() && rest.find_first_not_of(line.separator) == std::string_view::npos;
+  return line;
+}
+
+// The empty fields at the end of a message record that a spreadsheet added; the number and the
+// name stay.
+void DropPadding(std::vector<std::string>& fields) {
+  while (fields.size() > 2 && fields.back().empty()) fields.pop_back();
+}
+
+}  // namespace
+
 std::optional<DataFileContent> ParseDataFile(std::string_view bytes) {
   if (HoldsBinaryBytes(bytes)) return std::nullopt;
+  const std::optional<MarkerLine> marker = ReadMarkerLine(bytes);
+  if (!marker) return std::nullopt;
+  if (marker->utf8 && !IsValidUtf8(bytes)) return std::nullopt;
   DataFileContent content;
-  std::size_t markerLength = 0;
-  if (bytes.starts_with(PluFileMarker())) {
-    content.kind = DataFileKind::PluTable;
-    markerLength = PluFileMarker().size();
-  } else if (bytes.starts_with(MessageFileMarker())) {
-    content.kind = DataFileKind::MessageTable;
-    markerLength = MessageFileMarker().size();
-  } else {
-    return std::nullopt;
-  }
-  content.separator = bytes.size() > markerLength ? bytes[markerLength] : '\0';
+  content.kind = marker->kind;
+  content.separator = marker->separator;
+  content.utf8 = marker->utf8;
 
   std::string guarded(bytes);
   std::replace(guarded.begin(), guarded.end(), ' ', kSpaceGuard);
@@ -204,23 +265,48 @@ std::optional<DataFileContent> ParseDataFile(std::string_view bytes) {
   // Line 1 is the marker line, line 2 the column titles (the grids keep their own).
   if (lines.size() < 2) return std::nullopt;
 
+  // The structure of a UTF-8 line is all ASCII, so it splits like a Windows-1251 one; then each
+  // field that reaches the table is converted on its own, which knows its row and column.
+  std::vector<char32_t> unmapped;
+  auto convert = [&](std::string& field, int row, int column) {
+    if (!content.utf8) return;
+    unmapped.clear();
+    field = Utf8ToWin1251(field, &unmapped);
+    for (char32_t cp : unmapped) content.unmapped.push_back({row, column, cp});
+  };
+
   content.rows.reserve(lines.size() - 2);
   for (std::size_t i = 2; i < lines.size(); ++i) {
+    const int row = static_cast<int>(i - 1);
     std::vector<std::string> fields = SplitCsvLine(lines[i], content.separator);
     if (content.kind == DataFileKind::PluTable) {
       fields.resize(kPluColumnCount);
+      for (int c = 0; c < kPluColumnCount; ++c)
+        convert(fields[static_cast<std::size_t>(c)], row, c);
       content.rows.push_back(std::move(fields));
     } else {
-      Cells row(kMessageColumnCount);
-      for (std::size_t c = 0; c < row.size() && c < fields.size(); ++c) row[c] = fields[c];
+      if (marker->padded) DropPadding(fields);
+      for (std::size_t c = 0; c < fields.size(); ++c) convert(fields[c], row, static_cast<int>(c));
+      Cells cells(kMessageColumnCount);
+      for (std::size_t c = 0; c < cells.size() && c < fields.size(); ++c) cells[c] = fields[c];
       const std::vector<std::string> textLines(
           fields.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, fields.size())),
           fields.end());
-      content.rows.push_back(std::move(row));
+      content.rows.push_back(std::move(cells));
       content.texts.push_back(ToCommaText(textLines));
     }
   }
   return content;
+}
+
+std::string DataFileColumnTitle(DataFileKind kind, int column) {
+  if (kind == DataFileKind::PluTable) {
+    return PluColumnTitles().at(static_cast<std::size_t>(column));
+  }
+  static const MessageTable kFresh;
+  if (column < kMessageColumnCount) return kFresh.Grid().Cell(column, 0);
+  static const std::string kLine = Win1251("Строка ");
+  return kLine + std::to_string(column - 1);
 }
 
 std::optional<std::vector<Cells>> ParsePluNative(std::string_view bytes, EventPump* pump) {

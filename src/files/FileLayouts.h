@@ -79,20 +79,43 @@ bool HoldsBinaryBytes(std::string_view bytes);
 
 enum class DataFileKind { PluTable, MessageTable };
 
+// A character of a UTF-8 data file that Windows-1251 cannot hold. The cell holds '?' in its
+// place, as it would for a character typed in the window.
+struct UnmappedCharacter {
+  int row = 0;     // the table row it went to, from 1 (the file's data lines in order)
+  int column = 0;  // the PLU column; for messages 0 the number, 1 the name, 2.. the text lines
+  char32_t codePoint = 0;
+  bool operator==(const UnmappedCharacter&) const = default;
+};
+
 // A data file (layout 1 or 2) as read: rows ready for the grid (14 cells for the PLU table, 2
 // for the message table; the grid keeps its own titles) and, for messages, the texts in file
 // order as comma text.
 struct DataFileContent {
   DataFileKind kind = DataFileKind::PluTable;
   char separator = ',';
+  bool utf8 = false;  // the file was UTF-8 and its cells were converted
   std::vector<Cells> rows;
   std::vector<std::string> texts;
+  std::vector<UnmappedCharacter> unmapped;  // in file order
 };
 
 // Layouts 1 and 2, told apart by the first characters of the text (exact and case-sensitive);
-// the separator is the character right behind the marker. Nothing when the text begins with
-// neither marker, holds binary bytes, or ends before its column-title line.
+// the separator is the character right behind the marker. Files saved by spreadsheets load too:
+//   - the marker may stand in double quotes, the separator right behind the closing quote;
+//   - the text may be UTF-8, recognised by a byte-order mark or by a marker in UTF-8; it must
+//     then be well-formed UTF-8 throughout and have a separator below 0x80, and every cell is
+//     converted to Windows-1251 (see UnmappedCharacter);
+//   - a spreadsheet makes every line as wide as the widest, so when the marker line is padded
+//     with further separators, the empty fields at the end of a message record are padding and
+//     not text lines (a message's own empty last lines cannot be told from it).
+// Nothing when the text begins with neither marker, holds binary bytes, ends before its
+// column-title line, or breaks one of the rules above.
 std::optional<DataFileContent> ParseDataFile(std::string_view bytes);
+
+// The title of a data file column for the operator: the PLU column's title, or for messages
+// "№", "Название" and "Строка k" (Windows-1251).
+std::string DataFileColumnTitle(DataFileKind kind, int column);
 
 // Layout 3. A 0x1A byte ends the file; a lone CR is dropped; a row cut short at the end of the
 // file gets empty values. Every row is normalised from kopecks and grams. `pump` (may be null)

@@ -1,5 +1,6 @@
 #include "session/FileOperations.h"
 
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -79,11 +80,37 @@ LoadReport LoadDataFile(TextGrid& plu, MessageTable& messages, FileState& files,
   if (!bytes) return failed;
   std::optional<DataFileContent> content = ParseDataFile(*bytes);
   if (!content) return BadFormat();
-  if (content->kind == DataFileKind::PluTable) {
-    return PluLoaded(plu, files, std::move(content->rows), path, true);
+  LoadReport report = content->kind == DataFileKind::PluTable
+                          ? PluLoaded(plu, files, std::move(content->rows), path, true)
+                          : MessagesLoaded(messages, files, std::move(content->rows),
+                                           std::move(content->texts), path, true);
+  report.unmapped = std::move(content->unmapped);
+  return report;
+}
+
+std::string CodePointText(char32_t codePoint) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(codePoint));
+  return buffer;
+}
+
+std::string UnmappedText(DataFileKind kind, const std::vector<UnmappedCharacter>& unmapped,
+                         std::size_t maxListed) {
+  if (unmapped.empty()) return {};
+  static const std::string kHead = Win1251(
+      "В файле есть символы, которых нет в кодировке Windows-1251. Они заменены знаком \"?\":");
+  static const std::string kRow = Win1251("строка ");
+  static const std::string kMore = Win1251("и ещё ");
+  std::string text = kHead;
+  for (std::size_t i = 0; i < unmapped.size() && i < maxListed; ++i) {
+    const UnmappedCharacter& u = unmapped[i];
+    text += "\n" + kRow + std::to_string(u.row) + ", " + DataFileColumnTitle(kind, u.column) +
+            ": " + CodePointText(u.codePoint);
   }
-  return MessagesLoaded(messages, files, std::move(content->rows), std::move(content->texts), path,
-                        true);
+  if (unmapped.size() > maxListed) {
+    text += "\n" + kMore + std::to_string(unmapped.size() - maxListed) + ".";
+  }
+  return text;
 }
 
 LoadReport LoadPluFile(TextGrid& plu, FileState& files, const std::string& path, EventPump* pump) {

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "files/FileLayouts.h"
 #include "session/SessionTables.h"
@@ -40,8 +41,21 @@ struct LoadReport {
   // system's message on the next line, or "Неверный формат файла данных.".
   std::string message;
   std::string systemMessage;  // CannotRead: the system's own text (ASCII); empty otherwise
+  // Loaded from a UTF-8 data file: the characters Windows-1251 cannot hold, each stored as '?'.
+  // The load still succeeded; the operator should be told (UnmappedText).
+  std::vector<UnmappedCharacter> unmapped;
   bool ok() const { return status == LoadStatus::Loaded; }
 };
+
+// The operator's warning about the characters of a load stored as '?', Windows-1251: a first
+// line that says what happened, then one line per character with its row, column title and
+// code point ("строка 2, Наименование 1: U+0105"), at most `maxListed`, then how many more.
+// Empty when there are none.
+std::string UnmappedText(DataFileKind kind, const std::vector<UnmappedCharacter>& unmapped,
+                         std::size_t maxListed = 10);
+
+// A code point as the operator reads it: "U+" and at least four hex digits.
+std::string CodePointText(char32_t codePoint);
 
 // A CSV data file into the table its first line names.
 LoadReport LoadDataFile(TextGrid& plu, MessageTable& messages, FileState& files,

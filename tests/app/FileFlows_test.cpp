@@ -211,6 +211,21 @@ TEST_F(FileFlowsTest, TheFilterDecidesTheLayout) {
   EXPECT_EQ(view.panels[kPanelActivity], "Done.");
 }
 
+TEST_F(FileFlowsTest, AUtf8FileLoadsAndTheOperatorSeesWhatBecameQuestionMarks) {
+  ExpectOpen(Put("u.csv", "\"Товары\",,\nT\n7,Łosoś,Хлеб\n"), 1);
+  dialogs.ExpectMessage(
+      "В файле есть символы, которых нет в кодировке Windows-1251. Они заменены знаком \"?\":\n"
+      "строка 1, Наименование 1: U+0141\nстрока 1, Наименование 1: U+015B",
+      kButtonOk, "Предупреждение");
+  files.OpenClick();
+  EXPECT_EQ(dialogs.Shown().back().icon, DialogIcon::Warning);
+  EXPECT_EQ(plu.Row(1),
+            (Cells{"7", "?oso?", W("Хлеб"), "", "", "", "", "", "", "", "", "", "", ""}));
+  EXPECT_EQ(view.panels[kPanelPluCount], "1 PLU");
+  EXPECT_EQ(view.panels[kPanelActivity], "Done.");
+  EXPECT_FALSE(flags.PluTableModified());
+}
+
 TEST_F(FileFlowsTest, EmptyFilesGiveZeroRows) {
   ExpectOpen(Put("e.plw", ""), 2);
   files.OpenClick();
@@ -422,7 +437,11 @@ TEST_F(FileFlowsTest, BadFilesChangeNothing) {
       {Put("cut.csv", W("Товары;")), 1, badFormat},
       {Put("cut.msw", W("a\r\n")), 3, badFormat},
       {Put("long.csv", megabyteLine), 1, badFormat},
-      {Put("utf8.csv", "Товары;\r\nT\r\n1\r\n"), 1, badFormat},
+      // UTF-8 loads, but not with a broken sequence; nor does UTF-16, nor a quoted marker
+      // without its separator.
+      {Put("utf8.csv", "Товары;\r\nT\r\n1;\xC3\x28\r\n"), 1, badFormat},
+      {Put("utf16.csv", std::string("\xFF\xFE\x22\x04;\0\r\0\n\0", 10)), 1, badFormat},
+      {Put("quoted.csv", W("\"Товары\"\r\nT\r\n1\r\n")), 1, badFormat},
       {Put("nul.plw", std::string("1\r\nA\0B\r\n", 8)), 2, badFormat},
       {Path("missing.csv"), 1,
        ReadError(Path("missing.csv"), std::errc::no_such_file_or_directory)},

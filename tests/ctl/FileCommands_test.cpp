@@ -62,6 +62,20 @@ TEST_F(FileCommands, MessageFindingsStandAtTheirNumberAndTheTableSizeAtTheFile) 
                        "Ошибок: 3,   Предупреждений: 0.\n");
 }
 
+TEST_F(FileCommands, CheckListsCharactersAUtf8FileCouldNotKeep) {
+  // Saved by a spreadsheet in UTF-8 with a byte-order mark; "Ω" has no place in Windows-1251.
+  std::string plu =
+      std::string("\xEF\xBB\xBF") + kPluHeader + "1,Ωмега,,45.50,5,0,1,1,0,0,,0,0,0\n";
+  const std::string path = Path("u.csv");
+  ASSERT_TRUE(qm::WriteWholeFile(path, plu).ok);
+  const CtlResult r = RunCtl({"check", path});
+  EXPECT_EQ(r.code, qm::ctl::kExitFindings);
+  EXPECT_EQ(r.out, path +
+                       ": row 1 (Наименование 1): Предупреждение: Символа \"Ω\" (U+03A9) нет в "
+                       "кодировке Windows-1251, он заменён знаком \"?\".\n"
+                       "Ошибок: 0,   Предупреждений: 1.\n");
+}
+
 TEST_F(FileCommands, UnreadableInputsEndWithExitTwo) {
   const CtlResult missing = RunCtl({"check", Path("nothing.csv")});
   EXPECT_EQ(missing.code, qm::ctl::kExitUsage);

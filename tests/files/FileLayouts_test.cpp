@@ -1,4 +1,5 @@
 #include "files/FileLayouts.h"
+#include "files/Utf8Text.h"
 
 #include <gtest/gtest.h>
 
@@ -111,9 +112,97 @@ TEST(DataFileReading, HeadersOnlyAndMalformedFiles) {
   EXPECT_FALSE(ParseDataFile(W("Товары")));
   EXPECT_FALSE(ParseDataFile(""));
   EXPECT_FALSE(ParseDataFile(W("товары;\r\nx\r\n")));
-  EXPECT_FALSE(ParseDataFile("Товары;\r\nx\r\n"));  // UTF-8, not Windows-1251
   EXPECT_FALSE(ParseDataFile(W("Товары;\r\nx\r\n1;2") + std::string(1, '\0') + "\r\n"));
   EXPECT_FALSE(ParseDataFile(std::string(1 << 20, 'x') + "\r\n"));
+}
+
+// What spreadsheets make of the files: the marker in quotes, UTF-8 with or without a byte-order
+// mark, other separators. All of them are one table row "7", "Хлеб".
+TEST(DataFileReading, SpreadsheetFilesLoad) {
+  const std::string bom(kUtf8Bom);
+  struct Case {
+    std::string bytes;
+    char separator;
+    bool utf8;
+  };
+  const Case cases[] = {
+      {W("\"Товары\",,,\r\n\"T\",\"N\"\r\n7,\"Хлеб\",,\r\n"), ',', false},
+      {W("\"Товары\";\n\"T\"\n7;Хлеб\n"), ';', false},
+      {W("\"Товары\"\t\nT\n7\tХлеб\n"), '\t', false},
+      {"Товары,\nT\n7,Хлеб\n", ',', true},  // UTF-8: the marker says so
+      {bom + "Товары;\r\nT\r\n7;Хлеб\r\n", ';', true},
+      {bom + "\"Товары\";;\r\nT\r\n7;\"Хлеб\"\r\n", ';', true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8(c.bytes));
+    const auto content = ParseDataFile(c.bytes);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->kind, DataFileKind::PluTable);
+    EXPECT_EQ(content->separator, c.separator);
+    EXPECT_EQ(content->utf8, c.utf8);
+    EXPECT_EQ(content->rows, std::vector<Cells>{PluRow({"7", "Хлеб"})});
+    EXPECT_TRUE(content->unmapped.empty());
+  }
+  const auto messages = ParseDataFile(bom + "\"Сообщения\";\r\nN\r\n1;Яблоки;a\r\n");
+  ASSERT_TRUE(messages);
+  EXPECT_EQ(messages->kind, DataFileKind::MessageTable);
+  EXPECT_EQ(messages->rows, std::vector<Cells>{(Cells{"1", W("Яблоки")})});
+}
+
+TEST(DataFileReading, MalformedSpreadsheetFilesAreRefused) {
+  const std::string bom(kUtf8Bom);
+  const std::string utf16("\xFF\xFE\x22\x04\x3E\x04\x32\x04\x30\x04\x40\x04\x4B\x04;\0\r\0\n\0",
+                          20);
+  const std::string cases[] = {
+      W("\"Товары\"\r\nT\r\n7\r\n"),   // a quoted marker without a separator
+      W("\"Товары\""),                 // ... at the end of the file
+      W("\"Товары\"\";\r\nT\r\n"),     // ... or a third quote
+      W("\"Товары ;\r\nT\r\n"),        // the quote never closes the marker
+      "Товары;\nT\n7;\xC3\x28\n",      // UTF-8 with a broken sequence
+      "Товары;\nT\n7;\xE0\x80\xAF\n",  // an overlong "/"
+      "Товары;\nT\n7;\xED\xA0\x80\n",  // a UTF-16 surrogate
+      "Товары\xC2\xA0\nT\n",           // a UTF-8 separator above 0x7F
+      bom + W("Товары;\r\nT\r\n"),     // a mark, then Windows-1251
+      utf16,                           // UTF-16 with its byte-order mark
+  };
+  for (const std::string& bytes : cases) {
+    SCOPED_TRACE(Utf8(bytes));
+    EXPECT_FALSE(ParseDataFile(bytes));
+  }
+}
+
+TEST(DataFileReading, Utf8CellsAreConvertedAndUnmappedCharactersReported) {
+  const auto plu = ParseDataFile(
+      "Товары,\nT\n7,Хлеб «Ёлка» №1,Łódź,,,,,,,\"x\"\n8,,,,,,,,,,,,,,\xF0\x9F\x98\x80 beyond\n");
+  ASSERT_TRUE(plu);
+  ASSERT_EQ(plu->rows.size(), 2u);
+  // «, Ё and № have their places in Windows-1251; Ł and ź do not; ó does not either.
+  EXPECT_EQ(plu->rows[0], PluRow({"7", "Хлеб «Ёлка» №1", "??d?", "", "", "", "", "", "", "x"}));
+  EXPECT_EQ(plu->unmapped, (std::vector<UnmappedCharacter>{
+                               {1, kName2, 0x141}, {1, kName2, 0xF3}, {1, kName2, 0x17A}}));
+  // The 15th field is dropped, its emoji with it.
+  EXPECT_EQ(plu->rows[1], PluRow({"8"}));
+
+  const auto messages = ParseDataFile("Сообщения;\nN\n1;Ω;a;\"b ✓\"\n2;Два\n");
+  ASSERT_TRUE(messages);
+  EXPECT_EQ(messages->rows[0], (Cells{"1", "?"}));
+  EXPECT_EQ(messages->texts[0], "a,\"b ?\"");
+  EXPECT_EQ(messages->unmapped,
+            (std::vector<UnmappedCharacter>{{1, kMsgName, 0x3A9}, {1, 3, 0x2713}}));
+  EXPECT_EQ(DataFileColumnTitle(DataFileKind::MessageTable, 3), W("Строка 2"));
+  EXPECT_EQ(DataFileColumnTitle(DataFileKind::PluTable, kName2), W("Наименование 2"));
+}
+
+TEST(DataFileReading, SpreadsheetPaddingIsNoMessageText) {
+  // A spreadsheet pads every line to the widest; the marker line shows it.
+  const auto padded = ParseDataFile(W("Сообщения,,,\nN,M,L1,L2\n1,A,a,b\n2,B,,\n3,,c,\n"));
+  ASSERT_TRUE(padded);
+  EXPECT_EQ(padded->texts, (std::vector<std::string>{"a,b", "", "c"}));
+  EXPECT_EQ(padded->rows[2], (Cells{"3", ""}));
+  // Written by the program, an empty last line is the message's own.
+  const auto own = ParseDataFile(W("Сообщения,\nN,M,L1,L2\n1,A,a,b\n2,B,,\n3,,c,\n"));
+  ASSERT_TRUE(own);
+  EXPECT_EQ(own->texts, (std::vector<std::string>{"a,b", ",", "c,"}));
 }
 
 TEST(DataFileReading, MessageTable) {

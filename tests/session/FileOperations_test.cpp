@@ -27,7 +27,10 @@ struct FileOperationsTest : ::testing::Test {
     fs::remove_all(dir);
   }
   std::string Put(const std::string& name, const std::string& utf8) const {
-    std::ofstream(dir / name, std::ios::binary) << Win1251(utf8);
+    return PutBytes(name, Win1251(utf8));
+  }
+  std::string PutBytes(const std::string& name, const std::string& bytes) const {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
     return (dir / name).string();
   }
   static std::string Slurp(const std::string& path) {
@@ -71,6 +74,10 @@ TEST_F(FileOperationsTest, AFailedLoadReportsWhyAndChangesNothing) {
       {Put("notes.csv", "hello;world\r\n"), data, LoadStatus::BadFormat, bad},
       {Put("cut.msw", "a\r\n"), msg, LoadStatus::BadFormat, bad},
       {Put("nul.plw", std::string("1\r\nA\0B\r\n", 8)), plu, LoadStatus::BadFormat, bad},
+      {Put("q.csv", "\"Товары\"\r\nT\r\n1\r\n"), data, LoadStatus::BadFormat, bad},
+      {PutBytes("u8.csv", "Товары;\nT\n1;\xFF\n"), data, LoadStatus::BadFormat, bad},
+      {PutBytes("u16.csv", std::string("\xFF\xFE\x22\x04;\0\n\0", 8)), data, LoadStatus::BadFormat,
+       bad},
       {missing, data, LoadStatus::CannotRead,
        "Не удалось прочитать файл \"" + missing + "\":\n" +
            std::make_error_code(std::errc::no_such_file_or_directory).message()},
@@ -90,6 +97,25 @@ TEST_F(FileOperationsTest, AFailedLoadReportsWhyAndChangesNothing) {
     EXPECT_EQ(tables.files.pluFileName, "before.csv");
     EXPECT_EQ(tables.files.messageFileName, "");
   }
+}
+
+TEST_F(FileOperationsTest, AUtf8LoadReportsWhatBecameQuestionMarks) {
+  std::string rows;
+  for (int i = 1; i <= 12; ++i) rows += std::to_string(i) + ";Ω\n";
+  const LoadReport r = LoadDataFile(tables, PutBytes("u.csv", "\xEF\xBB\xBFТовары;\nT\n" + rows));
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.rows, 12);
+  ASSERT_EQ(r.unmapped.size(), 12u);
+  EXPECT_EQ(tables.plu.Cell(kName1, 12), "?");
+  // The operator's warning lists ten places and counts the rest; a load without any says nothing.
+  std::string expected =
+      "В файле есть символы, которых нет в кодировке Windows-1251. Они заменены знаком \"?\":";
+  for (int i = 1; i <= 10; ++i) {
+    expected += "\nстрока " + std::to_string(i) + ", Наименование 1: U+03A9";
+  }
+  EXPECT_EQ(Utf8(UnmappedText(r.kind, r.unmapped)), expected + "\nи ещё 2.");
+  EXPECT_EQ(UnmappedText(r.kind, {}), "");
+  EXPECT_EQ(CodePointText(0x1F600), "U+1F600");
 }
 
 TEST_F(FileOperationsTest, AFailedSaveKeepsThePreviousFile) {
