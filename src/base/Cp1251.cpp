@@ -15,6 +15,23 @@ constexpr char16_t kUpperHalf[64] = {
     0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
 };
 
+}  // namespace
+
+char32_t Cp1251ToCodePoint(std::uint8_t byte) {
+  if (byte < 0x80) return byte;
+  if (byte >= 0xC0) return 0x0410 + (byte - 0xC0);
+  return kUpperHalf[byte - 0x80];
+}
+
+std::uint8_t CodePointToCp1251(char32_t cp) {
+  if (cp < 0x80) return static_cast<std::uint8_t>(cp);
+  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<std::uint8_t>(0xC0 + (cp - 0x0410));
+  for (int i = 0; i < 64; ++i) {
+    if (kUpperHalf[i] == cp) return static_cast<std::uint8_t>(0x80 + i);
+  }
+  return '?';
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -31,23 +48,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
-}
-
-}  // namespace
-
-char32_t Cp1251ToCodePoint(std::uint8_t byte) {
-  if (byte < 0x80) return byte;
-  if (byte >= 0xC0) return 0x0410 + (byte - 0xC0);
-  return kUpperHalf[byte - 0x80];
-}
-
-std::uint8_t CodePointToCp1251(char32_t cp) {
-  if (cp < 0x80) return static_cast<std::uint8_t>(cp);
-  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<std::uint8_t>(0xC0 + (cp - 0x0410));
-  for (int i = 0; i < 64; ++i) {
-    if (kUpperHalf[i] == cp) return static_cast<std::uint8_t>(0x80 + i);
-  }
-  return '?';
 }
 
 std::string Win1251(std::string_view utf8) {

@@ -23,6 +23,9 @@ std::uint8_t CodePointToCp1251(char32_t codePoint);
 // UTF-8 to Windows-1251; characters outside the set become '?', malformed UTF-8 bytes too.
 std::string Win1251(std::string_view utf8);
 
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 // Windows-1251 to UTF-8 (for diagnostics, test output and the headless tools).
 std::string Utf8(std::string_view cp1251);
 
