@@ -42,7 +42,12 @@ struct FakeLayoutHost : LayoutHost {
   static int Index(LayoutGrid g) { return g == LayoutGrid::kPlu ? kPlu : kMsg; }
 
   Size WindowSize() const override { return window; }
-  Size ClientSize() const override { return {window.width - 8, window.height - 46}; }
+  // With `menuFollowsFont` the frame's menu bar grows and shrinks with the font, as a toolkit's
+  // does that draws the menu in the window's font.
+  Size ClientSize() const override {
+    const int frame = menuFollowsFont ? 35 + (font.height < 0 ? -font.height : font.height) : 46;
+    return {window.width - 8, window.height - frame};
+  }
   void SetWindowSize(Size s) override {
     window = s;
     if (layout) window = layout->ResizeRequest(s);
@@ -72,6 +77,7 @@ struct FakeLayoutHost : LayoutHost {
 
   Size window{640, 480};
   FontMetrics font{-11, false};
+  bool menuFollowsFont = false;
   std::int32_t statusBar = 19;
   Bounds pane{0, 30, 535, 230};
   Bounds grid[2] = {{0, 260, 632, 155}, {535, 30, 97, 230}};

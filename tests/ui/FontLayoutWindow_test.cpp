@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "UiTestHelpers.h"
 #include "app/FontLayout.h"
@@ -260,6 +261,36 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
   EXPECT_EQ(ini.value("Settings/Font/Height").toString(), "-16");
   EXPECT_EQ(ini.value("Settings/Font/Style").toString(), "BU");
   EXPECT_EQ(ini.value("Settings/Form Width").toString(), QString::number(form.width()));
+}
+
+// Going back to the design font puts the window and every pane where they were, whatever
+// fonts came between: the menu bar, which follows the font, must not leave its change behind.
+TEST_F(FontLayoutWindowTest, TheDesignFontAgainRestoresTheWindowAndItsPanesExactly) {
+  const std::vector<std::vector<int>> detours = {{12}, {12, 10}, {14}, {9, 20, 11}};
+  for (const QSize start : {QSize(640, 480), QSize(800, 600)}) {
+    for (const std::vector<int>& detour : detours) {
+      SCOPED_TRACE(::testing::Message() << start.width() << " " << detour.size() << " " << detour[0]);
+      WriteSettings(settingsPath_, 8, start.width(), start.height());
+      TMainForm form;
+      StartUp(form);
+      ASSERT_EQ(form.size(), start);
+      const auto panes = [&form] {
+        return std::vector<QRect>{form.Pages().PageControl->geometry(),
+                                  form.Tables().PLUSortGrid->geometry(),
+                                  form.Tables().MsgSortGrid->geometry(),
+                                  form.statusBar()->geometry()};
+      };
+      const std::vector<QRect> before = panes();
+      const int rowHeight = form.Tables().PLUSortGrid->verticalHeader()->defaultSectionSize();
+      const QFont design = form.font();
+      for (int points : detour) form.FontLayoutControls().ApplyFont(QFont(design.family(), points));
+      form.FontLayoutControls().ApplyFont(design);
+      EXPECT_EQ(form.size(), start);
+      EXPECT_EQ(form.minimumSize(), QSize(640, 480));
+      EXPECT_EQ(panes(), before);
+      EXPECT_EQ(form.Tables().PLUSortGrid->verticalHeader()->defaultSectionSize(), rowHeight);
+    }
+  }
 }
 
 TEST_F(FontLayoutWindowTest, OperatorResizingGivesTheGridsTheDifference) {
