@@ -6,6 +6,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   xvfb xauth fonts-dejavu-core ccache
+  # Qt's own texts (message box buttons, file and font dialogs) in Russian.
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do
