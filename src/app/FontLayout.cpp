@@ -163,13 +163,16 @@ void FontLayout::Rescale(double h, double v, Size clientBefore, std::int32_t too
 
 void FontLayout::FitGridColumns() {
   // PLU grid: the columns share the width by weight; the last one takes what rounding left, so
-  // the columns always fill the cell area exactly (one pixel of grid line per column).
+  // the columns always fill the cell area exactly (one pixel of grid line per column). A vertical
+  // scroll bar's width is left out of the share, so the columns keep their proportions beside it
+  // and the last one is not squeezed.
   const int n = std::clamp(host_.GridColumnCount(LayoutGrid::kPlu), 0,
                            static_cast<int>(ColumnWeights.size()));
   if (n > 0) {
     int weightSum = 0;
     for (int i = 0; i < n; ++i) weightSum += ColumnWeights[i];
-    const double share = std::int64_t{host_.GridBounds(LayoutGrid::kPlu).width} - n;
+    const double share = std::int64_t{host_.GridBounds(LayoutGrid::kPlu).width} - n -
+                         host_.GridScrollBarWidth(LayoutGrid::kPlu);
     std::vector<std::int32_t> widths(n);
     std::int64_t taken = 0;
     for (int i = 0; i + 1 < n; ++i) {
@@ -183,8 +186,10 @@ void FontLayout::FitGridColumns() {
   }
 
   // Message grid: a third for the number, the rest for the name.
-  const std::int32_t first = NonNegative(RoundHalfEven(
-      (std::int64_t{host_.GridBounds(LayoutGrid::kMessage).width} - 2) * kMessageFirstColumnShare));
+  const std::int32_t first = NonNegative(
+      RoundHalfEven((std::int64_t{host_.GridBounds(LayoutGrid::kMessage).width} - 2 -
+                     host_.GridScrollBarWidth(LayoutGrid::kMessage)) *
+                    kMessageFirstColumnShare));
   const std::int32_t second =
       NonNegative(std::int64_t{host_.GridClientWidth(LayoutGrid::kMessage)} - first - 1);
   host_.SetGridColumnWidths(LayoutGrid::kMessage, {first, second});

@@ -60,7 +60,10 @@ struct FakeLayoutHost : LayoutHost {
   void SetPagePaneBounds(const Bounds& b) override { pane = b; }
   Bounds GridBounds(LayoutGrid g) const override { return grid[Index(g)]; }
   void SetGridBounds(LayoutGrid g, const Bounds& b) override { grid[Index(g)] = b; }
-  std::int32_t GridClientWidth(LayoutGrid g) const override { return grid[Index(g)].width - 4; }
+  std::int32_t GridClientWidth(LayoutGrid g) const override {
+    return grid[Index(g)].width - 4 - scrollBar[Index(g)];
+  }
+  std::int32_t GridScrollBarWidth(LayoutGrid g) const override { return scrollBar[Index(g)]; }
   int GridColumnCount(LayoutGrid g) const override { return g == LayoutGrid::kPlu ? 14 : 2; }
   std::int32_t GridDefaultRowHeight(LayoutGrid g) const override { return rowHeight[Index(g)]; }
   void SetGridDefaultRowHeight(LayoutGrid g, std::int32_t h) override { rowHeight[Index(g)] = h; }
@@ -82,6 +85,7 @@ struct FakeLayoutHost : LayoutHost {
   Bounds pane{0, 30, 535, 230};
   Bounds grid[2] = {{0, 260, 632, 155}, {535, 30, 97, 230}};
   std::int32_t rowHeight[2] = {16, 16};
+  std::int32_t scrollBar[2] = {0, 0};  // width of a shown vertical scroll bar
   std::vector<std::int32_t> columns[2];
   std::int32_t displayFont = 10;
   FontLayout* layout = nullptr;

@@ -79,6 +79,13 @@ TEST_F(FontLayoutTest, GridColumnsShareTheWidthByWeightAndTheLastTakesTheRest) {
             (std::vector<std::int32_t>{32, 63, 63, 48, 48, 48, 48, 48, 32, 32, 48, 40, 40, 33}));
   // Message grid 105 wide: round(103 * 0.33) = 34, and 101 - 34 - 1 for the name.
   EXPECT_EQ(host.columns[kMsg], (std::vector<std::int32_t>{34, 66}));
+
+  // A vertical scroll bar of 14 pixels: 612 pixels shared, the last column keeps its share.
+  host.scrollBar[kPlu] = host.scrollBar[kMsg] = 14;
+  layout.FitGridColumns();
+  EXPECT_EQ(host.columns[kPlu],
+            (std::vector<std::int32_t>{31, 62, 62, 46, 46, 46, 46, 46, 31, 31, 46, 39, 39, 38}));
+  EXPECT_EQ(host.columns[kMsg], (std::vector<std::int32_t>{29, 57}));
 }
 
 TEST_F(FontLayoutTest, DoubleFontDoublesTheLayoutAndTheDesignFontRestoresIt) {

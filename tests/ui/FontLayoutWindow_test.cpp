@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMap>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -290,6 +291,31 @@ TEST_F(FontLayoutWindowTest, TheDesignFontAgainRestoresTheWindowAndItsPanesExact
       EXPECT_EQ(panes(), before);
       EXPECT_EQ(form.Tables().PLUSortGrid->verticalHeader()->defaultSectionSize(), rowHeight);
     }
+  }
+}
+
+// Once the rows need a vertical scroll bar, the columns fit beside it: no horizontal scroll bar,
+// and the last column is whole. With one row again they fill the grid's width.
+TEST_F(FontLayoutWindowTest, GridColumnsFitBesideTheVerticalScrollBar) {
+  for (int points : {8, 14}) {
+    SCOPED_TRACE(points);
+    WriteSettings(settingsPath_, points, 640, 480);
+    TMainForm form;
+    StartUp(form);
+    TSortGrid* plu = form.Tables().PLUSortGrid;
+    std::vector<int> lastColumn;
+    for (int rows : {40, 1}) {
+      form.Tables().PluTable().ReplaceDataRows(std::vector<Cells>(rows, Cells(14)));
+      QCoreApplication::processEvents();
+      EXPECT_EQ(plu->verticalScrollBar()->isVisible(), rows > 1);
+      EXPECT_FALSE(plu->horizontalScrollBar()->isVisible());
+      int sum = 0;
+      for (int c = 0; c < 14; ++c) sum += plu->columnWidth(c);
+      EXPECT_EQ(sum, plu->viewport()->width());
+      lastColumn.push_back(plu->columnWidth(13));
+    }
+    // "Вес" is not squeezed by the scroll bar: the columns share the narrower area by weight.
+    EXPECT_GE(lastColumn[0], lastColumn[1] * 9 / 10);
   }
 }
 
