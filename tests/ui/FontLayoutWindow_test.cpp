@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <algorithm>
@@ -316,6 +317,24 @@ TEST_F(FontLayoutWindowTest, GridColumnsFitBesideTheVerticalScrollBar) {
     }
     // "Вес" is not squeezed by the scroll bar: the columns share the narrower area by weight.
     EXPECT_GE(lastColumn[0], lastColumn[1] * 9 / 10);
+  }
+}
+
+// The tab titles are whole and end before the first display panel, at the design font and at a
+// larger one.
+TEST_F(FontLayoutWindowTest, TabTitlesStayClearOfTheDisplayPanels) {
+  for (int points : {8, 14}) {
+    SCOPED_TRACE(points);
+    WriteSettings(settingsPath_, points, 640, 480);
+    TMainForm form;
+    StartUp(form);
+    QTabBar* tabs = form.Pages().PageControl->tabBar();
+    const QLabel* firstPanel = form.LinkControls().DisplayPanels()[0];
+    const QPoint lastTabEnd = tabs->mapTo(form.centralWidget(), tabs->tabRect(2).topRight());
+    EXPECT_LT(lastTabEnd.x(), firstPanel->x());
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_GE(tabs->tabRect(i).width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)));
+    }
   }
 }
 
