@@ -9,6 +9,8 @@ packages=(
   libcli11-dev
   # packaging: the man pages, the .deb and its checks, the completion
   help2man dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db bash-completion
+  # Qt's own texts (message box buttons, file and font dialogs) in Russian.
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -28,6 +28,7 @@ const std::string kPluSaveFilter =
 const std::string kMessageSaveFilter =
     Win1251("CSV файл (совместимый с Excel)|*.csv|MSW файл (совместимый с ZO32)|*.msw");
 const std::string kTotalsSaveFilter = Win1251("Текстовый файл|*.txt");
+// Names the save dialogs propose when no file is remembered.
 const std::string kPluDefaultName = Win1251("Товары");
 const std::string kMessageDefaultName = Win1251("Сообщения");
 const std::string kTotalsDefaultName = Win1251("Итог");
@@ -52,9 +53,10 @@ class BusyScope {
   bool was_;
 };
 
-// The remembered file without its extension, or the default name when there is none.
+// The remembered file (a file name already) without its extension, or the default name (a text)
+// when there is none.
 std::string ProposedName(const std::string& remembered, const std::string& fallback) {
-  if (remembered.empty()) return fallback;
+  if (remembered.empty()) return FileNameFromText(fallback);
   return std::filesystem::path(remembered).replace_extension().string();
 }
 
@@ -69,6 +71,10 @@ ReportMoment LocalNow() {
 }
 
 }  // namespace
+
+std::string FileNameFromText(std::string_view cp1251) {
+  return Utf8(cp1251);
+}
 
 FileFlows::FileFlows(FileFlowContext context) : c_(context), clock_(LocalNow) {}
 
@@ -242,7 +248,7 @@ SaveOutcome FileFlows::SaveData(const SaveRequest& request) {
 
   if (request.totals) {
     const std::optional<FileDialogAnswer> answer =
-        chooseSaveFile(kTotalsSaveFilter, "txt", kTotalsDefaultName);
+        chooseSaveFile(kTotalsSaveFilter, "txt", FileNameFromText(kTotalsDefaultName));
     if (answer) {
       const std::string path = answer->path;
       if (!WritePart([&] { return SaveTotalsFile(c_.hooks.TotalsShown(), path, clock_()); })) {

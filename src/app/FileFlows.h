@@ -23,6 +23,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "files/FileLayouts.h"
 
@@ -69,6 +70,12 @@ struct FileFlowContext {
   EventPump* pump;
   FileFlowHooks& hooks;
 };
+
+// A text of the program (Windows-1251, as cells and literals are) as a file name in the file
+// system's own encoding, the one the file dialogs take and give (UTF-8 on the systems we build
+// for). A name made from a text must pass through here, or the dialog shows it garbled and the
+// file is saved under the garbled name.
+std::string FileNameFromText(std::string_view cp1251);
 
 // Tags of the Save menu entries.
 enum SaveMenuTag : int { kSaveAll = 0, kSavePlu = 1, kSaveMessages = 2, kSaveTotals = 3 };

@@ -50,19 +50,37 @@ void FontLayout::StartAtDesignSize() {
   host_.SetWindowSize({kDesignFormWidth, kDesignFormHeight});
   FitGridColumns();
   state_.FontScaleV = state_.FontScaleH = kFontScaleUnit;
+  design_ = {host_.PagePaneBounds(), host_.StatusBarHeight(),
+             host_.GridDefaultRowHeight(LayoutGrid::kPlu),
+             host_.GridDefaultRowHeight(LayoutGrid::kMessage)};
+  designWindow_ = host_.WindowSize();
+  resizedAwayFromDesign_ = false;
   RegisterResizers();
 }
 
 void FontLayout::ApplyFont(const std::function<void()>& giveNewFont) {
   FlagScope applying(state_.FontApplying);
   const FontMetrics before = host_.WindowFont();
+  const Size clientBefore = host_.ClientSize();
+  const std::int32_t toolBarBefore = host_.ToolBarHeight();
   if (giveNewFont) giveNewFont();
   const FontMetrics after = host_.WindowFont();
-  if (const auto f = ComputeFontFactors(before, after)) ScaleLayout(f->h, f->v);
+  if (const auto f = ComputeFontFactors(before, after)) {
+    Rescale(f->h, f->v, clientBefore, toolBarBefore);
+  }
 }
 
 void FontLayout::ScaleLayout(double h, double v) {
+  Rescale(h, v, host_.ClientSize(), host_.ToolBarHeight());
+}
+
+void FontLayout::Rescale(double h, double v, Size clientBefore, std::int32_t toolBarBefore) {
   if (!UsableFactor(h) || !UsableFactor(v)) return;
+  if (state_.FontScaleV == kFontScaleUnit && state_.FontScaleH == kFontScaleUnit) {
+    // Leaving the design font (the accumulators are exactly 1000 only there).
+    designWindow_ = host_.WindowSize();
+    resizedAwayFromDesign_ = false;
+  }
 
   // The accumulators remember where the font has taken the layout. Back at the design font they
   // are set to exactly 1000 and the controls are restored from their saved bounds, so rounding
@@ -80,27 +98,35 @@ void FontLayout::ScaleLayout(double h, double v) {
     state_.MinFormHeight = RoundHalfEven(state_.MinFormHeight * v);
   }
 
-  // Window: the client area scales, the frame does not; the tool bar keeps its height.
+  // Window: the client area below the tool bar scales; the frame and the tool bar keep the
+  // size they have at the new font. The client area is taken as it was at the old font, since
+  // the window's frame (its menu bar) may already have changed with the new one.
   const Size window = host_.WindowSize();
   Size client = host_.ClientSize();
-  const std::int32_t toolBar = host_.ToolBarHeight();
-  const std::int64_t width =
-      std::int64_t{window.width} - client.width + RoundHalfEven(client.width * h);
-  const std::int64_t height = std::int64_t{window.height} - client.height + toolBar +
-                              RoundHalfEven((std::int64_t{client.height} - toolBar) * v);
+  std::int32_t toolBar = host_.ToolBarHeight();
+  std::int64_t width =
+      std::int64_t{window.width} - client.width + RoundHalfEven(clientBefore.width * h);
+  std::int64_t height = std::int64_t{window.height} - client.height + toolBar +
+                        RoundHalfEven((std::int64_t{clientBefore.height} - toolBarBefore) * v);
+  if (atDesign && !resizedAwayFromDesign_) {
+    width = designWindow_.width;
+    height = designWindow_.height;
+  }
   state_.LayoutWidth = Saturate32(std::max<std::int64_t>(width, state_.MinFormWidth));
   state_.LayoutHeight = Saturate32(std::max<std::int64_t>(height, state_.MinFormHeight));
   // LayoutWidth/Height are already the new size, so a resize request delivered from inside this
   // call finds no difference to give the grids.
   host_.SetWindowSize({state_.LayoutWidth, state_.LayoutHeight});
   client = host_.ClientSize();
+  toolBar = host_.ToolBarHeight();
 
   Bounds pane = host_.PagePaneBounds();
-  pane.width = RoundHalfEven(pane.width * h);
-  pane.height = RoundHalfEven(pane.height * v);
+  pane.width = atDesign ? design_.pagePane.width : RoundHalfEven(pane.width * h);
+  pane.height = atDesign ? design_.pagePane.height : RoundHalfEven(pane.height * v);
   host_.SetPagePaneBounds(pane);
   pane = host_.PagePaneBounds();
-  host_.SetStatusBarHeight(RoundHalfEven(host_.StatusBarHeight() * v));
+  host_.SetStatusBarHeight(atDesign ? design_.statusBar
+                                    : RoundHalfEven(host_.StatusBarHeight() * v));
   const std::int32_t statusBar = host_.StatusBarHeight();
 
   // Message grid: right of the page pane, as tall as it.
@@ -110,7 +136,9 @@ void FontLayout::ScaleLayout(double h, double v) {
   messages.height = pane.height;
   host_.SetGridBounds(LayoutGrid::kMessage, messages);
   host_.SetGridDefaultRowHeight(
-      LayoutGrid::kMessage, RoundHalfEven(host_.GridDefaultRowHeight(LayoutGrid::kMessage) * v));
+      LayoutGrid::kMessage,
+      atDesign ? design_.messageRowHeight
+               : RoundHalfEven(host_.GridDefaultRowHeight(LayoutGrid::kMessage) * v));
 
   // PLU grid: below the page pane, full width, down to the status bar.
   Bounds plu = host_.GridBounds(LayoutGrid::kPlu);
@@ -118,8 +146,9 @@ void FontLayout::ScaleLayout(double h, double v) {
   plu.width = NonNegative(client.width);
   plu.height = NonNegative(std::int64_t{client.height} - toolBar - pane.height - statusBar);
   host_.SetGridBounds(LayoutGrid::kPlu, plu);
-  host_.SetGridDefaultRowHeight(LayoutGrid::kPlu,
-                                RoundHalfEven(host_.GridDefaultRowHeight(LayoutGrid::kPlu) * v));
+  host_.SetGridDefaultRowHeight(
+      LayoutGrid::kPlu, atDesign ? design_.pluRowHeight
+                                 : RoundHalfEven(host_.GridDefaultRowHeight(LayoutGrid::kPlu) * v));
 
   FitGridColumns();
 
@@ -134,13 +163,16 @@ void FontLayout::ScaleLayout(double h, double v) {
 
 void FontLayout::FitGridColumns() {
   // PLU grid: the columns share the width by weight; the last one takes what rounding left, so
-  // the columns always fill the cell area exactly (one pixel of grid line per column).
+  // the columns always fill the cell area exactly (one pixel of grid line per column). A vertical
+  // scroll bar's width is left out of the share, so the columns keep their proportions beside it
+  // and the last one is not squeezed.
   const int n = std::clamp(host_.GridColumnCount(LayoutGrid::kPlu), 0,
                            static_cast<int>(ColumnWeights.size()));
   if (n > 0) {
     int weightSum = 0;
     for (int i = 0; i < n; ++i) weightSum += ColumnWeights[i];
-    const double share = std::int64_t{host_.GridBounds(LayoutGrid::kPlu).width} - n;
+    const double share = std::int64_t{host_.GridBounds(LayoutGrid::kPlu).width} - n -
+                         host_.GridScrollBarWidth(LayoutGrid::kPlu);
     std::vector<std::int32_t> widths(n);
     std::int64_t taken = 0;
     for (int i = 0; i + 1 < n; ++i) {
@@ -154,8 +186,10 @@ void FontLayout::FitGridColumns() {
   }
 
   // Message grid: a third for the number, the rest for the name.
-  const std::int32_t first = NonNegative(RoundHalfEven(
-      (std::int64_t{host_.GridBounds(LayoutGrid::kMessage).width} - 2) * kMessageFirstColumnShare));
+  const std::int32_t first = NonNegative(
+      RoundHalfEven((std::int64_t{host_.GridBounds(LayoutGrid::kMessage).width} - 2 -
+                     host_.GridScrollBarWidth(LayoutGrid::kMessage)) *
+                    kMessageFirstColumnShare));
   const std::int32_t second =
       NonNegative(std::int64_t{host_.GridClientWidth(LayoutGrid::kMessage)} - first - 1);
   host_.SetGridColumnWidths(LayoutGrid::kMessage, {first, second});
@@ -169,6 +203,9 @@ Size FontLayout::ResizeRequest(Size requested) {
   const std::int64_t dW = std::int64_t{requested.width} - state_.LayoutWidth;
   const std::int64_t dH = std::int64_t{requested.height} - state_.LayoutHeight;
   if (dW != 0 || dH != 0) {
+    if (state_.FontScaleV != kFontScaleUnit || state_.FontScaleH != kFontScaleUnit) {
+      resizedAwayFromDesign_ = true;
+    }
     Bounds plu = host_.GridBounds(LayoutGrid::kPlu);
     plu.width = NonNegative(plu.width + dW);
     plu.height = NonNegative(plu.height + dH);

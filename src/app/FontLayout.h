@@ -72,7 +72,10 @@ class FontLayout {
   void ApplyFont(const std::function<void()>& giveNewFont);
 
   // Rescales window, panes, grids and registered controls by the horizontal factor `h` and the
-  // vertical factor `v`. Factors that are not finite and positive are ignored.
+  // vertical factor `v`. Factors that are not finite and positive are ignored. When the factors
+  // bring the layout back to the design font, the page pane, the status bar and the grids' row
+  // heights take their design values again, and so does the window size it had when it left the
+  // design font, unless the window was resized in between: no rounding is left behind.
   void ScaleLayout(double h, double v);
 
   // Recomputes the column widths of both grids from their current widths.
@@ -99,11 +102,28 @@ class FontLayout {
   const std::vector<TSingleResizer>& Resizers() const { return resizers_; }
 
  private:
+  // What the design font gives; restored exactly when the font comes back to it.
+  struct DesignPanes {
+    Bounds pagePane;
+    std::int32_t statusBar = 0;
+    std::int32_t pluRowHeight = 0;
+    std::int32_t messageRowHeight = 0;
+  };
+
   void AddResizersBelow(const LayoutControl& container);
+  // ScaleLayout with the client area and tool bar as they were before the window took its new
+  // font: the window's own parts outside the client area (its menu bar) and the tool bar may
+  // change with the font, and only the client area below the tool bar is scaled.
+  void Rescale(double h, double v, Size clientBefore, std::int32_t toolBarBefore);
 
   LayoutHost& host_;
   LayoutState state_;
   std::vector<TSingleResizer> resizers_;
+  DesignPanes design_;
+  // The window size when the layout last left the design font, and whether the window has been
+  // resized since (then the way back is scaled, not restored).
+  Size designWindow_{kDesignFormWidth, kDesignFormHeight};
+  bool resizedAwayFromDesign_ = false;
 };
 
 }  // namespace qm

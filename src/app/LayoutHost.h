@@ -50,6 +50,8 @@ class LayoutHost {
   virtual void SetGridBounds(LayoutGrid grid, const Bounds& bounds) = 0;
   // Width of the grid's cell area (without border and frame).
   virtual std::int32_t GridClientWidth(LayoutGrid grid) const = 0;
+  // Width the grid's vertical scroll bar takes from the cell area; 0 while it is not shown.
+  virtual std::int32_t GridScrollBarWidth(LayoutGrid /*grid*/) const { return 0; }
   virtual int GridColumnCount(LayoutGrid grid) const = 0;
   virtual std::int32_t GridDefaultRowHeight(LayoutGrid grid) const = 0;
   virtual void SetGridDefaultRowHeight(LayoutGrid grid, std::int32_t height) = 0;

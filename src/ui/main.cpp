@@ -3,10 +3,12 @@
 #include <QApplication>
 
 #include "ui/window/MainForm.h"
+#include "ui/window/QtTranslations.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("QM V-1.6 Interchange Program"));
+  qm::InstallQtTranslations(app);
 
   qm::TMainForm form;
   form.CreateAuxWindows();

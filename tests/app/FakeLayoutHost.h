@@ -42,7 +42,12 @@ struct FakeLayoutHost : LayoutHost {
   static int Index(LayoutGrid g) { return g == LayoutGrid::kPlu ? kPlu : kMsg; }
 
   Size WindowSize() const override { return window; }
-  Size ClientSize() const override { return {window.width - 8, window.height - 46}; }
+  // With `menuFollowsFont` the frame's menu bar grows and shrinks with the font, as a toolkit's
+  // does that draws the menu in the window's font.
+  Size ClientSize() const override {
+    const int frame = menuFollowsFont ? 35 + (font.height < 0 ? -font.height : font.height) : 46;
+    return {window.width - 8, window.height - frame};
+  }
   void SetWindowSize(Size s) override {
     window = s;
     if (layout) window = layout->ResizeRequest(s);
@@ -55,7 +60,10 @@ struct FakeLayoutHost : LayoutHost {
   void SetPagePaneBounds(const Bounds& b) override { pane = b; }
   Bounds GridBounds(LayoutGrid g) const override { return grid[Index(g)]; }
   void SetGridBounds(LayoutGrid g, const Bounds& b) override { grid[Index(g)] = b; }
-  std::int32_t GridClientWidth(LayoutGrid g) const override { return grid[Index(g)].width - 4; }
+  std::int32_t GridClientWidth(LayoutGrid g) const override {
+    return grid[Index(g)].width - 4 - scrollBar[Index(g)];
+  }
+  std::int32_t GridScrollBarWidth(LayoutGrid g) const override { return scrollBar[Index(g)]; }
   int GridColumnCount(LayoutGrid g) const override { return g == LayoutGrid::kPlu ? 14 : 2; }
   std::int32_t GridDefaultRowHeight(LayoutGrid g) const override { return rowHeight[Index(g)]; }
   void SetGridDefaultRowHeight(LayoutGrid g, std::int32_t h) override { rowHeight[Index(g)] = h; }
@@ -72,10 +80,12 @@ struct FakeLayoutHost : LayoutHost {
 
   Size window{640, 480};
   FontMetrics font{-11, false};
+  bool menuFollowsFont = false;
   std::int32_t statusBar = 19;
   Bounds pane{0, 30, 535, 230};
   Bounds grid[2] = {{0, 260, 632, 155}, {535, 30, 97, 230}};
   std::int32_t rowHeight[2] = {16, 16};
+  std::int32_t scrollBar[2] = {0, 0};  // width of a shown vertical scroll bar
   std::vector<std::int32_t> columns[2];
   std::int32_t displayFont = 10;
   FontLayout* layout = nullptr;

@@ -308,7 +308,7 @@ TEST_F(FileFlowsTest, WhenCommandsAsk) {
   EXPECT_FALSE(flags.TotalsModified());
   const FileDialogRequest& report = dialogs.FileRequests().back();
   EXPECT_EQ(Utf8(report.filter), "Текстовый файл|*.txt");
-  EXPECT_EQ(Utf8(report.fileName), "Итог");
+  EXPECT_EQ(report.fileName, "Итог");  // a file name, not a cell
   EXPECT_EQ(report.defaultExt, "txt");
   EXPECT_TRUE(Slurp(Path("r.txt")).starts_with(W("Общий итог продаж по 05.03.26, 09:07:03\r\n")));
 
@@ -333,7 +333,7 @@ TEST_F(FileFlowsTest, SaveDialogsAndTheirAnswers) {
   EXPECT_TRUE(flags.PluTableModified());
   ExpectSave(Path("new.csv"));
   files.SaveClick();  // the message table goes to its remembered file silently
-  EXPECT_EQ(Utf8(dialogs.FileRequests().back().fileName), "Товары");
+  EXPECT_EQ(dialogs.FileRequests().back().fileName, "Товары");
   EXPECT_EQ(Slurp(Path("new.csv")), WritePluCsv(plu, ';'));
   EXPECT_EQ(Slurp(Path("start.msw")), WriteMessageNative(messages));
   EXPECT_FALSE(flags.Any());
@@ -345,6 +345,25 @@ TEST_F(FileFlowsTest, SaveDialogsAndTheirAnswers) {
             "CSV файл (совместимый с Excel)|*.csv|MSW файл (совместимый с ZO32)|*.msw");
   EXPECT_TRUE(fileState.messageFileIsCsv);
   EXPECT_TRUE(Slurp(Path("m2.csv")).starts_with(W("Сообщения;\r\n")));
+}
+
+TEST_F(FileFlowsTest, ProposalsAreFileNamesAndACyrillicFileComesBackUnchanged) {
+  // The default names reach the dialogs as file names, in the file system's encoding.
+  for (int i = 0; i < 3; ++i) ExpectSave(std::nullopt);
+  files.SaveMenuClick(kSaveAll);
+  ASSERT_EQ(dialogs.FileRequests().size(), 3u);
+  EXPECT_EQ(dialogs.FileRequests()[0].fileName, "Товары");
+  EXPECT_EQ(dialogs.FileRequests()[1].fileName, "Сообщения");
+  EXPECT_EQ(dialogs.FileRequests()[2].fileName, "Итог");
+
+  // A file chosen with a Cyrillic name is loaded, proposed again as it was and saved under it.
+  ExpectOpen(Put("Склад.csv", W("Товары;\r\nt\r\n5;Старый\r\n")), 1);
+  files.OpenClick();
+  ExpectSave(Path("Склад.csv"));
+  files.SaveMenuClick(kSavePlu);
+  EXPECT_EQ(dialogs.FileRequests().back().fileName, Path("Склад"));
+  EXPECT_EQ(fileState.pluFileName, Path("Склад.csv"));
+  EXPECT_EQ(Slurp(Path("Склад.csv")), WritePluCsv(plu, ';'));
 }
 
 TEST_F(FileFlowsTest, DecliningThePlwWarningEndsTheWholeSave) {

@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <stdexcept>
+#include <vector>
 
 #include "FakeLayoutHost.h"
 
@@ -78,6 +79,13 @@ TEST_F(FontLayoutTest, GridColumnsShareTheWidthByWeightAndTheLastTakesTheRest) {
             (std::vector<std::int32_t>{32, 63, 63, 48, 48, 48, 48, 48, 32, 32, 48, 40, 40, 33}));
   // Message grid 105 wide: round(103 * 0.33) = 34, and 101 - 34 - 1 for the name.
   EXPECT_EQ(host.columns[kMsg], (std::vector<std::int32_t>{34, 66}));
+
+  // A vertical scroll bar of 14 pixels: 612 pixels shared, the last column keeps its share.
+  host.scrollBar[kPlu] = host.scrollBar[kMsg] = 14;
+  layout.FitGridColumns();
+  EXPECT_EQ(host.columns[kPlu],
+            (std::vector<std::int32_t>{31, 62, 62, 46, 46, 46, 46, 46, 31, 31, 46, 39, 39, 38}));
+  EXPECT_EQ(host.columns[kMsg], (std::vector<std::int32_t>{29, 57}));
 }
 
 TEST_F(FontLayoutTest, DoubleFontDoublesTheLayoutAndTheDesignFontRestoresIt) {
@@ -117,6 +125,33 @@ TEST_F(FontLayoutTest, ManyFontsInARowStillSnapBackExactly) {
   EXPECT_EQ(layout.State().FontScaleH, 1000);
   EXPECT_EQ(layout.State().MinFormWidth, 640);
   ExpectDesignBounds();
+}
+
+TEST_F(FontLayoutTest, TheDesignFontRestoresWindowPanesAndRowsWhateverCameBetween) {
+  host.menuFollowsFont = true;
+  const std::vector<std::vector<int>> detours = {{-16}, {-16, -13}, {-9, -27, -14}, {-12}};
+  for (const Size start : {Size{640, 480}, Size{811, 597}}) {
+    host.SetWindowSize(start);
+    const Bounds pluGrid = host.grid[kPlu], msgGrid = host.grid[kMsg];
+    for (const auto& detour : detours) {
+      SCOPED_TRACE(detour.front());
+      for (int height : detour) Font(height, height == -13);
+      Font(-11);
+      EXPECT_EQ(host.window, start);
+      EXPECT_EQ(host.pane, (Bounds{0, 30, 535, 230}));
+      EXPECT_EQ(host.statusBar, 19);
+      EXPECT_EQ(host.rowHeight[kPlu], 16);
+      EXPECT_EQ(host.rowHeight[kMsg], 16);
+      EXPECT_EQ(host.grid[kPlu], pluGrid);
+      EXPECT_EQ(host.grid[kMsg], msgGrid);
+    }
+  }
+  // A window the operator resized away from the design font comes back scaled, not restored:
+  // twice the font and 100 pixels wider there is 50 pixels wider here.
+  Font(-22);
+  host.SetWindowSize({host.window.width + 100, host.window.height});
+  Font(-11);
+  EXPECT_EQ(host.window, (Size{861, 597}));
 }
 
 TEST_F(FontLayoutTest, ResizeRequestsAreRaisedToTheMinimumAndGoToTheGrids) {

@@ -143,7 +143,7 @@ TEST_F(FileCommandsTest, SaveIsEnabledByAnEditAndDisabledBySaving) {
   dialogs_.VerifyDone();
   EXPECT_FALSE(SaveEnabled());
   const qm::FileDialogRequest& asked = dialogs_.FileRequests().back();
-  EXPECT_EQ(qm::Utf8(asked.fileName), "Товары");
+  EXPECT_EQ(asked.fileName, "Товары");  // a file name, not a cell
   EXPECT_EQ(asked.defaultExt, "csv");
   const std::string written = ReadFile(QPath("items.csv"));
   EXPECT_EQ(written.rfind("Товары", 0), 0u);
@@ -275,7 +275,7 @@ TEST_F(FileCommandsTest, NewAsksToSaveOnlyWhatIsUnsaved) {
   dialogs_.ExpectMessage(kAskSave, kButtonYes).ExpectFile(FileDialogKind::Save, std::nullopt);
   Act(Cmd::New)->trigger();
   dialogs_.VerifyDone();
-  EXPECT_EQ(qm::Utf8(dialogs_.FileRequests().back().fileName), "Итог");
+  EXPECT_EQ(dialogs_.FileRequests().back().fileName, "Итог");
   EXPECT_TRUE(SaveEnabled());
 }
 

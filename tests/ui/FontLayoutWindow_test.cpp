@@ -10,12 +10,15 @@
 #include <QLabel>
 #include <QMap>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "UiTestHelpers.h"
 #include "app/FontLayout.h"
@@ -260,6 +263,79 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
   EXPECT_EQ(ini.value("Settings/Font/Height").toString(), "-16");
   EXPECT_EQ(ini.value("Settings/Font/Style").toString(), "BU");
   EXPECT_EQ(ini.value("Settings/Form Width").toString(), QString::number(form.width()));
+}
+
+// Going back to the design font puts the window and every pane where they were, whatever
+// fonts came between: the menu bar, which follows the font, must not leave its change behind.
+TEST_F(FontLayoutWindowTest, TheDesignFontAgainRestoresTheWindowAndItsPanesExactly) {
+  const std::vector<std::vector<int>> detours = {{12}, {12, 10}, {14}, {9, 20, 11}};
+  for (const QSize start : {QSize(640, 480), QSize(800, 600)}) {
+    for (const std::vector<int>& detour : detours) {
+      SCOPED_TRACE(::testing::Message() << start.width() << " " << detour.size() << " " << detour[0]);
+      WriteSettings(settingsPath_, 8, start.width(), start.height());
+      TMainForm form;
+      StartUp(form);
+      ASSERT_EQ(form.size(), start);
+      const auto panes = [&form] {
+        return std::vector<QRect>{form.Pages().PageControl->geometry(),
+                                  form.Tables().PLUSortGrid->geometry(),
+                                  form.Tables().MsgSortGrid->geometry(),
+                                  form.statusBar()->geometry()};
+      };
+      const std::vector<QRect> before = panes();
+      const int rowHeight = form.Tables().PLUSortGrid->verticalHeader()->defaultSectionSize();
+      const QFont design = form.font();
+      for (int points : detour) form.FontLayoutControls().ApplyFont(QFont(design.family(), points));
+      form.FontLayoutControls().ApplyFont(design);
+      EXPECT_EQ(form.size(), start);
+      EXPECT_EQ(form.minimumSize(), QSize(640, 480));
+      EXPECT_EQ(panes(), before);
+      EXPECT_EQ(form.Tables().PLUSortGrid->verticalHeader()->defaultSectionSize(), rowHeight);
+    }
+  }
+}
+
+// Once the rows need a vertical scroll bar, the columns fit beside it: no horizontal scroll bar,
+// and the last column is whole. With one row again they fill the grid's width.
+TEST_F(FontLayoutWindowTest, GridColumnsFitBesideTheVerticalScrollBar) {
+  for (int points : {8, 14}) {
+    SCOPED_TRACE(points);
+    WriteSettings(settingsPath_, points, 640, 480);
+    TMainForm form;
+    StartUp(form);
+    TSortGrid* plu = form.Tables().PLUSortGrid;
+    std::vector<int> lastColumn;
+    for (int rows : {40, 1}) {
+      form.Tables().PluTable().ReplaceDataRows(std::vector<Cells>(rows, Cells(14)));
+      QCoreApplication::processEvents();
+      EXPECT_EQ(plu->verticalScrollBar()->isVisible(), rows > 1);
+      EXPECT_FALSE(plu->horizontalScrollBar()->isVisible());
+      int sum = 0;
+      for (int c = 0; c < 14; ++c) sum += plu->columnWidth(c);
+      EXPECT_EQ(sum, plu->viewport()->width());
+      lastColumn.push_back(plu->columnWidth(13));
+    }
+    // "Вес" is not squeezed by the scroll bar: the columns share the narrower area by weight.
+    EXPECT_GE(lastColumn[0], lastColumn[1] * 9 / 10);
+  }
+}
+
+// The tab titles are whole and end before the first display panel, at the design font and at a
+// larger one.
+TEST_F(FontLayoutWindowTest, TabTitlesStayClearOfTheDisplayPanels) {
+  for (int points : {8, 14}) {
+    SCOPED_TRACE(points);
+    WriteSettings(settingsPath_, points, 640, 480);
+    TMainForm form;
+    StartUp(form);
+    QTabBar* tabs = form.Pages().PageControl->tabBar();
+    const QLabel* firstPanel = form.LinkControls().DisplayPanels()[0];
+    const QPoint lastTabEnd = tabs->mapTo(form.centralWidget(), tabs->tabRect(2).topRight());
+    EXPECT_LT(lastTabEnd.x(), firstPanel->x());
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_GE(tabs->tabRect(i).width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)));
+    }
+  }
 }
 
 TEST_F(FontLayoutWindowTest, OperatorResizingGivesTheGridsTheDifference) {

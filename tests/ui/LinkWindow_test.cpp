@@ -399,10 +399,16 @@ TEST_F(LinkWindowTest, DisplayPanelsSitOverTheTabRowInBlackWithLimeCourier) {
     EXPECT_EQ(panel->lineWidth(), 1);
     const QFont font = panel->font();
     ASSERT_FALSE(font.families().isEmpty());
-    EXPECT_EQ(font.families().front(), QStringLiteral("Courier New"));
+    // "Courier New" is asked for with the hints that make any stand-in a fixed-pitch face, and
+    // whatever face the machine gives is fixed-pitch, so the digits line up; only a stand-in
+    // that is not gives way to the system's fixed-pitch face.
+    if (QFontInfo(QFont(QStringLiteral("Courier New"))).fixedPitch()) {
+      EXPECT_EQ(font.families().front(), QStringLiteral("Courier New"));
+    }
+    EXPECT_TRUE(font.fixedPitch());
+    EXPECT_EQ(font.styleHint(), QFont::TypeWriter);
     EXPECT_TRUE(font.bold());
     EXPECT_EQ(font.pointSize(), 10);
-    // Whatever face stands in for it is fixed-pitch, so the digits line up.
     EXPECT_TRUE(QFontInfo(font).fixedPitch()) << QFontInfo(font).family().toStdString();
     // Drawn over the page pane, not under it.
     EXPECT_GT(pages->parentWidget()->children().indexOf(panel),

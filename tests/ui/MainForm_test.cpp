@@ -4,7 +4,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +20,7 @@
 #include "base/Cp1251.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/window/CommandMap.h"
+#include "ui/window/QtDialogs.h"
 #include "ui/window/QtStatusView.h"
 #include "ui/window/TProgressBox.h"
 
@@ -112,10 +115,15 @@ TEST_F(MainFormTest, WithoutSettingsClosingWritesNothing) {
   form.SetDialogs(&dialogs);
   form.show();
   form.State().ScaleModel = 6;
+  // Qt's file dialog, which keeps a history of its own, leaves nothing behind either.
+  qmtest::WhenShown<QDialog>([](QDialog& d) { d.reject(); });
+  EXPECT_FALSE(QtDialogs(&form).ChooseFile(FileDialogRequest{}));
   form.Commands().Action(Cmd::FileExit)->trigger();
   EXPECT_FALSE(form.isVisible());
   EXPECT_FALSE(form.Timer().isActive());
-  EXPECT_FALSE(QFile::exists(settingsPath_));
+  const QDir config = QFileInfo(settingsPath_).dir();
+  EXPECT_EQ(config.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
   dialogs.VerifyDone();
   EXPECT_EQ(dialogs.Shown().at(0).icon, DialogIcon::Question);
 }

@@ -1,6 +1,7 @@
 #include "ui/link/MainFormLink.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPalette>
 
@@ -19,14 +20,19 @@ const char* const kDisplayHints[4] = {"Номер PLU", "Вес", "Цена", "�
 const char* const kDisplayNames[4] = {"PluNoPanel", "WeightPanel", "PricePanel", "TotalPanel"};
 constexpr int kToolBarDesignHeight = 30;
 
-// "Courier New" where it is installed; otherwise the system's fixed-pitch face takes its place.
+// "Courier New" where it is installed; otherwise a fixed-pitch face takes its place, so that the
+// digits of the panels line up. The fixed-pitch and typewriter hints steer the window system's
+// choice of a stand-in; a stand-in that is still not fixed-pitch (some machines alias "Courier
+// New" to a face Qt does not see as one) gives way to the system's fixed-pitch face.
 QFont DisplayFont() {
+  const QString fixedFace = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
   QFont font(QStringLiteral("Courier New"));
-  font.setFamilies({QStringLiteral("Courier New"),
-                    QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+  font.setFamilies({QStringLiteral("Courier New"), fixedFace});
   font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
   font.setPointSize(MainFormLink::kDisplayFontSize);
   font.setBold(true);
+  if (!QFontInfo(font).fixedPitch()) font.setFamilies({fixedFace});
   return font;
 }
 

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QStyledItemDelegate>
 
 #include "ui/tables/TextGridModel.h"
@@ -217,6 +218,13 @@ void TSortGrid::RunClickSort(int column, bool rightButton) {
   if (!OnClickSort) return;
   WaitCursor wait;
   OnClickSort(column, rightButton);
+}
+
+void TSortGrid::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  if (event->size().width() != event->oldSize().width() && OnCellAreaWidthChanged) {
+    OnCellAreaWidthChanged();
+  }
 }
 
 }  // namespace qm

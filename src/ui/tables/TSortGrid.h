@@ -68,6 +68,9 @@ class TSortGrid : public QTableView, private GridObserver {
   std::function<void(int column, bool rightButton)> OnClickSort;
   // Enter in the grid: when set and it returns true, the key is swallowed.
   std::function<bool()> OnEnterKey;
+  // The cell area changed its width (the grid was resized, or its vertical scroll bar came or
+  // went): the columns are fitted to it again here.
+  std::function<void()> OnCellAreaWidthChanged;
 
  protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -76,6 +79,8 @@ class TSortGrid : public QTableView, private GridObserver {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Called for the cell area (the viewport), which is already at its new size.
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void CurrentCellChanged(int column, int row) override;

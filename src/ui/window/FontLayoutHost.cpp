@@ -123,6 +123,26 @@ FontLayoutHost::FontLayoutHost(QMainWindow& window, const LayoutPanes& panes,
   for (std::size_t i = 0; i < displayPanels_.size(); ++i) {
     displayPanels_[i] = panes.displayPanels[i];
   }
+  // A grid whose vertical scroll bar comes or goes has a narrower or wider cell area; its
+  // columns are fitted again, so no horizontal scroll bar appears and the last column is seen.
+  for (TSortGrid* grid : {pluGrid_.data(), msgGrid_.data()}) {
+    if (!grid) continue;
+    grid->OnCellAreaWidthChanged = [this] {
+      // Fitting may itself make a scroll bar come or go (and the cell area change again); the
+      // columns are then fitted once more to where the cell area settled.
+      if (fitting_) {
+        fitAgain_ = true;
+        return;
+      }
+      fitting_ = true;
+      for (int round = 0; round < 4; ++round) {
+        fitAgain_ = false;
+        layout_.FitGridColumns();
+        if (!fitAgain_) break;
+      }
+      fitting_ = false;
+    };
+  }
   ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
     bool ok = false;
     // Underline and strike-out are offered; only installed faces can be chosen.
@@ -132,7 +152,11 @@ FontLayoutHost::FontLayoutHost(QMainWindow& window, const LayoutPanes& panes,
   };
 }
 
-FontLayoutHost::~FontLayoutHost() = default;
+FontLayoutHost::~FontLayoutHost() {
+  for (TSortGrid* grid : {pluGrid_.data(), msgGrid_.data()}) {
+    if (grid) grid->OnCellAreaWidthChanged = nullptr;
+  }
+}
 
 void FontLayoutHost::StartAtDesignSize() {
   // The panes were placed at their design bounds; the grids take what the tool bar, the page
@@ -313,6 +337,13 @@ std::int32_t FontLayoutHost::GridClientWidth(LayoutGrid grid) const {
     width -= view->verticalScrollBar()->sizeHint().width();
   }
   return std::max(width, 0);
+}
+
+std::int32_t FontLayoutHost::GridScrollBarWidth(LayoutGrid grid) const {
+  const TSortGrid* view = grid == LayoutGrid::kPlu ? pluGrid_.data() : msgGrid_.data();
+  const QScrollBar* bar = view->verticalScrollBar();
+  if (view->isVisible()) return bar->isVisible() ? bar->width() : 0;
+  return view->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? bar->sizeHint().width() : 0;
 }
 
 int FontLayoutHost::GridColumnCount(LayoutGrid grid) const {

@@ -107,6 +107,7 @@ class FontLayoutHost final : public LayoutHost {
   Bounds GridBounds(LayoutGrid grid) const override;
   void SetGridBounds(LayoutGrid grid, const Bounds& bounds) override;
   std::int32_t GridClientWidth(LayoutGrid grid) const override;
+  std::int32_t GridScrollBarWidth(LayoutGrid grid) const override;
   int GridColumnCount(LayoutGrid grid) const override;
   std::int32_t GridDefaultRowHeight(LayoutGrid grid) const override;
   void SetGridDefaultRowHeight(LayoutGrid grid, std::int32_t height) override;
@@ -142,6 +143,8 @@ class FontLayoutHost final : public LayoutHost {
   TFontValues& dialogFont_;
   FontLayout layout_;
   bool adjusting_ = false;  // the window is being given the size the resize handling returned
+  bool fitting_ = false;    // the grid columns are being fitted after a cell area change
+  bool fitAgain_ = false;   // the cell area changed again meanwhile
   bool fitWhenShown_ = false;
   bool placementRead_ = false;
 };

@@ -2,9 +2,26 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QProxyStyle>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace qm {
+namespace {
+
+// The tab row shares its line with the live display panels, which start where the design's three
+// tabs end. The padding the window system puts around a tab title is wider than the design's;
+// with half of it the three titles stay whole and clear of the first panel.
+class CompactTabStyle : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                  const QWidget* widget) const override {
+    const int value = QProxyStyle::pixelMetric(metric, option, widget);
+    return metric == PM_TabBarTabHSpace ? value / 2 : value;
+  }
+};
+
+}  // namespace
 
 MainPages BuildMainPages(QWidget* client) {
   MainPages p;
@@ -17,6 +34,9 @@ MainPages BuildMainPages(QWidget* client) {
   p.PageControl->addTab(p.PluPage, QStringLiteral("Товар"));
   p.PageControl->addTab(p.MsgPage, QStringLiteral("Сообщение"));
   p.PageControl->addTab(p.TotalsPage, QStringLiteral("Общий итог"));
+  auto* tabStyle = new CompactTabStyle;
+  tabStyle->setParent(p.PageControl->tabBar());
+  p.PageControl->tabBar()->setStyle(tabStyle);
 
   p.LogoSelector = new QComboBox(p.PluPage);
   p.LogoSelector->setObjectName(QStringLiteral("LogoSelector"));

@@ -16,11 +16,14 @@ QString KeyPath(const std::string& section, const std::string& name) {
 
 }  // namespace
 
-// The platform files supply these two.
+// The platform files supply these three.
 bool SettingsKeyExistsOnThisSystem();
 std::unique_ptr<QSettings> OpenSettingsOnThisSystem();
+void KeepToolkitStateOutOnThisSystem();
 
-QtSettingsStore::QtSettingsStore() = default;
+QtSettingsStore::QtSettingsStore() {
+  KeepToolkitStateOutOnThisSystem();
+}
 QtSettingsStore::~QtSettingsStore() = default;
 
 bool QtSettingsStore::KeyExists() const {

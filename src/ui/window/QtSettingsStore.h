@@ -2,6 +2,10 @@
 // HKEY_CURRENT_USER\Software\RAD16 itself; elsewhere the INI file RAD16.ini in the user's
 // configuration folder, whose existence stands for the key. Neither is ever created here:
 // without the key the program reads and writes nothing.
+//
+// Nothing else is persisted either. Qt's own dialogs keep state of their own under the user's
+// settings (the file dialog its history, as "QtProject"); making a store points those at a place
+// where nothing can be written.
 #pragma once
 
 #include <QSettings>

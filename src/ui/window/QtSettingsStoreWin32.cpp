@@ -20,4 +20,9 @@ std::unique_ptr<QSettings> OpenSettingsOnThisSystem() {
   return std::make_unique<QSettings>(QtSettingsStore::Location(), QSettings::NativeFormat);
 }
 
+void KeepToolkitStateOutOnThisSystem() {
+  // Qt's file dialog keeps its history in the registry under Software\QtProject; registry
+  // settings cannot be pointed elsewhere, so it stays there on this system.
+}
+
 }  // namespace qm
