@@ -11,7 +11,7 @@ constexpr std::chrono::milliseconds kHandOffGrace{50};
 }  // namespace
 
 LineTicks::LineTicks(std::function<bool()> farEnd)
-    : qm::VirtualTicks([this] { return Settled(); }), farEnd_(std::move(farEnd)) {}
+    : qm::VirtualTicks([this] { return Settled(); }, kTestBackstop), farEnd_(std::move(farEnd)) {}
 
 void LineTicks::Watch(qm::TComPort& port, qm::HeadlessLoop& loop) {
   port_ = &port;

@@ -14,6 +14,12 @@
 
 namespace qmtest {
 
+// How long a test's virtual time waits at most for a far end that is not settled (a paced reply,
+// a scale pausing on purpose) before it ticks anyway. Longer than the real 100 ms: on a machine
+// under load the far end's thread may be starved, and a starved far end must not be taken for a
+// silent one. Time-outs against a settled far end do not wait for it.
+inline constexpr std::chrono::milliseconds kTestBackstop{250};
+
 class LineTicks : public qm::VirtualTicks {
  public:
   // `farEnd`: whether the far end of the line is quiet (e.g. VirtualScale::Quiet).

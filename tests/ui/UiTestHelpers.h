@@ -1,6 +1,8 @@
 // Small helpers for the window tests.
 #pragma once
 
+#include "support/LineTicks.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -59,7 +61,8 @@ void WhenShown(std::function<void(T&)> act) {
 // end (`quiet`, e.g. VirtualScale::Quiet) has nothing on its way. Declare it before the windows.
 class WindowTicks : public qm::VirtualTicks {
  public:
-  explicit WindowTicks(std::function<bool()> quiet) : qm::VirtualTicks(std::move(quiet)) {
+  explicit WindowTicks(std::function<bool()> quiet)
+      : qm::VirtualTicks(std::move(quiet), kTestBackstop) {
     qm::TMainForm::SetTicksForTesting(this);
   }
   ~WindowTicks() override { qm::TMainForm::SetTicksForTesting(nullptr); }
