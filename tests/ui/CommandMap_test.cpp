@@ -450,8 +450,9 @@ TEST_F(CommandMapTest, FunctionKeysRunTheEditorButtonsWhereverTheFocusIsInTheEdi
 // The commands only the tool bar offers have keys; their hints stay as they were.
 TEST_F(CommandMapTest, ToolBarOnlyCommandsHaveKeys) {
   const std::pair<Cmd, const char*> keys[] = {
-      {Cmd::MatchButton, "Ctrl+M"}, {Cmd::SelectComPort, "Ctrl+P"}, {Cmd::SelectScaleAddr, "Ctrl+R"},
-      {Cmd::Connect, "Ctrl+L"},     {Cmd::ReadGTD, "Ctrl+G"},       {Cmd::ClearGTD, "Ctrl+Shift+G"},
+      {Cmd::MatchButton, "Ctrl+M"},     {Cmd::SelectComPort, "Ctrl+P"},
+      {Cmd::SelectScaleAddr, "Ctrl+R"}, {Cmd::Connect, "Ctrl+L"},
+      {Cmd::ReadGTD, "Ctrl+G"},         {Cmd::ClearGTD, "Ctrl+Shift+G"},
       {Cmd::SelectFont, "Ctrl+F"}};
   for (const auto& [id, key] : keys) {
     SCOPED_TRACE(key);

@@ -389,7 +389,7 @@ TEST_F(PluRowEditorTest, CtrlTabAndCtrlPageKeysSwitchPagesFromInsideTheEditors) 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.from->objectName().toStdString());
     pages->setCurrentWidget(c.from->parentWidget() == E().MsgShowBox ? pages->widget(0)
-                                                                      : c.from->parentWidget());
+                                                                     : c.from->parentWidget());
     Focus(c.from);
     ASSERT_EQ(Focused(), c.from);
     Key(c.key, c.modifiers);
@@ -408,9 +408,9 @@ TEST_F(PluRowEditorTest, OneEnterInTheLastFieldStopsOnTheButton) {
     QPushButton* PluRowEditor::*button;
     int rowsAfter;
   };
-  for (const Case c : {Case{0, "1", &PluRowEditor::PLUWrite, 3},
-                       Case{1, "1", &PluRowEditor::PLUWrite, 3},
-                       Case{0, "8", &PluRowEditor::PLUAdd, 4}}) {
+  for (const Case c :
+       {Case{0, "1", &PluRowEditor::PLUWrite, 3}, Case{1, "1", &PluRowEditor::PLUWrite, 3},
+        Case{0, "8", &PluRowEditor::PLUAdd, 4}}) {
     SCOPED_TRACE(testing::Message() << c.logo << " " << c.number);
     SetPluRows({{"1", "P"}, {"2", "Q"}, {"3", "R"}});
     Plu().MoveToCell(0, 1);

@@ -28,7 +28,7 @@ bool ActivateOnPress::eventFilter(QObject* watched, QEvent* event) {
   if (QApplication::activeWindow() || QApplication::activeModalWidget() || state_.LinkBusy) {
     return false;
   }
-  window->activateWindow();              // the window system's activation, which comes later
+  window->activateWindow();               // the window system's activation, which comes later
   QApplication::setActiveWindow(window);  // Qt's, now: the focus returns to where it was
   return false;
 }

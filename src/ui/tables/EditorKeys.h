@@ -1,7 +1,7 @@
 // Small pieces the two editors share: the function keys F1..F7 as the key codes the commands
-// take (112..118), the navigation keys the filters leave alone, and the focus moves the editors make themselves (putting the focus back on
-// a field after an exit question), which the focus routing of the window must not treat as the
-// operator's own moves.
+// take (112..118), the navigation keys the filters leave alone, and the focus moves the editors
+// make themselves (putting the focus back on a field after an exit question), which the focus
+// routing of the window must not treat as the operator's own moves.
 #pragma once
 
 #include <QKeyEvent>

@@ -174,9 +174,9 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
   bool pluDirty_ = false;
   bool suppressRowLoad_ = false;
   bool advanceOnWrite_ = false;
-  bool loading_ = false;  // the fields are being filled from a row
+  bool loading_ = false;               // the fields are being filled from a row
   QWidget* enterPressedOn_ = nullptr;  // the button the last press of Enter landed on
-  int shownRow_ = -1;     // the grid row the editor last followed
+  int shownRow_ = -1;                  // the grid row the editor last followed
 };
 
 }  // namespace qm

@@ -130,9 +130,10 @@ struct ToolKey {
   const char* keys;  // QKeySequence text, portable form
 };
 constexpr ToolKey kToolKeys[] = {
-    {Cmd::MatchButton, "Ctrl+M"},   {Cmd::SelectScaleType, "Ctrl+T"}, {Cmd::SelectComPort, "Ctrl+P"},
-    {Cmd::SelectScaleAddr, "Ctrl+R"}, {Cmd::Connect, "Ctrl+L"},       {Cmd::ReadGTD, "Ctrl+G"},
-    {Cmd::ClearGTD, "Ctrl+Shift+G"},  {Cmd::SelectFont, "Ctrl+F"},
+    {Cmd::MatchButton, "Ctrl+M"},    {Cmd::SelectScaleType, "Ctrl+T"},
+    {Cmd::SelectComPort, "Ctrl+P"},  {Cmd::SelectScaleAddr, "Ctrl+R"},
+    {Cmd::Connect, "Ctrl+L"},        {Cmd::ReadGTD, "Ctrl+G"},
+    {Cmd::ClearGTD, "Ctrl+Shift+G"}, {Cmd::SelectFont, "Ctrl+F"},
 };
 QKeySequence KeysOf(Cmd id) {
   for (const ToolKey& k : kToolKeys) {
