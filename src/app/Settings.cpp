@@ -55,12 +55,19 @@ void ReadSettings(const SettingsStore& store, StoredSettings& v) {
   v.Width = ReadNumber(store, s, "Form Width", 640);
   v.Height = ReadNumber(store, s, "Form Heiht", 480);
 
+  const TFontValues current = v.Font;
   v.Font.CharSet = ReadNumber(store, f, "CharSet", v.Font.CharSet);
   v.Font.Color = ReadNumber(store, f, "Color", v.Font.Color);
   v.Font.Height = ReadNumber(store, f, "Height", v.Font.Height);
   if (std::optional<std::string> name = store.ReadText(f, "Name")) v.Font.Name = std::move(*name);
   v.Font.Pitch = ReadOrdinal(store, f, "Pitch", 3, v.Font.Pitch);
   v.Font.Size = ReadNumber(store, f, "Size", v.Font.Size);
+  if (v.Font.Size == 0) {
+    // A size of 0 names no size (the size decides over the height): the face, the style and the
+    // rest stand, at the size the window's font has.
+    v.Font.Size = current.Size;
+    v.Font.Height = current.Height;
+  }
   ApplyStyleLetters(store.ReadText(f, "Style").value_or(std::string()), v.Font);
 }
 

@@ -40,7 +40,8 @@ struct StoredSettings {
 // the rest. Numbers are not range-tested, except that an enumeration outside its table (port
 // above COM8, baud index above 12, parity above 4, stop bits above 2, pitch above 2, or any of
 // them negative) counts as missing, so the settings always name a real port and line setting.
-// Only the low 8 bits of "Scale Address" count.
+// Only the low 8 bits of "Scale Address" count. A font "Size" of 0 names no size: the font keeps
+// its incoming size and height, and takes the stored face, style and the rest.
 void ReadSettings(const SettingsStore& store, StoredSettings& values);
 
 // Writes every value in the same order, numbers as signed decimal, "Style" as its letters.

@@ -146,6 +146,7 @@ void MessageCommands::ResetBuffer() {
 void MessageCommands::NewTable() {
   table_.Reset();
   editor_.ShowInEditor({}, std::string());
+  editor_.ShowPluRowMessage();
   ResetBuffer();
   flags_.ClearMessages();
   ShowCount();

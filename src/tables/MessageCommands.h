@@ -52,6 +52,9 @@ class MessageEditorHooks {
   // The forced refresh of the PLU row editor's current row, so that the editor and the message
   // preview follow renumbered references. (It usually selects the row's message again.)
   virtual void RefreshPluRow() = 0;
+  // The PLU tab's preview follows the current PLU row's message number again, after the message
+  // table was replaced under it; the row editor's fields are left as they are.
+  virtual void ShowPluRowMessage() {}
 };
 
 class MessageCommands {

@@ -227,5 +227,24 @@ TEST(Settings, StyleLettersSetExactlyTheirStyles) {
   EXPECT_EQ(StyleLetters(values.Font), "BIS");
 }
 
+// A size of 0 names no size: the face and the style stand, the size and height stay the
+// window's, whatever height was stored beside it.
+TEST(Settings, AFontSizeOfZeroKeepsTheFaceAndStyleAtTheCurrentSize) {
+  for (const char* height : {"0", "-20"}) {
+    SCOPED_TRACE(height);
+    MemorySettingsStore store(true);
+    store.Set("Settings\\Font", "Name", "DejaVu Sans");
+    store.Set("Settings\\Font", "Height", height);
+    store.Set("Settings\\Font", "Size", "0");
+    store.Set("Settings\\Font", "Style", "BU");
+    StoredSettings values = CurrentWindow();
+    ReadSettings(store, values);
+    EXPECT_EQ(values.Font.Name, "DejaVu Sans");
+    EXPECT_EQ(StyleLetters(values.Font), "BU");
+    EXPECT_EQ(values.Font.Size, 8);
+    EXPECT_EQ(values.Font.Height, -11);
+  }
+}
+
 }  // namespace
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDialog>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -444,6 +445,41 @@ TEST_F(CommandMapTest, FunctionKeysRunTheEditorButtonsWhereverTheFocusIsInTheEdi
   EXPECT_EQ(T().Messages().Texts().at(static_cast<std::size_t>(MsgGrid().CurrentRow() - 1)),
             "line");
   dialogs_.VerifyDone();
+}
+
+// The commands only the tool bar offers have keys; their hints stay as they were.
+TEST_F(CommandMapTest, ToolBarOnlyCommandsHaveKeys) {
+  const std::pair<Cmd, const char*> keys[] = {
+      {Cmd::MatchButton, "Ctrl+M"},     {Cmd::SelectComPort, "Ctrl+P"},
+      {Cmd::SelectScaleAddr, "Ctrl+R"}, {Cmd::Connect, "Ctrl+L"},
+      {Cmd::ReadGTD, "Ctrl+G"},         {Cmd::ClearGTD, "Ctrl+Shift+G"},
+      {Cmd::SelectFont, "Ctrl+F"}};
+  for (const auto& [id, key] : keys) {
+    SCOPED_TRACE(key);
+    EXPECT_EQ(Act(id)->shortcut(), QKeySequence(QString::fromLatin1(key)));
+    EXPECT_FALSE(Act(id)->toolTip().contains(QLatin1String(key)));
+  }
+  // A key runs its command as the button does: the address input, here cancelled.
+  Focus(E().INEdit1);
+  const QString name = E().INEdit1->text();
+  dialogs_.ExpectInput("Введите адрес весов:", std::nullopt);
+  Key(Qt::Key_R, Qt::ControlModifier);
+  EXPECT_TRUE(dialogs_.AllConsumed());
+  EXPECT_EQ(E().INEdit1->text(), name) << "the key typed nothing";
+  // Ctrl+T opens the scale type drop-down from the editor.
+  QMenu* shown = nullptr;
+  QTimer closer;  // looks for the drop-down once it is up, and closes it
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      shown = menu;
+      menu->close();
+    }
+  });
+  closer.start(0);
+  Focus(E().INEdit1);
+  Key(Qt::Key_T, Qt::ControlModifier);
+  closer.stop();
+  EXPECT_EQ(shown, Form().Commands().Menu(Cmd::ScaleTypeMenu));
 }
 
 }  // namespace

@@ -390,7 +390,7 @@ TEST_F(FontLayoutWindowTest, SavedSizesOutOfBoundsGiveAWindowOnTheScreen) {
 
 TEST_F(FontLayoutWindowTest, DamagedSavedFontsFallBackToTheDesignFont) {
   const TFontValues designFont;
-  for (int size : {0, 500, -3, 2}) {
+  for (int size : {500, -3, 2}) {
     SCOPED_TRACE(size);
     WriteSettings(settingsPath_, size, 640, 480);
     TMainForm form;
@@ -400,6 +400,20 @@ TEST_F(FontLayoutWindowTest, DamagedSavedFontsFallBackToTheDesignFont) {
     EXPECT_EQ(form.DialogFont(), designFont);
     EXPECT_EQ(form.size(), QSize(640, 480));
     EXPECT_EQ(form.FontLayoutControls().Layout().State().FontScaleV, 1000);
+  }
+  {
+    // Height and size 0 name no size: the saved face and style at the design size.
+    WriteSettings(settingsPath_, 0, 640, 480);
+    QSettings(settingsPath_, QSettings::IniFormat).setValue("Settings/Font/Height", "0");
+    QSettings(settingsPath_, QSettings::IniFormat).setValue("Settings/Font/Style", "BU");
+    TMainForm form;
+    StartUp(form);
+    EXPECT_EQ(form.DialogFont().Name, "DejaVu Sans");
+    EXPECT_EQ(form.DialogFont().Size, designFont.Size);
+    EXPECT_EQ(form.font().family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_TRUE(form.font().bold());
+    EXPECT_TRUE(form.font().underline());
+    EXPECT_EQ(form.font().pointSize(), designFont.Size);
   }
   {
     // A face that is not installed: the window system's substitute at the saved size.

@@ -159,6 +159,24 @@ TEST_F(MessageEditorTest, EscapeUndoesAndEditsWithoutCharactersStillCount) {
   EXPECT_TRUE(M().MessageDirty());
 }
 
+TEST_F(MessageEditorTest, TabMovesOnFromTheTextAndTheNameWithoutMarkingTheMessage) {
+  struct Case {
+    QWidget* from;
+    Qt::KeyboardModifiers modifiers;
+    QWidget* to;
+  };
+  for (const Case c : {Case{M().MsgRichEdit, Qt::NoModifier, M().MsgNameEdit},
+                       Case{M().MsgNameEdit, Qt::NoModifier, M().MsgWrite},
+                       Case{M().MsgNameEdit, Qt::ShiftModifier, M().MsgRichEdit}}) {
+    SCOPED_TRACE(c.from->objectName().toStdString());
+    Focus(c.from);
+    Key(Qt::Key_Tab, c.modifiers);
+    EXPECT_EQ(Focused(), c.to);
+    EXPECT_FALSE(M().MessageDirty());
+  }
+  EXPECT_EQ(M().MsgRichEdit->toPlainText(), "first");
+}
+
 TEST_F(MessageEditorTest, APageChangeReloadsTheEditorOfThatPage) {
   // On the PLU page a message row change goes to the preview only.
   Form().Pages().PageControl->setCurrentIndex(0);

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "TablesFixture.h"
@@ -331,6 +332,130 @@ TEST_F(PluRowEditorTest, PickingAMessageInTheMessageGridCarriesItsNumberIntoTheE
   EXPECT_FALSE(E().SuppressRowLoad());
   E().PLUWrite->click();
   EXPECT_EQ(Plu().Cell(kMessageNo, 1), "3");
+}
+
+// Tab and Shift+Tab move through the editor as the screen reads, from every field, typing
+// nothing and marking nothing; before the first field come the page tabs, after the buttons the
+// message grid and the PLU grid.
+TEST_F(PluRowEditorTest, TabWalksTheScreenOrderFromEveryFieldWithoutTyping) {
+  std::vector<QWidget*> order = {Form().Pages().PageControl->findChild<QTabBar*>()};
+  for (QWidget* w : E().Fields()) order.push_back(w);
+  for (QPushButton* b : {E().PLUWrite, E().PLUAdd, E().PLUIns, E().PLUClear, E().PLUDel,
+                         E().PLUCopy, E().PLUPaste}) {
+    order.push_back(b);
+  }
+  order.push_back(T().MsgSortGrid);
+  order.push_back(T().PLUSortGrid);
+  for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+    SCOPED_TRACE(order[i]->objectName().toStdString());
+    Focus(order[i]);
+    const auto* line = qobject_cast<QLineEdit*>(order[i]);
+    const QString before = line ? line->text() : QString();
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Focused(), order[i + 1]);
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Focused(), order[i]);
+    if (line) EXPECT_EQ(line->text(), before);
+    EXPECT_FALSE(E().PluDirty());
+  }
+  // Typing with Tab between the fields.
+  Focus(E().PNMemo);
+  for (Qt::Key key : {Qt::Key_7, Qt::Key_Tab, Qt::Key_8, Qt::Key_Tab, Qt::Key_9}) Key(key);
+  EXPECT_EQ(E().PNMemo->text(), "17");
+  EXPECT_EQ(E().ICMemo->text(), "8");  // Tab selects the next field's text
+  EXPECT_EQ(E().GCMemo->text(), "9");
+  // Tab through a name field leaves nothing to ask about on the way to the grid.
+  E().ClearPluDirty();
+  E().Refresh();
+  Focus(E().INEdit1);
+  Key(Qt::Key_Tab);
+  Focus(T().PLUSortGrid);  // the script would fail on a question
+  EXPECT_EQ(Focused(), T().PLUSortGrid);
+}
+
+TEST_F(PluRowEditorTest, CtrlTabAndCtrlPageKeysSwitchPagesFromInsideTheEditors) {
+  QTabWidget* pages = Form().Pages().PageControl;
+  struct Case {
+    QWidget* from;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int page;
+  };
+  const Case cases[] = {{E().UPMemo, Qt::Key_Tab, Qt::ControlModifier, 1},
+                        {E().LogoComboBox, Qt::Key_PageDown, Qt::ControlModifier, 1},
+                        {M().MsgRichEdit, Qt::Key_Tab, Qt::ControlModifier, 2},
+                        {M().MsgNameEdit, Qt::Key_PageUp, Qt::ControlModifier, 0},
+                        {E().INEdit1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.from->objectName().toStdString());
+    pages->setCurrentWidget(c.from->parentWidget() == E().MsgShowBox ? pages->widget(0)
+                                                                     : c.from->parentWidget());
+    Focus(c.from);
+    ASSERT_EQ(Focused(), c.from);
+    Key(c.key, c.modifiers);
+    EXPECT_EQ(pages->currentIndex(), c.page);
+  }
+  EXPECT_FALSE(E().PluDirty());
+  EXPECT_FALSE(M().MessageDirty());
+}
+
+// The Enter that ends the Enter order in the last field puts the focus on Write or Add; its
+// release there commits nothing. Only the next Enter on the button commits.
+TEST_F(PluRowEditorTest, OneEnterInTheLastFieldStopsOnTheButton) {
+  struct Case {
+    int logo;
+    const char* number;
+    QPushButton* PluRowEditor::*button;
+    int rowsAfter;
+  };
+  for (const Case c :
+       {Case{0, "1", &PluRowEditor::PLUWrite, 3}, Case{1, "1", &PluRowEditor::PLUWrite, 3},
+        Case{0, "8", &PluRowEditor::PLUAdd, 4}}) {
+    SCOPED_TRACE(testing::Message() << c.logo << " " << c.number);
+    SetPluRows({{"1", "P"}, {"2", "Q"}, {"3", "R"}});
+    Plu().MoveToCell(0, 1);
+    Retype(E().PNMemo, c.number);
+    E().LogoComboBox->setCurrentIndex(c.logo);
+    Focus(c.logo > 0 ? static_cast<QWidget*>(E().SOMemo) : E().LogoComboBox);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Focused(), E().*c.button);
+    EXPECT_EQ(Plu().DataRowCount(), 3);
+    EXPECT_FALSE(E().AdvanceOnWrite());
+    EXPECT_EQ(Column(kPluNo)[0], "1");
+
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Plu().DataRowCount(), c.rowsAfter);
+    EXPECT_EQ(Focused(), E().PNMemo);
+    EXPECT_EQ(E().PNMemo->text(), QString::number(c.rowsAfter + 1));
+  }
+}
+
+// After a New command the preview follows the row's message number in the new tables: a
+// number the new message table lacks is grey with the default caption, never the old text.
+TEST_F(PluRowEditorTest, NewTablesLeaveThePreviewOfTheRowsMessage) {
+  struct Case {
+    Cmd command;
+    const char* messageNo;
+    const char* caption;
+    bool grey;
+  };
+  const char* none = "Сообщение отсутствует...";
+  for (const Case c : {Case{Cmd::FileNewMessages, "3", none, true},
+                       Case{Cmd::FileNewMessages, "1", "Список 1", false},
+                       Case{Cmd::FileNewDataSet, "2", none, true}}) {
+    SCOPED_TRACE(c.messageNo);
+    SetPluRows({{"1", "P"}});
+    SetMessages({{"First", "one"}, {"Second", "two"}, {"Third", "three"}});
+    Plu().SetCell(kMessageNo, 1, c.messageNo);
+    E().Refresh();
+    ASSERT_FALSE(E().MsgShowRichEdit->toPlainText().isEmpty());
+    Act(c.command)->trigger();
+    EXPECT_EQ(E().MsgShowBox->title(), QString::fromUtf8(c.caption));
+    EXPECT_EQ(E().MsgShowRichEdit->toPlainText(), "");
+    const QPalette::ColorRole role = c.grey ? QPalette::Button : QPalette::Base;
+    EXPECT_EQ(E().MsgShowRichEdit->palette().color(QPalette::Base),
+              QApplication::palette().color(role));
+  }
 }
 
 }  // namespace

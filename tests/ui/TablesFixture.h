@@ -108,6 +108,11 @@ class TablesFixture : public testing::Test {
     QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, text);
   }
+  // A key pressed and released as the window system delivers it: each event to whatever has
+  // the focus at that moment.
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(form_->windowHandle(), key, modifiers);
+  }
   // A press and release of a mouse button on a title of a grid.
   void ClickTitle(qm::TSortGrid* grid, int column, Qt::MouseButton button = Qt::LeftButton,
                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

@@ -67,6 +67,12 @@ void MessageEditor::Build(QWidget* page) {
   MsgNameEdit->installEventFilter(this);
 }
 
+std::vector<QWidget*> MessageEditor::TabOrder() const {
+  std::vector<QWidget*> order = {MsgRichEdit, MsgNameEdit};
+  order.insert(order.end(), buttons_.begin(), buttons_.end());
+  return order;
+}
+
 std::vector<std::string> MessageEditor::EditorLines() const {
   std::vector<std::string> lines;
   const QString text = MsgRichEdit->toPlainText();
@@ -98,6 +104,10 @@ bool MessageEditor::PluTabShown() const {
 
 void MessageEditor::RefreshPluRow() {
   if (pluEditor_) pluEditor_->Refresh();
+}
+
+void MessageEditor::ShowPluRowMessage() {
+  if (pluEditor_) pluEditor_->ShowCurrentRowMessage();
 }
 
 bool MessageEditor::InEditorSet(const QWidget* widget) const {
@@ -133,6 +143,7 @@ void MessageEditor::MsgRichEditExit(QWidget* leaving, QWidget* receiving) {
 bool MessageEditor::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return false;
   auto* key = static_cast<QKeyEvent*>(event);
+  if (StepPageByKey(pages_, *key)) return true;
   // MsgKeyDown: F1..F7 from the text area, the name field and the buttons.
   if (const int code = FunctionKeyCode(*key); code != 0 && commands_) {
     commands_->FunctionKey(code);
@@ -154,6 +165,7 @@ bool MessageEditor::eventFilter(QObject* watched, QEvent* event) {
     loading_ = false;
     return true;
   }
+  if (IsTabKey(*key)) return false;  // moves the focus (with Ctrl: the page), types nothing
   if (!key->text().isEmpty()) dirty_ = true;
   return false;
 }

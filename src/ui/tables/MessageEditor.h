@@ -60,8 +60,11 @@ class MessageEditor : public QObject, public MessageEditorHooks {
   bool PluTabShown() const override;
   void ClearMessageDirty() override { dirty_ = false; }
   void RefreshPluRow() override;
+  void ShowPluRowMessage() override;
 
   // ---- Focus ----
+  // The order Tab goes in: the text, its name, then the buttons from the top.
+  std::vector<QWidget*> TabOrder() const;
   // The text area, the name field and the buttons Write, Add, Ins, Clear, Del, Paste.
   bool InEditorSet(const QWidget* widget) const;
   // MsgRichEditExit: the focus moved from `leaving` to `receiving`.

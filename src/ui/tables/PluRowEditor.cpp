@@ -181,6 +181,12 @@ void PluRowEditor::Build(QWidget* page) {
   for (QWidget* w : buttons_) w->installEventFilter(this);
 }
 
+std::vector<QWidget*> PluRowEditor::TabOrder() const {
+  std::vector<QWidget*> order = fields_;
+  order.insert(order.end(), buttons_.begin(), buttons_.end());
+  return order;
+}
+
 // ---- Row change, load and store ----
 
 void PluRowEditor::CurrentCellChanged(int, int row) {
@@ -360,6 +366,11 @@ bool PluRowEditor::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   auto* widget = static_cast<QWidget*>(watched);
+  const bool onButton = std::find(buttons_.begin(), buttons_.end(), widget) != buttons_.end();
+  if (event->type() == QEvent::KeyPress && IsEnterKey(*key) && !key->isAutoRepeat()) {
+    enterPressedOn_ = onButton ? widget : nullptr;
+  }
+  if (event->type() == QEvent::KeyPress && StepPageByKey(page_, *key)) return true;
   // PLUKeyDown: F1..F7 from every field and button.
   if (event->type() == QEvent::KeyPress) {
     if (const int code = FunctionKeyCode(*key); code != 0 && commands_) {
@@ -367,24 +378,28 @@ bool PluRowEditor::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  if (std::find(buttons_.begin(), buttons_.end(), widget) != buttons_.end()) {
-    return ButtonKey(widget, key);
-  }
+  if (onButton) return ButtonKey(widget, key);
   if (event->type() == QEvent::KeyPress) return FieldKeyPress(widget, key);
   return false;
 }
 
 // Enter on a button clicks it. On Write and Add the click comes with the release of Enter,
 // which first sets AdvanceOnWrite, so that this commit returns to PNMemo with the next number.
+// Only a release whose press landed on the same button counts: the Enter that ended the Enter
+// order in the last field moved the focus here with its press, and its release must leave the
+// operator the stop on the button.
 bool PluRowEditor::ButtonKey(QWidget* button, QKeyEvent* event) {
   if (!IsEnterKey(*event)) return false;
   auto* push = static_cast<QPushButton*>(button);
   const bool advancing = push == PLUWrite || push == PLUAdd;
+  if (event->isAutoRepeat()) return true;
   if (event->type() == QEvent::KeyPress) {
-    if (!advancing && !event->isAutoRepeat()) push->click();
+    if (!advancing) push->click();
     return true;
   }
-  if (advancing && !event->isAutoRepeat()) {
+  const bool pressedHere = enterPressedOn_ == push;
+  enterPressedOn_ = nullptr;
+  if (advancing && pressedHere) {
     advanceOnWrite_ = true;
     push->click();
   }
@@ -393,6 +408,7 @@ bool PluRowEditor::ButtonKey(QWidget* button, QKeyEvent* event) {
 
 // MemoKeyPress: the Enter order, Escape, and the character filter by the field's class.
 bool PluRowEditor::FieldKeyPress(QWidget* field, QKeyEvent* event) {
+  if (IsTabKey(*event)) return false;  // moves the focus (with Ctrl: the page) as elsewhere
   if (IsEnterKey(*event)) {
     EnterNext(field);
     return true;

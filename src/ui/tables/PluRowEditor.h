@@ -115,6 +115,9 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
   void PLUSortGridSelectCell(int column, int row);
   // Focuses the field of a PLU column 0..8; other columns do nothing.
   void FocusPluField(int column);
+  // The message preview of the current row again, the fields left as they are (the message
+  // table was replaced under the row).
+  void ShowCurrentRowMessage() { ShowRowMessage(grid_.CurrentRow()); }
   // The preview of message `lines` named `name` (the message editor's preview hook).
   void ShowPreview(const std::vector<std::string>& lines, const std::string& name);
 
@@ -131,6 +134,9 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
 
   // Every editor field and button, for the function keys (tests use the list too).
   const std::vector<QWidget*>& Fields() const { return fields_; }
+  // The order Tab goes in, as the screen reads (which is also the Enter order): the fields, then
+  // the buttons from Write to Paste.
+  std::vector<QWidget*> TabOrder() const;
 
  signals:
   // The page that holds the fields must be shown before one of them can take the focus.
@@ -168,8 +174,9 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
   bool pluDirty_ = false;
   bool suppressRowLoad_ = false;
   bool advanceOnWrite_ = false;
-  bool loading_ = false;  // the fields are being filled from a row
-  int shownRow_ = -1;     // the grid row the editor last followed
+  bool loading_ = false;               // the fields are being filled from a row
+  QWidget* enterPressedOn_ = nullptr;  // the button the last press of Enter landed on
+  int shownRow_ = -1;                  // the grid row the editor last followed
 };
 
 }  // namespace qm

@@ -14,6 +14,9 @@
 // table's TitleClick with the begin/end-of-sort hooks); the wait cursor is shown while it runs.
 //
 // A press on a cell likewise does nothing when the grid did not keep the focus it was given.
+// A press that comes before the window system has made the window active again (right after a
+// message box closed) finds the window activated first (ActivateOnPress.h), so it gets the focus
+// and acts like any other press.
 //
 // Rows have one fixed height (uniform rows, no widget per cell), so scrolling through thousands
 // of rows stays smooth. The scroll-bar thumbs are proportional to the visible share of the rows

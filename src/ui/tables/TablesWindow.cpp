@@ -11,6 +11,7 @@
 #include "tables/PluColumns.h"
 #include "tables/PluMatching.h"
 #include "tables/PluTable.h"
+#include "ui/tables/ActivateOnPress.h"
 #include "ui/tables/MessageEditor.h"
 #include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TSortGrid.h"
@@ -58,12 +59,14 @@ TablesWindow::TablesWindow(QWidget* client, const MainPages& pages, SessionTable
 
   connect(pages.PageControl, &QTabWidget::currentChanged, this, &TablesWindow::PageControlChange);
   connect(qApp, &QApplication::focusChanged, this, &TablesWindow::FocusChanged);
+  activateOnPress_ = std::make_unique<ActivateOnPress>(client_, state_);
 }
 
 TablesWindow::~TablesWindow() {
   // The widgets outlive this object inside the window; everything that observes the tables or
   // reacts to focus moves goes first.
   disconnect(qApp, nullptr, this, nullptr);
+  activateOnPress_.reset();
   msgFollower_.reset();
   delete PLUSortGrid;
   delete MsgSortGrid;
@@ -104,6 +107,15 @@ void TablesWindow::BuildGrids() {
   MsgSortGrid->OnClickSort = [this](int column, bool right) {
     msgCommands_->TitleClick(column, right, *msgSortHooks_);
   };
+
+  // Tab goes as the screen reads: from the page tabs through the editor of the page shown (the
+  // hidden page's widgets are passed over), then the message grid at the right and the PLU grid
+  // below. Made once here: each setTabOrder moves only its second widget.
+  std::vector<QWidget*> order = pluEditor_->TabOrder();
+  for (QWidget* w : msgEditor_->TabOrder()) order.push_back(w);
+  order.push_back(MsgSortGrid);
+  order.push_back(PLUSortGrid);
+  for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 
   // Columns in the design proportions, so that both grids are readable from the start; the
   // font-driven layout fits them again whenever it sizes the grids.

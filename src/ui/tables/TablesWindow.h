@@ -19,6 +19,8 @@
 //      SuppressRowLoad is set) and clears SuppressRowLoad;
 //   5. the PLU grid receiving the focus force-refreshes the current PLU row.
 // A rule that moved the focus elsewhere (an answer put it back on the field) ends the round.
+// A press on the window while no window of the program is active (a box has just closed)
+// activates the window first, so that its focus move runs these rules (ActivateOnPress.h).
 //
 // Window thread only.
 #pragma once
@@ -40,6 +42,7 @@
 
 namespace qm {
 
+class ActivateOnPress;
 class Dialogs;
 class MessageEditor;
 class PluRowEditor;
@@ -115,6 +118,7 @@ class TablesWindow : public QObject, public ValidationView {
   std::unique_ptr<MessageRowFollower> msgFollower_;
   std::unique_ptr<SortStatusHooks> pluSortHooks_;
   std::unique_ptr<SortStatusHooks> msgSortHooks_;
+  std::unique_ptr<ActivateOnPress> activateOnPress_;
 };
 
 }  // namespace qm

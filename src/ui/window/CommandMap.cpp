@@ -123,6 +123,25 @@ const ToolRow kToolBar[] = {
      [](T t, int) { t.layout.SelectFontClick(); }},
 };
 
+// Keys of the commands only the tool bar offers, so that they are in reach without a mouse. The
+// buttons' hints stay as they are; the README lists the keys.
+struct ToolKey {
+  Cmd id;
+  const char* keys;  // QKeySequence text, portable form
+};
+constexpr ToolKey kToolKeys[] = {
+    {Cmd::MatchButton, "Ctrl+M"},    {Cmd::SelectScaleType, "Ctrl+T"},
+    {Cmd::SelectComPort, "Ctrl+P"},  {Cmd::SelectScaleAddr, "Ctrl+R"},
+    {Cmd::Connect, "Ctrl+L"},        {Cmd::ReadGTD, "Ctrl+G"},
+    {Cmd::ClearGTD, "Ctrl+Shift+G"}, {Cmd::SelectFont, "Ctrl+F"},
+};
+QKeySequence KeysOf(Cmd id) {
+  for (const ToolKey& k : kToolKeys) {
+    if (k.id == id) return QKeySequence(QString::fromLatin1(k.keys));
+  }
+  return {};
+}
+
 // The drop-down of SelectScaleType: the three models, tags 0..2, one checked at most (none at
 // start), captions from the model table.
 constexpr Cmd kScaleTypeEntries[3] = {Cmd::ScaleType06, Cmd::ScaleType15, Cmd::ScaleType30};
@@ -233,6 +252,7 @@ void CommandMap::BuildToolBar(QMainWindow& window) {
         action->setToolTip(hint);
         action->setData(row.tag);
         action->setCheckable(row.kind == Kind::kToggle);
+        action->setShortcut(KeysOf(row.id));
         bar_->addAction(action);
         Wire(action, row.run);
         actions_[Index(row.id)] = action;
@@ -265,6 +285,11 @@ void CommandMap::BuildToolBar(QMainWindow& window) {
         QAction* place = bar_->addWidget(button);
         place->setData(row.tag);
         actions_[Index(row.id)] = place;
+        // Its key opens the drop-down as a click on the button does.
+        auto* open = new QAction(button);
+        open->setShortcut(KeysOf(row.id));
+        window.addAction(open);
+        connect(open, &QAction::triggered, button, &QToolButton::showMenu);
         break;
       }
     }
