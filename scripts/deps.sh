@@ -9,6 +9,8 @@ packages=(
   libcli11-dev
   # packaging: the man pages, the .deb and its checks, the completion
   help2man dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db bash-completion
+  # fuzzing: clang with libFuzzer (fuzz/run)
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
