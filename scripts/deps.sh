@@ -11,6 +11,8 @@ packages=(
   help2man dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db bash-completion
   # Qt's own texts (message box buttons, file and font dialogs) in Russian.
   qt6-translations-l10n
+  # fuzzing: clang with libFuzzer (fuzz/run)
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -164,7 +164,7 @@ void FileFlows::OpenClick() {
 
 // ---- Saving ----
 
-bool FileFlows::WritePart(const std::function<SaveReport()>& save) {
+bool FileFlows::WritePart(DataFileKind kind, const std::function<SaveReport()>& save) {
   SaveReport report;
   {
     BusyScope busy(c_.state);
@@ -173,6 +173,12 @@ bool FileFlows::WritePart(const std::function<SaveReport()>& save) {
     ShowActivity("Done.");
   }
   if (!report.saved) ShowError(report.message);
+  // A cell held a byte the layout cannot carry (a line break read from the scale): the file has
+  // a blank there, and the operator learns where before the next part is saved.
+  if (report.saved && !report.replaced.empty()) {
+    c_.dialogs.ShowMessage({ReplacedText(kind, report.replaced), kWarningCaption,
+                            DialogIcon::Warning, kButtonOk, kButtonOk});
+  }
   return report.saved;
 }
 
@@ -216,7 +222,8 @@ SaveOutcome FileFlows::SaveData(const SaveRequest& request) {
     if (!files.pluFileName.empty()) {
       const std::string path = files.pluFileName;
       const FileFormat format = FormatOf(files.pluFileIsCsv);
-      if (!WritePart([&] { return SavePluFile(c_.plu, path, format, c_.pump); })) {
+      if (!WritePart(DataFileKind::PluTable,
+                     [&] { return SavePluFile(c_.plu, path, format, c_.pump); })) {
         outcome.failed = true;
         return outcome;
       }
@@ -238,7 +245,8 @@ SaveOutcome FileFlows::SaveData(const SaveRequest& request) {
     if (!files.messageFileName.empty()) {
       const std::string path = files.messageFileName;
       const FileFormat format = FormatOf(files.messageFileIsCsv);
-      if (!WritePart([&] { return SaveMessageFile(c_.messages, path, format); })) {
+      if (!WritePart(DataFileKind::MessageTable,
+                     [&] { return SaveMessageFile(c_.messages, path, format); })) {
         outcome.failed = true;
         return outcome;
       }
@@ -251,7 +259,8 @@ SaveOutcome FileFlows::SaveData(const SaveRequest& request) {
         chooseSaveFile(kTotalsSaveFilter, "txt", FileNameFromText(kTotalsDefaultName));
     if (answer) {
       const std::string path = answer->path;
-      if (!WritePart([&] { return SaveTotalsFile(c_.hooks.TotalsShown(), path, clock_()); })) {
+      if (!WritePart(DataFileKind::PluTable,
+                     [&] { return SaveTotalsFile(c_.hooks.TotalsShown(), path, clock_()); })) {
         outcome.failed = true;
         return outcome;
       }

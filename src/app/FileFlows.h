@@ -148,8 +148,8 @@ class FileFlows {
   // of the parts written are cleared. False when writing failed.
   bool SaveModified(bool alwaysAsk, bool askFirst, bool totals, bool messages, bool plu);
   // Writes one part with "Saving..." / "Done." and LinkBusy held; false (after the error box)
-  // when it failed.
-  bool WritePart(const std::function<SaveReport()>& save);
+  // when it failed. Bytes written as blanks are shown in a warning (`kind` names the columns).
+  bool WritePart(DataFileKind kind, const std::function<SaveReport()>& save);
   void ShowError(const std::string& text);
   bool ConfirmPlwWithoutLogo();
   void ShowActivity(const char* text, bool repaintNow = false);

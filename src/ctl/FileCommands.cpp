@@ -88,7 +88,7 @@ int RunMatch(const CommandLine& cl, CtlIo& io) {
   }
   ExtensionOf(cl.options.output);  // a bad output name is refused before any work
   const MatchReport report = MatchPluTable(tables, limits.MaxPluNo);
-  SavePluTable(cl.options.output, tables.plu);
+  SavePluTable(cl.options.output, tables.plu, &io.err);
   io.out << Utf8(report.message) << '\n' << Utf8(report.countText) << '\n';
   return kExitDone;
 }
@@ -102,10 +102,10 @@ int RunConvert(const CommandLine& cl, CtlIo& io) {
       io.err << "qmctl: " << cl.options.output
              << ": Информация о логотипе и итоги продаж не будут сохранены.\n";
     }
-    SavePluTable(cl.options.output, tables.plu);
+    SavePluTable(cl.options.output, tables.plu, &io.err);
     io.out << Utf8(PluCountText(tables.plu)) << '\n';
   } else {
-    SaveMessageTable(cl.options.output, tables.messages);
+    SaveMessageTable(cl.options.output, tables.messages, &io.err);
     io.out << tables.messages.Count() << " MSG\n";
   }
   return kExitDone;

@@ -1,5 +1,6 @@
 // The commands that talk to the scale: the session's transfers over a headless link, their
 // reports turned into exit codes and lines on the terminal, plus scan, weigh and verify.
+#include <cstdio>
 #include <ctime>
 #include <map>
 #include <ostream>
@@ -160,6 +161,53 @@ int PluNumberOf(const Cells& row) {
   return ParseInt(row.at(kPluNo)).value_or(0);
 }
 
+// Record numbers as the operator reads them: runs of three or more as "6..10".
+std::string NumberList(const std::vector<int>& numbers) {
+  std::string out;
+  for (std::size_t i = 0; i < numbers.size();) {
+    std::size_t j = i;
+    while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1) ++j;
+    if (!out.empty()) out += ", ";
+    out += std::to_string(numbers[i]);
+    if (j >= i + 2) {
+      out += ".." + std::to_string(numbers[j]);
+    } else if (j == i + 1) {
+      out += ", " + std::to_string(numbers[j]);
+    }
+    i = j + 1;
+  }
+  return out;
+}
+
+// What a read that kept the link passed over, said on the terminal, and what follows for the
+// file: a read that got nothing writes none, so the previous file stays; numbers the scale
+// answered with an odd byte make the exit code 1 (the file holds what was read).
+struct ReadVerdict {
+  bool write = true;
+  int code = kExitDone;
+};
+ReadVerdict JudgeRead(ScaleRun& run, const TransferReport& report, const char* what, bool single,
+                      const std::string& output) {
+  std::ostream& err = run.io.err;
+  ReadVerdict verdict;
+  if (!single && !report.refused.empty()) {
+    err << "qmctl: " << report.refused.size() << " refused by the scale (no such " << what
+        << "): " << NumberList(report.refused) << '\n';
+  }
+  if (!report.oddAnswered.empty()) {
+    char byte[8];
+    std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(report.answerByte & 0xFF));
+    err << "qmctl: the scale answered " << byte << " instead of the record for " << what << ' '
+        << NumberList(report.oddAnswered) << "; skipped\n";
+    verdict.code = kExitFindings;
+  }
+  if (report.stored == 0) {
+    err << "qmctl: no " << what << " was read; " << output << " was not written\n";
+    return {false, kExitFindings};
+  }
+  return verdict;
+}
+
 std::string DisplayLine(const DisplayTexts& d) {
   return "Вес: " + Utf8(d.weight) + "  Цена: " + Utf8(d.unitPrice) +
          "  Стоимость: " + Utf8(d.totalPrice) + "  Номер PLU: " + Utf8(d.pluNo);
@@ -183,9 +231,11 @@ int RunReadPlu(const CommandLine& cl, CtlIo& io) {
                   : run.session.core.ReadPluTable(number, o);
   });
   if (const int code = run.Outcome(report, console); code != kExitDone) return code;
-  SavePluTable(cl.options.output, plu);
+  const ReadVerdict verdict = JudgeRead(run, report, "PLU", single, cl.options.output);
+  if (!verdict.write) return verdict.code;
+  SavePluTable(cl.options.output, plu, &io.err);
   io.out << StoredRowCount(plu) << " PLU\n";
-  return kExitDone;
+  return verdict.code;
 }
 
 int RunReadMsg(const CommandLine& cl, CtlIo& io) {
@@ -204,9 +254,11 @@ int RunReadMsg(const CommandLine& cl, CtlIo& io) {
                : run.session.core.ReadMessageTable(number, o);
   });
   if (const int code = run.Outcome(report, console); code != kExitDone) return code;
-  SaveMessageTable(cl.options.output, run.tables.messages);
+  const ReadVerdict verdict = JudgeRead(run, report, "message", single, cl.options.output);
+  if (!verdict.write) return verdict.code;
+  SaveMessageTable(cl.options.output, run.tables.messages, &io.err);
   io.out << run.tables.messages.Count() << " MSG\n";
-  return kExitDone;
+  return verdict.code;
 }
 
 int RunWritePlu(const CommandLine& cl, CtlIo& io) {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <ostream>
 
+#include "base/Captions.h"
 #include "base/Cp1251.h"
 #include "files/FileIo.h"
 #include "session/FileOperations.h"
@@ -25,11 +28,21 @@ std::string Lower(std::string text) {
   if (report.status == LoadStatus::CannotRead) {
     throw FileError("cannot read " + path + ": " + report.systemMessage);
   }
+  if (report.status == LoadStatus::BadNumber) throw FileError(path + ": " + Utf8(report.message));
   throw FileError(path + ": Неверный формат файла данных.");
 }
 
-void Saved(const SaveReport& report, const std::string& path) {
+void Saved(const SaveReport& report, const std::string& path, DataFileKind kind,
+           std::ostream* warnings) {
   if (!report.saved) throw FileError("cannot write " + path + ": " + report.systemMessage);
+  if (!warnings) return;
+  for (const ReplacedByte& b : report.replaced) {
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", b.byte);
+    *warnings << path << ": " << (kind == DataFileKind::PluTable ? "row " : "message ") << b.row
+              << " (" << Utf8(DataFileColumnTitle(kind, b.column)) << "): " << Utf8(kWarningCaption)
+              << ": Символ " << code << " нельзя записать в этот файл, он заменён пробелом.\n";
+  }
 }
 
 }  // namespace
@@ -77,26 +90,29 @@ void SaveBytes(const std::string& path, const std::string& bytes) {
   if (!result.ok) throw FileError("cannot write " + path + ": " + result.systemMessage);
 }
 
-void SavePluTable(const std::string& path, const TextGrid& plu) {
+void SavePluTable(const std::string& path, const TextGrid& plu, std::ostream* warnings) {
+  const DataFileKind kind = DataFileKind::PluTable;
   switch (ExtensionOf(path)) {
     case Extension::Csv:
-      Saved(SavePluFile(plu, path, FileFormat::Csv, nullptr), path);
+      Saved(SavePluFile(plu, path, FileFormat::Csv, nullptr), path, kind, warnings);
       return;
     case Extension::Plw:
-      Saved(SavePluFile(plu, path, FileFormat::Native, nullptr), path);
+      Saved(SavePluFile(plu, path, FileFormat::Native, nullptr), path, kind, warnings);
       return;
     default:
       throw FileError(path + ": a PLU table is written to a .csv or .plw file");
   }
 }
 
-void SaveMessageTable(const std::string& path, const MessageTable& messages) {
+void SaveMessageTable(const std::string& path, const MessageTable& messages,
+                      std::ostream* warnings) {
+  const DataFileKind kind = DataFileKind::MessageTable;
   switch (ExtensionOf(path)) {
     case Extension::Csv:
-      Saved(SaveMessageFile(messages, path, FileFormat::Csv), path);
+      Saved(SaveMessageFile(messages, path, FileFormat::Csv), path, kind, warnings);
       return;
     case Extension::Msw:
-      Saved(SaveMessageFile(messages, path, FileFormat::Native), path);
+      Saved(SaveMessageFile(messages, path, FileFormat::Native), path, kind, warnings);
       return;
     default:
       throw FileError(path + ": messages are written to a .csv or .msw file");

@@ -7,6 +7,7 @@
 // included; the program ends with exit code 2.
 #pragma once
 
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,9 +43,13 @@ FileKind LoadTableFile(const std::string& path, Tables& tables,
 
 // Writes the PLU table / the message table in the layout the extension of `path` names
 // (.csv with the locale's list separator, .plw / .msw). A FileError for an extension that does
-// not fit the table.
-void SavePluTable(const std::string& path, const TextGrid& plu);
-void SaveMessageTable(const std::string& path, const MessageTable& messages);
+// not fit the table. A byte the layout cannot carry is written as a blank and, when `warnings`
+// is given, told there at its place:
+//   out.plw: row 2 (Наименование 1): Предупреждение: Символ 0x0A нельзя записать в этот файл,
+//   он заменён пробелом.
+void SavePluTable(const std::string& path, const TextGrid& plu, std::ostream* warnings = nullptr);
+void SaveMessageTable(const std::string& path, const MessageTable& messages,
+                      std::ostream* warnings = nullptr);
 
 // Writes `bytes` as the whole file (temporary file and rename).
 void SaveBytes(const std::string& path, const std::string& bytes);

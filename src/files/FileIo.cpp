@@ -23,12 +23,16 @@ FileResult LastStreamFailure() {
 
 }  // namespace
 
-FileResult ReadWholeFile(const std::string& path, std::string& bytes) {
+FileResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
   bytes.clear();
   const fs::path file(path);
   std::error_code ec;
   // Opening a directory for reading succeeds on some systems; only the read would fail.
   if (fs::is_directory(file, ec)) return Failure(std::make_error_code(std::errc::is_a_directory));
+  const FileResult tooLarge = Failure(std::make_error_code(std::errc::file_too_large));
+  // The size said up front spares reading a file that is too large; a device or a pipe says
+  // none, so the reading below counts too.
+  if (fs::is_regular_file(file, ec) && fs::file_size(file, ec) > maxBytes && !ec) return tooLarge;
   errno = 0;
   std::ifstream in(file, std::ios::binary);
   if (!in) return LastStreamFailure();
@@ -36,43 +40,18 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes) {
   for (;;) {
     errno = 0;
     in.read(chunk, sizeof chunk);
-    bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got > maxBytes - bytes.size()) {
+      bytes.clear();
+      bytes.shrink_to_fit();
+      return tooLarge;
+    }
+    bytes.append(chunk, got);
     if (in.bad()) {
       bytes.clear();
       return LastStreamFailure();
     }
     if (in.eof()) break;
-  }
-  return {};
-}
-
-FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
-  const fs::path target(path);
-  fs::path temporary = target;
-  temporary += ".saving";
-  std::error_code ec;
-  {
-    errno = 0;
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return LastStreamFailure();
-    errno = 0;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (out) {
-      out.close();
-    }
-    if (!out) {
-      FileResult failure = LastStreamFailure();
-      out.close();
-      fs::remove(temporary, ec);
-      return failure;
-    }
-  }
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return Failure(ec);
   }
   return {};
 }

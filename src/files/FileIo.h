@@ -5,6 +5,7 @@
 // build for; the caller puts them in front of the operator.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,14 +17,25 @@ struct FileResult {
   std::string systemMessage;  // empty when ok
 };
 
-// Reads the whole file into `bytes`. A directory, a missing or unreadable file, or a failing read
-// gives ok = false and leaves `bytes` empty.
-FileResult ReadWholeFile(const std::string& path, std::string& bytes);
+// The largest file the loaders read: far above the biggest table any scale holds (4000 PLUs or
+// 1000 messages make well under 2 MB), so a bigger file is not one of ours and is refused
+// before anything is allocated for it.
+inline constexpr std::size_t kMaxDataFileBytes = 16u << 20;
+
+// Reads the whole file into `bytes`. A directory, a missing or unreadable file, a failing read
+// or a file of more than `maxBytes` ("File too large") gives ok = false and leaves `bytes` empty.
+FileResult ReadWholeFile(const std::string& path, std::string& bytes,
+                         std::size_t maxBytes = kMaxDataFileBytes);
 
 // Writes `bytes` as the file's complete new contents so that a failure never costs the previous
-// file: the bytes go to a temporary file beside the target (the target's name with ".saving"
-// appended), which is then renamed over the target. On failure the temporary file is removed and
-// the target is as it was.
+// file: the bytes go to a new temporary file beside the target (the target's name with ".saving"
+// appended, and a number when that name is taken), are flushed to the disk and then renamed over
+// the target. On failure the temporary file is removed and the target is as it was.
+//   - A symbolic link is followed: its target is written (atomically as above), the link stays.
+//   - A file that is replaced keeps its permissions, and its owner and group where the system
+//     lets the user give them.
+//   - A file the user may not write is refused ("Permission denied"), as writing it in place
+//     would be, even when the folder would let the user replace it; so is a folder.
 FileResult WriteWholeFile(const std::string& path, std::string_view bytes);
 
 }  // namespace qm

@@ -45,6 +45,29 @@ std::string OrSingleSpace(std::string text) {
   return text.empty() ? std::string(" ") : text;
 }
 
+// The bytes each layout cannot carry in a cell (see ReplacedByte). NUL is written out as a
+// character of its own, so the sets are views with an explicit length.
+constexpr std::string_view kCsvBreaks("\0\r\n\x7F", 4);
+constexpr std::string_view kPlwBreaks("\0\r\n\x1A", 4);
+constexpr std::string_view kMswBreaks("\0\r\n", 3);
+
+// The cell as the layout can carry it: every byte of `breaks` becomes a blank and is recorded.
+// Ordinary cells are returned as they stand.
+std::string Carried(std::string_view cell, std::string_view breaks, int row, int column,
+                    std::vector<ReplacedByte>* replaced) {
+  std::string out(cell);
+  for (char& c : out) {
+    if (breaks.find(c) == std::string_view::npos) continue;
+    if (replaced) replaced->push_back({row, column, static_cast<unsigned char>(c)});
+    c = ' ';
+  }
+  return out;
+}
+
+bool HoldsAny(std::string_view text, std::string_view bytes) {
+  return text.find_first_of(bytes) != std::string_view::npos;
+}
+
 }  // namespace
 
 const std::string& PluFileMarker() {
@@ -68,37 +91,46 @@ int StoredRowCount(const TextGrid& grid) {
 
 // ---- Writing ----
 
-std::string WritePluCsv(const TextGrid& plu, char separator) {
+std::string WritePluCsv(const TextGrid& plu, char separator, std::vector<ReplacedByte>* replaced) {
   std::string out;
   AppendLine(out, PluFileMarker() + separator);
   const int rows = StoredRowCount(plu);
   for (int r = 0; r <= rows; ++r) {
     Cells cells = plu.Row(r);
     cells.resize(kPluColumnCount);
+    for (int c = 0; c < kPluColumnCount; ++c) {
+      std::string& cell = cells[static_cast<std::size_t>(c)];
+      if (HoldsAny(cell, kCsvBreaks)) cell = Carried(cell, kCsvBreaks, r, c, replaced);
+    }
     AppendLine(out, JoinCsvRecord(cells, separator));
   }
   return out;
 }
 
-std::string WritePluNative(const TextGrid& plu, EventPump* pump) {
+std::string WritePluNative(const TextGrid& plu, EventPump* pump,
+                           std::vector<ReplacedByte>* replaced) {
   std::string out;
   const int rows = StoredRowCount(plu);
   for (int r = 1; r <= rows; ++r) {
-    AppendLine(out, plu.Cell(kPluNo, r));
-    AppendLine(out, plu.Cell(kName1, r));
-    AppendLine(out, plu.Cell(kName2, r));
+    auto cell = [&](int column) {
+      return Carried(plu.Cell(column, r), kPlwBreaks, r, column, replaced);
+    };
+    AppendLine(out, cell(kPluNo));
+    AppendLine(out, cell(kName1));
+    AppendLine(out, cell(kName2));
     AppendLine(out, MinorUnits(plu.Cell(kPrice, r), 100.0));
-    AppendLine(out, plu.Cell(kShelfLife, r));
+    AppendLine(out, cell(kShelfLife));
     AppendLine(out, MinorUnits(plu.Cell(kTare, r), 1000.0));
-    AppendLine(out, plu.Cell(kItemCode, r));
-    AppendLine(out, plu.Cell(kGroupCode, r));
-    AppendLine(out, plu.Cell(kMessageNo, r));
+    AppendLine(out, cell(kItemCode));
+    AppendLine(out, cell(kGroupCode));
+    AppendLine(out, cell(kMessageNo));
     if (pump && r % kRowsPerEventStep == 0) pump->ProcessQueuedEvents();
   }
   return out;
 }
 
-std::string WriteMessageCsv(const MessageTable& messages, char separator) {
+std::string WriteMessageCsv(const MessageTable& messages, char separator,
+                            std::vector<ReplacedByte>* replaced) {
   const TextGrid& grid = messages.Grid();
   std::vector<std::string> texts = messages.Texts();
   std::vector<std::optional<std::string>> records(texts.size());
@@ -113,6 +145,10 @@ std::string WriteMessageCsv(const MessageTable& messages, char separator) {
     std::vector<std::string> fields = FromCommaText(texts[k - 1]);
     maxLines = std::max(maxLines, fields.size());
     fields.insert(fields.begin(), {std::to_string(number), name});
+    for (std::size_t c = 1; c < fields.size(); ++c) {
+      if (HoldsAny(fields[c], kCsvBreaks))
+        fields[c] = Carried(fields[c], kCsvBreaks, number, static_cast<int>(c), replaced);
+    }
     records[k - 1] = JoinCsvRecord(fields, separator);
   };
 
@@ -136,15 +172,33 @@ std::string WriteMessageCsv(const MessageTable& messages, char separator) {
   return out;
 }
 
-std::string WriteMessageNative(const MessageTable& messages) {
+std::string WriteMessageNative(const MessageTable& messages, std::vector<ReplacedByte>* replaced) {
   const TextGrid& grid = messages.Grid();
   std::string out;
-  for (const std::string& text : messages.Texts()) AppendLine(out, text);
+  int number = 0;
+  for (const std::string& text : messages.Texts()) {
+    ++number;
+    if (!HoldsAny(text, kMswBreaks)) {  // the text goes out as it is held
+      AppendLine(out, text);
+      continue;
+    }
+    std::vector<std::string> lines = FromCommaText(text);
+    for (std::size_t k = 0; k < lines.size(); ++k)
+      lines[k] = Carried(lines[k], kMswBreaks, number, static_cast<int>(k) + 2, replaced);
+    // A break outside quotes only separated lines: the lines themselves may be ordinary.
+    AppendLine(out, Carried(ToCommaText(lines), kMswBreaks, number, 2, nullptr));
+  }
   const int rows = StoredRowCount(grid);
   for (int column : {kMsgNo, kMsgName}) {
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(rows) + 1);
-    for (int r = 0; r <= rows; ++r) items.push_back(grid.Cell(column, r));
+    for (int r = 0; r <= rows; ++r) {
+      const std::string& cell = grid.Cell(column, r);
+      // The row's number names the message in the report.
+      items.push_back(HoldsAny(cell, kMswBreaks)
+                          ? Carried(cell, kMswBreaks, messages.NumberAt(r, r), column, replaced)
+                          : cell);
+    }
     AppendLine(out, ToCommaText(items));
   }
   return out;
@@ -325,6 +379,16 @@ std::optional<std::vector<Cells>> ParsePluNative(std::string_view bytes, EventPu
     if (pump && rows.size() % kRowsPerEventStep == 0) pump->ProcessQueuedEvents();
   }
   return rows;
+}
+
+std::optional<MessageNumberBeyondLimit> FindMessageNumberBeyondLimit(
+    const std::vector<Cells>& rows) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    if (rows[r].empty()) continue;
+    const std::optional<std::int32_t> number = ParseInt(rows[r][kMsgNo]);
+    if (number && *number > kMaxMessageNumber) return {{static_cast<int>(r) + 1, *number}};
+  }
+  return std::nullopt;
 }
 
 std::optional<MessageFileContent> ParseMessageNative(std::string_view bytes) {

@@ -15,6 +15,7 @@
 // never touch a table, so a caller replaces its table only when the whole file was good.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,20 +45,37 @@ int StoredRowCount(const TextGrid& grid);
 
 // ---- Writing ----
 
-// Layout 1: the marker line, the title row and every data row, 14 fields each.
-std::string WritePluCsv(const TextGrid& plu, char separator);
+// A byte of a cell that the layout cannot carry and that was written as a blank: a line break
+// or a NUL in every layout (they would cut the row or make the file unreadable), 0x1A in a
+// ".plw" file (it ends the file there) and 0x7F in a CSV file (it reads back as a blank). Every
+// other byte comes back as it went in.
+struct ReplacedByte {
+  int row = 0;     // PLU: the table row; messages: the message number
+  int column = 0;  // PLU: the column; messages: 0 the number, 1 the name, 2.. the text lines
+  unsigned char byte = 0;
+  bool operator==(const ReplacedByte&) const = default;
+};
+
+// Layout 1: the marker line, the title row and every data row, 14 fields each. `replaced` (may
+// be null) receives the bytes written as blanks, in file order; so do the writers below.
+std::string WritePluCsv(const TextGrid& plu, char separator,
+                        std::vector<ReplacedByte>* replaced = nullptr);
 
 // Layout 3. `pump` (may be null) handles queued events after every kRowsPerEventStep rows.
-std::string WritePluNative(const TextGrid& plu, EventPump* pump);
+std::string WritePluNative(const TextGrid& plu, EventPump* pump,
+                           std::vector<ReplacedByte>* replaced = nullptr);
 
 // Layout 2. The records come out in number order whatever order the grid shows: each grid row's
 // number (a cell that is not a whole number, or a number below 1, counts as 1) takes the row's
 // name and that number's text. A text whose number no row shows is still written, as a record
-// with its number and an empty name, so no text is lost.
-std::string WriteMessageCsv(const MessageTable& messages, char separator);
+// with its number and an empty name, so no text is lost. The file has a record for every number
+// up to the highest, so the loaders keep numbers within kMaxMessageNumber.
+std::string WriteMessageCsv(const MessageTable& messages, char separator,
+                            std::vector<ReplacedByte>* replaced = nullptr);
 
 // Layout 4.
-std::string WriteMessageNative(const MessageTable& messages);
+std::string WriteMessageNative(const MessageTable& messages,
+                               std::vector<ReplacedByte>* replaced = nullptr);
 
 // A moment of local time, for the first line of the report.
 struct ReportMoment {
@@ -122,6 +140,17 @@ std::string DataFileColumnTitle(DataFileKind kind, int column);
 // handles queued events after every kRowsPerEventStep rows. Nothing when the file holds binary
 // bytes (before the 0x1A).
 std::optional<std::vector<Cells>> ParsePluNative(std::string_view bytes, EventPump* pump);
+
+// A message table read from a file whose number cells name a message beyond any scale's: the
+// first data row (from 1) whose number cell is a whole number above kMaxMessageNumber, and that
+// number. Such a table is refused as a whole (a cell that is no number at all counts as 1 and
+// is left to the check).
+struct MessageNumberBeyondLimit {
+  int row = 0;
+  std::int64_t number = 0;
+};
+std::optional<MessageNumberBeyondLimit> FindMessageNumberBeyondLimit(
+    const std::vector<Cells>& rows);
 
 // Layout 4: the grid rows in the file's display order (an empty number or name is stored as a
 // single space, as is the number of a row beyond the last number given) and the texts in number

@@ -7,6 +7,7 @@
 #include "base/Cp1251.h"
 #include "files/FileIo.h"
 #include "files/ListSeparator.h"
+#include "tables/MessageTable.h"
 
 namespace qm {
 namespace {
@@ -37,6 +38,21 @@ LoadReport BadFormat() {
   return report;
 }
 
+// A message table whose numbers no scale holds is refused: the writers make a record for every
+// number up to the highest.
+std::optional<LoadReport> NumberBeyondLimit(const std::vector<Cells>& rows) {
+  const std::optional<MessageNumberBeyondLimit> beyond = FindMessageNumberBeyondLimit(rows);
+  if (!beyond) return std::nullopt;
+  LoadReport report;
+  report.status = LoadStatus::BadNumber;
+  report.kind = DataFileKind::MessageTable;
+  report.message = Win1251("Номер сообщения ") + std::to_string(beyond->number) +
+                   Win1251(" в строке ") + std::to_string(beyond->row) +
+                   Win1251(" больше максимально допустимого (") +
+                   std::to_string(kMaxMessageNumber) + ").";
+  return report;
+}
+
 LoadReport PluLoaded(TextGrid& plu, FileState& files, std::vector<Cells> rows,
                      const std::string& path, bool csv) {
   plu.ReplaceDataRows(std::move(rows));
@@ -60,10 +76,14 @@ LoadReport MessagesLoaded(MessageTable& messages, FileState& files, std::vector<
   return report;
 }
 
-SaveReport Write(const std::string& path, const std::string& bytes) {
+SaveReport Write(const std::string& path, const std::string& bytes,
+                 std::vector<ReplacedByte> replaced = {}) {
   const FileResult result = WriteWholeFile(path, bytes);
   SaveReport report;
-  if (result.ok) return report;
+  if (result.ok) {
+    report.replaced = std::move(replaced);
+    return report;
+  }
   static const std::string kCannotWrite = Win1251("Не удалось записать файл ");
   report.saved = false;
   report.message = kCannotWrite + Quoted(path) + ":\n" + result.systemMessage;
@@ -80,6 +100,9 @@ LoadReport LoadDataFile(TextGrid& plu, MessageTable& messages, FileState& files,
   if (!bytes) return failed;
   std::optional<DataFileContent> content = ParseDataFile(*bytes);
   if (!content) return BadFormat();
+  if (content->kind == DataFileKind::MessageTable) {
+    if (std::optional<LoadReport> refused = NumberBeyondLimit(content->rows)) return *refused;
+  }
   LoadReport report = content->kind == DataFileKind::PluTable
                           ? PluLoaded(plu, files, std::move(content->rows), path, true)
                           : MessagesLoaded(messages, files, std::move(content->rows),
@@ -128,20 +151,49 @@ LoadReport LoadMessageFile(MessageTable& messages, FileState& files, const std::
   if (!bytes) return failed;
   std::optional<MessageFileContent> content = ParseMessageNative(*bytes);
   if (!content) return BadFormat();
+  if (std::optional<LoadReport> refused = NumberBeyondLimit(content->rows)) return *refused;
   return MessagesLoaded(messages, files, std::move(content->rows), std::move(content->texts), path,
                         false);
 }
 
+std::string ReplacedText(DataFileKind kind, const std::vector<ReplacedByte>& replaced,
+                         std::size_t maxListed) {
+  if (replaced.empty()) return {};
+  static const std::string kHead = Win1251(
+      "Некоторые символы нельзя записать в файл этого типа (перевод строки, конец файла и "
+      "другие управляющие). Они заменены пробелом:");
+  static const std::string kRow = Win1251("строка ");
+  static const std::string kMessage = Win1251("сообщение ");
+  static const std::string kMore = Win1251("и ещё ");
+  std::string text = kHead;
+  for (std::size_t i = 0; i < replaced.size() && i < maxListed; ++i) {
+    const ReplacedByte& b = replaced[i];
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", b.byte);
+    text += "\n" + (kind == DataFileKind::PluTable ? kRow : kMessage) + std::to_string(b.row) +
+            ", " + DataFileColumnTitle(kind, b.column) + ": " + code;
+  }
+  if (replaced.size() > maxListed) {
+    text += "\n" + kMore + std::to_string(replaced.size() - maxListed) + ".";
+  }
+  return text;
+}
+
 SaveReport SavePluFile(const TextGrid& plu, const std::string& path, FileFormat format,
                        EventPump* pump) {
-  return Write(path, format == FileFormat::Csv ? WritePluCsv(plu, ListSeparator())
-                                               : WritePluNative(plu, pump));
+  std::vector<ReplacedByte> replaced;
+  std::string bytes = format == FileFormat::Csv ? WritePluCsv(plu, ListSeparator(), &replaced)
+                                                : WritePluNative(plu, pump, &replaced);
+  return Write(path, bytes, std::move(replaced));
 }
 
 SaveReport SaveMessageFile(const MessageTable& messages, const std::string& path,
                            FileFormat format) {
-  return Write(path, format == FileFormat::Csv ? WriteMessageCsv(messages, ListSeparator())
-                                               : WriteMessageNative(messages));
+  std::vector<ReplacedByte> replaced;
+  std::string bytes = format == FileFormat::Csv
+                          ? WriteMessageCsv(messages, ListSeparator(), &replaced)
+                          : WriteMessageNative(messages, &replaced);
+  return Write(path, bytes, std::move(replaced));
 }
 
 SaveReport SaveTotalsFile(const TotalsPage& page, const std::string& path, const ReportMoment& at) {

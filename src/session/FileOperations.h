@@ -31,6 +31,7 @@ enum class LoadStatus {
   Loaded,
   CannotRead,  // the file could not be read (missing, a directory, no permission, ...)
   BadFormat,   // the bytes are not a file of the layout asked for
+  BadNumber,   // a message file numbers a message above kMaxMessageNumber
 };
 
 struct LoadReport {
@@ -38,7 +39,8 @@ struct LoadReport {
   DataFileKind kind = DataFileKind::PluTable;  // the table loaded (when Loaded)
   int rows = 0;                                // StoredRowCount of that table afterwards
   // When not Loaded: the text for the operator, "Не удалось прочитать файл "<path>":" and the
-  // system's message on the next line, or "Неверный формат файла данных.".
+  // system's message on the next line, or "Неверный формат файла данных.", or (BadNumber)
+  // "Номер сообщения <n> в строке <row> больше максимально допустимого (1000).".
   std::string message;
   std::string systemMessage;  // CannotRead: the system's own text (ASCII); empty otherwise
   // Loaded from a UTF-8 data file: the characters Windows-1251 cannot hold, each stored as '?'.
@@ -84,7 +86,17 @@ struct SaveReport {
   // line (Windows-1251), and the system's message alone.
   std::string message;
   std::string systemMessage;
+  // Saved: the bytes of cells the layout cannot carry, written as blanks (ReplacedByte). The
+  // operator should be told (ReplacedText).
+  std::vector<ReplacedByte> replaced;
 };
+
+// The operator's warning about the bytes a save wrote as blanks, Windows-1251: a first line that
+// says what happened, then one line per byte with its row (the message number for messages),
+// column title and code ("строка 2, Наименование 1: 0x0A"), at most `maxListed`, then how many
+// more. Empty when there are none.
+std::string ReplacedText(DataFileKind kind, const std::vector<ReplacedByte>& replaced,
+                         std::size_t maxListed = 10);
 
 // The PLU table as a CSV data file (the locale's list separator) or a native ".plw" file (no
 // logo, no sales); `pump` (may be null) handles queued events while a long native file is made.

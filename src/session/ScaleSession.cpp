@@ -1,5 +1,9 @@
 #include "session/ScaleSession.h"
 
+#include <cerrno>
+
+#include "base/Cp1251.h"
+
 #include "session/TransferRun.h"
 #include "transfer/GrandTotals.h"
 #include "transfer/TransferTexts.h"
@@ -7,7 +11,8 @@
 namespace qm {
 
 ScaleSession::ScaleSession(TComPort& port, EventPump& pump, StatusView& status, RunState& state)
-    : state_(state),
+    : port_(port),
+      state_(state),
       status_(status),
       tables_(&status),
       link_(port, state, status, pump),
@@ -16,7 +21,25 @@ ScaleSession::ScaleSession(TComPort& port, EventPump& pump, StatusView& status, 
   link_.SetTimerTick([this] { poll_.TimerTick(); });
 }
 
-void ScaleSession::OnLinkFailure(const LinkFailure& failure) {
+namespace {
+
+// A device that opens but is no terminal (/dev/null, a plain file, a pipe) fails when its line
+// settings are set, with the bare system code ENOTTY; the operator is told what it is instead.
+void ExplainNotATerminal(LinkFailure& failure, const std::string& device) {
+  if (failure.kind != LinkFailure::Kind::CannotOpenPort) return;
+  const std::string code = LastErrorText(ENOTTY);
+  if (failure.cause.size() < code.size() || !failure.cause.ends_with(code)) return;
+  failure.cause = Win1251("Устройство ") + device +
+                  Win1251(
+                      " не является последовательным портом: укажите порт весов в настройке "
+                      "портов.");
+  failure.text = CannotOpenPortText(failure.portName, failure.cause);
+}
+
+}  // namespace
+
+void ScaleSession::OnLinkFailure(LinkFailure failure) {
+  ExplainNotATerminal(failure, port_.DevicePath());
   ++failures_;
   lastFailure_ = failure;
   if (failureHandler_) failureHandler_(failure);

@@ -103,8 +103,9 @@ class ScaleSession {
 
  private:
   friend class TransferRun;
-  void OnLinkFailure(const LinkFailure& failure);
+  void OnLinkFailure(LinkFailure failure);
 
+  TComPort& port_;
   RunState& state_;
   StatusView& status_;
   SessionTables tables_;

@@ -2,6 +2,7 @@
 // written row by row.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/NumberText.h"
 #include "base/WireCodecs.h"
@@ -55,6 +56,7 @@ void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int
       firstPending = false;
       ++report.stored;
     } else if (result == NotProgrammed) {
+      report.refused.push_back(k);
       if (single) {
         report.failedNumber = k;
         run.Stop(TransferStatus::NotProgrammed, absentText(k), false);
@@ -63,6 +65,9 @@ void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int
     } else if (result == NoAnswer) {
       run.LinkLetDown(TransferStatus::LinkClosed);
       break;
+    } else {
+      report.oddAnswered.push_back(k);
+      report.answerByte = AnswerByte(result);
     }
     if (!single && run.observer.Step(k)) {
       report.status = TransferStatus::Cancelled;

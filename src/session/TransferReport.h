@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "link/ScaleLink.h"
 #include "tables/TotalsPage.h"
@@ -38,6 +39,12 @@ struct TransferReport {
   int answerByte = -1;    // OddAnswer, Refused: the byte the scale sent, 0..255
   std::string message;    // what stopped it, as the operator is told (Windows-1251), or empty
   std::optional<LinkFailure> linkFailure;  // LinkFailed: the failure as reported
+  // Reads: the numbers passed over without a record, in order. `refused`: the scale has no
+  // such record (0xEE; a whole-table read goes on). `oddAnswered`: the scale answered with
+  // another byte than the acknowledgement (the last such byte is answerByte), so whether it
+  // holds the record is not known; the read goes on without it.
+  std::vector<int> refused;
+  std::vector<int> oddAnswered;
 
   bool Stopped() const {
     return status == TransferStatus::Cancelled || status == TransferStatus::TableChanged;

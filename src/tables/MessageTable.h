@@ -23,6 +23,10 @@ namespace qm {
 enum MessageColumn : int { kMsgNo = 0, kMsgName = 1 };
 inline constexpr int kMessageColumnCount = 2;
 
+// The highest message number any scale model holds (the 4000-PLU version's MaxMessages). A file
+// that numbers a message above it is refused, so no table is ever sized by a number from a file.
+inline constexpr int kMaxMessageNumber = 1000;
+
 // "Список " followed by `number`, Windows-1251.
 std::string DefaultMessageName(int number);
 

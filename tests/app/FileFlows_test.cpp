@@ -462,6 +462,11 @@ TEST_F(FileFlowsTest, BadFilesChangeNothing) {
       {Put("utf16.csv", std::string("\xFF\xFE\x22\x04;\0\r\0\n\0", 10)), 1, badFormat},
       {Put("quoted.csv", W("\"Товары\"\r\nT\r\n1\r\n")), 1, badFormat},
       {Put("nul.plw", std::string("1\r\nA\0B\r\n", 8)), 2, badFormat},
+      // A message number no scale holds: a table would be sized by it.
+      {Put("big.csv", W("Сообщения;\r\nN\r\n2000000000;x\r\n")), 1,
+       "Номер сообщения 2000000000 в строке 1 больше максимально допустимого (1000)."},
+      {Put("big.msw", W("a\r\n№,30000000\r\nНазвание,x\r\n")), 3,
+       "Номер сообщения 30000000 в строке 1 больше максимально допустимого (1000)."},
       {Path("missing.csv"), 1,
        ReadError(Path("missing.csv"), std::errc::no_such_file_or_directory)},
       {dir.string(), 2, ReadError(dir.string(), std::errc::is_a_directory)},
@@ -553,6 +558,22 @@ TEST_F(FileFlowsTest, SaveIntoReadOnlyDirectory) {
   files.NewClick();
   EXPECT_EQ(plu.Cell(kName1, 1), "changed");
   EXPECT_TRUE(flags.PluTableModified());
+}
+
+TEST_F(FileFlowsTest, BytesTheFileCannotCarryAreShownAfterTheSave) {
+  plu.SetCell(kName1, 1, "A\nB");  // as a name read from the scale may be
+  flags.MarkModified(true, false);
+  ExpectSave(Path("t.plw"), 2);
+  dialogs.ExpectMessage("Информация о логотипе и итоги продаж не будут сохранены, продолжить?",
+                        kButtonYes);
+  dialogs.ExpectMessage(
+      "Некоторые символы нельзя записать в файл этого типа (перевод строки, конец файла и "
+      "другие управляющие). Они заменены пробелом:\nстрока 1, Наименование 1: 0x0A",
+      kButtonOk, "Предупреждение");
+  files.SaveClick();
+  EXPECT_EQ(dialogs.Shown().back().icon, DialogIcon::Warning);
+  EXPECT_FALSE(flags.PluTableModified());
+  EXPECT_EQ(Slurp(Path("t.plw")).substr(0, 8), "1\r\nA B\r\n");
 }
 
 }  // namespace

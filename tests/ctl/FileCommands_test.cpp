@@ -143,5 +143,38 @@ TEST_F(FileCommands, MatchPutsRowsAtTheirNumbers) {
             "5\nПять\n\n500\n1\n0\n5\n1\n0\n");
 }
 
+TEST_F(FileCommands, AMessageNumberNoScaleHoldsIsAFileError) {
+  // 32 bytes that once asked for a 319 MB file: refused before anything is sized by the number.
+  for (const char* number : {"30000000", "2000000000", "1001"}) {
+    SCOPED_TRACE(number);
+    const std::string m =
+        WriteText("m.csv", std::string("Сообщения,\n№,Название\n") + number + ",x\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"convert", "-i", m, "-o", Path("out.msw")},
+          std::vector<std::string>{"check", m}}) {
+      const CtlResult r = RunCtl(args);
+      EXPECT_EQ(r.code, qm::ctl::kExitUsage);
+      EXPECT_EQ(r.err, "qmctl: " + m + ": Номер сообщения " + number +
+                           " в строке 1 больше максимально допустимого (1000).\n");
+      EXPECT_FALSE(Exists("out.msw"));
+    }
+  }
+}
+
+TEST_F(FileCommands, ConvertWritesBytesALayoutCannotCarryAsBlanksAndSaysWhere) {
+  // 0x1A ends a .plw file: a quoted name holding it once made 3 rows come back as 1.
+  const std::string csv = Path("sub.csv");
+  ASSERT_TRUE(qm::WriteWholeFile(csv, qm::Win1251(std::string(kPluHeader)) +
+                                          "1,\"A\x1A\",,1.00\r\n2,B,,2.00\r\n3,C,,3.00\r\n")
+                  .ok);
+  const CtlResult r = RunCtl({"convert", "-i", csv, "-o", Path("out.plw")});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, Path("out.plw") +
+                       ": row 1 (Наименование 1): Предупреждение: Символ 0x1A нельзя записать в "
+                       "этот файл, он заменён пробелом.\n");
+  const CtlResult back = RunCtl({"convert", "-i", Path("out.plw"), "-o", Path("back.csv")});
+  EXPECT_EQ(back.out, "3 PLU\n");
+}
+
 }  // namespace
 }  // namespace qmtest

@@ -312,5 +312,77 @@ TEST_F(ScaleCommands, TotalsAreReportedAndErased) {
   EXPECT_EQ(scale.CommandCount(qmsim::kCmdClearTotals), 1u);
 }
 
+TEST_F(ScaleCommands, AReadSaysWhatTheScaleDidNotSendAndGettingNothingKeepsTheOldFile) {
+  for (std::int32_t k = 1; k <= 5; ++k) scale.SetPlu(k, Cat({Hex("00 00 00 00"), Bytes(96, 0)}));
+  scale.SetMessage(1, Bytes(400, 0x41));
+  scale.SetMessage(2, Bytes(400, 0x42));
+  struct Case {
+    std::function<void(qmsim::Faults&)> fault;
+    std::vector<std::string> args;
+    int code;
+    std::string err;  // a line the errors hold
+    std::string out;  // the results; empty: the file was not written
+  };
+  const Case cases[] = {
+      {[](qmsim::Faults& f) { f.ackByte = 0x55; },
+       {"read-plu", "--last", "5"},
+       1,
+       "qmctl: the scale answered 55 instead of the record for PLU 1..5; skipped\n",
+       ""},
+      {[](qmsim::Faults& f) { f.ackByte = 0x55; },
+       {"read-msg", "--only", "2"},
+       1,
+       "qmctl: no message was read; ",
+       ""},
+      {[](qmsim::Faults& f) {
+         f.ackByte = 0x55;
+         f.replyAfterOddAck = true;
+         f.skipExchanges = 3;
+       },
+       {"read-plu", "--last", "5"},
+       1,
+       "qmctl: the scale answered 55 instead of the record for PLU 4, 5; skipped\n",
+       "Таблица товаров считана.\n3 PLU\n"},
+      {[](qmsim::Faults& f) {
+         f.refusedMessages = {1, 2};
+       },
+       {"read-msg", "--last", "5"},
+       1,
+       "qmctl: 5 refused by the scale (no such message): 1..5\n",
+       ""},
+      {[](qmsim::Faults& f) { f.refusedPlus = {2}; },
+       {"read-plu", "--last", "7"},
+       0,
+       "qmctl: 3 refused by the scale (no such PLU): 2, 6, 7\n",
+       "Таблица товаров считана.\n4 PLU\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+    Fault(c.fault);
+    const std::string file = c.args[0] == "read-plu" ? "keep.csv" : "keep.msw";
+    WriteText(file, "keep\n");
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-o", Path(file)});
+    const CtlResult r = Run(args);
+    EXPECT_EQ(r.code, c.code);
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    if (c.out.empty()) {
+      EXPECT_EQ(ReadText(file), "keep\n");
+    }
+  }
+}
+
+TEST_F(ScaleCommands, APortThatIsNoSerialDeviceIsNamedSo) {
+  WriteText("plain", "");
+  for (const std::string& port : {std::string("/dev/null"), Path("plain")}) {
+    const CtlResult r = RunCtl({"--port", port, "weigh"});
+    EXPECT_EQ(r.code, qm::ctl::kExitLink);
+    EXPECT_EQ(r.err, "qmctl: Не могу открыть порт " + port + ". Устройство " + port +
+                         " не является последовательным портом: укажите порт весов в настройке "
+                         "портов.\n");
+  }
+}
+
 }  // namespace
 }  // namespace qmtest

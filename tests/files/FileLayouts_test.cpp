@@ -5,6 +5,7 @@
 
 #include "base/Cp1251.h"
 #include "base/EventPump.h"
+#include "base/ScaleParams.h"
 #include "support/HexBytes.h"
 #include "tables/CommaText.h"
 #include "tables/MessageTable.h"
@@ -334,6 +335,75 @@ TEST(PluNativeLayout, SaveAndLoadKeepPricesAndTaresExactly) {
     for (int c = kLogo; c < kPluColumnCount; ++c) expected[c].clear();  // not kept
     ASSERT_EQ((*loaded)[i], expected) << "row " << i;
   }
+}
+
+// A name read from the scale may hold any byte. What a layout can carry comes back as it went
+// in; a byte that would cut a row, end the file or read back as another byte is written as a
+// blank and reported, and the file keeps its one row.
+TEST(ControlBytesInCells, ComeBackOrAreReplacedAndReported) {
+  struct Case {
+    char byte;
+    bool csv, plw, msw;  // carried by the CSV files, the .plw file, the .msw file
+  };
+  const Case cases[] = {
+      {'\n', false, false, false}, {'\r', false, false, false}, {'\0', false, false, false},
+      {'\x1A', true, false, true}, {'\x7F', false, true, true}, {'\x01', true, true, true},
+      {'\t', true, true, true},    {'\xFF', true, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(c.byte)));
+    const std::string cell = std::string("A") + c.byte + "B";
+    auto expected = [&](bool carried) { return carried ? cell : std::string("A B"); };
+    auto reported = [&](bool carried, int row, int column) {
+      return carried ? std::vector<ReplacedByte>{}
+                     : std::vector<ReplacedByte>{{row, column, static_cast<unsigned char>(c.byte)}};
+    };
+    TextGrid plu = PluGrid({PluRow({"1", "", "", "1.00"})});
+    plu.SetCell(kName2, 1, cell);
+    std::vector<ReplacedByte> replaced;
+    const auto csv = ParseDataFile(WritePluCsv(plu, ';', &replaced));
+    ASSERT_TRUE(csv);
+    ASSERT_EQ(csv->rows.size(), 1u);
+    EXPECT_EQ(csv->rows[0][kName2], expected(c.csv));
+    EXPECT_EQ(replaced, reported(c.csv, 1, kName2));
+    replaced.clear();
+    const auto plw = ParsePluNative(WritePluNative(plu, nullptr, &replaced), nullptr);
+    ASSERT_EQ(plw->size(), 1u);
+    EXPECT_EQ((*plw)[0][kName2], expected(c.plw));
+    EXPECT_EQ(replaced, reported(c.plw, 1, kName2));
+
+    MessageTable messages;
+    messages.Grid().SetCell(kMsgName, 1, cell);
+    messages.Texts() = {ToCommaText({"x", cell})};
+    replaced.clear();
+    const auto mcsv = ParseDataFile(WriteMessageCsv(messages, ';', &replaced));
+    ASSERT_TRUE(mcsv);
+    ASSERT_EQ(mcsv->rows.size(), 1u);
+    EXPECT_EQ(mcsv->rows[0][kMsgName], expected(c.csv));
+    EXPECT_EQ(FromCommaText(mcsv->texts[0]), (std::vector<std::string>{"x", expected(c.csv)}));
+    EXPECT_EQ(replaced.size(), c.csv ? 0u : 2u);
+    replaced.clear();
+    const auto msw = ParseMessageNative(WriteMessageNative(messages, &replaced));
+    ASSERT_TRUE(msw);
+    ASSERT_EQ(msw->rows.size(), 1u);
+    EXPECT_EQ(msw->rows[0][kMsgName], expected(c.msw));
+    ASSERT_EQ(msw->texts.size(), 1u);
+    EXPECT_EQ(FromCommaText(msw->texts[0]), (std::vector<std::string>{"x", expected(c.msw)}));
+    EXPECT_EQ(replaced.size(), c.msw ? 0u : 2u);
+  }
+}
+
+TEST(MessageNumbers, AboveWhatAnyScaleHoldsAreFound) {
+  EXPECT_FALSE(FindMessageNumberBeyondLimit({{"1", "a"}, {"1000", "b"}, {"x", ""}, {}}));
+  const auto beyond = FindMessageNumberBeyondLimit({{"1", "a"}, {" 1001 ", "b"}, {"2000000000"}});
+  ASSERT_TRUE(beyond);
+  EXPECT_EQ(beyond->row, 2);
+  EXPECT_EQ(beyond->number, 1001);
+  // The bound is the largest message table of any model.
+  int most = 0;
+  for (int version : {200, 600, 1000, 4000})
+    most = std::max<int>(most, BuildScaleParams(15, version).MaxMessages);
+  EXPECT_EQ(most, kMaxMessageNumber);
 }
 
 TEST(TotalsReport, ElevenLines) {

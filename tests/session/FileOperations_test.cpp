@@ -10,6 +10,7 @@
 
 #include "base/Cp1251.h"
 #include "files/ListSeparator.h"
+#include "tables/PluColumns.h"
 
 namespace qm {
 namespace {
@@ -32,6 +33,12 @@ struct FileOperationsTest : ::testing::Test {
   std::string PutBytes(const std::string& name, const std::string& bytes) const {
     std::ofstream(dir / name, std::ios::binary) << bytes;
     return (dir / name).string();
+  }
+  // A 50 MB file that costs no disk (sparse).
+  std::string Huge(const std::string& name) const {
+    const std::string path = Put(name, "Товары;\r\n");
+    fs::resize_file(path, 50u << 20);
+    return path;
   }
   static std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -81,6 +88,14 @@ TEST_F(FileOperationsTest, AFailedLoadReportsWhyAndChangesNothing) {
       {missing, data, LoadStatus::CannotRead,
        "Не удалось прочитать файл \"" + missing + "\":\n" +
            std::make_error_code(std::errc::no_such_file_or_directory).message()},
+      // Numbers no scale holds: refused rather than sized into a table.
+      {Put("big.csv", "Сообщения;\r\nN;M\r\n1;a\r\n2000000000;x\r\n"), data, LoadStatus::BadNumber,
+       "Номер сообщения 2000000000 в строке 2 больше максимально допустимого (1000)."},
+      {Put("big.msw", "a\r\nb\r\nN,1001,1\r\nM,x,y\r\n"), msg, LoadStatus::BadNumber,
+       "Номер сообщения 1001 в строке 1 больше максимально допустимого (1000)."},
+      {Huge("huge.csv"), data, LoadStatus::CannotRead,
+       "Не удалось прочитать файл \"" + (dir / "huge.csv").string() + "\":\n" +
+           std::make_error_code(std::errc::file_too_large).message()},
       {dir.string(), plu, LoadStatus::CannotRead,
        "Не удалось прочитать файл \"" + dir.string() + "\":\n" +
            std::make_error_code(std::errc::is_a_directory).message()},
@@ -135,6 +150,27 @@ TEST_F(FileOperationsTest, AFailedSaveKeepsThePreviousFile) {
 
   ASSERT_TRUE(SavePluFile(tables.plu, target, FileFormat::Csv, nullptr).saved);
   EXPECT_EQ(Slurp(target), WritePluCsv(tables.plu, ';'));
+}
+
+TEST_F(FileOperationsTest, BytesALayoutCannotCarryAreReportedWithTheSave) {
+  tables.plu.SetCell(kName1, 1, "A\nB");
+  tables.plu.SetCell(kName2, 1, "C\x1A");
+  const std::string plw = (dir / "t.plw").string();
+  const SaveReport native = SavePluFile(tables.plu, plw, FileFormat::Native, nullptr);
+  ASSERT_TRUE(native.saved);
+  EXPECT_EQ(Slurp(plw).substr(0, 12), "1\r\nA B\r\nC \r\n");
+  EXPECT_EQ(Utf8(ReplacedText(DataFileKind::PluTable, native.replaced)),
+            "Некоторые символы нельзя записать в файл этого типа (перевод строки, конец файла и "
+            "другие управляющие). Они заменены пробелом:\n"
+            "строка 1, Наименование 1: 0x0A\nстрока 1, Наименование 2: 0x1A");
+  // The CSV file carries 0x1A; a message is named by its number.
+  EXPECT_EQ(SavePluFile(tables.plu, plw, FileFormat::Csv, nullptr).replaced.size(), 1u);
+  tables.messages.Texts() = {"\"a\rb\""};
+  const SaveReport msw = SaveMessageFile(tables.messages, plw, FileFormat::Native);
+  EXPECT_EQ(Utf8(ReplacedText(DataFileKind::MessageTable, msw.replaced, 0)),
+            "Некоторые символы нельзя записать в файл этого типа (перевод строки, конец файла и "
+            "другие управляющие). Они заменены пробелом:\nи ещё 1.");
+  EXPECT_EQ(msw.replaced, (std::vector<ReplacedByte>{{1, 2, '\r'}}));
 }
 
 }  // namespace

@@ -1,0 +1,116 @@
+// Writing whole files on POSIX systems: see FileIo.h for the rules. The temporary file is made
+// with O_EXCL and O_NOFOLLOW, so nothing another user put in a shared folder under its name is
+// ever opened, and it is flushed to the disk before the rename, so a crash right after the save
+// leaves the new file or the old one, never an empty one.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <system_error>
+
+#include "files/FileIo.h"
+
+namespace qm {
+namespace {
+
+FileResult Failure(int code) {
+  return {false, std::error_code(code, std::generic_category()).message()};
+}
+
+// The file a path names for writing: a symbolic link is followed to the file it points at,
+// link after link (relative links from the link's own folder), and that file need not exist
+// yet. ELOOP after as many links as the system would follow.
+bool ResolveLinks(std::string& path, int& error) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) {
+      error = errno;
+      return false;
+    }
+    target.resize(static_cast<std::size_t>(n));
+    if (target.empty() || target[0] != '/') {
+      const std::size_t slash = path.find_last_of('/');
+      if (slash != std::string::npos) target = path.substr(0, slash + 1) + target;
+    }
+    path = std::move(target);
+  }
+  error = ELOOP;
+  return false;
+}
+
+// Writes all of `bytes` to `fd`; false with errno set on failure (ENOSPC, EIO, ...).
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// A new temporary file beside `target`, with the mode a new file gets (0666 less the umask).
+int CreateTemporary(const std::string& target, std::string& name) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = target + ".saving" + (attempt ? "." + std::to_string(attempt) : std::string());
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+}  // namespace
+
+FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
+  std::string target = path;
+  int error = 0;
+  if (!ResolveLinks(target, error)) return Failure(error);
+
+  struct stat old {};
+  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  if (replacing) {
+    if (S_ISDIR(old.st_mode)) return Failure(EISDIR);
+    // Writing in place would need write permission on the file itself; replacing it needs only
+    // the folder's. Ask as the file would be opened.
+    if (::access(target.c_str(), W_OK) != 0) return Failure(errno);
+  }
+
+  std::string temporary;
+  const int fd = CreateTemporary(target, temporary);
+  if (fd < 0) return Failure(errno);
+  auto fail = [&](int code) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    return Failure(code);
+  };
+  if (!WriteAll(fd, bytes)) return fail(errno);
+  if (replacing) {
+    // The owner first: giving a file away may clear its set-id bits, which the mode then puts
+    // back. An owner the user may not give keeps the user's; the group alone may still go.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+      (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
+  }
+  if (::fsync(fd) != 0) return fail(errno);
+  if (::close(fd) != 0) {
+    const int code = errno;
+    ::unlink(temporary.c_str());
+    return Failure(code);
+  }
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    const int code = errno;
+    ::unlink(temporary.c_str());
+    return Failure(code);
+  }
+  return {};
+}
+
+}  // namespace qm

@@ -1,0 +1,58 @@
+// Writing whole files on Windows: a temporary file beside the target renamed over it. The
+// permission and link rules of the POSIX version (FileIoPosix.cpp) have no counterpart here:
+// rename keeps no attributes to lose and the program does not follow shortcuts.
+#include "files/FileIo.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+FileResult Failure(std::error_code code) {
+  return {false, code.message()};
+}
+
+FileResult LastStreamFailure() {
+  const int code = errno != 0 ? errno : EIO;
+  return Failure(std::error_code(code, std::generic_category()));
+}
+
+}  // namespace
+
+FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
+  const fs::path target(path);
+  fs::path temporary = target;
+  temporary += ".saving";
+  std::error_code ec;
+  {
+    errno = 0;
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return LastStreamFailure();
+    errno = 0;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (out) {
+      out.close();
+    }
+    if (!out) {
+      FileResult failure = LastStreamFailure();
+      out.close();
+      fs::remove(temporary, ec);
+      return failure;
+    }
+  }
+  fs::rename(temporary, target, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return Failure(ec);
+  }
+  return {};
+}
+
+}  // namespace qm

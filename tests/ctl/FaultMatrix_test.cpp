@@ -1,0 +1,138 @@
+// qmctl's transfer commands against every fault the virtual scale can play: the exit code, and
+// for the reads whether the output file that was there before was replaced ("w") or kept ("k").
+// A script must be able to trust both: 0 only when everything asked for came, and a file only
+// from a read that got something.
+#include <gtest/gtest.h>
+
+#include "CtlRun.h"
+#include "sim/VirtualScale.h"
+
+namespace qmtest {
+namespace {
+
+struct Fault {
+  const char* name;
+  std::function<void(qmsim::Faults&)> set;
+};
+
+const Fault kFaults[] = {
+    {"none", [](qmsim::Faults&) {}},
+    {"silent", [](qmsim::Faults& f) { f.silent = true; }},
+    {"wrong echo", [](qmsim::Faults& f) { f.wrongEcho = 0x07; }},
+    {"busy", [](qmsim::Faults& f) { f.endlessBusy = true; }},
+    {"status DD", [](qmsim::Faults& f) { f.busyNumber = 10000; }},
+    {"refusal",
+     [](qmsim::Faults& f) {
+       f.refusedPlus = {2};
+       f.refusedMessages = {2};
+       f.refusedCommands = {qmsim::kCmdReadTotals, qmsim::kCmdClearTotals};
+     }},
+    {"ack 55", [](qmsim::Faults& f) { f.ackByte = 0x55; }},
+    {"ack 55 + reply",
+     [](qmsim::Faults& f) {
+       f.ackByte = 0x55;
+       f.replyAfterOddAck = true;
+     }},
+    {"cut reply", [](qmsim::Faults& f) { f.replyCut = 20; }},
+    {"hang-up",
+     [](qmsim::Faults& f) {
+       f.hangUpAfter = 10;
+       f.hangUpDelay = std::chrono::milliseconds(5);
+     }},
+    {"garbage",
+     [](qmsim::Faults& f) {
+       f.trailingGarbage = {0x55, 0xAA, 0x00};
+     }},
+    {"silent after 1",
+     [](qmsim::Faults& f) {
+       f.silent = true;
+       f.skipExchanges = 1;
+     }},
+    {"ack 55 after 1",
+     [](qmsim::Faults& f) {
+       f.ackByte = 0x55;
+       f.skipExchanges = 1;
+     }},
+};
+constexpr int kFaultCount = sizeof kFaults / sizeof kFaults[0];
+
+struct Command {
+  const char* name;
+  std::vector<std::string> args;  // "@" stands for the file the test prepared
+  const char* file;               // the output (reads) or input (writes)
+};
+const Command kCommands[] = {
+    {"read-plu", {"read-plu", "--last", "3", "-o", "@"}, "out.csv"},
+    {"read-msg", {"read-msg", "--last", "2", "-o", "@"}, "out.msw"},
+    {"write-plu", {"write-plu", "-i", "@"}, "prices.csv"},
+    {"write-msg", {"write-msg", "-i", "@"}, "messages.csv"},
+    {"read-totals", {"read-totals", "-o", "@"}, "totals.txt"},
+    {"clear-totals", {"clear-totals", "--yes"}, ""},
+};
+constexpr int kCommandCount = sizeof kCommands / sizeof kCommands[0];
+
+// Exit code, then for commands that write a file "w" (replaced) or "k" (kept as it was). "*":
+// only that a failure keeps the file (trailing garbage may or may not be taken for an answer).
+const char* const kExpected[kCommandCount][kFaultCount] = {
+    {"0w", "3k", "3k", "3k", "3k", "0w", "1k", "1k", "3k", "3k", "*", "3k", "1w"},
+    {"0w", "3k", "3k", "3k", "3k", "0w", "1k", "1k", "3k", "3k", "*", "3k", "1w"},
+    {"0", "3", "3", "3", "3", "1", "1", "1", "0", "0", "*", "3", "1"},
+    {"0", "3", "3", "3", "3", "1", "1", "1", "0", "0", "*", "3", "1"},
+    {"0w", "3k", "3k", "3k", "3k", "1k", "1k", "1k", "3k", "3k", "*", "0w", "0w"},
+    {"0", "3", "3", "3", "3", "1", "1", "1", "0", "0", "*", "0", "0"},
+};
+
+class CtlFaultMatrix : public CtlTest, public ::testing::WithParamInterface<std::tuple<int, int>> {
+ protected:
+  CtlFaultMatrix() {
+    scale.SetWeightMoving(false);
+    for (std::int32_t k = 1; k <= 3; ++k) {
+      qmsim::Bytes record(100, 0);
+      record[0] = static_cast<std::uint8_t>(k);
+      scale.SetPlu(k, record);
+    }
+    for (std::int32_t k = 1; k <= 2; ++k) scale.SetMessage(k, qmsim::Bytes(400, 0x40 + k));
+  }
+
+  qmsim::VirtualScale scale;
+  qm::VirtualTicks ticks{[this] { return scale.Quiet(); }};
+};
+
+TEST_P(CtlFaultMatrix, ExitCodeAndTheOutputFile) {
+  const auto [command, fault] = GetParam();
+  const Command& c = kCommands[command];
+  const bool reads = c.args[0].starts_with("read");
+  WriteText("prices.csv", "Товары,\nT\n1,Молоко,,45.50,5,0,1,1,0,0\n2,Хлеб,,12.50,3,0,2,1,0,0\n");
+  WriteText("messages.csv", "Сообщения,\n№,Название\n1,a,x\n2,b,y\n");
+  if (reads) WriteText(c.file, "keep\n");
+  qmsim::Faults faults;
+  kFaults[fault].set(faults);
+  scale.SetFaults(faults);
+
+  std::vector<std::string> args{"--port", scale.SlavePath()};
+  for (const std::string& a : c.args) args.push_back(a == "@" ? Path(c.file) : a);
+  const CtlResult r = RunCtl(args, &ticks);
+
+  const bool kept = !reads || ReadText(c.file) == "keep\n";
+  const std::string outcome = std::to_string(r.code) + (reads ? (kept ? "k" : "w") : "");
+  const std::string expected = kExpected[command][fault];
+  if (expected != "*") {
+    EXPECT_EQ(outcome, expected) << r.err;
+  } else if (r.code != 0) {
+    EXPECT_TRUE(kept) << r.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCommandAndFault, CtlFaultMatrix,
+                         ::testing::Combine(::testing::Range(0, kCommandCount),
+                                            ::testing::Range(0, kFaultCount)),
+                         [](const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
+                           std::string name = std::string(kCommands[std::get<0>(info.param)].name) +
+                                              "_" + kFaults[std::get<1>(info.param)].name;
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace qmtest
