@@ -15,10 +15,9 @@
 namespace qmtest {
 
 // How long a test's virtual time waits at most for a far end that is not settled (a paced reply,
-// a scale pausing on purpose) before it ticks anyway. Longer than the real 100 ms: on a machine
-// under load the far end's thread may be starved, and a starved far end must not be taken for a
-// silent one. Time-outs against a settled far end do not wait for it.
-inline constexpr std::chrono::milliseconds kTestBackstop{250};
+// a scale pausing on purpose) before it ticks anyway: the real timer's period, so a far end that
+// pauses on purpose sees the ticks it would see on real time.
+inline constexpr std::chrono::milliseconds kTestBackstop{100};
 
 class LineTicks : public qm::VirtualTicks {
  public:
