@@ -23,7 +23,6 @@
 #include <thread>
 
 #include "link/ComPortBackend.h"
-#include "link/UiDispatcher.h"
 
 namespace qm::comm {
 
@@ -138,7 +137,6 @@ struct RxMark {
   std::atomic<std::uint32_t> mark{0};
   std::atomic<bool> above{false};
   void InputTaken(int fd) {
-    if (!above.load()) return;  // nothing to clear: spare the reader a look at the queue
     int queued = 0;
     if (::ioctl(fd, FIONREAD, &queued) == 0 && std::uint32_t(queued) < mark.load()) {
       above.store(false);
@@ -293,26 +291,6 @@ class PosixTransfer : public PendingTransfer {
   bool finished_ = false;
 };
 
-// The arrival bell: an epoll set that watches the device edge-triggered, so that it turns
-// readable at each arrival of bytes (not while they merely wait unread) and Clear takes the ring.
-class PosixBell : public ArrivalBell {
- public:
-  explicit PosixBell(int fd) : epoll_(::epoll_create1(EPOLL_CLOEXEC)) {
-    epoll_event ev{};
-    ev.events = EPOLLIN | EPOLLET;
-    ev.data.fd = fd;
-    ::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, fd, &ev);
-  }
-  int Descriptor() const override { return epoll_.Get(); }
-  void Clear() override {
-    epoll_event ev;
-    [[maybe_unused]] int n = ::epoll_wait(epoll_.Get(), &ev, 1, 0);
-  }
-
- private:
-  UniqueFd epoll_;
-};
-
 class PosixBackend;
 
 // Line events on Linux:
@@ -328,8 +306,7 @@ class PosixBackend;
 // Devices without modem lines or counters (pseudo-terminals) simply never report those events.
 class PosixEventWaiter : public EventWaiter {
  public:
-  PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t mask, std::uint32_t readBufSize,
-                   const std::atomic<std::uint32_t>& handled);
+  PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t mask, std::uint32_t readBufSize);
   ~PosixEventWaiter() override;
   std::uint32_t Wait(std::stop_token stop) override;
   void PurgeAll() override { ::ioctl(fd_, TCFLSH, TCIOFLUSH); }
@@ -365,7 +342,6 @@ class PosixBackend : public ComPortBackend {
     if (::ioctl(fd, TCGETS2, &tio) < 0) return errno;
     fd_ = std::move(guard);
     rs485_ = false;
-    bell_ = std::make_unique<PosixBell>(fd_.Get());
     return 0;
   }
 
@@ -373,12 +349,9 @@ class PosixBackend : public ComPortBackend {
 
   void Close() override {
     if (fd_.Get() < 0) return;
-    bell_.reset();
     ::ioctl(fd_.Get(), TIOCNXCL);
     fd_.Reset();
   }
-
-  ArrivalBell* Bell() override { return bell_.get(); }
 
   // Linux tty queues have fixed sizes; ReadBufSize still sets the 80 % mark of Rx80Full.
   int SetBufferSizes(std::uint32_t, std::uint32_t) override { return fd_.Get() < 0 ? EBADF : 0; }
@@ -544,30 +517,21 @@ class PosixBackend : public ComPortBackend {
     return ::ioctl(fd_.Get(), FIONREAD, &n) < 0 ? errno : 0;
   }
 
-  std::unique_ptr<EventWaiter> CreateEventWaiter(
-      std::uint32_t mask, std::uint32_t readBufSize,
-      const std::atomic<std::uint32_t>& handled) override {
-    return std::make_unique<PosixEventWaiter>(*this, fd_.Get(), mask, readBufSize, handled);
+  std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t mask,
+                                                 std::uint32_t readBufSize) override {
+    return std::make_unique<PosixEventWaiter>(*this, fd_.Get(), mask, readBufSize);
   }
 
   // Event thread side of TxEmpty: a write happened; wake the thread so it watches the output
-  // queue until it is empty. Only while TxEmpty has a handler: the watch costs a wake-up of the
-  // event thread per write and a look at the queue every few milliseconds until it drained.
+  // queue until it is empty.
   void NoteWrite() {
-    const int wake = wakeFd_.load();
-    const std::atomic<std::uint32_t>* handled = txHandled_.load();
-    if (wake < 0 || handled == nullptr || !(handled->load() & kEvTxEmpty)) return;
     txWatch_.store(true);
-    Signal(wake);
+    int wake = wakeFd_.load();
+    if (wake >= 0) Signal(wake);
   }
   bool TakeTxWatch() { return txWatch_.load(); }
   void ClearTxWatch() { txWatch_.store(false); }
-  // The waiter's wake-up for TxEmpty and where it learns whether TxEmpty has a handler; -1 and
-  // null when no waiter watches TxEmpty.
-  void SetTxWatcher(int fd, const std::atomic<std::uint32_t>* handled) {
-    txHandled_.store(handled);
-    wakeFd_.store(fd);
-  }
+  void SetWakeFd(int fd) { wakeFd_.store(fd); }
   RxMark& Rx80Mark() { return rxMark_; }
 
  private:
@@ -590,19 +554,16 @@ class PosixBackend : public ComPortBackend {
   }
 
   UniqueFd fd_;
-  std::unique_ptr<PosixBell> bell_;
   Timeouts timeouts_;
   bool dsrFlow_ = false;
   bool rs485_ = false;
   std::atomic<bool> txWatch_{false};
   std::atomic<int> wakeFd_{-1};
-  std::atomic<const std::atomic<std::uint32_t>*> txHandled_{nullptr};
   RxMark rxMark_;
 };
 
 PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t mask,
-                                   std::uint32_t readBufSize,
-                                   const std::atomic<std::uint32_t>& handled)
+                                   std::uint32_t readBufSize)
     : backend_(backend),
       fd_(fd),
       mask_(mask),
@@ -626,11 +587,11 @@ PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t 
   backend_.ClearTxWatch();
   backend_.Rx80Mark().mark.store(rx80Threshold_);
   backend_.Rx80Mark().above.store(false);
-  if (mask_ & kEvTxEmpty) backend_.SetTxWatcher(wake_.Get(), &handled);
+  if (mask_ & kEvTxEmpty) backend_.SetWakeFd(wake_.Get());
 }
 
 PosixEventWaiter::~PosixEventWaiter() {
-  backend_.SetTxWatcher(-1, nullptr);
+  backend_.SetWakeFd(-1);
 }
 
 std::uint32_t PosixEventWaiter::CheckLines() {
