@@ -72,10 +72,11 @@ const Command kCommands[] = {
 constexpr int kCommandCount = sizeof kCommands / sizeof kCommands[0];
 
 // Exit code, then for commands that write a file "w" (replaced) or "k" (kept as it was). "*":
-// only that a failure keeps the file (trailing garbage may or may not be taken for an answer).
+// only that a failure keeps the file (trailing garbage may or may not be taken for an answer,
+// and so may the reply a table read leaves unread after an odd acknowledgement).
 const char* const kExpected[kCommandCount][kFaultCount] = {
-    {"0w", "3k", "3k", "3k", "3k", "0w", "1k", "1k", "3k", "3k", "*", "3k", "1w"},
-    {"0w", "3k", "3k", "3k", "3k", "0w", "1k", "1k", "3k", "3k", "*", "3k", "1w"},
+    {"0w", "3k", "3k", "3k", "3k", "0w", "1k", "*", "3k", "3k", "*", "3k", "1w"},
+    {"0w", "3k", "3k", "3k", "3k", "0w", "1k", "*", "3k", "3k", "*", "3k", "1w"},
     {"0", "3", "3", "3", "3", "1", "1", "1", "0", "0", "*", "3", "1"},
     {"0", "3", "3", "3", "3", "1", "1", "1", "0", "0", "*", "3", "1"},
     {"0w", "3k", "3k", "3k", "3k", "1k", "1k", "1k", "3k", "3k", "*", "0w", "0w"},

@@ -336,7 +336,6 @@ TEST_F(ScaleCommands, AReadSaysWhatTheScaleDidNotSendAndGettingNothingKeepsTheOl
        ""},
       {[](qmsim::Faults& f) {
          f.ackByte = 0x55;
-         f.replyAfterOddAck = true;
          f.skipExchanges = 3;
        },
        {"read-plu", "--last", "5"},

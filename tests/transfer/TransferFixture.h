@@ -23,6 +23,7 @@
 #include "session/ScaleSession.h"
 #include "sim/VirtualScale.h"
 #include "support/LineTicks.h"
+#include "support/PtyPair.h"
 #include "support/RecordingStatusView.h"
 #include "support/ScriptedDialogs.h"
 #include "tables/MessageTable.h"
@@ -168,21 +169,12 @@ class TransferFixture : public ::testing::Test {
   }
 
   // Waits until the virtual scale has filed every exchange it answered: the program may read
-  // the last answer before the scale's thread has logged it. A byte for no scale's address goes
-  // down the line; the scale's thread counts it as ignored only once it is back waiting for an
-  // address, that is, after the last exchange was filed.
+  // the last answer before the scale's thread has logged it. Once the scale is quiet its thread
+  // waits for the program again, after filing what it finished; an exchange the program left
+  // half done stays open without anything more to file. Nothing is sent down the line, so a
+  // scale left in the middle of an exchange is not disturbed.
   void Quiesce() {
-    const std::size_t ignored = scale.IgnoredByteCount();
-    if (port.Connected()) {
-      port.Write(std::string(1, '\xFE'), true);
-    } else {
-      const int fd = ::open(scale.SlavePath().c_str(), O_WRONLY | O_NOCTTY);
-      ASSERT_GE(fd, 0);
-      const char byte = '\xFE';
-      ASSERT_EQ(::write(fd, &byte, 1), 1);
-      ::close(fd);
-    }
-    ASSERT_TRUE(scale.WaitForIgnoredBytes(ignored + 1, std::chrono::seconds(10)));
+    ASSERT_TRUE(WaitUntil([this] { return scale.Quiet(); }, std::chrono::seconds(10)));
   }
 
   // A row that passes the check of a 15 kg / 4000 PLU scale.
