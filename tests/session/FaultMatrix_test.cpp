@@ -4,6 +4,7 @@
 // a record the scale holds, every record a write counted is in the scale as the row says.
 #include <set>
 
+#include "support/ScaleFaults.h"
 #include "tables/CommaText.h"
 #include "transfer/GrandTotals.h"
 #include "transfer/MessageBlock.h"
@@ -15,52 +16,6 @@ namespace {
 
 using qm::TransferReport;
 using qm::TransferStatus;
-
-struct Fault {
-  const char* name;
-  std::function<void(qmsim::Faults&)> set;
-};
-
-const Fault kFaults[] = {
-    {"none", [](qmsim::Faults&) {}},
-    {"silent", [](qmsim::Faults& f) { f.silent = true; }},
-    {"wrong echo", [](qmsim::Faults& f) { f.wrongEcho = 0x07; }},
-    {"busy", [](qmsim::Faults& f) { f.endlessBusy = true; }},
-    {"status DD", [](qmsim::Faults& f) { f.busyNumber = 10000; }},
-    {"refusal",
-     [](qmsim::Faults& f) {
-       f.refusedPlus = {2};
-       f.refusedMessages = {2};
-       f.refusedCommands = {qmsim::kCmdReadTotals, qmsim::kCmdClearTotals};
-     }},
-    {"ack 55", [](qmsim::Faults& f) { f.ackByte = 0x55; }},
-    {"ack 55 + reply",
-     [](qmsim::Faults& f) {
-       f.ackByte = 0x55;
-       f.replyAfterOddAck = true;
-     }},
-    {"cut reply", [](qmsim::Faults& f) { f.replyCut = 20; }},
-    {"hang-up",
-     [](qmsim::Faults& f) {
-       f.hangUpAfter = 10;
-       f.hangUpDelay = std::chrono::milliseconds(5);
-     }},
-    {"garbage",
-     [](qmsim::Faults& f) {
-       f.trailingGarbage = {0x55, 0xAA, 0x00};
-     }},
-    {"silent after 1",
-     [](qmsim::Faults& f) {
-       f.silent = true;
-       f.skipExchanges = 1;
-     }},
-    {"ack 55 after 1",
-     [](qmsim::Faults& f) {
-       f.ackByte = 0x55;
-       f.skipExchanges = 1;
-     }},
-};
-constexpr int kFaultCount = sizeof kFaults / sizeof kFaults[0];
 
 enum Transfer { kReadPlus, kReadPlu, kWritePlus, kReadMsgs, kReadMsg, kWriteMsgs, kTotals, kClear };
 const char* const kTransferNames[] = {"read PLU table", "read PLU 2",     "write PLU table",
@@ -74,14 +29,14 @@ constexpr int kTransferCount = 8;
 // arrives; so may the reply a table read leaves unread after an odd acknowledgement, when the
 // read goes on to the next number.
 const char* const kExpected[kTransferCount][kFaultCount] = {
-    {"Done 3", "LinkFailed 0", "NotReady 0", "LinkClosed 0", "NotReady 0", "Done 2", "Done 0",
-     "*", "LinkFailed 0", "port error", "*", "LinkFailed 1", "Done 1"},
+    {"Done 3", "LinkFailed 0", "NotReady 0", "LinkClosed 0", "NotReady 0", "Done 2", "Done 0", "*",
+     "LinkFailed 0", "port error", "*", "LinkFailed 1", "Done 1"},
     {"Done 1", "LinkFailed 0", "NotReady 0", "LinkClosed 0", "NotReady 0", "NotProgrammed 0",
      "Done 0", "Done 0", "LinkFailed 0", "port error", "*", "Done 1", "Done 1"},
     {"Done 3", "LinkFailed 0", "NotReady 0", "LinkClosed 0", "NotReady 0", "Refused 1",
      "OddAnswer 0", "OddAnswer 0", "Done 3", "Done 3", "*", "LinkFailed 1", "OddAnswer 1"},
-    {"Done 2", "LinkFailed 0", "NotReady 0", "LinkClosed 0", "NotReady 0", "Done 1", "Done 0",
-     "*", "LinkFailed 0", "port error", "*", "LinkFailed 1", "Done 1"},
+    {"Done 2", "LinkFailed 0", "NotReady 0", "LinkClosed 0", "NotReady 0", "Done 1", "Done 0", "*",
+     "LinkFailed 0", "port error", "*", "LinkFailed 1", "Done 1"},
     {"Done 1", "LinkFailed 0", "NotReady 0", "LinkClosed 0", "NotReady 0", "NotProgrammed 0",
      "Done 0", "Done 0", "LinkFailed 0", "port error", "*", "Done 1", "Done 1"},
     {"Done 2", "LinkFailed 0", "NotReady 0", "LinkClosed 0", "NotReady 0", "Refused 1",
