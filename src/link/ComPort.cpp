@@ -269,7 +269,21 @@ std::int32_t TComPort::StartTransfer(bool isWrite, const std::string& data, std:
 }
 
 std::int32_t TComPort::Write(const std::string& data, bool wait) {
-  return StartTransfer(true, data, nullptr, 0, wait);
+  const std::int32_t count = StartTransfer(true, data, nullptr, 0, wait);
+  // A write with wait ends when its bytes have left, not when the driver took them: whoever
+  // waits for the answer next must measure the far end, not the line.
+  if (wait && count > 0) {
+    if (int code = backend_->Drain()) Raise(kWriteFailed, code);
+  }
+  return count;
+}
+
+bool TComPort::WriteReachesLine() const {
+  return connected_ && backend_->DrainReachesLine();
+}
+
+std::chrono::microseconds TComPort::LineTime(std::size_t bytes) const {
+  return comm::CharacterTime(BuildLineState()) * static_cast<std::int64_t>(bytes);
 }
 
 std::int32_t TComPort::Read(std::string& buffer, std::uint32_t count, bool wait) {

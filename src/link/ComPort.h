@@ -9,6 +9,7 @@
 // Bytes are raw octets in std::string. Errors of the device raise EComPort.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -247,6 +248,11 @@ class TComPort {
   std::int32_t Read(std::string& buffer, std::uint32_t count, bool wait);
   // Bytes waiting in the driver's input queue.
   std::uint32_t InputCount();
+  // Whether a write with wait ends when its bytes are on the line. False on a line whose driver
+  // cannot tell (a pseudo-terminal, a network server): there the writer must count LineTime.
+  bool WriteReachesLine() const;
+  // The time `bytes` characters take on the line at the current settings.
+  std::chrono::microseconds LineTime(std::size_t bytes) const;
   bool HasPendingOperations() const { return !pendingOperations_.empty(); }
   // Waits for the most recently started pending transfer and returns its count; -2 when none.
   std::int32_t WaitForLastOperation();

@@ -6,6 +6,7 @@
 // turns codes into EComPort messages.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <stop_token>
@@ -52,6 +53,16 @@ struct LineState {
   std::uint16_t xonLimit = 256;   // bytes
   std::uint16_t xoffLimit = 256;  // bytes
 };
+
+// The time one character takes on the line: start bit, data bits, parity and stop bits (1.5 stop
+// bits counted as 2).
+inline std::chrono::microseconds CharacterTime(const LineState& s) {
+  const int dataBits = 5 + static_cast<int>(s.dataBits);
+  const int parityBits = s.parity == TParityBits::prNone ? 0 : 1;
+  const int stopBits = s.stopBits == TStopBits::sbOneStopBit ? 1 : 2;
+  const int baud = s.baudRate > 0 ? s.baudRate : 9600;
+  return std::chrono::microseconds(1'000'000LL * (1 + dataBits + parityBits + stopBits) / baud);
+}
 
 // Transfer time-outs in milliseconds, read as unsigned (so -1 is the largest value).
 //  * read interval = max, both read totals 0: a read returns at once with what is queued;
@@ -118,6 +129,13 @@ class ComPortBackend {
   virtual int SetTimeouts(const Timeouts& timeouts) = 0;
   virtual int InputCount(std::uint32_t& count) = 0;
   virtual StartResult StartWrite(std::string_view data) = 0;
+  // Blocks until the bytes written have left the port (the driver's queue and the transmitter
+  // are empty), or until the last write's own time limit passed. A line whose driver cannot tell
+  // when bytes are on the wire (a pseudo-terminal, a network server) returns at once.
+  virtual int Drain() { return 0; }
+  // Whether Drain ends when the bytes are on the line. When it cannot, whoever times the far
+  // end's answer must count the line's time itself.
+  virtual bool DrainReachesLine() const { return false; }
   virtual StartResult StartRead(std::uint32_t count) = 0;
   // Checks that outstanding transfers can be cancelled on the device (each transfer is then
   // cancelled through its own record).

@@ -342,6 +342,9 @@ class PosixBackend : public ComPortBackend {
     if (::ioctl(fd, TCGETS2, &tio) < 0) return errno;
     fd_ = std::move(guard);
     rs485_ = false;
+    // A pseudo-terminal hands bytes to its other end at once: its output queue says nothing of
+    // when a far end has taken them.
+    drainReachesLine_ = !IsPseudoTerminal(fd);
     return 0;
   }
 
@@ -433,6 +436,7 @@ class PosixBackend : public ComPortBackend {
     }
     if (error) return error;
     dsrFlow_ = s.outDsrFlow;
+    characterTime_ = CharacterTime(s);
     return 0;
   }
 
@@ -449,7 +453,35 @@ class PosixBackend : public ComPortBackend {
     return 0;
   }
 
+  // Polls the output queue rather than calling tcdrain, which has no time limit and would hang on
+  // a line held by flow control.
+  int Drain() override {
+    const int fd = fd_.Get();
+    if (fd < 0) return EBADF;
+    if (!drainReachesLine_) return 0;
+    const std::uint64_t limitMs = std::uint64_t{timeouts_.writeTotalMultiplier} * lastWriteLength_ +
+                                  timeouts_.writeTotalConstant;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    for (;;) {
+      int queued = 0;
+      if (::ioctl(fd, TIOCOUTQ, &queued) < 0) return errno;
+      // The transmitter's own register and FIFO, where the driver can tell.
+      unsigned lineStatus = TIOCSER_TEMT;
+      if (queued == 0 && ::ioctl(fd, TIOCSERGETLSR, &lineStatus) < 0) lineStatus = TIOCSER_TEMT;
+      if (queued == 0 && (lineStatus & TIOCSER_TEMT)) return 0;
+      // Past the write's limit the bytes are the line's business; the reply wait takes over.
+      const auto now = Clock::now();
+      if (limitMs != 0 && now >= deadline) return 0;
+      auto pause = characterTime_ * std::max(queued, 1);
+      if (limitMs != 0) pause = std::min<Clock::duration>(pause, deadline - now);
+      std::this_thread::sleep_for(pause);
+    }
+  }
+
+  bool DrainReachesLine() const override { return fd_.Get() >= 0 && drainReachesLine_; }
+
   StartResult StartWrite(std::string_view data) override {
+    lastWriteLength_ = data.size();
     StartResult r;
     int fd = fd_.Get();
     std::size_t done = 0;
@@ -555,6 +587,9 @@ class PosixBackend : public ComPortBackend {
 
   UniqueFd fd_;
   Timeouts timeouts_;
+  std::size_t lastWriteLength_ = 0;
+  Clock::duration characterTime_ = std::chrono::microseconds(1042);  // 9600 8N1
+  bool drainReachesLine_ = true;
   bool dsrFlow_ = false;
   bool rs485_ = false;
   std::atomic<bool> txWatch_{false};

@@ -49,7 +49,11 @@ bool ScaleLink::ReadReply(std::uint32_t count, bool reportError, std::string& by
   bytes.clear();
   if (!port_.Connected()) return false;
   const std::uint64_t generation = linkGeneration_;
-  state_.ReplyTicks = kReplyTimeoutTicks;
+  // Bytes just written that the port could not see onto the line are still on their way: the
+  // wait is for the scale, so their time on the line comes on top.
+  const auto lineTicks = lineTimeOwed_ / kTickPeriod;
+  lineTimeOwed_ = {};
+  state_.ReplyTicks = kReplyTimeoutTicks + static_cast<std::int32_t>(lineTicks);
   for (;;) {
     // The operator (or the window closing) cut the link while events ran: end quietly.
     if (!port_.Connected() || linkGeneration_ != generation) return false;
@@ -89,6 +93,20 @@ bool ScaleLink::PurgeInput() {
 void ScaleLink::WriteBytes(const std::string& bytes) {
   if (frameTap_) frameTap_(true, bytes);
   port_.Write(bytes, true);
+  if (!port_.WriteReachesLine()) lineTimeOwed_ += port_.LineTime(bytes.size());
+}
+
+bool ScaleLink::ReadEcho(std::uint8_t address) {
+  std::string reply;
+  if (!ReadReply(1, true, reply)) return false;
+  // The scale echoes before anything else, so bytes ahead of the echo can only be the tail of an
+  // earlier answer (trailing noise, a reply left after an odd acknowledgement) that arrived after
+  // the input was emptied. They are dropped while they keep coming; a scale that answers with a
+  // different address and then nothing fails quietly, as any wrong echo does.
+  while (static_cast<std::uint8_t>(reply[0]) != address) {
+    if (!ReadReply(1, false, reply)) return false;
+  }
+  return true;
 }
 
 bool ScaleLink::SelectScaleOnLine(std::int32_t& value) {
@@ -106,8 +124,7 @@ bool ScaleLink::SelectScaleOnLine(std::int32_t& value) {
   for (;;) {
     if (!PurgeInput()) return false;
     WriteBytes(address);
-    if (!ReadReply(1, true, reply)) return false;
-    if (static_cast<std::uint8_t>(reply[0]) != state_.ScaleAddress) return false;
+    if (!ReadEcho(state_.ScaleAddress)) return false;
     if (ReadReply(1, false, reply)) break;
     // Echo without status: the scale is busy (e.g. printing). Ask again until it answers.
     status_.SetStatusText(kPanelBusy, kBusyText);
@@ -135,7 +152,15 @@ std::int32_t ScaleLink::SendCommandOnLine(std::uint8_t command, bool expectReply
   std::string reply;
   if (!ReadReply(1, true, reply)) return NoAnswer;
   const std::uint8_t answer = static_cast<std::uint8_t>(reply[0]);
-  if (answer != kAcknowledge) return answer == 0 ? kAnswerZeroByte : answer;
+  if (answer != kAcknowledge) {
+    // A byte the protocol does not know may still carry the reply behind it. It is taken off
+    // the line here, so that the next exchange starts on a quiet line whenever it starts.
+    if (expectReply && answer != NotProgrammed) {
+      std::string dropped;
+      ReadReply(replyLength, false, dropped);
+    }
+    return answer == 0 ? kAnswerZeroByte : answer;
+  }
 
   data.clear();
   if (!expectReply) return kCommandDone;

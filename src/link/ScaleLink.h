@@ -26,6 +26,7 @@
 // Threads: the UI thread only. Texts are Windows-1251.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -53,6 +54,8 @@ inline constexpr std::uint8_t kAcknowledge = 0xAA;
 
 // Timer ticks a wait for reply bytes lasts after the last byte arrived.
 inline constexpr std::int32_t kReplyTimeoutTicks = 5;
+// The period of the timer whose ticks count the reply wait down.
+inline constexpr std::chrono::milliseconds kTickPeriod{100};
 
 extern const std::string kLinkErrorText;       // "Ошибка связи с весами."
 extern const std::string kCannotOpenPortText;  // "Не могу открыть порт COM"
@@ -114,14 +117,16 @@ class ScaleLink {
   // Selects the scale: sends ScaleAddress, expects it echoed and then a status. True when the
   // scale is ready (0x80; value = NoAnswer) or sent 0xDD and a number (value = that number,
   // little-endian signed 32-bit). False on a wrong echo or another status (quietly), or after a
-  // reported time-out. While the scale echoes without a status, panel 7 shows "Busy..." and the
+  // reported time-out. Bytes that arrive ahead of the echo are the tail of an earlier answer and
+  // are dropped. While the scale echoes without a status, panel 7 shows "Busy..." and the
   // address is sent again until it answers, the echo fails, or the port is closed.
   // A port failure (EComPort) closes the link and is passed on to the caller.
   bool SelectScale(std::int32_t& value);
 
   // Sends `command` and `data`, then expects 0xAA. Returns kCommandDone, with `data` := the
   // reply of `replyLength` bytes when `expectReply` (else emptied); the byte sent instead of
-  // 0xAA (1..255, or kAnswerZeroByte for 0x00) with `data` unchanged; or NoAnswer after a
+  // 0xAA (1..255, or kAnswerZeroByte for 0x00) with `data` unchanged (a reply that may follow
+  // such a byte, other than the refusal, is waited for and dropped); or NoAnswer after a
   // reported failure. A port failure (EComPort) closes the link and is passed on to the caller.
   std::int32_t SendCommand(std::uint8_t command, bool expectReply, std::string& data,
                            std::uint32_t replyLength);
@@ -170,7 +175,12 @@ class ScaleLink {
   void CloseAfterPortFailure();
   void ShowLinkState();
   void ShowOpenPortError(const EComPort& error);
+  // Writes with wait; on a line where the port cannot see its bytes onto the wire, their line
+  // time is owed to the next reply wait.
   void WriteBytes(const std::string& bytes);
+  // Waits for the echo of `address`, dropping stale bytes ahead of it. False on silence (reported)
+  // or on a wrong echo (quietly).
+  bool ReadEcho(std::uint8_t address);
 
   TComPort& port_;
   RunState& state_;
@@ -180,6 +190,7 @@ class ScaleLink {
   std::function<void()> timerTick_;
   FrameTap frameTap_;
   std::uint64_t linkGeneration_ = 0;
+  std::chrono::microseconds lineTimeOwed_{};
 };
 
 // Holds LinkBusy for one short exchange (the live poll) and clears it however the scope is left,
