@@ -3,6 +3,7 @@
 #include "link/ComPortBackend.h"
 #include "link/ComThread.h"
 #include "link/PortNames.h"
+#include "link/UiDispatcher.h"
 
 namespace qm {
 
@@ -28,6 +29,12 @@ bool Store(T& field, T value) {
 }
 
 }  // namespace
+
+// The handler slots in ComPort.h name their events by these bits.
+static_assert(comm::kEvRxChar == 0x0001 && comm::kEvRxFlag == 0x0002 && comm::kEvTxEmpty == 0x0004 &&
+              comm::kEvCts == 0x0008 && comm::kEvDsr == 0x0010 && comm::kEvRlsd == 0x0020 &&
+              comm::kEvBreak == 0x0040 && comm::kEvError == 0x0080 && comm::kEvRing == 0x0100 &&
+              comm::kEvRx80Full == 0x0400);
 
 std::string LastErrorText(int systemCode) {
   return "error " + std::to_string(systemCode) + ".";
@@ -228,11 +235,16 @@ void TComPort::Open() {
     throw;
   }
   if (!events_.Empty()) {
-    eventThread_ =
-        std::make_unique<TComThread>(*this, backend_->CreateEventWaiter(EventMask(), readBufSize_));
+    eventThread_ = std::make_unique<TComThread>(
+        *this, backend_->CreateEventWaiter(EventMask(), readBufSize_, handled_));
     threadCreated_ = true;
   } else {
     threadCreated_ = false;
+  }
+  // The UI thread's waits also end when bytes arrive, not only when the hand-off comes.
+  if (dispatcher_ != nullptr && syncMethod_ != TSyncMethod::smNone) {
+    bellDispatcher_ = dispatcher_;
+    bellDispatcher_->SetArrivalBell(backend_->Bell());
   }
   if (OnOpen) OnOpen(*this);
 }
@@ -243,6 +255,10 @@ void TComPort::Close() {
   if (threadCreated_) {
     eventThread_.reset();  // sets StopEvent and joins
     threadCreated_ = false;
+  }
+  if (bellDispatcher_ != nullptr) {
+    bellDispatcher_->SetArrivalBell(nullptr);
+    bellDispatcher_ = nullptr;
   }
   if (backend_->IsOpen()) backend_->Close();
   connected_ = false;

@@ -9,13 +9,16 @@
 // Bytes are raw octets in std::string. Errors of the device raise EComPort.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stack>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "base/LineSettings.h"
 
@@ -176,6 +179,41 @@ using TNotifyEvent = std::function<void(TComPort& sender)>;
 // `inQue`: bytes in the input queue when the handler is called.
 using TRxCharEvent = std::function<void(TComPort& sender, std::int32_t inQue)>;
 
+// One handler slot of the port. It holds the handler as a std::function would and keeps the
+// port's record of which events have a handler up to date, so that the event thread hands over
+// only events somebody listens to: a hand-off to the UI thread that would run nothing still
+// wakes the UI thread and the event thread twice, and after every write (TxEmpty) that is most
+// of what a fast exchange costs.
+template <typename Fn>
+class TPortHandler {
+ public:
+  // `bit`: the line event the slot belongs to, 0 for OnOpen and OnClose.
+  TPortHandler(std::atomic<std::uint32_t>& handled, std::uint32_t bit)
+      : handled_(handled), bit_(bit) {}
+  TPortHandler(const TPortHandler&) = delete;
+  // Takes the other slot's handler; the slot stays this port's.
+  TPortHandler& operator=(const TPortHandler& other) { return *this = other.fn_; }
+  TPortHandler& operator=(Fn fn) {
+    fn_ = std::move(fn);
+    if (fn_) {
+      handled_.fetch_or(bit_);
+    } else {
+      handled_.fetch_and(~bit_);
+    }
+    return *this;
+  }
+  explicit operator bool() const { return static_cast<bool>(fn_); }
+  template <typename... Args>
+  void operator()(Args&&... args) const {
+    fn_(std::forward<Args>(args)...);
+  }
+
+ private:
+  std::atomic<std::uint32_t>& handled_;
+  std::uint32_t bit_;
+  Fn fn_;
+};
+
 class TComPort {
  public:
   TComPort();
@@ -215,10 +253,19 @@ class TComPort {
   // Raises EComPort "Cannot set SyncMethod while connected" for a new value while open.
   void SetSyncMethod(TSyncMethod value);
 
-  // Handlers, called for the events in Events (unassigned ones are skipped).
-  TRxCharEvent OnRxChar;
-  TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnCTS, OnDSR, OnRLSD, OnRxFlag, OnError, OnOpen, OnClose,
-      OnRx80Full;
+  // Handlers, called for the events in Events. An event without a handler is dropped on the
+  // event thread: it is not handed over to the UI thread at all.
+ private:
+  std::atomic<std::uint32_t> handled_{0};  // line event bits whose handler is assigned
+
+ public:
+  TPortHandler<TRxCharEvent> OnRxChar{handled_, 0x0001};
+  TPortHandler<TNotifyEvent> OnTxEmpty{handled_, 0x0004}, OnBreak{handled_, 0x0040},
+      OnRing{handled_, 0x0100}, OnCTS{handled_, 0x0008}, OnDSR{handled_, 0x0010},
+      OnRLSD{handled_, 0x0020}, OnRxFlag{handled_, 0x0002}, OnError{handled_, 0x0080},
+      OnOpen{handled_, 0}, OnClose{handled_, 0}, OnRx80Full{handled_, 0x0400};
+  // Line event bits (ComPortBackend.h) that have a handler now; any thread.
+  std::uint32_t HandledEvents() const { return handled_.load(std::memory_order_relaxed); }
 
   // Where smSynchronize and smWindow run the handlers; not owned, must outlive the open port.
   // Opening with those methods and a non-empty Events requires one (std::logic_error otherwise).
@@ -307,6 +354,7 @@ class TComPort {
   TSyncMethod syncMethod_ = TSyncMethod::smSynchronize;
 
   UiDispatcher* dispatcher_ = nullptr;
+  UiDispatcher* bellDispatcher_ = nullptr;  // was given the open device's arrival bell
   std::function<std::string(TPortType)> resolver_;
   std::string devicePath_;
   ApplyCounts applied_;

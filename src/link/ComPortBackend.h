@@ -6,6 +6,7 @@
 // turns codes into EComPort messages.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,10 @@
 #include <string_view>
 
 #include "base/LineSettings.h"
+
+namespace qm {
+class ArrivalBell;
+}
 
 namespace qm::comm {
 
@@ -140,8 +145,13 @@ class ComPortBackend {
   // Checks that outstanding transfers can be cancelled on the device (each transfer is then
   // cancelled through its own record).
   virtual int CancelTransfers() = 0;
-  virtual std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t mask,
-                                                         std::uint32_t readBufSize) = 0;
+  // The open device's arrival bell (UiDispatcher.h), or null when the platform has none. Owned
+  // by the backend, valid until Close.
+  virtual ArrivalBell* Bell() { return nullptr; }
+  // `handled`: the events that have a handler now (TComPort::HandledEvents); the waiter may skip
+  // the work of watching an event nobody listens to. It must outlive the waiter.
+  virtual std::unique_ptr<EventWaiter> CreateEventWaiter(
+      std::uint32_t mask, std::uint32_t readBufSize, const std::atomic<std::uint32_t>& handled) = 0;
 };
 
 std::unique_ptr<ComPortBackend> CreateComPortBackend();

@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "link/ComPortBackend.h"
+#include "link/UiDispatcher.h"
 
 namespace qm::comm {
 
@@ -137,6 +138,7 @@ struct RxMark {
   std::atomic<std::uint32_t> mark{0};
   std::atomic<bool> above{false};
   void InputTaken(int fd) {
+    if (!above.load()) return;  // nothing to clear: spare the reader a look at the queue
     int queued = 0;
     if (::ioctl(fd, FIONREAD, &queued) == 0 && std::uint32_t(queued) < mark.load()) {
       above.store(false);
@@ -291,6 +293,26 @@ class PosixTransfer : public PendingTransfer {
   bool finished_ = false;
 };
 
+// The arrival bell: an epoll set that watches the device edge-triggered, so that it turns
+// readable at each arrival of bytes (not while they merely wait unread) and Clear takes the ring.
+class PosixBell : public ArrivalBell {
+ public:
+  explicit PosixBell(int fd) : epoll_(::epoll_create1(EPOLL_CLOEXEC)) {
+    epoll_event ev{};
+    ev.events = EPOLLIN | EPOLLET;
+    ev.data.fd = fd;
+    ::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, fd, &ev);
+  }
+  int Descriptor() const override { return epoll_.Get(); }
+  void Clear() override {
+    epoll_event ev;
+    [[maybe_unused]] int n = ::epoll_wait(epoll_.Get(), &ev, 1, 0);
+  }
+
+ private:
+  UniqueFd epoll_;
+};
+
 class PosixBackend;
 
 // Line events on Linux:
@@ -306,7 +328,8 @@ class PosixBackend;
 // Devices without modem lines or counters (pseudo-terminals) simply never report those events.
 class PosixEventWaiter : public EventWaiter {
  public:
-  PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t mask, std::uint32_t readBufSize);
+  PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t mask, std::uint32_t readBufSize,
+                   const std::atomic<std::uint32_t>& handled);
   ~PosixEventWaiter() override;
   std::uint32_t Wait(std::stop_token stop) override;
   void PurgeAll() override { ::ioctl(fd_, TCFLSH, TCIOFLUSH); }
@@ -345,6 +368,7 @@ class PosixBackend : public ComPortBackend {
     // A pseudo-terminal hands bytes to its other end at once: its output queue says nothing of
     // when a far end has taken them.
     drainReachesLine_ = !IsPseudoTerminal(fd);
+    bell_ = std::make_unique<PosixBell>(fd_.Get());
     return 0;
   }
 
@@ -352,9 +376,12 @@ class PosixBackend : public ComPortBackend {
 
   void Close() override {
     if (fd_.Get() < 0) return;
+    bell_.reset();
     ::ioctl(fd_.Get(), TIOCNXCL);
     fd_.Reset();
   }
+
+  ArrivalBell* Bell() override { return bell_.get(); }
 
   // Linux tty queues have fixed sizes; ReadBufSize still sets the 80 % mark of Rx80Full.
   int SetBufferSizes(std::uint32_t, std::uint32_t) override { return fd_.Get() < 0 ? EBADF : 0; }
@@ -549,21 +576,30 @@ class PosixBackend : public ComPortBackend {
     return ::ioctl(fd_.Get(), FIONREAD, &n) < 0 ? errno : 0;
   }
 
-  std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t mask,
-                                                 std::uint32_t readBufSize) override {
-    return std::make_unique<PosixEventWaiter>(*this, fd_.Get(), mask, readBufSize);
+  std::unique_ptr<EventWaiter> CreateEventWaiter(
+      std::uint32_t mask, std::uint32_t readBufSize,
+      const std::atomic<std::uint32_t>& handled) override {
+    return std::make_unique<PosixEventWaiter>(*this, fd_.Get(), mask, readBufSize, handled);
   }
 
   // Event thread side of TxEmpty: a write happened; wake the thread so it watches the output
-  // queue until it is empty.
+  // queue until it is empty. Only while TxEmpty has a handler: the watch costs a wake-up of the
+  // event thread per write and a look at the queue every few milliseconds until it drained.
   void NoteWrite() {
+    const int wake = wakeFd_.load();
+    const std::atomic<std::uint32_t>* handled = txHandled_.load();
+    if (wake < 0 || handled == nullptr || !(handled->load() & kEvTxEmpty)) return;
     txWatch_.store(true);
-    int wake = wakeFd_.load();
-    if (wake >= 0) Signal(wake);
+    Signal(wake);
   }
   bool TakeTxWatch() { return txWatch_.load(); }
   void ClearTxWatch() { txWatch_.store(false); }
-  void SetWakeFd(int fd) { wakeFd_.store(fd); }
+  // The waiter's wake-up for TxEmpty and where it learns whether TxEmpty has a handler; -1 and
+  // null when no waiter watches TxEmpty.
+  void SetTxWatcher(int fd, const std::atomic<std::uint32_t>* handled) {
+    txHandled_.store(handled);
+    wakeFd_.store(fd);
+  }
   RxMark& Rx80Mark() { return rxMark_; }
 
  private:
@@ -586,6 +622,7 @@ class PosixBackend : public ComPortBackend {
   }
 
   UniqueFd fd_;
+  std::unique_ptr<PosixBell> bell_;
   Timeouts timeouts_;
   std::size_t lastWriteLength_ = 0;
   Clock::duration characterTime_ = std::chrono::microseconds(1042);  // 9600 8N1
@@ -594,11 +631,13 @@ class PosixBackend : public ComPortBackend {
   bool rs485_ = false;
   std::atomic<bool> txWatch_{false};
   std::atomic<int> wakeFd_{-1};
+  std::atomic<const std::atomic<std::uint32_t>*> txHandled_{nullptr};
   RxMark rxMark_;
 };
 
 PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t mask,
-                                   std::uint32_t readBufSize)
+                                   std::uint32_t readBufSize,
+                                   const std::atomic<std::uint32_t>& handled)
     : backend_(backend),
       fd_(fd),
       mask_(mask),
@@ -622,11 +661,11 @@ PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t 
   backend_.ClearTxWatch();
   backend_.Rx80Mark().mark.store(rx80Threshold_);
   backend_.Rx80Mark().above.store(false);
-  if (mask_ & kEvTxEmpty) backend_.SetWakeFd(wake_.Get());
+  if (mask_ & kEvTxEmpty) backend_.SetTxWatcher(wake_.Get(), &handled);
 }
 
 PosixEventWaiter::~PosixEventWaiter() {
-  backend_.SetWakeFd(-1);
+  backend_.SetTxWatcher(-1, nullptr);
 }
 
 std::uint32_t PosixEventWaiter::CheckLines() {

@@ -28,6 +28,10 @@ void TComThread::Execute() {
 }
 
 void TComThread::Dispatch(std::uint32_t mask) {
+  // Events without a handler would run nothing; handing them over would only cost the UI
+  // thread a wake-up and this thread a wait.
+  mask &= port_.HandledEvents();
+  if (mask == 0) return;
   std::stop_token stop = StopEvent.get_token();
   switch (port_.SyncMethod()) {
     case TSyncMethod::smNone:

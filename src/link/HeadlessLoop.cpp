@@ -15,12 +15,17 @@ HeadlessLoop::~HeadlessLoop() = default;
 
 void HeadlessLoop::ConnectWakeup() {
   dispatcher_.SetWakeup([this] {
-    {
-      std::lock_guard lock(mutex_);
-      ++handOffSignals_;
-    }
-    wake_.notify_all();
+    std::unique_lock lock(mutex_);
+    ++handOffSignals_;
+    WakeIfSleeping(lock);
   });
+}
+
+void HeadlessLoop::WakeIfSleeping(std::unique_lock<std::mutex>& lock) {
+  const bool sleeping = sleeping_;
+  sleeping_ = false;  // one wake is enough until the loop goes to sleep again
+  lock.unlock();
+  if (sleeping) wait_.Wake();
 }
 
 void HeadlessLoop::SetTickSource(TickSource& ticks) {
@@ -39,11 +44,9 @@ void HeadlessLoop::StopTimer() {
 }
 
 void HeadlessLoop::Post(std::function<void()> call) {
-  {
-    std::lock_guard lock(mutex_);
-    posted_.push_back(std::move(call));
-  }
-  wake_.notify_all();
+  std::unique_lock lock(mutex_);
+  posted_.push_back(std::move(call));
+  WakeIfSleeping(lock);
 }
 
 void HeadlessLoop::Guarded(const std::function<void()>& fn) {
@@ -61,21 +64,30 @@ void HeadlessLoop::Guarded(const std::function<void()>& fn) {
 void HeadlessLoop::ProcessPendingEvents() {
   std::size_t postedNow = 0;
   bool tick = false;
+  bool rang = false;
   {
     std::unique_lock lock(mutex_);
     auto somethingQueued = [&] { return handOffSignals_ > 0 || !posted_.empty(); };
     while (!somethingQueued()) {
-      if (!timerActive_) {
-        wake_.wait(lock, somethingQueued);
+      std::optional<Clock::time_point> deadline;
+      if (timerActive_) {
+        // The source is asked without the lock: a virtual one looks at the far end of the line,
+        // and the port's event thread must be able to queue its hand-offs meanwhile.
+        lock.unlock();
+        tick = ticks_->TakeTick(Clock::now(), true);
+        lock.lock();
+        if (tick || somethingQueued()) break;
+        deadline = ticks_->NextLook(Clock::now());
+      }
+      sleeping_ = true;
+      lock.unlock();
+      const LoopWait::Why why = wait_.Sleep(deadline, dispatcher_.Bell());
+      lock.lock();
+      sleeping_ = false;
+      if (why == LoopWait::Why::Bell) {
+        rang = true;
         break;
       }
-      // The source is asked without the lock: a virtual one looks at the far end of the line,
-      // and the port's event thread must be able to queue its hand-offs meanwhile.
-      lock.unlock();
-      tick = ticks_->TakeTick(Clock::now(), true);
-      lock.lock();
-      if (tick) break;
-      wake_.wait_until(lock, ticks_->NextLook(Clock::now()), somethingQueued);
     }
     handOffSignals_ = 0;
     postedNow = posted_.size();
@@ -125,6 +137,7 @@ void HeadlessLoop::ProcessPendingEvents() {
   counters_.handOffs += ran;
   counters_.posted += postedRan;
   if (tick) ++counters_.ticks;
+  if (rang) ++counters_.rings;
 }
 
 void HeadlessLoop::RunUntil(const std::function<bool()>& done) {

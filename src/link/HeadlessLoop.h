@@ -6,14 +6,14 @@
 // clock (qmctl and the benchmarks keep real time); tests hand it a source on virtual time.
 //
 // Threads: every member except Post and the dispatcher's hand-offs is called on the thread that
-// runs the loop (the UI thread). Waiting blocks on a condition variable until a hand-off, a
-// posted call or the next timer tick is due; it never spins and never sleeps past an event.
+// runs the loop (the UI thread). Waiting blocks until a hand-off, a posted call or the next
+// timer tick is due, or the open port's arrival bell rings (ArrivalBell: new bytes are in the
+// port's queue); it never spins and never sleeps past an event.
 //
 // Order: a port opened with Dispatcher() must be closed before the loop is destroyed.
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -23,6 +23,7 @@
 
 #include "base/EventPump.h"
 #include "base/TickSource.h"
+#include "link/LoopWait.h"
 #include "link/UiDispatcher.h"
 
 namespace qm {
@@ -54,8 +55,9 @@ class HeadlessLoop : public EventPump {
   void Post(std::function<void()> call);
 
   // Handles what is due now (port hand-offs, then posted calls, then the timer tick), first
-  // blocking until at least one of them is due. With the timer stopped and nothing posted it
-  // blocks until a hand-off or a Post arrives. The source is asked for a tick only when nothing
+  // blocking until at least one of them is due or the port's bell rang (a round that may run
+  // nothing: the caller looks at the port again). With the timer stopped and nothing posted it
+  // blocks until a hand-off, a Post or a ring. The source is asked for a tick only when nothing
   // else is waiting, and again after the round's events ran.
   void ProcessPendingEvents() override;
 
@@ -75,6 +77,7 @@ class HeadlessLoop : public EventPump {
     std::uint64_t handOffs = 0;  // port hand-offs run
     std::uint64_t posted = 0;    // posted calls run
     std::uint64_t ticks = 0;     // timer ticks run
+    std::uint64_t rings = 0;     // rounds the port's arrival bell ended
   };
   Counters Count() const;
 
@@ -90,8 +93,12 @@ class HeadlessLoop : public EventPump {
   std::function<void(std::exception_ptr)> onError_;
   bool timerActive_ = false;
 
+  // Wakes the loop's thread from the other threads; it is only written while the loop sleeps.
+  void WakeIfSleeping(std::unique_lock<std::mutex>& lock);
+
+  LoopWait wait_;
   mutable std::mutex mutex_;
-  std::condition_variable wake_;
+  bool sleeping_ = false;             // the loop's thread is in wait_.Sleep or about to be
   std::uint64_t handOffSignals_ = 0;  // hand-offs queued since the loop last looked
   std::deque<std::function<void()>> posted_;
   Counters counters_;

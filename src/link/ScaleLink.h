@@ -178,6 +178,8 @@ class ScaleLink {
   // Writes with wait; on a line where the port cannot see its bytes onto the wire, their line
   // time is owed to the next reply wait.
   void WriteBytes(const std::string& bytes);
+  // The same without the frame tap, for a write that joins frames the tap saw apart.
+  void WriteToLine(const std::string& bytes);
   // Waits for the echo of `address`, dropping stale bytes ahead of it. False on silence (reported)
   // or on a wrong echo (quietly).
   bool ReadEcho(std::uint8_t address);

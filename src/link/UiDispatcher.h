@@ -18,12 +18,28 @@
 
 namespace qm {
 
+// An open port's arrival bell: a descriptor that turns readable when new bytes arrive at the
+// port (once per arrival, however long earlier bytes wait unread) and stays readable until
+// Clear. A UI thread that blocks for events also wakes on it, so that a link waiting for a reply
+// finds the bytes as soon as the driver has them, one thread switch sooner than through the
+// event thread's hand-off. Ringing runs no handler: the receive notification still comes from
+// the event thread.
+class ArrivalBell {
+ public:
+  virtual ~ArrivalBell() = default;
+  virtual int Descriptor() const = 0;  // poll() it for reading
+  virtual void Clear() = 0;            // UI thread: the ring was heard
+};
+
 class UiDispatcher {
  public:
   virtual ~UiDispatcher() = default;
   // Called on a worker thread. Returns true when `fn` ran on the UI thread, false when the stop
   // request came first and `fn` was not run.
   virtual bool RunAndWait(std::function<void()> fn, std::stop_token stop) = 0;
+  // UI thread: the port that hands off through this dispatcher opened (`bell`, borrowed until
+  // the next call) or closed (null). A dispatcher whose thread cannot wait on it ignores it.
+  virtual void SetArrivalBell(ArrivalBell* bell) {}
 };
 
 // A UI dispatcher without a toolkit: hand-offs wait in a queue until the UI thread drains it with
@@ -42,6 +58,10 @@ class QueuedDispatcher : public UiDispatcher {
   void SetWakeup(std::function<void()> wakeup) { wakeup_ = std::move(wakeup); }
   std::size_t QueuedCount() const;
 
+  void SetArrivalBell(ArrivalBell* bell) override { bell_ = bell; }
+  // UI thread: the bell of the open port, null when none.
+  ArrivalBell* Bell() const { return bell_; }
+
  private:
   struct Call {
     std::function<void()> fn;
@@ -51,6 +71,7 @@ class QueuedDispatcher : public UiDispatcher {
   std::condition_variable_any changed_;
   std::deque<std::shared_ptr<Call>> queue_;
   std::function<void()> wakeup_;
+  ArrivalBell* bell_ = nullptr;
 };
 
 }  // namespace qm

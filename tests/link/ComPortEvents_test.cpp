@@ -1,6 +1,7 @@
 // The event thread of TComPort: which events reach the handlers, how often, on which thread, and
 // that closing never waits forever on a hand-off to the UI thread.
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <atomic>
 #include <filesystem>
@@ -142,6 +143,48 @@ TEST_F(ComPortEvents, WindowMethodHandsOverEachEventOnItsOwn) {
   std::this_thread::sleep_for(kQuietPeriod);
   EXPECT_EQ(ui.RunPending(), 0u);  // no further hand-off while "pong" waits unread
   EXPECT_EQ(txThreads.size(), 1u);
+}
+
+TEST_F(ComPortEvents, EventsWithoutAHandlerAreNotHandedOver) {
+  port.SetSyncMethod(TSyncMethod::smWindow);  // all ten events watched, only RxChar handled
+  port.Open();
+  port.Write("ping", true);
+  EXPECT_EQ(pty.Receive(16, 5s), "ping");
+  pty.Send("pong");
+  std::size_t handOffs = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    handOffs += ui.RunPending();
+    return RxCalls() == 1;
+  }));
+  EXPECT_EQ(handOffs, 1u);  // TxEmpty after the write had nobody to run
+
+  // A handler assigned while the port is open hears of the next write.
+  std::atomic<int> txEmpty{0};
+  port.OnTxEmpty = [&](TComPort&) { ++txEmpty; };
+  port.Write("x", true);
+  ASSERT_TRUE(PumpUntil([&] { return txEmpty == 1; }));
+}
+
+TEST_F(ComPortEvents, TheArrivalBellRingsOncePerArrivalWhileThePortIsOpen) {
+  port.SetSyncMethod(TSyncMethod::smWindow);
+  EXPECT_EQ(ui.Bell(), nullptr);
+  port.Open();
+  qm::ArrivalBell* bell = ui.Bell();
+  ASSERT_NE(bell, nullptr);
+  auto rang = [&](int patienceMs) {
+    pollfd p{bell->Descriptor(), POLLIN, 0};
+    return ::poll(&p, 1, patienceMs) == 1;
+  };
+  EXPECT_FALSE(rang(0));
+  pty.Send("ab");
+  ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 2; }));
+  EXPECT_TRUE(rang(0));
+  bell->Clear();
+  EXPECT_FALSE(rang(0));  // the bytes still wait unread; they rang once
+  pty.Send("c");
+  EXPECT_TRUE(rang(5000));
+  port.Close();
+  EXPECT_EQ(ui.Bell(), nullptr);
 }
 
 TEST_F(ComPortEvents, Rx80FullComesWhenTheQueueReachesEightyPercent) {

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QSocketNotifier>
 #include <condition_variable>
 #include <mutex>
 
@@ -37,6 +38,15 @@ bool QtUiDispatcher::RunAndWait(std::function<void()> fn, std::stop_token stop) 
   }
   call->changed.wait(lock, [&] { return call->state == Call::State::kDone; });
   return true;
+}
+
+void QtUiDispatcher::SetArrivalBell(ArrivalBell* bell) {
+  bellNotifier_.reset();
+  if (bell == nullptr) return;
+  bellNotifier_ = std::make_unique<QSocketNotifier>(bell->Descriptor(), QSocketNotifier::Read);
+  // Hearing the ring is all there is to do: the event it makes ends the wait of the link.
+  QObject::connect(bellNotifier_.get(), &QSocketNotifier::activated, notifyWindow_.get(),
+                   [bell] { bell->Clear(); });
 }
 
 void QtUiDispatcher::Run(const std::shared_ptr<Call>& call) {

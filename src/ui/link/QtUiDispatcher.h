@@ -8,6 +8,10 @@
 // the event thread, so a hand-off the UI thread has not started yet is withdrawn and never runs.
 // One the UI thread has started is always waited for (a handler never outlives the event thread).
 //
+// While a port is open it also watches the port's arrival bell, so that a link waiting in
+// processEvents(WaitForMoreEvents) wakes as soon as bytes arrive instead of one thread switch
+// later, when the event thread's hand-off comes.
+//
 // Create it on the UI thread; it must outlive every port opened with it.
 #pragma once
 
@@ -18,6 +22,7 @@
 #include "link/UiDispatcher.h"
 
 class QObject;
+class QSocketNotifier;
 
 namespace qm {
 
@@ -30,6 +35,8 @@ class QtUiDispatcher : public UiDispatcher {
 
   // Called on the port's event thread.
   bool RunAndWait(std::function<void()> fn, std::stop_token stop) override;
+  // UI thread, by the port when it opens and closes.
+  void SetArrivalBell(ArrivalBell* bell) override;
 
   // Where an exception thrown by a handler goes (it must not cross the window's event loop). It
   // is called on the UI thread after the waiting event thread was released. Without a handler
@@ -46,6 +53,7 @@ class QtUiDispatcher : public UiDispatcher {
   void Run(const std::shared_ptr<Call>& call);
 
   std::unique_ptr<QObject> notifyWindow_;
+  std::unique_ptr<QSocketNotifier> bellNotifier_;
   std::function<void(std::exception_ptr)> onError_;
 };
 

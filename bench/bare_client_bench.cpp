@@ -1,0 +1,285 @@
+// Our whole-table transfers against a bare blocking client on the same line: the reference for
+// what the program adds to each exchange. The program side is qmctl's (the serial port with its
+// event thread, the headless loop with the 100 ms timer, the link, the session); the bare client
+// opens the terminal with plain open/termios and makes the same exchanges with blocking writes
+// and reads, without an event thread. Both run in this process, in alternation (the order
+// swapped every round), against one unpaced virtual scale in a child process, so the figures
+// are the program's alone.
+//
+// Counters, medians over the rounds (5):
+//   vs_bare            our time / the bare client's time for the same exchanges
+//   ours_s, bare_s     seconds for the whole case (opening the line included)
+//   cpu_vs_bare        our CPU time / the bare client's
+//   calls_per_x        system calls per exchange, ours (every thread of this process)
+//   bare_calls_per_x   the same for the bare client
+//   wakeups_per_x      thread wake-ups per exchange, ours: voluntary context switches of every
+//                      thread of this process, i.e. how often a thread blocked and was woken
+//   bare_wakeups_per_x the same for the bare client
+// System calls are counted with the kernel's raw_syscalls:sys_enter tracepoint (perf events);
+// where that is not allowed they read -1.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <linux/perf_event.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "ctl/LinkSession.h"
+#include "session/ScaleSession.h"
+#include "sim/VirtualScale.h"
+#include "tables/PluColumns.h"
+
+namespace {
+
+using bench::ChildScale;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRounds = 5;
+constexpr std::uint8_t kAddress = 1;
+
+enum class Case { ReadPlu, WritePlu, ReadMessages };
+
+// What one case sends and gets back per exchange, besides address, echo and status.
+struct Shape {
+  std::uint8_t command;
+  int numberBytes;  // reads: the record number's width; writes: 0 (the record follows)
+  int sendBytes;    // bytes after the command
+  int replyBytes;   // after the acknowledgement
+};
+
+Shape ShapeOf(Case c) {
+  switch (c) {
+    case Case::ReadPlu:
+      return {0x81, 4, 4, 100};
+    case Case::WritePlu:
+      return {0x82, 0, 83, 0};
+    case Case::ReadMessages:
+      return {0x83, 2, 2, 400};
+  }
+  return {};
+}
+
+// System calls of this thread and of the threads it starts from now on; a thread's calls are
+// added when it ends. -1 when the kernel does not let us count.
+class SyscallCounter {
+ public:
+  SyscallCounter() {
+    std::ifstream idFile("/sys/kernel/tracing/events/raw_syscalls/sys_enter/id");
+    if (!idFile) idFile.open("/sys/kernel/debug/tracing/events/raw_syscalls/sys_enter/id");
+    long long id = -1;
+    if (!(idFile >> id)) return;
+    perf_event_attr attr{};
+    attr.type = PERF_TYPE_TRACEPOINT;
+    attr.size = sizeof attr;
+    attr.config = static_cast<unsigned long long>(id);
+    attr.disabled = 1;
+    attr.inherit = 1;
+    fd_ = static_cast<int>(::syscall(SYS_perf_event_open, &attr, 0, -1, -1, PERF_FLAG_FD_CLOEXEC));
+  }
+  ~SyscallCounter() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  void Start() {
+    if (fd_ < 0) return;
+    ::ioctl(fd_, PERF_EVENT_IOC_RESET, 0);
+    ::ioctl(fd_, PERF_EVENT_IOC_ENABLE, 0);
+  }
+  long long Stop() {
+    if (fd_ < 0) return -1;
+    ::ioctl(fd_, PERF_EVENT_IOC_DISABLE, 0);
+    long long n = 0;
+    return ::read(fd_, &n, sizeof n) == sizeof n ? n : -1;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+struct Usage {
+  double cpu = 0;           // user + system seconds, every thread of the process
+  long long wakeups = 0;    // voluntary context switches
+  static Usage Now() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return {u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6,
+            u.ru_nvcsw};
+  }
+};
+
+struct Run {
+  double wall = 0, cpu = 0;
+  long long calls = 0, wakeups = 0;
+};
+
+// Measures `body` (which must join every thread it starts before it returns).
+template <typename Body>
+Run Measure(Body&& body) {
+  SyscallCounter counter;
+  const Usage u0 = Usage::Now();
+  counter.Start();
+  const auto t0 = Clock::now();
+  body();
+  const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+  const long long calls = counter.Stop();
+  const Usage u1 = Usage::Now();
+  return {wall, u1.cpu - u0.cpu, calls, u1.wakeups - u0.wakeups};
+}
+
+// A 100-byte PLU record as the scale keeps it.
+qmsim::Bytes PluRecord(std::int32_t number) {
+  qmsim::Bytes r(100, 0);
+  for (int i = 0; i < 4; ++i) r[i] = static_cast<std::uint8_t>(number >> (8 * i));
+  const std::string name = "Item " + std::to_string(number);
+  std::copy(name.begin(), name.end(), r.begin() + 10);
+  r[66] = 0x10;
+  r[67] = 0x27;
+  return r;
+}
+
+ChildScale ScaleFor(Case c, int records) {
+  return ChildScale(0, [c, records](qmsim::VirtualScale& scale) {
+    scale.SetAddress(kAddress);
+    for (int k = 1; k <= records; ++k) {
+      if (c == Case::ReadPlu) scale.SetPlu(k, PluRecord(k));
+      if (c == Case::ReadMessages) scale.SetMessage(k, qmsim::Bytes(400, 'a' + k % 26));
+    }
+  });
+}
+
+// The program's side: qmctl's session on the line, one whole-table transfer.
+void Ours(Case c, const std::string& path, int records) {
+  qm::ctl::LineOptions line;
+  line.port = path;
+  line.comPort.reset();
+  line.address = kAddress;
+  std::ostringstream err;
+  qm::ctl::LinkSession session(line, err);
+  qm::TransferObserver quiet;
+  qm::TransferReport report;
+  switch (c) {
+    case Case::ReadPlu:
+      report = session.core.ReadPluTable(records, quiet);
+      break;
+    case Case::WritePlu: {
+      std::vector<qm::Cells> rows;
+      for (int k = 1; k <= records; ++k) {
+        const std::string n = std::to_string(k);
+        rows.push_back({n, "Item " + n, "", "100.00", "5", "0", n, "1", "0", "0", "", "", "", ""});
+      }
+      session.core.Plu().ReplaceDataRows(std::move(rows));
+      report = session.core.WritePlu(1, records, quiet);
+      break;
+    }
+    case Case::ReadMessages:
+      report = session.core.ReadMessageTable(records, quiet);
+      break;
+  }
+  if (report.status != qm::TransferStatus::Done || report.stored != records) {
+    throw std::runtime_error("the transfer did not go through");
+  }
+}
+
+// The bare client: the same exchanges with blocking reads and writes on the terminal.
+void Bare(Case c, const std::string& path, int records) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("cannot open the line");
+  termios t{};
+  ::tcgetattr(fd, &t);
+  ::cfmakeraw(&t);
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  ::tcsetattr(fd, TCSANOW, &t);
+  char buffer[512];
+  auto readExactly = [&](int n) {
+    int have = 0;
+    while (have < n) {
+      const ssize_t got = ::read(fd, buffer + have, n - have);
+      if (got <= 0) throw std::runtime_error("line closed");
+      have += static_cast<int>(got);
+    }
+  };
+  const Shape s = ShapeOf(c);
+  std::string command(1 + s.sendBytes, '\0');
+  command[0] = static_cast<char>(s.command);
+  for (int k = 1; k <= records; ++k) {
+    if (::write(fd, &kAddress, 1) != 1) throw std::runtime_error("write");
+    readExactly(2);
+    if (buffer[0] != static_cast<char>(kAddress) || buffer[1] != '\x80') {
+      throw std::runtime_error("scale not ready");
+    }
+    for (int i = 0; i < s.numberBytes; ++i) command[1 + i] = static_cast<char>(k >> (8 * i));
+    if (s.numberBytes == 0) command[1] = static_cast<char>(k);  // some record bytes
+    if (::write(fd, command.data(), command.size()) != static_cast<ssize_t>(command.size())) {
+      throw std::runtime_error("write");
+    }
+    readExactly(1 + s.replyBytes);
+    if (buffer[0] != '\xAA') throw std::runtime_error("not acknowledged");
+  }
+  ::close(fd);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// args: case, records
+void BM_VersusBareClient(benchmark::State& st) {
+  const Case c = static_cast<Case>(st.range(0));
+  const int records = static_cast<int>(st.range(1));
+  const ChildScale scale = ScaleFor(c, records);
+  std::vector<double> ratio, ours, bare, cpuRatio, calls, bareCalls, wakeups, bareWakeups;
+  int round = 0;
+  for (auto _ : st) {
+    Run o, b;
+    auto runOurs = [&] { o = Measure([&] { Ours(c, scale.Path(), records); }); };
+    auto runBare = [&] { b = Measure([&] { Bare(c, scale.Path(), records); }); };
+    if (round++ % 2 == 0) {
+      runOurs();
+      runBare();
+    } else {
+      runBare();
+      runOurs();
+    }
+    st.SetIterationTime(o.wall);
+    ratio.push_back(o.wall / b.wall);
+    ours.push_back(o.wall);
+    bare.push_back(b.wall);
+    cpuRatio.push_back(o.cpu / b.cpu);
+    calls.push_back(o.calls < 0 ? -1.0 : double(o.calls) / records);
+    bareCalls.push_back(b.calls < 0 ? -1.0 : double(b.calls) / records);
+    wakeups.push_back(double(o.wakeups) / records);
+    bareWakeups.push_back(double(b.wakeups) / records);
+  }
+  st.counters["vs_bare"] = Median(ratio);
+  st.counters["ours_s"] = Median(ours);
+  st.counters["bare_s"] = Median(bare);
+  st.counters["cpu_vs_bare"] = Median(cpuRatio);
+  st.counters["calls_per_x"] = Median(calls);
+  st.counters["bare_calls_per_x"] = Median(bareCalls);
+  st.counters["wakeups_per_x"] = Median(wakeups);
+  st.counters["bare_wakeups_per_x"] = Median(bareWakeups);
+}
+
+BENCHMARK(BM_VersusBareClient)
+    ->ArgNames({"case", "records"})
+    ->Args({int(Case::ReadPlu), 4000})
+    ->Args({int(Case::WritePlu), 4000})
+    ->Args({int(Case::ReadMessages), 1000})
+    ->Iterations(kRounds)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
