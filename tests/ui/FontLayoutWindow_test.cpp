@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMap>
 #include <QScreen>
 #include <QScrollBar>
@@ -335,6 +337,29 @@ TEST_F(FontLayoutWindowTest, TabTitlesStayClearOfTheDisplayPanels) {
     for (int i = 0; i < 3; ++i) {
       EXPECT_GE(tabs->tabRect(i).width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)));
     }
+  }
+}
+
+TEST_F(FontLayoutWindowTest, TheLogoSelectorShowsItsLongestEntryAndItsRowKeepsItsRightEdge) {
+  for (int points : {8, 14}) {
+    SCOPED_TRACE(points);
+    WriteSettings(settingsPath_, points, 640, 480);
+    TMainForm form;
+    StartUp(form);
+    QComboBox* logo = form.Pages().LogoSelector;
+    auto* code = form.Pages().PluPage->findChild<QLineEdit*>(QStringLiteral("SOMemo"));
+    auto* message = form.Pages().PluPage->findChild<QLineEdit*>(QStringLiteral("MIMemo"));
+    ASSERT_TRUE(code && message);
+    EXPECT_GE(logo->width(), logo->sizeHint().width()) << "\"Логотип РосТест\" is cut";
+    // Nothing that follows on the row sits under the widened selector, and the row still ends
+    // where the field column above it ends
+    for (QObject* child : form.Pages().PluPage->children()) {
+      auto* w = qobject_cast<QWidget*>(child);
+      if (!w || w == logo || !w->isVisible() || w->y() != logo->y()) continue;
+      EXPECT_GE(w->x(), logo->geometry().right()) << w->objectName().toStdString();
+    }
+    // (Scaled bounds are rounded one by one: a pixel either way.)
+    EXPECT_NEAR(code->geometry().right(), message->geometry().right(), 1);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/window/FontLayoutHost.h"
 
+#include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -7,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
@@ -177,6 +179,9 @@ void FontLayoutHost::StartAtDesignSize() {
   plu.width = client.width;
   plu.height = std::max(client.height - plu.top - StatusBarHeight(), 0);
   SetGridBounds(LayoutGrid::kPlu, plu);
+  // Before the resizers take the design bounds, so that choosing the design font again gives
+  // back a selector that fits.
+  FitLogoSelector();
   layout_.StartAtDesignSize();
   FitStatusPanels();
 }
@@ -216,6 +221,37 @@ void FontLayoutHost::ApplyFont(const QFont& font) {
   const LayoutState& s = layout_.State();
   form_.setMinimumSize(s.MinFormWidth, s.MinFormHeight);
   FitStatusPanels();
+  FitLogoSelector();
+}
+
+void FontLayoutHost::FitLogoSelector() {
+  QComboBox* logo = pages_.LogoSelector;
+  if (logo == nullptr || logo->parentWidget() == nullptr) return;
+  const int overflow = logo->sizeHint().width() - logo->width();
+  if (overflow <= 0) return;
+  const QRect place = logo->geometry();
+  // The row ends with its last text field (the code field); the editor's buttons beyond it stay.
+  std::vector<QWidget*> between;
+  QLineEdit* last = nullptr;
+  for (QObject* child : logo->parentWidget()->children()) {
+    auto* w = qobject_cast<QWidget*>(child);
+    if (w == nullptr || w == logo || w->isWindow()) continue;
+    if (w->y() != place.y() || w->x() < place.right()) continue;
+    between.push_back(w);
+    auto* field = qobject_cast<QLineEdit*>(w);
+    if (field != nullptr && (last == nullptr || field->x() > last->x())) last = field;
+  }
+  if (last == nullptr || last->width() - overflow < last->height()) return;
+  logo->resize(place.width() + overflow, place.height());
+  for (QWidget* w : between) {
+    if (w == last) {
+      QRect r = w->geometry();
+      r.setLeft(r.left() + overflow);  // the right edge stays
+      w->setGeometry(r);
+    } else if (w->x() < last->x()) {
+      w->move(w->x() + overflow, w->y());
+    }
+  }
 }
 
 void FontLayoutHost::WindowResized() {

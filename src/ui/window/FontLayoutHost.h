@@ -132,6 +132,10 @@ class FontLayoutHost final : public LayoutHost {
   // The status panels keep their design share of the window: their widths follow the
   // horizontal font scale, so their texts are not cut at a larger font.
   void FitStatusPanels();
+  // Widens the logo selector until its longest entry shows whole. What follows it on its row
+  // moves right by as much, and the last field there gives the width up, so the row still ends
+  // where it did.
+  void FitLogoSelector();
 
   QMainWindow& form_;
   QPointer<QToolBar> toolBar_;
