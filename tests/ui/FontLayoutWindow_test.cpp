@@ -206,8 +206,9 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
 
   // The dialog opens with the program's current font; Cancel changes nothing.
   QFont offered;
-  layout.ChooseFont = [&](const QFont& current) -> std::optional<QFont> {
-    offered = current;
+  layout.ChooseFont = [&](const FontChoice& current) -> std::optional<FontChoice> {
+    offered = current.font;
+    EXPECT_FALSE(current.color.isValid()) << "the desktop's text colour";
     return std::nullopt;
   };
   button->trigger();
@@ -218,17 +219,19 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
 
   // Several fonts, bold among them, then the design font again.
   for (int size : {14, 11, 20}) {
-    layout.ChooseFont = [&](const QFont&) -> std::optional<QFont> {
+    layout.ChooseFont = [&](const FontChoice&) -> std::optional<FontChoice> {
       QFont f(QStringLiteral("DejaVu Sans"), size);
       f.setBold(size == 11);
-      return f;
+      return FontChoice{f, {}};
     };
     button->trigger();
   }
   EXPECT_EQ(form.DialogFont().Size, 20);
   EXPECT_EQ(form.DialogFont().Name, "DejaVu Sans");
   EXPECT_GT(form.height(), 2 * designSize.height());
-  layout.ChooseFont = [&](const QFont&) -> std::optional<QFont> { return ToQFont(TFontValues{}); };
+  layout.ChooseFont = [&](const FontChoice&) -> std::optional<FontChoice> {
+    return FontChoice{ToQFont(TFontValues{}), {}};
+  };
   button->trigger();
 
   const LayoutState& s = layout.Layout().State();
@@ -248,14 +251,21 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
   EXPECT_EQ(form.DialogFont().Size, 8);
   EXPECT_FALSE(form.DialogFont().Bold);
 
-  // The close writes the font in use.
-  layout.ChooseFont = [&](const QFont&) -> std::optional<QFont> {
+  // The close writes the font in use, its colour too; the window's texts take the colour, the
+  // display panels keep their own.
+  layout.ChooseFont = [&](const FontChoice&) -> std::optional<FontChoice> {
     QFont f(QStringLiteral("DejaVu Sans"), 12);
     f.setBold(true);
     f.setUnderline(true);
-    return f;
+    return FontChoice{f, QColor(0x80, 0, 0)};
   };
   button->trigger();
+  auto* price = form.Pages().PluPage->findChild<QLineEdit*>(QStringLiteral("UPMemo"));
+  ASSERT_NE(price, nullptr);
+  EXPECT_EQ(price->palette().color(QPalette::Text), QColor(0x80, 0, 0));
+  EXPECT_EQ(form.Pages().PluPage->palette().color(QPalette::WindowText), QColor(0x80, 0, 0));
+  EXPECT_NE(form.LinkControls().DisplayPanels()[1]->palette().color(QPalette::WindowText),
+            QColor(0x80, 0, 0));
   dialogs.ExpectMessage("Вы хотите закончить работу?", kButtonYes);
   ASSERT_TRUE(form.close());
   EXPECT_TRUE(layout.Layout().Resizers().empty());
@@ -264,7 +274,13 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
   EXPECT_EQ(ini.value("Settings/Font/Size").toString(), "12");
   EXPECT_EQ(ini.value("Settings/Font/Height").toString(), "-16");
   EXPECT_EQ(ini.value("Settings/Font/Style").toString(), "BU");
+  EXPECT_EQ(ini.value("Settings/Font/Color").toString(), "128");  // 0x00BBGGRR
   EXPECT_EQ(ini.value("Settings/Form Width").toString(), QString::number(form.width()));
+
+  // The next start shows the saved colour.
+  TMainForm again;
+  StartUp(again);
+  EXPECT_EQ(again.Pages().PluPage->palette().color(QPalette::WindowText), QColor(0x80, 0, 0));
 }
 
 // Going back to the design font puts the window and every pane where they were, whatever

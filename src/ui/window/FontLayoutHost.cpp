@@ -1,7 +1,7 @@
 #include "ui/window/FontLayoutHost.h"
 
+#include <QApplication>
 #include <QComboBox>
-#include <QFontDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -145,12 +145,11 @@ FontLayoutHost::FontLayoutHost(QMainWindow& window, const LayoutPanes& panes,
       fitting_ = false;
     };
   }
-  ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
-    bool ok = false;
-    // Underline and strike-out are offered; only installed faces can be chosen.
-    const QFont chosen = QFontDialog::getFont(&ok, current, &form_, QString());
-    if (!ok) return std::nullopt;
-    return chosen;
+  ChooseFont = [this](const FontChoice& current) -> std::optional<FontChoice> {
+    // Underline, strike-out and colour are offered; only installed faces can be chosen.
+    FontColorDialog dialog(current, &form_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Choice();
   };
 }
 
@@ -193,9 +192,11 @@ void FontLayoutHost::ApplySavedFont(TFontValues& font) {
   if (!SavedFontUsable(font.Size, ComputeFontFactors(now, wanted), AvailableWindowSize())) {
     font = TFontValues{};
     ApplyFont(ToQFont(font));
+    ApplyColor(ToQColor(font.Color));
     return;
   }
   ApplyFont(candidate);
+  ApplyColor(ToQColor(font.Color));
 }
 
 void FontLayoutHost::ApplySavedSize(std::int32_t width, std::int32_t height, bool placementRead) {
@@ -266,10 +267,24 @@ void FontLayoutHost::WindowResized() {
 
 void FontLayoutHost::SelectFontClick() {
   if (!ChooseFont) return;
-  const std::optional<QFont> chosen = ChooseFont(ToQFont(dialogFont_));
+  const std::optional<FontChoice> chosen =
+      ChooseFont(FontChoice{ToQFont(dialogFont_), ToQColor(dialogFont_.Color)});
   if (!chosen) return;
-  ApplyFont(*chosen);
-  TakeQFont(*chosen, dialogFont_, form_.logicalDpiY());
+  ApplyFont(chosen->font);
+  ApplyColor(chosen->color);
+  TakeQFont(chosen->font, dialogFont_, form_.logicalDpiY());
+  // A colour left at what it was keeps its number, a system colour included.
+  if (chosen->color != ToQColor(dialogFont_.Color)) dialogFont_.Color = FromQColor(chosen->color);
+}
+
+void FontLayoutHost::ApplyColor(const QColor& color) {
+  // Panels that set their own colours (the display panels) keep them.
+  QPalette palette = form_.palette();
+  const QPalette desktop = QApplication::palette(&form_);
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(role, color.isValid() ? color : desktop.color(role));
+  }
+  form_.setPalette(palette);
 }
 
 // ---- LayoutHost ----
