@@ -324,7 +324,7 @@ TEST_F(CommandMapTest, EveryToolButtonRunsItsCommand) {
 
   // The font dialog, cancelled.
   int asked = 0;
-  Form().FontLayoutControls().ChooseFont = [&](const QFont&) -> std::optional<QFont> {
+  Form().FontLayoutControls().ChooseFont = [&](const FontChoice&) -> std::optional<FontChoice> {
     ++asked;
     return std::nullopt;
   };

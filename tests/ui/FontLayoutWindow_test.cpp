@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMap>
 #include <QScreen>
 #include <QScrollBar>
@@ -204,8 +206,9 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
 
   // The dialog opens with the program's current font; Cancel changes nothing.
   QFont offered;
-  layout.ChooseFont = [&](const QFont& current) -> std::optional<QFont> {
-    offered = current;
+  layout.ChooseFont = [&](const FontChoice& current) -> std::optional<FontChoice> {
+    offered = current.font;
+    EXPECT_FALSE(current.color.isValid()) << "the desktop's text colour";
     return std::nullopt;
   };
   button->trigger();
@@ -216,17 +219,19 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
 
   // Several fonts, bold among them, then the design font again.
   for (int size : {14, 11, 20}) {
-    layout.ChooseFont = [&](const QFont&) -> std::optional<QFont> {
+    layout.ChooseFont = [&](const FontChoice&) -> std::optional<FontChoice> {
       QFont f(QStringLiteral("DejaVu Sans"), size);
       f.setBold(size == 11);
-      return f;
+      return FontChoice{f, {}};
     };
     button->trigger();
   }
   EXPECT_EQ(form.DialogFont().Size, 20);
   EXPECT_EQ(form.DialogFont().Name, "DejaVu Sans");
   EXPECT_GT(form.height(), 2 * designSize.height());
-  layout.ChooseFont = [&](const QFont&) -> std::optional<QFont> { return ToQFont(TFontValues{}); };
+  layout.ChooseFont = [&](const FontChoice&) -> std::optional<FontChoice> {
+    return FontChoice{ToQFont(TFontValues{}), {}};
+  };
   button->trigger();
 
   const LayoutState& s = layout.Layout().State();
@@ -246,14 +251,21 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
   EXPECT_EQ(form.DialogFont().Size, 8);
   EXPECT_FALSE(form.DialogFont().Bold);
 
-  // The close writes the font in use.
-  layout.ChooseFont = [&](const QFont&) -> std::optional<QFont> {
+  // The close writes the font in use, its colour too; the window's texts take the colour, the
+  // display panels keep their own.
+  layout.ChooseFont = [&](const FontChoice&) -> std::optional<FontChoice> {
     QFont f(QStringLiteral("DejaVu Sans"), 12);
     f.setBold(true);
     f.setUnderline(true);
-    return f;
+    return FontChoice{f, QColor(0x80, 0, 0)};
   };
   button->trigger();
+  auto* price = form.Pages().PluPage->findChild<QLineEdit*>(QStringLiteral("UPMemo"));
+  ASSERT_NE(price, nullptr);
+  EXPECT_EQ(price->palette().color(QPalette::Text), QColor(0x80, 0, 0));
+  EXPECT_EQ(form.Pages().PluPage->palette().color(QPalette::WindowText), QColor(0x80, 0, 0));
+  EXPECT_NE(form.LinkControls().DisplayPanels()[1]->palette().color(QPalette::WindowText),
+            QColor(0x80, 0, 0));
   dialogs.ExpectMessage("Вы хотите закончить работу?", kButtonYes);
   ASSERT_TRUE(form.close());
   EXPECT_TRUE(layout.Layout().Resizers().empty());
@@ -262,7 +274,13 @@ TEST_F(FontLayoutWindowTest, FontButtonAndBackToTheDesignFontRestoresEveryBound)
   EXPECT_EQ(ini.value("Settings/Font/Size").toString(), "12");
   EXPECT_EQ(ini.value("Settings/Font/Height").toString(), "-16");
   EXPECT_EQ(ini.value("Settings/Font/Style").toString(), "BU");
+  EXPECT_EQ(ini.value("Settings/Font/Color").toString(), "128");  // 0x00BBGGRR
   EXPECT_EQ(ini.value("Settings/Form Width").toString(), QString::number(form.width()));
+
+  // The next start shows the saved colour.
+  TMainForm again;
+  StartUp(again);
+  EXPECT_EQ(again.Pages().PluPage->palette().color(QPalette::WindowText), QColor(0x80, 0, 0));
 }
 
 // Going back to the design font puts the window and every pane where they were, whatever
@@ -335,6 +353,29 @@ TEST_F(FontLayoutWindowTest, TabTitlesStayClearOfTheDisplayPanels) {
     for (int i = 0; i < 3; ++i) {
       EXPECT_GE(tabs->tabRect(i).width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)));
     }
+  }
+}
+
+TEST_F(FontLayoutWindowTest, TheLogoSelectorShowsItsLongestEntryAndItsRowKeepsItsRightEdge) {
+  for (int points : {8, 14}) {
+    SCOPED_TRACE(points);
+    WriteSettings(settingsPath_, points, 640, 480);
+    TMainForm form;
+    StartUp(form);
+    QComboBox* logo = form.Pages().LogoSelector;
+    auto* code = form.Pages().PluPage->findChild<QLineEdit*>(QStringLiteral("SOMemo"));
+    auto* message = form.Pages().PluPage->findChild<QLineEdit*>(QStringLiteral("MIMemo"));
+    ASSERT_TRUE(code && message);
+    EXPECT_GE(logo->width(), logo->sizeHint().width()) << "\"Логотип РосТест\" is cut";
+    // Nothing that follows on the row sits under the widened selector, and the row still ends
+    // where the field column above it ends
+    for (QObject* child : form.Pages().PluPage->children()) {
+      auto* w = qobject_cast<QWidget*>(child);
+      if (!w || w == logo || !w->isVisible() || w->y() != logo->y()) continue;
+      EXPECT_GE(w->x(), logo->geometry().right()) << w->objectName().toStdString();
+    }
+    // (Scaled bounds are rounded one by one: a pixel either way.)
+    EXPECT_NEAR(code->geometry().right(), message->geometry().right(), 1);
   }
 }
 

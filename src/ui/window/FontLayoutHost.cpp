@@ -1,12 +1,14 @@
 #include "ui/window/FontLayoutHost.h"
 
-#include <QFontDialog>
+#include <QApplication>
+#include <QComboBox>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
@@ -143,12 +145,11 @@ FontLayoutHost::FontLayoutHost(QMainWindow& window, const LayoutPanes& panes,
       fitting_ = false;
     };
   }
-  ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
-    bool ok = false;
-    // Underline and strike-out are offered; only installed faces can be chosen.
-    const QFont chosen = QFontDialog::getFont(&ok, current, &form_, QString());
-    if (!ok) return std::nullopt;
-    return chosen;
+  ChooseFont = [this](const FontChoice& current) -> std::optional<FontChoice> {
+    // Underline, strike-out and colour are offered; only installed faces can be chosen.
+    FontColorDialog dialog(current, &form_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Choice();
   };
 }
 
@@ -177,6 +178,9 @@ void FontLayoutHost::StartAtDesignSize() {
   plu.width = client.width;
   plu.height = std::max(client.height - plu.top - StatusBarHeight(), 0);
   SetGridBounds(LayoutGrid::kPlu, plu);
+  // Before the resizers take the design bounds, so that choosing the design font again gives
+  // back a selector that fits.
+  FitLogoSelector();
   layout_.StartAtDesignSize();
   FitStatusPanels();
 }
@@ -188,9 +192,11 @@ void FontLayoutHost::ApplySavedFont(TFontValues& font) {
   if (!SavedFontUsable(font.Size, ComputeFontFactors(now, wanted), AvailableWindowSize())) {
     font = TFontValues{};
     ApplyFont(ToQFont(font));
+    ApplyColor(ToQColor(font.Color));
     return;
   }
   ApplyFont(candidate);
+  ApplyColor(ToQColor(font.Color));
 }
 
 void FontLayoutHost::ApplySavedSize(std::int32_t width, std::int32_t height, bool placementRead) {
@@ -216,6 +222,37 @@ void FontLayoutHost::ApplyFont(const QFont& font) {
   const LayoutState& s = layout_.State();
   form_.setMinimumSize(s.MinFormWidth, s.MinFormHeight);
   FitStatusPanels();
+  FitLogoSelector();
+}
+
+void FontLayoutHost::FitLogoSelector() {
+  QComboBox* logo = pages_.LogoSelector;
+  if (logo == nullptr || logo->parentWidget() == nullptr) return;
+  const int overflow = logo->sizeHint().width() - logo->width();
+  if (overflow <= 0) return;
+  const QRect place = logo->geometry();
+  // The row ends with its last text field (the code field); the editor's buttons beyond it stay.
+  std::vector<QWidget*> between;
+  QLineEdit* last = nullptr;
+  for (QObject* child : logo->parentWidget()->children()) {
+    auto* w = qobject_cast<QWidget*>(child);
+    if (w == nullptr || w == logo || w->isWindow()) continue;
+    if (w->y() != place.y() || w->x() < place.right()) continue;
+    between.push_back(w);
+    auto* field = qobject_cast<QLineEdit*>(w);
+    if (field != nullptr && (last == nullptr || field->x() > last->x())) last = field;
+  }
+  if (last == nullptr || last->width() - overflow < last->height()) return;
+  logo->resize(place.width() + overflow, place.height());
+  for (QWidget* w : between) {
+    if (w == last) {
+      QRect r = w->geometry();
+      r.setLeft(r.left() + overflow);  // the right edge stays
+      w->setGeometry(r);
+    } else if (w->x() < last->x()) {
+      w->move(w->x() + overflow, w->y());
+    }
+  }
 }
 
 void FontLayoutHost::WindowResized() {
@@ -230,10 +267,24 @@ void FontLayoutHost::WindowResized() {
 
 void FontLayoutHost::SelectFontClick() {
   if (!ChooseFont) return;
-  const std::optional<QFont> chosen = ChooseFont(ToQFont(dialogFont_));
+  const std::optional<FontChoice> chosen =
+      ChooseFont(FontChoice{ToQFont(dialogFont_), ToQColor(dialogFont_.Color)});
   if (!chosen) return;
-  ApplyFont(*chosen);
-  TakeQFont(*chosen, dialogFont_, form_.logicalDpiY());
+  ApplyFont(chosen->font);
+  ApplyColor(chosen->color);
+  TakeQFont(chosen->font, dialogFont_, form_.logicalDpiY());
+  // A colour left at what it was keeps its number, a system colour included.
+  if (chosen->color != ToQColor(dialogFont_.Color)) dialogFont_.Color = FromQColor(chosen->color);
+}
+
+void FontLayoutHost::ApplyColor(const QColor& color) {
+  // Panels that set their own colours (the display panels) keep them.
+  QPalette palette = form_.palette();
+  const QPalette desktop = QApplication::palette(&form_);
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(role, color.isValid() ? color : desktop.color(role));
+  }
+  form_.setPalette(palette);
 }
 
 // ---- LayoutHost ----

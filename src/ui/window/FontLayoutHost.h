@@ -30,6 +30,7 @@
 #include "app/FontLayout.h"
 #include "app/FontValues.h"
 #include "app/LayoutHost.h"
+#include "ui/window/FontColorDialog.h"
 #include "ui/window/MainPages.h"
 
 class QLabel;
@@ -80,6 +81,8 @@ class FontLayoutHost final : public LayoutHost {
   void ApplySavedSize(std::int32_t width, std::int32_t height, bool placementRead);
   // Gives the window `font` and rescales the layout; the minimum size follows.
   void ApplyFont(const QFont& font);
+  // The window's text colour; an invalid colour gives back the desktop's own.
+  void ApplyColor(const QColor& color);
   // The window was resized (by the operator, the window system or a program call).
   void WindowResized();
   // The window was shown. The frame the window system puts around it is known from now on, so
@@ -91,8 +94,9 @@ class FontLayoutHost final : public LayoutHost {
   // The font button: the font dialog with the program's current font; OK applies the chosen font
   // and keeps it as the dialog font (which the close writes); Cancel changes nothing.
   void SelectFontClick();
-  // Shows the font dialog; nothing on Cancel. The window's QFontDialog unless replaced (tests).
-  std::function<std::optional<QFont>(const QFont& current)> ChooseFont;
+  // Shows the font dialog; nothing on Cancel. The window's FontColorDialog unless replaced
+  // (tests).
+  std::function<std::optional<FontChoice>(const FontChoice& current)> ChooseFont;
 
   // ---- LayoutHost ----
   Size WindowSize() const override;
@@ -132,6 +136,10 @@ class FontLayoutHost final : public LayoutHost {
   // The status panels keep their design share of the window: their widths follow the
   // horizontal font scale, so their texts are not cut at a larger font.
   void FitStatusPanels();
+  // Widens the logo selector until its longest entry shows whole. What follows it on its row
+  // moves right by as much, and the last field there gives the width up, so the row still ends
+  // where it did.
+  void FitLogoSelector();
 
   QMainWindow& form_;
   QPointer<QToolBar> toolBar_;

@@ -43,4 +43,18 @@ void TakeQFont(const QFont& font, TFontValues& v, double dotsPerInch) {
   v.StrikeOut = font.strikeOut();
 }
 
+QColor ToQColor(std::int32_t color) {
+  if (color < 0) return {};
+  const auto bgr = static_cast<std::uint32_t>(color);
+  return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+std::int32_t FromQColor(const QColor& color) {
+  if (!color.isValid()) return TFontValues{}.Color;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(color.red()) |
+                                   (static_cast<std::uint32_t>(color.green()) << 8) |
+                                   (static_cast<std::uint32_t>(color.blue()) << 16));
+}
+
 }  // namespace qm
