@@ -78,10 +78,13 @@ const std::vector<CommandText>& Commands() {
        "  price, PLU number) as one line.\n"
        "  --watch   a line about every second until interrupted\n"},
       {"check", "Validates .csv, .plw and .msw files against the model's limits.",
-       "qmctl [--model M --version V] check FILE...\n"
+       "qmctl [--model M --version V] check [--strict] FILE...\n"
        "  Validates the files (.csv, .plw, .msw) against the model's limits and prints every\n"
        "  finding on its own line, then the summary. A PLU file is checked against the\n"
-       "  number of messages of a message file given on the same line. Exit 1 on findings.\n"},
+       "  number of messages of a message file given on the same line. Exit 1 on findings.\n"
+       "  --strict  also warns of every name, logo code and message line holding characters\n"
+       "            the scale cannot print (\"№\", \"«\", \"»\", \"€\", letters outside Russian\n"
+       "            and ASCII: the label shows \"*\" for them), naming the characters\n"},
       {"match", "Puts every PLU row of a file at the position of its PLU number.",
        "qmctl [--model M --version V] match -i FILE -o FILE\n"
        "  Puts every PLU row at the position of its PLU number (gaps filled with empty rows,\n"
@@ -193,6 +196,7 @@ void AddCommandOptions(CLI::App& sub, const std::string& c, CommandOptions& o) {
     sub.add_flag("--watch", o.watch);
   } else if (c == "check") {
     sub.add_option("FILE", o.files);
+    sub.add_flag("--strict", o.strict);
   } else if (c == "match" || c == "convert") {
     text("-i", o.input);
     text("-o", o.output);
