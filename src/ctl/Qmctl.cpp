@@ -5,6 +5,7 @@
 
 #include "ctl/Commands.h"
 #include "ctl/CtlArgs.h"
+#include "ctl/Fleet.h"
 #include "ctl/TableFiles.h"
 #include "link/ComPort.h"
 
@@ -22,6 +23,7 @@ std::atomic<bool>& WatchRunning() {
 
 int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
   StopRequested() = false;
+  if (IsFleetLine(args)) return RunFleet(args, io);
   CommandLine cl;
   try {
     cl = ParseCommandLine(args);
