@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <ostream>
@@ -125,9 +126,10 @@ FleetLine ParseFleetLine(const std::vector<std::string>& args) {
       throw UsageError("unknown option " + arg + " for fleet");
     }
   }
-  if (f.help) return f;
   if (i < args.size()) f.commandArgs.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                                             args.end());
+  for (const std::string& arg : f.commandArgs) f.help = f.help || arg == "-h" || arg == "--help";
+  if (f.help) return f;
   if (f.config.empty()) throw UsageError("fleet needs -c FILE, the list of scales");
   if (f.command.empty()) throw UsageError("fleet needs a command to run on the scales");
   if (!FleetRunners().count(f.command)) {
@@ -166,9 +168,13 @@ std::vector<std::string> ScaleArgs(const FleetLine& f, const FleetScale& s) {
   return args;
 }
 
-// The line a scale is on: scales whose ports lead to the same device share it.
+// The line a scale is on: scales whose ports lead to the same device share it, whether named
+// COMn, by a link or by the device's own path. A name that is no file stands for itself.
 std::string LineOf(const LineOptions& line) {
-  return line.comPort ? ResolvePortDevice(*line.comPort) : line.port;
+  const std::string device = line.comPort ? ResolvePortDevice(*line.comPort) : line.port;
+  std::error_code error;
+  const std::filesystem::path real = std::filesystem::canonical(device, error);
+  return error ? device : real.string();
 }
 
 // What happened on one scale.

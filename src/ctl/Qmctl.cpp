@@ -39,6 +39,10 @@ int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
     io.out << (cl.command.empty() ? ProgramHelp() : CommandHelp(cl.command));
     return kExitDone;
   }
+  if (cl.command == "fleet") {  // a line IsFleetLine did not take for one
+    io.err << "qmctl: fleet needs its options after it: fleet -c FILE ... COMMAND\n";
+    return kExitUsage;
+  }
 
   using Runner = int (*)(const CommandLine&, CtlIo&);
   static const std::map<std::string, Runner> runners = {

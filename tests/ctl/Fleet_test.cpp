@@ -1,10 +1,13 @@
 // qmctl fleet against four virtual scales: "deli" and "bakery" on lines of their own, "fish"
-// and "meat" sharing a third line at addresses 1 and 2, where nobody answers at address 2.
+// and "meat" sharing a third line at addresses 1 and 2, where nobody answers at address 2. Meat
+// names the line through a link, as a /dev/serial/by-id name would: it is still fish's line, so
+// the two must not open it at the same time.
 #include "ctl/Fleet.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -35,18 +38,20 @@ class Fleet : public CtlTest {
  protected:
   Fleet() {
     for (qmsim::VirtualScale* s : {&deli, &bakery, &fish}) s->SetWeightMoving(false);
+    std::filesystem::create_symlink(fish.SlavePath(), Path("fish-line"));
     conf = WriteText("scales.conf", "# name  port  address [model [version]]\n"
                                     "deli   " + deli.SlavePath() + "  1\n"
                                     "\n"
                                     "bakery " + bakery.SlavePath() + "  1  15 4000\n"
                                     "fish   " + fish.SlavePath() + "  1   # shares its line\n"
-                                    "meat   " + fish.SlavePath() + "  2\n");
+                                    "meat   " + Path("fish-line") + "  2\n");
   }
 
   // Each scale's link on virtual time, quiet when the virtual scale on its line is.
   CtlResult Run(std::vector<std::string> args) {
     std::map<std::string, qmsim::VirtualScale*> byPort;
     for (qmsim::VirtualScale* s : {&deli, &bakery, &fish}) byPort[s->SlavePath()] = s;
+    byPort[Path("fish-line")] = &fish;
     qm::ctl::FleetTicks ticks = [byPort](const FleetScale& s) -> std::unique_ptr<qm::TickSource> {
       qmsim::VirtualScale* scale = byPort.at(s.port);
       return std::make_unique<qm::VirtualTicks>([scale] { return scale->Quiet(); });
@@ -208,9 +213,12 @@ TEST_F(Fleet, TheCommandLineOfAFleet) {
   }
   EXPECT_EQ(deli.ExchangeCount(), 0u);
   // Through the program's own entry, help included.
-  const CtlResult help = RunCtl({"fleet", "--help"});
-  EXPECT_EQ(help.code, 0);
-  EXPECT_EQ(help.out, qm::ctl::CommandHelp("fleet"));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"fleet", "--help"}, {"fleet", "-c", conf, "weigh", "--help"}}) {
+    const CtlResult help = RunCtl(args);
+    EXPECT_EQ(help.code, 0);
+    EXPECT_EQ(help.out, qm::ctl::CommandHelp("fleet"));
+  }
 }
 
 }  // namespace
