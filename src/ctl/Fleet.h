@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "ctl/FleetArgs.h"
 #include "ctl/FleetConfig.h"
 #include "ctl/Qmctl.h"
 
@@ -38,10 +39,6 @@ class TickSource;
 namespace qm::ctl {
 
 inline constexpr int kExitNotAllScales = 4;
-
-// Whether the command line runs a fleet: the first argument that is neither a line option nor a
-// line option's value is "fleet".
-bool IsFleetLine(const std::vector<std::string>& args);
 
 // Where each scale's link takes its timer ticks from; called on the thread that runs the scale,
 // which alone uses the source. No function, or a null source: the steady clock.
