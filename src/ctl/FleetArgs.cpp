@@ -9,8 +9,8 @@ namespace qm::ctl {
 namespace {
 
 bool IsValueOption(const std::string& arg) {
-  static const std::set<std::string> options = {"--port",    "--baud",    "--parity",
-                                                "--stop",    "--address", "--model"};
+  static const std::set<std::string> options = {"--port", "--baud",    "--parity",
+                                                "--stop", "--address", "--model"};
   return options.count(arg) > 0;
 }
 
@@ -51,8 +51,8 @@ bool IsHelp(const std::string& arg) {
 const std::vector<std::string>& FleetCommandNames() {
   // clear-totals and scan are left out on purpose: erasing many scales' totals at once is not a
   // thing to do by accident, and scan looks for scales rather than working on known ones.
-  static const std::vector<std::string> names = {"read-plu", "write-plu",   "read-msg", "write-msg",
-                                                 "read-totals", "verify", "weigh"};
+  static const std::vector<std::string> names = {
+      "read-plu", "write-plu", "read-msg", "write-msg", "read-totals", "verify", "weigh"};
   return names;
 }
 
@@ -69,8 +69,8 @@ FleetLine ParseFleetLine(const std::vector<std::string>& args) {
     f.help = f.help || IsHelp(arg);
     const std::string name = arg.substr(0, arg.find('='));
     if (name == "--port" || name == "--address") {
-      throw UsageError("in a fleet every scale's port and address come from scales.conf; " +
-                       name + " is not taken");
+      throw UsageError("in a fleet every scale's port and address come from scales.conf; " + name +
+                       " is not taken");
     }
   }
   std::size_t i = at + 1;
@@ -114,8 +114,10 @@ FleetLine ParseFleetLine(const std::vector<std::string>& args) {
   if (f.command.empty()) throw UsageError("fleet needs a command to run on the scales");
   const auto& names = FleetCommandNames();
   if (std::find(names.begin(), names.end(), f.command) == names.end()) {
-    throw UsageError("fleet runs read-plu, write-plu, read-msg, write-msg, read-totals, verify "
-                     "or weigh, not '" + f.command + "'");
+    throw UsageError(
+        "fleet runs read-plu, write-plu, read-msg, write-msg, read-totals, verify "
+        "or weigh, not '" +
+        f.command + "'");
   }
   return f;
 }

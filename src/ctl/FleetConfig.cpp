@@ -98,8 +98,7 @@ FleetConfig ParseFleetConfig(std::string_view text) {
     }
     const auto place = std::make_pair(s.port, s.address);
     if (const auto seen = placements.find(place); seen != placements.end()) {
-      config.errors.push_back({lineNo, "port " + s.port + ", address " +
-                                           std::to_string(s.address) +
+      config.errors.push_back({lineNo, "port " + s.port + ", address " + std::to_string(s.address) +
                                            " is already the scale on line " +
                                            std::to_string(seen->second)});
       continue;

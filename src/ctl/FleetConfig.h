@@ -38,7 +38,7 @@ struct FleetConfigError {
 };
 
 struct FleetConfig {
-  std::vector<FleetScale> scales;  // in file order
+  std::vector<FleetScale> scales;        // in file order
   std::vector<FleetConfigError> errors;  // in file order; empty when the file is whole
 };
 

@@ -49,10 +49,11 @@ TEST_F(UnprintableCheckTest, OneBoxListsEveryPlaceOrSaysAllIsPrinted) {
 
   plu.SetCell(kName2, 1, Win1251("Сыр «Ёлка» №1"));
   msgs.SetTextOf(1, ToCommaText({"ok", Win1251("t° 5")}));
-  dialogs.ExpectMessage("Весы напечатают \"*\" вместо этих символов:\r\n"
-                        "Товар, строка 1, Наименование 2: «»№\r\n"
-                        "Сообщение 1, строка 2: °",
-                        kButtonOk, "Непечатаемые символы");
+  dialogs.ExpectMessage(
+      "Весы напечатают \"*\" вместо этих символов:\r\n"
+      "Товар, строка 1, Наименование 2: «»№\r\n"
+      "Сообщение 1, строка 2: °",
+      kButtonOk, "Непечатаемые символы");
   Run();
   EXPECT_EQ(dialogs.Shown().at(1).icon, DialogIcon::Warning);
   EXPECT_EQ(dialogs.Shown().at(1).buttons, kButtonOk);

@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "CtlRun.h"
-#include "ctl/CtlArgs.h"
 #include "base/TickSource.h"
+#include "ctl/CtlArgs.h"
 #include "sim/VirtualScale.h"
 
 namespace qmtest {
@@ -39,12 +39,20 @@ class Fleet : public CtlTest {
   Fleet() {
     for (qmsim::VirtualScale* s : {&deli, &bakery, &fish}) s->SetWeightMoving(false);
     std::filesystem::create_symlink(fish.SlavePath(), Path("fish-line"));
-    conf = WriteText("scales.conf", "# name  port  address [model [version]]\n"
-                                    "deli   " + deli.SlavePath() + "  1\n"
-                                    "\n"
-                                    "bakery " + bakery.SlavePath() + "  1  15 4000\n"
-                                    "fish   " + fish.SlavePath() + "  1   # shares its line\n"
-                                    "meat   " + Path("fish-line") + "  2\n");
+    conf = WriteText("scales.conf",
+                     "# name  port  address [model [version]]\n"
+                     "deli   " +
+                         deli.SlavePath() +
+                         "  1\n"
+                         "\n"
+                         "bakery " +
+                         bakery.SlavePath() +
+                         "  1  15 4000\n"
+                         "fish   " +
+                         fish.SlavePath() +
+                         "  1   # shares its line\n"
+                         "meat   " +
+                         Path("fish-line") + "  2\n");
   }
 
   // Each scale's link on virtual time, quiet when the virtual scale on its line is.
@@ -96,8 +104,8 @@ TEST_F(Fleet, AWriteReachesEveryAnsweringScaleAndTheReportNamesTheSilentOne) {
   const std::string prices = WriteText("prices.csv", std::string(kPluHeader) +
                                                          "1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n"
                                                          "2,Хлеб,,12.50,3,0,2,1,0,0,,0,0,0\n");
-  const CtlResult r = Run({"fleet", "-c", conf, "--jobs", "3", "--report", Path("r.csv"),
-                           "write-plu", "-i", prices});
+  const CtlResult r = Run(
+      {"fleet", "-c", conf, "--jobs", "3", "--report", Path("r.csv"), "write-plu", "-i", prices});
   EXPECT_EQ(r.code, qm::ctl::kExitNotAllScales) << r.err;
   for (qmsim::VirtualScale* s : {&deli, &bakery, &fish}) {
     EXPECT_TRUE(s->Plu(1) && s->Plu(2));
@@ -164,8 +172,9 @@ TEST_F(Fleet, BadLinesAreNamedAndNothingStarts) {
       {ok + "a COM1 1 15 4000 x\n", {"weigh"}, ":2: expected NAME PORT ADDRESS"},
       {ok + "ok COM1 1\n", {"weigh"}, ":2: the name 'ok' is already used on line 1"},
       {ok + "b/c COM1 1\n", {"weigh"}, ":2: the name 'b/c' may hold only"},
-      {ok + "b " + deli.SlavePath() + " 1\n", {"weigh"}, ":2: port " + deli.SlavePath() +
-                                                              ", address 1 is already the scale"},
+      {ok + "b " + deli.SlavePath() + " 1\n",
+       {"weigh"},
+       ":2: port " + deli.SlavePath() + ", address 1 is already the scale"},
       {ok + "b COM1 x1\n", {"weigh"}, ":2: the address 'x1' is not a number from 0 to 255"},
       {ok + "b COM1 1 16\n", {"weigh"}, ":2: the model '16' is not 6, 15 or 30"},
       {ok + "b COM1 1 15 500\n", {"weigh"}, ":2: the version '500' is not 200"},

@@ -38,7 +38,7 @@ TEST(UnprintableCharacters, EveryTextCellAndMessageLineInOrderEachCharacterOnce)
     return r;
   };
   plu.ReplaceDataRows({
-      row("Молоко «Весна» №1", "Ёлка ёж", "0", "№"),   // names: «, », № once each
+      row("Молоко «Весна» №1", "Ёлка ёж", "0", "№"),  // names: «, », № once each
       row("Хлеб", "Сыр €", "0 €€€€", ""),             // no logo: its code is not sent
       row("", "", "1 А€»4", ""),                      // logo chosen: its code is sent
       row("Cafe", "*", "", ""),
@@ -49,8 +49,8 @@ TEST(UnprintableCharacters, EveryTextCellAndMessageLineInOrderEachCharacterOnce)
 
   std::vector<std::string> got;
   for (const auto& c : FindUnprintable(plu, &messages)) got.push_back(Found(c));
-  EXPECT_EQ(got, (std::vector<std::string>{"plu 1,1 «»№", "plu 2,2 €", "plu 3,9 €»",
-                                           "msg 1,2 °", "msg 2,1 «»", "msg 2,2 ў"}));
+  EXPECT_EQ(got, (std::vector<std::string>{"plu 1,1 «»№", "plu 2,2 €", "plu 3,9 €»", "msg 1,2 °",
+                                           "msg 2,1 «»", "msg 2,2 ў"}));
   // Without the messages only the PLU cells.
   EXPECT_EQ(FindUnprintable(plu, nullptr).size(), 3u);
 
