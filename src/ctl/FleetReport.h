@@ -10,9 +10,11 @@ namespace qm::ctl {
 
 struct ScaleOutcome {
   std::string name;
-  int line = 0;         // of scales.conf
-  int code = 0;         // the command's exit code on this scale (the last run's)
-  int records = 0;      // stored or acknowledged by the last run
+  int line = 0;  // of scales.conf
+  int code = 0;  // the command's exit code on this scale (the last run's)
+  // Stored or acknowledged by the last run, as its transfers reported; a run that the port's
+  // failure ended in the middle of an exchange reports none.
+  int records = 0;
   int attempts = 0;     // runs, 1 + the retries taken
   double seconds = 0;   // every run together
   std::string message;  // the last line it wrote to stderr, or to stdout when it succeeded

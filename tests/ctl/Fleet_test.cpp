@@ -158,6 +158,24 @@ TEST_F(Fleet, RetryGoesOnlyToLinkFailuresAndReadsGoToAFileEachByName) {
   EXPECT_EQ(LinesOf(r.err, "bakery").size(), 1u);  // the refusal, once
 }
 
+// One line at a time, and the scale that hangs up in the middle of the write is the only one
+// that misses records.
+TEST_F(Fleet, AWriteInterruptedOnOneScaleStopsNoOther) {
+  const std::string prices = WriteText("prices.csv", std::string(kPluHeader) +
+                                                         "1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n"
+                                                         "2,Хлеб,,12.50,3,0,2,1,0,0,,0,0,0\n");
+  qmsim::Faults hangUp;
+  hangUp.hangUpAfter = 0;  // right after acknowledging the first record
+  hangUp.hangUpDelay = std::chrono::milliseconds(0);
+  deli.SetFaults(hangUp);
+  const CtlResult r = Run({"fleet", "-c", conf, "--jobs", "1", "write-plu", "-i", prices});
+  EXPECT_EQ(r.code, qm::ctl::kExitNotAllScales);
+  EXPECT_TRUE(deli.Plu(1) && !deli.Plu(2));
+  EXPECT_TRUE(bakery.Plu(2) && fish.Plu(2));
+  EXPECT_NE(r.out.find("\ndeli    link failed     3 "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n2 of 4 scales done"), std::string::npos) << r.out;
+}
+
 // Nothing starts until the whole file and every scale's command line are right; each bad line
 // is named by its number.
 TEST_F(Fleet, BadLinesAreNamedAndNothingStarts) {
