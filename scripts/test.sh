@@ -39,3 +39,4 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_UI=OFF -DQ
 cmake --build build-tsan -j"$jobs" --target test_link
 QM_TEST_BIN="$PWD/build-tsan/bin" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   build-tsan/bin/test_link
+scripts/tsan-fleet.sh

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 
 namespace qm {
 namespace {
@@ -261,7 +262,11 @@ std::optional<double> ParseDateTime(std::string_view text) {
 Date Today() {
   if (TodayOverride()) return *TodayOverride();
   const std::time_t now = std::time(nullptr);
-  const std::tm* local = std::localtime(&now);  // used on one thread at a time
+  // std::localtime hands back one buffer for the whole program, and qmctl's fleet validates on
+  // several threads at once.
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
+  const std::tm* local = std::localtime(&now);
   return Date{local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
 }
 

@@ -78,10 +78,13 @@ const std::vector<CommandText>& Commands() {
        "  price, PLU number) as one line.\n"
        "  --watch   a line about every second until interrupted\n"},
       {"check", "Validates .csv, .plw and .msw files against the model's limits.",
-       "qmctl [--model M --version V] check FILE...\n"
+       "qmctl [--model M --version V] check [--strict] FILE...\n"
        "  Validates the files (.csv, .plw, .msw) against the model's limits and prints every\n"
        "  finding on its own line, then the summary. A PLU file is checked against the\n"
-       "  number of messages of a message file given on the same line. Exit 1 on findings.\n"},
+       "  number of messages of a message file given on the same line. Exit 1 on findings.\n"
+       "  --strict  also warns of every name, logo code and message line holding characters\n"
+       "            the scale cannot print (\"№\", \"«\", \"»\", \"€\", letters outside Russian\n"
+       "            and ASCII: the label shows \"*\" for them), naming the characters\n"},
       {"match", "Puts every PLU row of a file at the position of its PLU number.",
        "qmctl [--model M --version V] match -i FILE -o FILE\n"
        "  Puts every PLU row at the position of its PLU number (gaps filled with empty rows,\n"
@@ -106,6 +109,27 @@ const std::vector<CommandText>& Commands() {
        "  lists every cell that differs from the file, one a line. Exit 1 on differences.\n"
        "  -i FILE   the file to compare with\n"
        "  --last N  every PLU number from 1 up to N instead of the file's numbers\n"},
+      {"fleet", "Runs one transfer on many scales listed in a file.",
+       "qmctl [line options] fleet -c FILE [--jobs N] [--retry N] [--report FILE] COMMAND ...\n"
+       "  Runs COMMAND (read-plu, write-plu, read-msg, write-msg, read-totals, verify, or\n"
+       "  weigh without --watch) with its own options on every scale listed in FILE, one\n"
+       "  scale a line:   NAME PORT ADDRESS [MODEL [VERSION]]\n"
+       "  Fields are separated by blanks; '#' begins a comment, blank lines are skipped.\n"
+       "  Names are unique (letters, digits, '_', '-', '.'); MODEL and VERSION replace\n"
+       "  --model and --version for that scale; the other line options apply to all.\n"
+       "  \"{name}\" in the command's options stands for the scale's name, so that every\n"
+       "  scale reads into a file of its own (-o plu-{name}.csv). Bad lines are named by\n"
+       "  their number and nothing is started.\n"
+       "  Scales on different lines run at the same time; scales sharing a line (the same\n"
+       "  port) run one after the other. Each scale's output is written whole when it is\n"
+       "  done, every line headed \"[NAME] \"; then a table: scale, result, exit code,\n"
+       "  records, seconds, message. Exit 0 when every scale is done, 4 when one or more\n"
+       "  is not, 2 on a usage error or a bad FILE.\n"
+       "  -c FILE        the list of scales\n"
+       "  --jobs N       at most N lines at once (default 8)\n"
+       "  --retry N      runs a scale whose link failed (exit 3) up to N more times\n"
+       "                 (default 0); findings, refusals and file errors are not retried\n"
+       "  --report FILE  also writes the table as CSV (UTF-8) to FILE\n"},
   };
   return commands;
 }
@@ -193,6 +217,7 @@ void AddCommandOptions(CLI::App& sub, const std::string& c, CommandOptions& o) {
     sub.add_flag("--watch", o.watch);
   } else if (c == "check") {
     sub.add_option("FILE", o.files);
+    sub.add_flag("--strict", o.strict);
   } else if (c == "match" || c == "convert") {
     text("-i", o.input);
     text("-o", o.output);
@@ -399,6 +424,7 @@ std::string ProgramHelp() {
       "  1  findings, refusals by the scale or differences\n"
       "  2  a usage error, or a file that cannot be read or written\n"
       "  3  the link failed (no answer, the port cannot be opened, the scale not ready)\n"
+      "  4  fleet: one or more scales were not done\n"
       "\n"
       "Serial devices belong to the group 'dialout'; a user outside it cannot open them.\n";
   return text;

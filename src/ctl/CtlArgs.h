@@ -46,6 +46,7 @@ struct CommandOptions {
   bool watch = false;              // weigh
   std::optional<int> from, to;     // scan
   std::vector<std::string> files;  // check
+  bool strict = false;             // check --strict: also the characters the scale cannot print
 };
 
 struct CommandLine {

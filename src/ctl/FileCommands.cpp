@@ -13,6 +13,7 @@
 #include "session/TableOperations.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
+#include "tables/UnprintableCharacters.h"
 #include "tables/Validation.h"
 
 namespace qm::ctl {
@@ -41,6 +42,26 @@ void PrintUnmapped(std::ostream& out, const LoadedFile& f) {
         << CodePointText(u.codePoint)
         << ") нет в кодировке Windows-1251, он заменён знаком \"?\".\n";
   }
+}
+
+// The cells with characters the scale cannot print, as warnings at their place; returns how many:
+//   prices.csv: row 3 (Наименование 1): Предупреждение: Символа "№" нет в кодовой странице
+//   весов, на этикетке будет "*".
+//   msgs.csv: message 2, line 1: Предупреждение: ...
+int PrintUnprintable(std::ostream& out, const LoadedFile& f) {
+  const bool plu = IsPluKind(f.kind);
+  const auto cells = FindUnprintable(f.tables->plu, plu ? nullptr : &f.tables->messages);
+  for (const UnprintableCell& cell : cells) {
+    out << f.path << ": ";
+    if (cell.message) {
+      out << "message " << cell.row << ", line " << cell.column << ": ";
+    } else {
+      out << "row " << cell.row << " ("
+          << Utf8(PluColumnTitles().at(static_cast<std::size_t>(cell.column))) << "): ";
+    }
+    out << Utf8(kWarningCaption) << ": " << Utf8(UnprintableText(cell.characters)) << '\n';
+  }
+  return static_cast<int>(cells.size());
 }
 
 }  // namespace
@@ -74,6 +95,7 @@ int RunCheck(const CommandLine& cl, CtlIo& io) {
     PrintFindings(io.out, f.path, found.findings);
     errors += found.errors;
     warnings += found.warnings + static_cast<int>(f.unmapped.size());
+    if (cl.options.strict) warnings += PrintUnprintable(io.out, f);
   }
   // The check command's summary, for all files together.
   io.out << "Ошибок: " << errors << ",   Предупреждений: " << warnings << ".\n";

@@ -5,6 +5,7 @@
 
 #include "ctl/Commands.h"
 #include "ctl/CtlArgs.h"
+#include "ctl/Fleet.h"
 #include "ctl/TableFiles.h"
 #include "link/ComPort.h"
 
@@ -22,6 +23,7 @@ std::atomic<bool>& WatchRunning() {
 
 int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
   StopRequested() = false;
+  if (IsFleetLine(args)) return RunFleet(args, io);
   CommandLine cl;
   try {
     cl = ParseCommandLine(args);
@@ -36,6 +38,10 @@ int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
   if (cl.help) {
     io.out << (cl.command.empty() ? ProgramHelp() : CommandHelp(cl.command));
     return kExitDone;
+  }
+  if (cl.command == "fleet") {  // a line IsFleetLine did not take for one
+    io.err << "qmctl: fleet needs its options after it: fleet -c FILE ... COMMAND\n";
+    return kExitUsage;
   }
 
   using Runner = int (*)(const CommandLine&, CtlIo&);

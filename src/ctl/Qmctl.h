@@ -27,6 +27,9 @@ struct CtlIo {
   bool errIsTerminal = false;  // show progress on `err`
   // Where the link's timer ticks come from; nullptr: the steady clock. Tests pass virtual time.
   TickSource* ticks = nullptr;
+  // When set, the scale commands add the records each transfer stored or acknowledged (and
+  // weigh its readings), for the fleet's report.
+  int* records = nullptr;
 };
 
 // Set (from a signal handler or another thread) to end `weigh --watch`; cleared by RunQmctl.

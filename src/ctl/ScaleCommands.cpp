@@ -51,6 +51,7 @@ struct ScaleRun {
     observer = &console;
     TransferReport report = transfer(console);
     observer = nullptr;
+    if (io.records) *io.records += report.stored;
     return report;
   }
 
@@ -391,6 +392,7 @@ int RunWeigh(const CommandLine& cl, CtlIo& io) {
   int readings = 0;
   s.status.onReading = [&](const DisplayTexts& d) {
     ++readings;
+    if (io.records) ++*io.records;
     io.out << DisplayLine(d) << '\n' << std::flush;
   };
   // Connect as the window's button does, with the first poll due at the tick that runs at once.

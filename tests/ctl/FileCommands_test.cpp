@@ -30,6 +30,35 @@ TEST_F(FileCommands, CheckPrintsEveryFindingWithItsPlaceAndTheSummary) {
                        "Ошибок: 3,   Предупреждений: 1.\n");
 }
 
+// The characters the scale prints as "*" are listed only when asked for, as warnings at their
+// cell, after the file's own findings.
+TEST_F(FileCommands, CheckStrictListsCellsWithCharactersTheScaleCannotPrint) {
+  const std::string plu = WriteText("p.csv", std::string(kPluHeader) +
+                                                 "1,Сыр «Ёлка» №1,,12,3,0,2,1,0,1 А€46,,0,0,0\n"
+                                                 "2,Хлеб,,12,3,0,2,1,5,0,,0,0,0\n");
+  const std::string msg =
+      WriteText("m.csv", "Сообщения,\n№,Название,\"Строка 1\"\n1,\"Список 1\",a,t° 5\n");
+  const CtlResult plain = RunCtl({"check", plu, msg});
+  EXPECT_EQ(plain.out.find("кодовой"), std::string::npos);
+
+  const CtlResult strict = RunCtl({"check", "--strict", plu, msg});
+  EXPECT_EQ(strict.code, qm::ctl::kExitFindings);
+  EXPECT_EQ(strict.out,
+            plu +
+                ": row 2 (Сообщение №): Предупреждение: Номер сообщения больше количества "
+                "сообщений (1).\n" +
+                plu +
+                ": row 1 (Наименование 1): Предупреждение: Символов \"«»№\" нет в кодовой "
+                "странице весов, на этикетке будет \"*\".\n" +
+                plu +
+                ": row 1 (Логотип): Предупреждение: Символа \"€\" нет в кодовой странице "
+                "весов, на этикетке будет \"*\".\n" +
+                msg +
+                ": message 1, line 2: Предупреждение: Символа \"°\" нет в кодовой странице "
+                "весов, на этикетке будет \"*\".\n"
+                "Ошибок: 0,   Предупреждений: 4.\n");
+}
+
 TEST_F(FileCommands, CheckCountsMessagesOfAMessageFileOnTheSameLine) {
   const std::string plu =
       WriteText("p.csv", std::string(kPluHeader) + "1,Хлеб,,12,3,0,2,1,2,0,,0,0,0\n");

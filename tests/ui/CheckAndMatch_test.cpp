@@ -36,7 +36,10 @@ TEST_F(CheckAndMatchTest, ButtonsAndMenuEntriesStandInTheirPlaces) {
   EXPECT_LT(menus.indexOf(Form().Commands().Menu(Cmd::CheckMenu)->menuAction()), info);
   EXPECT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->title(), QStringLiteral("&Проверка"));
   const QStringList captions = {"Всех &данных", "Только &товаров", "Только &сообщений"};
-  ASSERT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->actions().size(), 3);
+  // The three checks, then the check for characters the scale cannot print.
+  ASSERT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->actions().size(), 4);
+  EXPECT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->actions()[3], Act(Cmd::CheckUnprintable));
+  EXPECT_EQ(Act(Cmd::CheckUnprintable)->text(), QStringLiteral("&Непечатаемые символы"));
   for (int tag = 0; tag < 3; ++tag) {
     EXPECT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->actions()[tag]->text(), captions[tag]);
     EXPECT_EQ(Form().Commands().Menu(Cmd::CheckMenu)->actions()[tag]->data().toInt(), tag);
@@ -61,6 +64,20 @@ TEST_F(CheckAndMatchTest, TheCheckPointsAtTheFaultyFieldAndSumsUp) {
   EXPECT_FALSE(Form().State().LinkBusy);
   EXPECT_EQ(dialogs_.Shown()[0].icon, DialogIcon::Error);
   EXPECT_EQ(dialogs_.Shown()[0].defaultButton, kButtonCancel);
+}
+
+// The data check does not look at the code page; the menu entry of its own does, in one box.
+TEST_F(CheckAndMatchTest, CharactersTheScaleCannotPrintAreListedOnlyWhenAskedFor) {
+  SetPluRows({{"1", "Сыр «Ёлка»"}});
+  dialogs_.ExpectMessage("Ошибок: 0,   Предупреждений: 0.", kButtonOk, "Результат проверки");
+  Act(Cmd::CheckAll)->trigger();
+  dialogs_.ExpectMessage(
+      "Весы напечатают \"*\" вместо этих символов:\r\nТовар, строка 1, Наименование 1: «»",
+      kButtonOk, "Непечатаемые символы");
+  Act(Cmd::CheckUnprintable)->trigger();
+  dialogs_.VerifyDone();
+  EXPECT_EQ(Panel(kPanelActivity), "Done.");
+  EXPECT_FALSE(Form().State().LinkBusy);
 }
 
 TEST_F(CheckAndMatchTest, AMessageFindingShowsTheMessageAndCancelEndsTheRun) {

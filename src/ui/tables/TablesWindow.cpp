@@ -8,6 +8,7 @@
 #include "app/CheckFlow.h"
 #include "app/FontLayout.h"
 #include "app/MatchFlow.h"
+#include "app/UnprintableCheck.h"
 #include "tables/PluColumns.h"
 #include "tables/PluMatching.h"
 #include "tables/PluTable.h"
@@ -146,6 +147,11 @@ void TablesWindow::PreparePluTable() {
 void TablesWindow::TestDataClick(int tag) {
   CheckCommandContext context{state_, status_, dialogs_, *this, pluTable_, messages_};
   ::qm::TestDataClick(tag, context);
+}
+
+void TablesWindow::UnprintableCheckClick() {
+  CheckCommandContext context{state_, status_, dialogs_, *this, pluTable_, messages_};
+  ::qm::UnprintableCheckClick(context);
 }
 
 void TablesWindow::MatchButtonClick() {

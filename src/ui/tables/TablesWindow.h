@@ -83,6 +83,8 @@ class TablesWindow : public QObject, public ValidationView {
   // ---- Handlers ----
   // The check command; `tag` selects the tables (0 both, 1 PLUs, 2 messages).
   void TestDataClick(int tag);
+  // The check for characters the scale cannot print (its own menu entry).
+  void UnprintableCheckClick();
   void MatchButtonClick();
   // The page control's change: page 0 force-refreshes the PLU row and clears
   // SuppressRowLoad, page 1 reloads the message editor from the current message row.

@@ -180,6 +180,8 @@ const MenuRow kMenus[] = {
     {1, Cmd::CheckAll, "Всех &данных", 0, CheckData},
     {1, Cmd::CheckPlu, "Только &товаров", 1, CheckData},
     {1, Cmd::CheckMessages, "Только &сообщений", 2, CheckData},
+    {1, Cmd::CheckUnprintable, "&Непечатаемые символы", 0,
+     [](T t, int) { t.tables.UnprintableCheckClick(); }},
     {0, Cmd::ReadMenu, "&Чтение", 0, nullptr},
     {1, Cmd::ReadPluMenu, "&Товаров       ", 0, nullptr},
     {2, Cmd::ReadPluTable, "Всей &таблицы", 0, ReadPlu},

@@ -80,6 +80,7 @@ enum class Cmd {
   CheckAll,
   CheckPlu,
   CheckMessages,
+  CheckUnprintable,  // "&Непечатаемые символы": characters the scale prints as "*"
   ReadMenu,
   ReadPluMenu,
   ReadPluTable,

@@ -1,0 +1,50 @@
+// The list of scales a fleet run works on, `scales.conf`: one scale a line,
+//
+//   # name   port                 address  [model [version]]
+//   deli     COM3                 1        15 4000
+//   bakery   /dev/ttyUSB0         1
+//   fish     /dev/ttyUSB1         2        6  200
+//   meat     /dev/ttyUSB1         3
+//
+// Fields are separated by blanks or tabs. The name (letters, digits, '_', '-', '.'; any UTF-8
+// letter) names the scale in the report and in output file names, so it must be unique. The
+// port is written as qmctl's --port takes it; scales whose ports lead to the same line share
+// it. The model (6, 15 or 30) and the version (200, 600, 1000 or 4000) default to the command
+// line's --model and --version. Blank lines are skipped; '#' at the start of a field begins a
+// comment that runs to the end of the line.
+//
+// The whole file is read before anything runs: every bad line is named by its number, and one
+// bad line means nothing runs at all.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm::ctl {
+
+struct FleetScale {
+  int line = 0;  // in the file, from 1
+  std::string name;
+  std::string port;  // as written
+  int address = 0;
+  std::optional<int> model, version;
+};
+
+struct FleetConfigError {
+  int line = 0;  // 0: the file as a whole
+  std::string text;
+};
+
+struct FleetConfig {
+  std::vector<FleetScale> scales;        // in file order
+  std::vector<FleetConfigError> errors;  // in file order; empty when the file is whole
+};
+
+// Reads the text of scales.conf (UTF-8; CR LF line ends are taken as well). Checks what the
+// file alone can tell: the shape of each line, the names, the numbers and repeated entries.
+// Whether a port name or an address is right for its model is the command line's business.
+FleetConfig ParseFleetConfig(std::string_view text);
+
+}  // namespace qm::ctl
