@@ -42,14 +42,26 @@ std::string DeviceFileName(const std::string& device) {
   return "\\\\.\\" + device;
 }
 
+// Wine reports a character arrival for as long as bytes are queued, where Windows reports each
+// arrival once; a wait would then end again and again while the link leaves a reply in the
+// queue, and the events would crowd out everything else on the user-interface thread.
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Bytes the reads took from the input queue, so that the queue's size tells arrivals apart.
+using TakenCount = std::atomic<std::uint64_t>;
+
 // An overlapped read or write that did not complete at once. The system fills the buffer and
 // the record in the background, so both live here until the transfer has ended: destroying it
 // cancels the transfer and waits for the end.
 class Win32Transfer : public PendingTransfer {
  public:
   Win32Transfer(HANDLE port, std::string buffer, std::unique_ptr<OVERLAPPED> overlapped,
-                std::unique_ptr<EventHandle> done)
+                std::unique_ptr<EventHandle> done, TakenCount* taken)
       : port_(port),
+        taken_(taken),
         buffer_(std::move(buffer)),
         overlapped_(std::move(overlapped)),
         done_(std::move(done)) {}
@@ -78,6 +90,7 @@ class Win32Transfer : public PendingTransfer {
         GetOverlappedResult(port_, overlapped_.get(), &count, TRUE);
       }
       result_.count = static_cast<std::int32_t>(count);
+      if (taken_) *taken_ += count;
       buffer_.resize(count <= buffer_.size() ? count : buffer_.size());
       finished_ = true;
     }
@@ -90,6 +103,7 @@ class Win32Transfer : public PendingTransfer {
 
  private:
   HANDLE port_;
+  TakenCount* taken_;   // reads only
   std::string buffer_;  // write: the bytes to send; read: the buffer, cut to the count at the end
   std::unique_ptr<OVERLAPPED> overlapped_;
   std::unique_ptr<EventHandle> done_;
@@ -102,25 +116,34 @@ class Win32Transfer : public PendingTransfer {
 // (cancelling the I/O does not with all of them).
 class Win32EventWaiter : public EventWaiter {
  public:
-  Win32EventWaiter(HANDLE port, std::uint32_t mask)
-      : port_(port), mask_(mask), stop_(false), completion_(true) {
+  Win32EventWaiter(HANDLE port, std::uint32_t mask, const TakenCount& taken)
+      : port_(port),
+        mask_(mask),
+        taken_(taken),
+        levelRxChar_(RunningUnderWine()),
+        stop_(false) {
     SetCommMask(port_, mask_);  // a failure shows as a failing wait
+  }
+  ~Win32EventWaiter() override {
+    if (completion_) CloseHandle(completion_);
   }
 
   std::uint32_t Wait(std::stop_token stop) override {
     std::stop_callback onStop(stop, [this] { SetEvent(stop_.Get()); });
     for (;;) {
-      if (stop.stop_requested()) return 0;
-      OVERLAPPED overlapped{};
-      overlapped.hEvent = completion_.Get();
-      ResetEvent(completion_.Get());
-      DWORD events = 0;
+      if (stop.stop_requested() || !record_) return 0;
+      OVERLAPPED& overlapped = record_->overlapped;
+      overlapped = OVERLAPPED{};
+      overlapped.hEvent = completion_;
+      ResetEvent(completion_);
+      DWORD& events = record_->events;
+      events = 0;
       if (!WaitCommEvent(port_, &events, &overlapped)) {
         if (GetLastError() != ERROR_IO_PENDING) return 0;
-        HANDLE handles[2] = {stop_.Get(), completion_.Get()};
+        HANDLE handles[2] = {stop_.Get(), completion_};
         DWORD which = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
         if (which != WAIT_OBJECT_0 + 1) {
-          EndPendingWait(overlapped);
+          EndPendingWait();
           return 0;
         }
         DWORD ignored = 0;
@@ -128,6 +151,11 @@ class Win32EventWaiter : public EventWaiter {
       }
       if (stop.stop_requested()) return 0;
       events &= mask_;
+      if (levelRxChar_ && (events & kEvRxChar) && !NewArrival()) {
+        events &= ~kEvRxChar;
+        // Nothing new: look again shortly rather than spin on the queued bytes.
+        if (!events && WaitForSingleObject(stop_.Get(), kRepeatPollMs) == WAIT_OBJECT_0) return 0;
+      }
       if (events) return events;
     }
   }
@@ -137,23 +165,49 @@ class Win32EventWaiter : public EventWaiter {
   }
 
  private:
-  // The wait must be over before its record goes out of scope.
-  void EndPendingWait(OVERLAPPED& overlapped) {
+  // Ends the pending wait: clearing the mask ends it on Windows; cancelling is the second try.
+  // A wait that does not end even so (wine's serial layer can miss both) is left to the closing
+  // of the device, which ends it: its record and event are let go, not freed, since the system
+  // may still write to them.
+  void EndPendingWait() {
     SetCommMask(port_, 0);
-    if (WaitForSingleObject(completion_.Get(), kEndWaitMs) != WAIT_OBJECT_0) {
-      CancelIoEx(port_, &overlapped);
-    }
-    DWORD ignored = 0;
-    GetOverlappedResult(port_, &overlapped, &ignored, TRUE);
+    if (WaitForSingleObject(completion_, kEndWaitMs) == WAIT_OBJECT_0) return;
+    CancelIoEx(port_, &record_->overlapped);
+    if (WaitForSingleObject(completion_, kEndWaitMs) == WAIT_OBJECT_0) return;
+    record_.release();
+    completion_ = nullptr;
   }
 
+  // True when bytes arrived since the last reported arrival: more have come into the queue in
+  // all (queued now plus taken by reads) than at that report.
+  bool NewArrival() {
+    DWORD errors = 0;
+    COMSTAT stat{};
+    if (!ClearCommError(port_, &errors, &stat)) return true;
+    const std::uint64_t arrived = stat.cbInQue + taken_.load();
+    if (arrived <= lastArrived_) return false;
+    lastArrived_ = arrived;
+    return true;
+  }
+
+  static constexpr DWORD kRepeatPollMs = 10;
   // How long a cleared mask gets to end the wait before the wait is cancelled as well.
   static constexpr DWORD kEndWaitMs = 1000;
 
   HANDLE port_;
   std::uint32_t mask_;
+  const TakenCount& taken_;
+  bool levelRxChar_;
+  std::uint64_t lastArrived_ = 0;
   EventHandle stop_;
-  EventHandle completion_;
+  // The wait's record and completion event (manual-reset, created signalled), owned unless a
+  // wait that would not end was let go.
+  struct WaitRecord {
+    OVERLAPPED overlapped{};
+    DWORD events = 0;
+  };
+  std::unique_ptr<WaitRecord> record_ = std::make_unique<WaitRecord>();
+  HANDLE completion_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
 };
 
 class Win32Backend : public ComPortBackend {
@@ -273,7 +327,7 @@ class Win32Backend : public ComPortBackend {
   }
 
   std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t mask, std::uint32_t) override {
-    return std::make_unique<Win32EventWaiter>(handle_, mask);
+    return std::make_unique<Win32EventWaiter>(handle_, mask, taken_);
   }
 
   // Blocks until the bytes written have left the port.
@@ -307,13 +361,15 @@ class Win32Backend : public ComPortBackend {
         return r;
       }
       r.pending = std::make_unique<Win32Transfer>(handle_, std::move(buffer),
-                                                  std::move(overlapped), std::move(done));
+                                                  std::move(overlapped), std::move(done),
+                                                  isWrite ? nullptr : &taken_);
       return r;
     }
     // Completed at once; the record's count is the one to trust for an overlapped handle.
     GetOverlappedResult(handle_, overlapped.get(), &count, FALSE);
     r.count = static_cast<std::int32_t>(count);
     if (!isWrite) {
+      taken_ += count;
       buffer.resize(count);
       r.received = std::move(buffer);
     }
@@ -323,6 +379,7 @@ class Win32Backend : public ComPortBackend {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   HANDLE lock_ = nullptr;
   bool readAtOnce_ = true;
+  TakenCount taken_{0};
 };
 
 }  // namespace
