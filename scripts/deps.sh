@@ -13,6 +13,8 @@ packages=(
   qt6-translations-l10n
   # fuzzing: clang with libFuzzer (fuzz/run)
   clang libclang-rt-14-dev
+  # the Windows stage: MinGW-w64 (posix threads), wine to run the tests, GoogleTest's sources
+  g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -27,6 +27,10 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON -DQM_BUILD_UI
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ctest -j"$jobs" --output-on-failure --timeout 300 "${retry[@]}")
 
+# Windows: the core, qmctl and the core tests cross-built with MinGW-w64 and run under wine,
+# with the link suite and qmctl.exe against the virtual scale (scripts/test-windows.sh).
+scripts/test-windows.sh
+
 # Fuzzing: every libFuzzer target (fuzz/) for a fixed number of inputs from its seed corpus, with
 # a fixed random seed, so the stage is quick and does the same on every run (about 3 minutes
 # with the clang build on 2 cores). `fuzz/run 3600` fuzzes for as long as asked.

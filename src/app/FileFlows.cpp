@@ -9,6 +9,7 @@
 #include "base/Dialogs.h"
 #include "base/RunState.h"
 #include "base/StatusView.h"
+#include "files/FileIo.h"
 #include "session/FileOperations.h"
 #include "session/SessionTables.h"
 #include "tables/MessageCommands.h"
@@ -57,7 +58,7 @@ class BusyScope {
 // when there is none.
 std::string ProposedName(const std::string& remembered, const std::string& fallback) {
   if (remembered.empty()) return FileNameFromText(fallback);
-  return std::filesystem::path(remembered).replace_extension().string();
+  return PathText(FilePath(remembered).replace_extension());
 }
 
 FileFormat FormatOf(bool csv) {

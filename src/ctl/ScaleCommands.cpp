@@ -11,6 +11,7 @@
 #include "base/StatusTexts.h"
 #include "base/WireCodecs.h"
 #include "ctl/Commands.h"
+#include "ctl/Console.h"
 #include "ctl/ConsoleObserver.h"
 #include "ctl/FindingPrinter.h"
 #include "ctl/LinkSession.h"
@@ -98,9 +99,7 @@ struct ScaleRun {
 };
 
 ReportMoment LocalNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = LocalTime(std::time(nullptr));
   return {Date{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}, local.tm_hour, local.tm_min,
           local.tm_sec};
 }

@@ -25,7 +25,7 @@ FileResult LastStreamFailure() {
 
 FileResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
   bytes.clear();
-  const fs::path file(path);
+  const fs::path file = FilePath(path);
   std::error_code ec;
   // Opening a directory for reading succeeds on some systems; only the read would fail.
   if (fs::is_directory(file, ec)) return Failure(std::make_error_code(std::errc::is_a_directory));

@@ -1,16 +1,22 @@
 // Reading and writing whole files, with the system's message on failure.
 //
-// Paths are in the file system's own encoding (as the file dialogs give them). The messages are
+// Paths are in the file system's own encoding (as the file dialogs give them): the bytes as they
+// stand on POSIX systems, UTF-8 on Windows (whose file names are UTF-16). The messages are
 // the system's own text for the error (for example "Permission denied"), ASCII on the systems we
 // build for; the caller puts them in front of the operator.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace qm {
+
+// A path string as a path object and back, in the encoding above.
+std::filesystem::path FilePath(const std::string& path);
+std::string PathText(const std::filesystem::path& path);
 
 struct FileResult {
   bool ok = true;

@@ -69,6 +69,14 @@ int CreateTemporary(const std::string& target, std::string& name) {
 
 }  // namespace
 
+std::filesystem::path FilePath(const std::string& path) {
+  return std::filesystem::path(path);
+}
+
+std::string PathText(const std::filesystem::path& path) {
+  return path.string();
+}
+
 FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
   std::string target = path;
   int error = 0;

@@ -24,8 +24,19 @@ FileResult LastStreamFailure() {
 
 }  // namespace
 
+// UTF-8 both ways: a path from plain chars would be read in the ANSI code page, which cannot
+// hold every name (and the library's way back is UTF-8 anyway).
+fs::path FilePath(const std::string& path) {
+  return fs::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string PathText(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
-  const fs::path target(path);
+  const fs::path target = FilePath(path);
   fs::path temporary = target;
   temporary += ".saving";
   std::error_code ec;

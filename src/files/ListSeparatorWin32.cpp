@@ -7,11 +7,16 @@
 namespace qm {
 
 char SystemListSeparator() {
-  char buffer[8] = {};
+  wchar_t setting[8] = {};
   // The setting may hold up to three characters; the files use its first one, as the program
-  // always has.
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SLIST, buffer, sizeof buffer) < 2) return ',';
-  return buffer[0];
+  // always has. The files are in Windows-1251, so the character is too.
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, setting, 8) < 2) return ',';
+  char separator = ',';
+  BOOL lost = FALSE;
+  if (WideCharToMultiByte(1251, 0, setting, 1, &separator, 1, nullptr, &lost) != 1 || lost) {
+    return ',';
+  }
+  return separator;
 }
 
 }  // namespace qm

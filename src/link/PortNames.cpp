@@ -65,6 +65,8 @@ std::string PortMappingFilePath() {
   return base + "/qm-interchange/ports.conf";
 }
 
+// Windows opens the names themselves and explains its own codes: PortNamesWin32.cpp.
+#ifndef _WIN32
 std::string ResolvePortDevice(TPortType port) {
   if (const char* env = std::getenv("QM_PORTS")) {
     auto mapping = ParsePortMapping(env, ';');
@@ -100,5 +102,7 @@ std::string ExplainOpenFailure(int systemCode, const std::string& device) {
       return std::string();
   }
 }
+
+#endif  // _WIN32
 
 }  // namespace qm

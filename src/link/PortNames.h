@@ -6,6 +6,7 @@
 //   * the environment variable QM_PORTS="COM2=/tmp/scale;COM3=/dev/ttyUSB1", which wins over
 //     the file (for demos and tests).
 // Port names are matched without regard to case; blanks around names and paths are dropped.
+// On Windows the names are the system's own devices and nothing is mapped.
 #pragma once
 
 #include <map>

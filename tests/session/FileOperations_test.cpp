@@ -80,7 +80,7 @@ TEST_F(FileOperationsTest, AFailedLoadReportsWhyAndChangesNothing) {
   const Case cases[] = {
       {Put("notes.csv", "hello;world\r\n"), data, LoadStatus::BadFormat, bad},
       {Put("cut.msw", "a\r\n"), msg, LoadStatus::BadFormat, bad},
-      {Put("nul.plw", std::string("1\r\nA\0B\r\n", 8)), plu, LoadStatus::BadFormat, bad},
+      {Put("zero-byte.plw", std::string("1\r\nA\0B\r\n", 8)), plu, LoadStatus::BadFormat, bad},
       {Put("q.csv", "\"Товары\"\r\nT\r\n1\r\n"), data, LoadStatus::BadFormat, bad},
       {PutBytes("u8.csv", "Товары;\nT\n1;\xFF\n"), data, LoadStatus::BadFormat, bad},
       {PutBytes("u16.csv", std::string("\xFF\xFE\x22\x04;\0\n\0", 8)), data, LoadStatus::BadFormat,

@@ -1,0 +1,43 @@
+// qmctl's system calls on POSIX systems: signals, isatty, localtime_r.
+#include <unistd.h>
+
+#include <csignal>
+
+#include "ctl/Console.h"
+#include "ctl/Qmctl.h"
+
+namespace qm::ctl {
+namespace {
+
+// An output file is only ever renamed into place whole, so ending the program here leaves
+// nothing half-written.
+extern "C" void OnStopSignal(int signal) {
+  if (WatchRunning()) {
+    StopRequested() = true;
+    return;
+  }
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+}  // namespace
+
+void InstallStopHandler() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+bool StderrIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
+
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  localtime_r(&t, &local);
+  return local;
+}
+
+}  // namespace qm::ctl

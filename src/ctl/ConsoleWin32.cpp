@@ -1,0 +1,42 @@
+// qmctl's system calls on Windows: the console's control handler, _isatty, localtime_s.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <io.h>
+
+#include <cstdio>
+
+#include "ctl/Console.h"
+#include "ctl/Qmctl.h"
+
+namespace qm::ctl {
+namespace {
+
+// Runs on a thread of its own that the system starts. Returning FALSE hands the event to the
+// next handler, the system's, which ends the process; an output file is only ever renamed into
+// place whole, so nothing is left half-written.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if ((event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) &&
+      WatchRunning()) {
+    StopRequested() = true;
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void InstallStopHandler() {
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+bool StderrIsTerminal() {
+  return _isatty(_fileno(stderr)) != 0;
+}
+
+std::tm LocalTime(std::time_t t) {
+  std::tm local{};
+  localtime_s(&local, &t);
+  return local;
+}
+
+}  // namespace qm::ctl
