@@ -326,12 +326,16 @@ class Win32Backend : public ComPortBackend {
     return PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT) ? 0 : LastError();
   }
 
-  std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t mask, std::uint32_t) override {
+  // The thread drops events without a handler itself; Windows reports every event of the mask
+  // at no extra cost, so the waiter needs no view of the handlers.
+  std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t mask, std::uint32_t,
+                                                 const std::atomic<std::uint32_t>&) override {
     return std::make_unique<Win32EventWaiter>(handle_, mask, taken_);
   }
 
   // Blocks until the bytes written have left the port.
-  int Drain() { return FlushFileBuffers(handle_) ? 0 : LastError(); }
+  int Drain() override { return FlushFileBuffers(handle_) ? 0 : LastError(); }
+  bool DrainReachesLine() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
  private:
   static std::string LockKey(const std::string& device) {
