@@ -16,7 +16,8 @@ bool QueuedDispatcher::RunAndWait(std::function<void()> fn, std::stop_token stop
   if (wakeup_) wakeup_();
 
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, stop, [&] { return call->state == Call::State::kDone; });
+  WaitUntilDoneOrStopped(changed_, lock, stop,
+                         [&] { return call->state == Call::State::kDone; });
   if (call->state == Call::State::kQueued) {
     // Stopped before the UI thread took it: withdraw it so it never runs.
     queue_.erase(std::find(queue_.begin(), queue_.end(), call));

@@ -31,7 +31,8 @@ bool QtUiDispatcher::RunAndWait(std::function<void()> fn, std::stop_token stop) 
       notifyWindow_.get(), [this, call] { Run(call); }, Qt::QueuedConnection);
 
   std::unique_lock lock(call->mutex);
-  call->changed.wait(lock, stop, [&] { return call->state == Call::State::kDone; });
+  WaitUntilDoneOrStopped(call->changed, lock, stop,
+                         [&] { return call->state == Call::State::kDone; });
   if (call->state == Call::State::kQueued) {
     call->state = Call::State::kWithdrawn;
     return false;
