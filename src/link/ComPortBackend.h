@@ -124,6 +124,10 @@ class ComPortBackend {
   virtual int CancelTransfers() = 0;
   virtual std::unique_ptr<EventWaiter> CreateEventWaiter(std::uint32_t mask,
                                                          std::uint32_t readBufSize) = 0;
+
+  // Line data sent and received on this connection so far, counted where a line has a far side
+  // that can hold bytes on their way (a network server); false where the backend does not count.
+  virtual bool LineCounts(std::uint64_t& sent, std::uint64_t& received) const { return false; }
 };
 
 std::unique_ptr<ComPortBackend> CreateComPortBackend();
