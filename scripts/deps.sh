@@ -13,6 +13,8 @@ packages=(
   qt6-translations-l10n
   # fuzzing: clang with libFuzzer (fuzz/run)
   clang libclang-rt-14-dev
+  # network serial lines: the serial device server the tests put in front of the virtual scale
+  ser2net
 )
 missing=()
 for p in "${packages[@]}"; do
