@@ -4,7 +4,9 @@
 // own time-out still decides when a scale is silent.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
+#include <thread>
 
 #include "NetRig.h"
 #include "base/Cp1251.h"
@@ -76,6 +78,11 @@ std::string RunEveryTransfer(NetRig& rig) {
   for (const std::string& panel : rig.status.display) t += panel + "|";
   t += "\n";
 
+  // The scale files an exchange after its last byte went out: let it finish filing.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!rig.scale.Quiet() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::yield();
+  }
   for (const qmsim::ExchangeRecord& e : rig.scale.Log()) t += Hex(e.in) + " " + Hex(e.out) + "\n";
   return t;
 }
