@@ -3,8 +3,8 @@
 // compiles the network line only where the platform's file exists.
 //
 // Error codes are <cerrno> values on every platform (a platform file translates its own codes):
-// ENXIO for a host name that does not resolve, ETIMEDOUT for a connection or resolution that
-// took longer than allowed, ECONNREFUSED, ENETUNREACH, EHOSTUNREACH, ECONNRESET and so on.
+// ENXIO for a host name that does not resolve (in the time allowed), ETIMEDOUT for a connection
+// that took longer than allowed, ECONNREFUSED, ENETUNREACH, EHOSTUNREACH, ECONNRESET and so on.
 //
 // Threads: one thread may send while another receives or waits; Wake may be called from any
 // thread. Connect and Close must not overlap other calls.

@@ -68,7 +68,8 @@ int Resolve(const std::string& host, std::uint16_t port, Clock::time_point deadl
     r->done.notify_all();
   }).detach();
   std::unique_lock lock(r->mutex);
-  if (!r->done.wait_until(lock, deadline, [&] { return r->finished; })) return ETIMEDOUT;
+  // A name that does not resolve in time is, to the caller, a name that does not resolve.
+  if (!r->done.wait_until(lock, deadline, [&] { return r->finished; })) return ENXIO;
   if (r->error) return r->error;
   out = r;
   return 0;
