@@ -411,8 +411,9 @@ class NetEventWaiter : public EventWaiter {
       : backend_(backend),
         mask_(mask),
         rx80Mark_(static_cast<std::uint32_t>(std::uint64_t(readBufSize) * 8 / 10)) {
+    // Data that arrived before the thread started is told at its first wait, as a local port
+    // tells bytes already queued; writes before it are long complete.
     std::lock_guard lock(backend_.mutex_);
-    seenArrivals_ = backend_.arrivals_;
     seenWrites_ = backend_.writes_;
   }
 

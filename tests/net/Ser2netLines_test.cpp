@@ -35,12 +35,17 @@ std::string Hex(const qmsim::Bytes& bytes) {
 }
 
 // PLU 9 with 0xFF bytes (the Telnet escape byte) in its number of sales and its price
-// (FF FF 00 00: 655.35), so that escaping is on the way both when it is read and written back.
+// (FF FF 00 00: 655.35), so that escaping is on the way both when it is read and written back,
+// and with CR NUL and CR LF in its name, which a Telnet peer outside binary mode would change.
 qmsim::Bytes PluWithEscapeBytes() {
   qmsim::Bytes r(100, 0);
   r[0] = 9;
   r[10] = 'F';
-  r[11] = 'F';
+  r[11] = 0x0D;
+  r[12] = 0x00;
+  r[13] = 0x0D;
+  r[14] = 0x0A;
+  r[15] = 'F';
   r[66] = 0xFF;
   r[67] = 0xFF;
   r[98] = 0xFF;
