@@ -79,6 +79,7 @@ std::string RunEveryTransfer(NetRig& rig) {
   report("read totals", rig.session.ReadTotals(quiet));
   const qm::TotalsPage& g = rig.session.Totals();
   t += qm::Utf8(g.sum + "|" + g.weight + "|" + g.sells + "|" + g.freePlu + "|" + g.labels) + "\n";
+  report("clear totals", rig.session.ClearTotals(quiet));
   rig.RunOnePoll();
   for (const std::string& panel : rig.status.display) t += panel + "|";
   t += "\n";
@@ -103,10 +104,11 @@ TEST(Ser2netLines, EveryTransferMovesTheSameBytesAsOnThePseudoTerminal) {
   }
   const std::string& pty = runs[NetLine::Pty];
   // The run itself did what it should: six PLUs read and written back, the escape bytes among
-  // them, both messages, the totals and a live reading.
+  // them, both messages, the totals read and cleared, and a live reading.
   EXPECT_NE(pty.find("read plu status 0 stored 6\n"), std::string::npos) << pty;
   EXPECT_NE(pty.find("write plu status 0 stored 6\n"), std::string::npos) << pty;
   EXPECT_NE(pty.find("write msg status 0 stored 2\n"), std::string::npos) << pty;
+  EXPECT_NE(pty.find("clear totals status 0 stored 1\n"), std::string::npos) << pty;
   EXPECT_NE(pty.find("655.35"), std::string::npos) << pty;
   EXPECT_EQ(runs[NetLine::RawTcp], pty);
   EXPECT_EQ(runs[NetLine::Rfc2217], pty);
