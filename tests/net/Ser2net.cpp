@@ -79,6 +79,7 @@ Ser2net::Ser2net(const std::string& device, bool charDelay) {
   dir_ = pattern;
   rawPort_ = FreeLoopbackPort();
   telnetPort_ = FreeLoopbackPort();
+  plainPort_ = FreeLoopbackPort();
   const std::string options = std::string("  options:\n    kickolduser: true\n    mdns: false\n") +
                               "    chardelay: " + (charDelay ? "true" : "false") + "\n";
   std::ofstream(dir_ + "/ser2net.yaml")
@@ -86,6 +87,8 @@ Ser2net::Ser2net(const std::string& device, bool charDelay) {
       << "  connector: serialdev," << device << ",9600n81,local\n"
       << options << "connection: &rfc2217\n  accepter: telnet(rfc2217),tcp,127.0.0.1,"
       << telnetPort_ << "\n  connector: serialdev," << device << ",9600n81,local\n"
+      << options << "connection: &telnet\n  accepter: telnet,tcp,127.0.0.1," << plainPort_
+      << "\n  connector: serialdev," << device << ",9600n81,local\n"
       << options;
 
   pid_ = ::fork();
@@ -103,7 +106,7 @@ Ser2net::Ser2net(const std::string& device, bool charDelay) {
   // The server is a process of its own: wait for it on the real clock (bounded), looking for its
   // listening sockets so that no connection is made to it before the test's own.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!(Listening(rawPort_) && Listening(telnetPort_))) {
+  while (!(Listening(rawPort_) && Listening(telnetPort_) && Listening(plainPort_))) {
     int status = 0;
     if (::waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;

@@ -1,6 +1,6 @@
-// Debian's serial device server in front of a device, started and stopped by a test: one raw
-// TCP accepter and one Telnet accepter with COM-PORT-OPTION, both on free loopback ports, with
-// the device opened at 9600 8N1 when a client connects.
+// Debian's serial device server in front of a device, started and stopped by a test: a raw TCP
+// accepter, a Telnet accepter with COM-PORT-OPTION and a plain Telnet one, on free loopback
+// ports, with the device opened at 9600 8N1 when a client connects.
 #pragma once
 
 #include <sys/types.h>
@@ -25,6 +25,9 @@ class Ser2net {
 
   std::string RawUrl() const { return "tcp://127.0.0.1:" + std::to_string(rawPort_); }
   std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(telnetPort_); }
+  // The plain Telnet accepter, which does not offer COM-PORT-OPTION, named as a client would
+  // wrongly name it.
+  std::string PlainTelnetUrl() const { return "rfc2217://127.0.0.1:" + std::to_string(plainPort_); }
   // What the server printed, for a failing test's message.
   std::string Log() const;
 
@@ -32,6 +35,7 @@ class Ser2net {
   std::string dir_;
   std::uint16_t rawPort_ = 0;
   std::uint16_t telnetPort_ = 0;
+  std::uint16_t plainPort_ = 0;
   pid_t pid_ = -1;
 };
 

@@ -6,10 +6,12 @@
 
 #include <chrono>
 #include <map>
+#include <sstream>
 #include <thread>
 
 #include "NetRig.h"
 #include "base/Cp1251.h"
+#include "ctl/Qmctl.h"
 #include "sim/DemoData.h"
 #include "tables/MessageTable.h"
 #include "tables/TextGrid.h"
@@ -172,6 +174,21 @@ TEST(Ser2netLines, ASilentOrCutScaleTimesOutOnTheLinksOwnTicks) {
       EXPECT_FALSE(rig.port.Connected());
     }
   }
+}
+
+TEST(Ser2netLines, ATelnetPortWithoutComPortOptionIsRefusedWithItsReason) {
+  SKIP_WITHOUT_SER2NET();
+  qmsim::VirtualScale scale;
+  Ser2net server(scale.SlavePath());
+  const std::string url = server.PlainTelnetUrl();
+  std::ostringstream out, err;
+  const int code = qm::ctl::RunQmctl({"--port", url, "read-totals", "-o", "/dev/null"},
+                                     {out, err, false, nullptr});
+  EXPECT_EQ(code, qm::ctl::kExitLink);
+  EXPECT_EQ(err.str(), "qmctl: Не могу открыть порт " + url + ". Сервер " + url.substr(10) +
+                           " не управляет параметрами линии (нет Telnet COM-PORT-OPTION); линию "
+                           "без управления открывает адрес tcp://.\n");
+  EXPECT_EQ(scale.BytesIn(), 0u);  // nothing reached the scale
 }
 
 }  // namespace
