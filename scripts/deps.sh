@@ -15,6 +15,8 @@ packages=(
   clang libclang-rt-14-dev
   # the Windows stage: MinGW-w64 (posix threads), wine to run the tests, GoogleTest's sources
   g++-mingw-w64-x86-64-posix wine wine64 googletest
+  # network serial lines: the serial device server the tests put in front of the virtual scale
+  ser2net
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -396,6 +396,7 @@ std::string ProgramHelp() {
       "  --port DEV|COMn      the scale's port (default COM2); COM1..COM8 resolve to devices as\n"
       "                       the window program resolves them (QM_PORTS, then the ports.conf\n"
       "                       mapping, then /dev/ttyS0..7); any other value is a device path\n"
+      "                       or a network line, tcp://HOST:PORT or rfc2217://HOST:PORT\n"
       "  --baud N             110, 300, 600, 1200, 2400, 4800, 9600 (default), 14400, 19200,\n"
       "                       38400, 56000, 57600 or 115200; always 8 data bits\n"
       "  --parity none|odd|even|mark|space\n"

@@ -2,6 +2,8 @@
 
 #include "link/ComPortBackend.h"
 #include "link/ComThread.h"
+#include "link/NetPortUrl.h"
+#include "link/PortBackends.h"
 #include "link/PortNames.h"
 #include "link/UiDispatcher.h"
 
@@ -224,6 +226,10 @@ void TComPort::Open() {
     throw std::logic_error("TComPort: smSynchronize and smWindow need a UiDispatcher");
   }
   devicePath_ = resolver_ ? resolver_(port_) : ResolvePortDevice(port_);
+  if (IsNetPortName(devicePath_) != netBackend_) {
+    backend_ = comm::CreatePortBackend(devicePath_);
+    netBackend_ = !netBackend_;
+  }
   ++applied_.opens;
   if (int code = backend_->Open(devicePath_)) Raise(kOpenFailed, code);
   connected_ = true;
@@ -329,6 +335,10 @@ void TComPort::AbortAllOperations() {
     pendingOperations_.pop();
   }
   if (code) Raise(kAbortFailed, code);
+}
+
+bool TComPort::LineCounts(std::uint64_t& sent, std::uint64_t& received) const {
+  return connected_ && backend_->LineCounts(sent, received);
 }
 
 std::uint32_t TComPort::InputCount() {

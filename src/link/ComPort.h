@@ -306,6 +306,10 @@ class TComPort {
   // Cancels pending transfers and discards all of them.
   void AbortAllOperations();
 
+  // Line data the open connection has sent and received, where the backend counts it (network
+  // lines); false otherwise. Lets tests see that nothing is on its way through a server.
+  bool LineCounts(std::uint64_t& sent, std::uint64_t& received) const;
+
   // How often each setting group reached the device; lets tests see that unchanged values are
   // not re-applied.
   struct ApplyCounts {
@@ -337,6 +341,7 @@ class TComPort {
   bool threadCreated_ = false;
   std::stack<std::unique_ptr<OperationRecord>> pendingOperations_;
   std::unique_ptr<comm::ComPortBackend> backend_;
+  bool netBackend_ = false;  // backend_ serves network lines (chosen by the device at Open)
   bool connected_ = false;
 
   TBaudRate baudRate_ = TBaudRate::br9600;

@@ -152,6 +152,10 @@ class ComPortBackend {
   // the work of watching an event nobody listens to. It must outlive the waiter.
   virtual std::unique_ptr<EventWaiter> CreateEventWaiter(
       std::uint32_t mask, std::uint32_t readBufSize, const std::atomic<std::uint32_t>& handled) = 0;
+
+  // Line data sent and received on this connection so far, counted where a line has a far side
+  // that can hold bytes on their way (a network server); false where the backend does not count.
+  virtual bool LineCounts(std::uint64_t& sent, std::uint64_t& received) const { return false; }
 };
 
 std::unique_ptr<ComPortBackend> CreateComPortBackend();

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "base/Cp1251.h"
+#include "link/NetPortUrl.h"
 
 namespace qm {
 
@@ -83,6 +84,7 @@ std::string ResolvePortDevice(TPortType port) {
 }
 
 std::string ExplainOpenFailure(int systemCode, const std::string& device) {
+  if (IsNetPortName(device)) return ExplainNetOpenFailure(systemCode, device);
   switch (systemCode) {
     case ENOENT:
     case ENODEV:

@@ -5,6 +5,8 @@
 //     with lines "COM2=/dev/ttyUSB0"; blank lines and lines starting with '#' are skipped;
 //   * the environment variable QM_PORTS="COM2=/tmp/scale;COM3=/dev/ttyUSB1", which wins over
 //     the file (for demos and tests).
+// A device may also be a network serial line, "tcp://HOST:PORT" or "rfc2217://HOST:PORT"
+// (NetPortUrl.h).
 // Port names are matched without regard to case; blanks around names and paths are dropped.
 // On Windows the names are the system's own devices and nothing is mapped.
 #pragma once
@@ -29,7 +31,8 @@ std::map<TPortType, std::string> ParsePortMapping(std::string_view text, char se
 
 // A sentence for the operator (Windows-1251, Russian) saying why `device` could not be opened,
 // given the system's error code: missing device, no permission (and the dialout group), or in
-// use. Empty when the code has no plainer explanation than the system's number.
+// use; for network lines (NetPortUrl.h) what went wrong with the address or the server. Empty
+// when the code has no plainer explanation than the system's number.
 std::string ExplainOpenFailure(int systemCode, const std::string& device);
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -77,6 +78,7 @@ struct VirtualScale::Line {
       std::uint8_t buf[512];
       ssize_t n = ::read(master, buf, sizeof buf);
       if (n > 0) {
+        scale.bytesIn_ += static_cast<std::uint64_t>(n);
         auto now = Clock::now();
         for (ssize_t i = 0; i < n; ++i) pending.push_back({buf[i], now});
       } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -166,6 +168,7 @@ bool VirtualScale::WriteMaster(const std::uint8_t* p, std::size_t n) {
         std::lock_guard writeLock(lastWriteMutex_);
         lastWrite_ = Clock::now();
       }
+      bytesOut_ += static_cast<std::uint64_t>(w);
       p += w;
       n -= static_cast<std::size_t>(w);
       continue;
@@ -176,6 +179,22 @@ bool VirtualScale::WriteMaster(const std::uint8_t* p, std::size_t n) {
     if (::poll(fds, 2, 100) > 0 && fds[1].revents) return false;
   }
   return true;
+}
+
+unsigned VirtualScale::LineBaud() const {
+  termios t{};
+  if (!pty_ || ::tcgetattr(pty_->SlaveFd(), &t) != 0) return 0;
+  static constexpr struct {
+    speed_t code;
+    unsigned baud;
+  } kSpeeds[] = {{B110, 110},     {B300, 300},     {B600, 600},       {B1200, 1200},
+                 {B2400, 2400},   {B4800, 4800},   {B9600, 9600},     {B19200, 19200},
+                 {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+  const speed_t code = ::cfgetospeed(&t);
+  for (const auto& s : kSpeeds) {
+    if (s.code == code) return s.baud;
+  }
+  return 0;
 }
 
 void VirtualScale::SetWaiting(bool waiting) {

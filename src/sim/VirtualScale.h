@@ -121,6 +121,13 @@ class VirtualScale {
   // pass only then, so a reply time-out means that the scale really has nothing more to send.
   // Changes nothing on the line.
   bool Quiet() const;
+  // Bytes the scale has taken from the line and written to it since it started (never reset):
+  // with a server between the program and the scale, comparing them with what the program sent
+  // and received tells whether anything is still on its way.
+  std::uint64_t BytesIn() const { return bytesIn_.load(); }
+  std::uint64_t BytesOut() const { return bytesOut_.load(); }
+  // The speed, in bit/s, that whoever holds the terminal end has set on it (0 when unknown).
+  unsigned LineBaud() const;
   // Waits until at least n exchanges have finished since the last ClearLog; false on timeout.
   bool WaitForExchanges(std::size_t n, std::chrono::milliseconds timeout) const;
   // Waits until at least n bytes have been ignored since the last ClearLog; false on timeout.
@@ -144,6 +151,8 @@ class VirtualScale {
   std::atomic<unsigned> baud_;
   std::atomic<unsigned> address_;
   std::atomic<bool> hungUp_{false};
+  std::atomic<std::uint64_t> bytesIn_{0};
+  std::atomic<std::uint64_t> bytesOut_{0};
 
   mutable std::mutex mutex_;  // guards everything below and data_
   mutable std::condition_variable changed_;
