@@ -1,6 +1,6 @@
 // The few socket calls a network serial line needs, behind one small class so that each
-// platform has a file of its own (NetSocketPosix.cpp; a Winsock file can follow). The build
-// compiles the network line only where the platform's file exists.
+// platform has a file of its own (NetSocketPosix.cpp, NetSocketWin32.cpp). The build compiles
+// the network line only where the platform's file exists.
 //
 // Error codes are <cerrno> values on every platform (a platform file translates its own codes):
 // ENXIO for a host name that does not resolve (in the time allowed), ETIMEDOUT for a connection
