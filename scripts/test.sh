@@ -40,7 +40,10 @@ fuzz/run --runs 20000
 # meets the thread that waits for the scale (core only, about 4 minutes on 2 cores).
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_UI=OFF -DQM_BUILD_BENCH=OFF \
       -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread "${launcher[@]}"
-cmake --build build-tsan -j"$jobs" --target test_link
+cmake --build build-tsan -j"$jobs" --target test_link test_net
 QM_TEST_BIN="$PWD/build-tsan/bin" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   build-tsan/bin/test_link
+# The network line: its reader thread fills the port's queue while the link reads it.
+QM_TEST_BIN="$PWD/build-tsan/bin" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  build-tsan/bin/test_net
 scripts/tsan-fleet.sh
