@@ -12,10 +12,11 @@ namespace {
 
 using qm::TPortType;
 
-TEST(PortNamesWin32, EveryNameIsItsOwnDeviceWhateverTheEnvironmentSays) {
-  _putenv_s("QM_PORTS", "COM2=/tmp/scale");
+TEST(PortNamesWin32, EveryNameIsItsOwnDeviceUnlessMappedToANetworkLine) {
+  _putenv_s("QM_PORTS", "COM2=/tmp/scale;COM3=rfc2217://10.0.0.20:4001");
   EXPECT_EQ(qm::ResolvePortDevice(TPortType::COM1), "COM1");
   EXPECT_EQ(qm::ResolvePortDevice(TPortType::COM2), "COM2");
+  EXPECT_EQ(qm::ResolvePortDevice(TPortType::COM3), "rfc2217://10.0.0.20:4001");
   EXPECT_EQ(qm::ResolvePortDevice(TPortType::COM8), "COM8");
   _putenv_s("QM_PORTS", "");
 }
