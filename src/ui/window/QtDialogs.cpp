@@ -1,6 +1,5 @@
 #include "ui/window/QtDialogs.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -154,12 +153,14 @@ std::optional<FileDialogAnswer> QtDialogs::ChooseFile(const FileDialogRequest& r
     const QString suffix = SingleFilterSuffix(f);
     if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
   });
-  // The proposed name is a path the program got from an earlier choice (file system encoding).
-  if (!request.fileName.empty()) dialog.selectFile(QFile::decodeName(request.fileName.c_str()));
+  // Paths cross to the core in UTF-8 on every platform: the file system's own encoding here,
+  // and what the core's files turn into wide names on Windows (the ANSI code page that
+  // QFile::encodeName gives there would lose every name outside it).
+  if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
 
   FileDialogAnswer answer;
-  answer.path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+  answer.path = dialog.selectedFiles().constFirst().toStdString();
   const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
   answer.filterIndex = index >= 0 ? static_cast<int>(index) + 1 : request.filterIndex;
   return answer;
