@@ -418,11 +418,11 @@ class NetEventWaiter : public EventWaiter {
     seenWrites_ = backend_.writes_;
   }
 
+  // The stop request is looked at between bounded waits, not signalled through a
+  // std::stop_callback, whose removal can hang with MinGW's threads (see UiDispatcher.h).
+  static constexpr std::chrono::milliseconds kStopLook{20};
+
   std::uint32_t Wait(std::stop_token stop) override {
-    std::stop_callback wake(stop, [this] {
-      std::lock_guard lock(backend_.mutex_);
-      backend_.changed_.notify_all();
-    });
     std::unique_lock lock(backend_.mutex_);
     for (;;) {
       if (stop.stop_requested()) return 0;
@@ -448,7 +448,7 @@ class NetEventWaiter : public EventWaiter {
       }
       events &= mask_;
       if (events) return events;
-      backend_.changed_.wait(lock);
+      backend_.changed_.wait_for(lock, kStopLook);
     }
   }
 

@@ -120,16 +120,17 @@ class Win32EventWaiter : public EventWaiter {
       : port_(port),
         mask_(mask),
         taken_(taken),
-        levelRxChar_(RunningUnderWine()),
-        stop_(false) {
+        levelRxChar_(RunningUnderWine()) {
     SetCommMask(port_, mask_);  // a failure shows as a failing wait
   }
   ~Win32EventWaiter() override {
     if (completion_) CloseHandle(completion_);
   }
 
+  // The stop request is looked at between bounded waits rather than signalled through a
+  // std::stop_callback: with MinGW's threads the callback's removal can wait forever for a run
+  // that already ended (its semaphore loses the wake-up), and the port's Close then never ends.
   std::uint32_t Wait(std::stop_token stop) override {
-    std::stop_callback onStop(stop, [this] { SetEvent(stop_.Get()); });
     for (;;) {
       if (stop.stop_requested() || !record_) return 0;
       OVERLAPPED& overlapped = record_->overlapped;
@@ -140,9 +141,11 @@ class Win32EventWaiter : public EventWaiter {
       events = 0;
       if (!WaitCommEvent(port_, &events, &overlapped)) {
         if (GetLastError() != ERROR_IO_PENDING) return 0;
-        HANDLE handles[2] = {stop_.Get(), completion_};
-        DWORD which = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-        if (which != WAIT_OBJECT_0 + 1) {
+        DWORD which = WAIT_TIMEOUT;
+        while (which == WAIT_TIMEOUT && !stop.stop_requested()) {
+          which = WaitForSingleObject(completion_, kStopLookMs);
+        }
+        if (which != WAIT_OBJECT_0) {
           EndPendingWait();
           return 0;
         }
@@ -154,7 +157,7 @@ class Win32EventWaiter : public EventWaiter {
       if (levelRxChar_ && (events & kEvRxChar) && !NewArrival()) {
         events &= ~kEvRxChar;
         // Nothing new: look again shortly rather than spin on the queued bytes.
-        if (!events && WaitForSingleObject(stop_.Get(), kRepeatPollMs) == WAIT_OBJECT_0) return 0;
+        if (!events) Sleep(kRepeatPollMs);
       }
       if (events) return events;
     }
@@ -191,6 +194,8 @@ class Win32EventWaiter : public EventWaiter {
   }
 
   static constexpr DWORD kRepeatPollMs = 10;
+  // How often a pending wait looks whether the port is closing.
+  static constexpr DWORD kStopLookMs = 20;
   // How long a cleared mask gets to end the wait before the wait is cancelled as well.
   static constexpr DWORD kEndWaitMs = 1000;
 
@@ -199,7 +204,6 @@ class Win32EventWaiter : public EventWaiter {
   const TakenCount& taken_;
   bool levelRxChar_;
   std::uint64_t lastArrived_ = 0;
-  EventHandle stop_;
   // The wait's record and completion event (manual-reset, created signalled), owned unless a
   // wait that would not end was let go.
   struct WaitRecord {

@@ -19,25 +19,15 @@
 namespace qm {
 
 // Waits on `changed` under `lock` until `done()` holds or `stop` is requested. The stop request
-// wakes the wait through a callback that takes the same mutex, so the wake-up cannot fall between
-// the wait's check and its sleep. (The library's own stop-aware wait lost that wake-up now and
-// then with MinGW's threads, and the port's Close then waited for the event thread forever.)
+// is looked at between bounded waits rather than signalled through a std::stop_callback: with
+// MinGW's threads the library's stop-aware wait lost the wake-up, and a callback's removal can
+// wait forever for a run that already ended; the port's Close then waited for the event thread
+// forever. A stop is seen within kStopLook; the call's own completion wakes the wait at once.
+inline constexpr std::chrono::milliseconds kStopLook{20};
 template <typename Mutex, typename Done>
 void WaitUntilDoneOrStopped(std::condition_variable_any& changed, std::unique_lock<Mutex>& lock,
                             std::stop_token stop, Done done) {
-  Mutex& mutex = *lock.mutex();
-  lock.unlock();
-  {
-    std::stop_callback wake(stop, [&] {
-      std::lock_guard guard(mutex);
-      changed.notify_all();
-    });
-    lock.lock();
-    changed.wait(lock, [&] { return done() || stop.stop_requested(); });
-    // The callback may be running and waiting for the mutex: let it have it before it goes.
-    lock.unlock();
-  }
-  lock.lock();
+  while (!done() && !stop.stop_requested()) changed.wait_for(lock, kStopLook);
 }
 
 // An open port's arrival bell: a descriptor that turns readable when new bytes arrive at the
