@@ -105,7 +105,7 @@ done <<'EOF'
 WinLinkPlain --demo --still
 WinLinkSilent --silent
 WinLinkHangUp --demo --still --hang-up 20
-WinLinkCut --cut 10
+WinLinkCut --demo --still --cut 10
 EOF
 
 # qmctl.exe and the Linux qmctl, each against a fresh scale: the same files byte for byte, the
