@@ -43,6 +43,7 @@ qm::DialogButton ScriptedDialogs::ShowMessage(const qm::MessageBoxRequest& reque
   const std::string text = qm::Utf8(request.text);
   const std::string caption = qm::Utf8(request.caption);
   shown_.push_back({text, caption, request.icon, request.buttons, request.defaultButton});
+  if (onMessage) onMessage();
   if (script_.empty() || script_.front().kind != Step::Message) {
     ADD_FAILURE() << "unexpected message box: [" << caption << "] " << text;
     return (request.buttons & qm::kButtonCancel) ? qm::kButtonCancel

@@ -46,6 +46,8 @@ class ScriptedDialogs : public qm::Dialogs {
   void CancelProgressAt(int position) { cancelAt_ = position; }
   // Runs during every StepProgress, as the window system would run pending events there.
   std::function<void(int position)> onStep;
+  // Runs while a message box is shown, as events the window system delivers meanwhile would.
+  std::function<void()> onMessage;
 
   // Fails the test when expectations are left over.
   void VerifyDone();

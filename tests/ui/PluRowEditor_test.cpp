@@ -270,6 +270,22 @@ TEST_F(PluRowEditorTest, LeavingAChangedFieldAsksAndEachAnswerDoesItsPart) {
   dialogs_.VerifyDone();
 }
 
+TEST_F(PluRowEditorTest, AButtonWhosePressRaisedTheQuestionIsNotLeftPressed) {
+  // The press on Copy moves the focus out of the editor's set, and the question comes before the
+  // press reaches the button; the operator lets go of the mouse while the box is up.
+  Retype(E().UPMemo, "9");
+  dialogs_.ExpectMessage("Данные были изменены, сохранить?", kButtonCancel);
+  dialogs_.onMessage = [&] { QTest::mouseRelease(E().PLUCopy, Qt::LeftButton); };
+  QTest::mousePress(E().PLUCopy, Qt::LeftButton);
+  dialogs_.onMessage = nullptr;
+  EXPECT_FALSE(E().PLUCopy->isDown());
+  EXPECT_EQ(Focused(), E().UPMemo);
+  // An ordinary press and release still click.
+  QTest::mouseClick(E().PLUWrite, Qt::LeftButton);
+  EXPECT_FALSE(E().PluDirty());
+  dialogs_.VerifyDone();
+}
+
 TEST_F(PluRowEditorTest, ATitleClickDoesNotSortWhenTheQuestionKeepsTheFocus) {
   Retype(E().INEdit1, "Z");
   dialogs_.ExpectMessage("Данные были изменены, сохранить?", kButtonCancel);

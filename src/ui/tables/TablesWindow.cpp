@@ -13,6 +13,7 @@
 #include "tables/PluMatching.h"
 #include "tables/PluTable.h"
 #include "ui/tables/ActivateOnPress.h"
+#include "ui/tables/DropStalePress.h"
 #include "ui/tables/MessageEditor.h"
 #include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TSortGrid.h"
@@ -61,6 +62,7 @@ TablesWindow::TablesWindow(QWidget* client, const MainPages& pages, SessionTable
   connect(pages.PageControl, &QTabWidget::currentChanged, this, &TablesWindow::PageControlChange);
   connect(qApp, &QApplication::focusChanged, this, &TablesWindow::FocusChanged);
   activateOnPress_ = std::make_unique<ActivateOnPress>(client_, state_);
+  dropStalePress_ = std::make_unique<DropStalePress>();
 }
 
 TablesWindow::~TablesWindow() {

@@ -43,6 +43,7 @@
 namespace qm {
 
 class ActivateOnPress;
+class DropStalePress;
 class Dialogs;
 class MessageEditor;
 class PluRowEditor;
@@ -121,6 +122,7 @@ class TablesWindow : public QObject, public ValidationView {
   std::unique_ptr<SortStatusHooks> pluSortHooks_;
   std::unique_ptr<SortStatusHooks> msgSortHooks_;
   std::unique_ptr<ActivateOnPress> activateOnPress_;
+  std::unique_ptr<DropStalePress> dropStalePress_;  // a button's press that came after its release
 };
 
 }  // namespace qm
