@@ -152,30 +152,31 @@ if command -v ser2net >/dev/null; then
   mkdir -p "$net"
   start_scale --demo --still
   free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
-  raw=$(free_port)
-  telnet=$(free_port)
   options=$'  options:\n    kickolduser: true\n    mdns: false\n    chardelay: false\n'
-  {
-    printf 'connection: &raw\n  accepter: tcp,127.0.0.1,%s\n  connector: serialdev,%s,9600n81,local\n%s' \
-      "$raw" "$sim_pty" "$options"
-    printf 'connection: &rfc2217\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%s\n  connector: serialdev,%s,9600n81,local\n%s' \
-      "$telnet" "$sim_pty" "$options"
-  } >"$net/ser2net.yaml"
-  LD_PRELOAD= ser2net -n -u -c "$net/ser2net.yaml" >"$net/ser2net.log" 2>&1 &
-  sims+=($!)
-  for _ in $(seq 100); do
-    python3 -c "import socket,sys; socket.create_connection(('127.0.0.1',$telnet),0.2).close()" \
-      2>/dev/null && break
-    sleep 0.05
-  done
+  # The terminal's own reading first: ser2net holds the device while a client is connected.
   (cd "$net" && LD_PRELOAD= timeout 120 "$native/bin/qmctl" --port "$sim_pty" read-plu --last 200 \
      -o pty.csv >/dev/null 2>&1) || fail "qmctl on the terminal before the network run"
-  for url in "tcp://127.0.0.1:$raw" "rfc2217://127.0.0.1:$telnet"; do
-    name=${url%%:*}
+  # One server per kind of line, so that each run finds the device free.
+  for kind in tcp rfc2217; do
+    port=$(free_port)
+    accepter="tcp,127.0.0.1,$port"
+    [ $kind = rfc2217 ] && accepter="telnet(rfc2217),$accepter"
+    printf 'connection: &%s\n  accepter: %s\n  connector: serialdev,%s,9600n81,local\n%s' \
+      "$kind" "$accepter" "$sim_pty" "$options" >"$net/$kind.yaml"
+    LD_PRELOAD= ser2net -n -u -c "$net/$kind.yaml" >"$net/$kind.log" 2>&1 &
+    server=$!
+    # Listening is looked at without connecting: a connection would take the device.
+    for _ in $(seq 100); do
+      ss -ltnH "sport = :$port" | grep -q . && break
+      sleep 0.05
+    done
+    url="$kind://127.0.0.1:$port"
     (cd "$net" && timeout 120 wine "$win/bin/qmctl.exe" --port "$url" read-plu --last 200 \
-       -o "$name.csv" >"$name.out" 2>&1) || { cat "$net/$name.out" >&2; fail "qmctl.exe over $url"; }
-    cmp "$net/pty.csv" "$net/$name.csv" || fail "qmctl.exe over $url read other bytes"
-    say "qmctl.exe over $name = qmctl on the terminal: read-plu"
+       -o "$kind.csv" >"$kind.out" 2>&1) || { cat "$net/$kind.out" >&2; fail "qmctl.exe over $url"; }
+    kill "$server"
+    wait "$server" 2>/dev/null || true
+    cmp "$net/pty.csv" "$net/$kind.csv" || fail "qmctl.exe over $url read other bytes"
+    say "qmctl.exe over $kind = qmctl on the terminal: read-plu"
   done
 else
   say "skipped the network line: ser2net is not installed"
