@@ -16,7 +16,8 @@ packages=(
   # the Windows stage: MinGW-w64 (posix threads), wine to run the tests, GoogleTest's sources
   g++-mingw-w64-x86-64-posix wine wine64 googletest
   # network serial lines: the serial device server the tests put in front of the virtual scale
-  ser2net
+  # (the Windows stage finds free ports with python3 and sees them listening with ss)
+  ser2net python3 iproute2
 )
 missing=()
 for p in "${packages[@]}"; do
