@@ -23,4 +23,9 @@ int RunReadTotals(const CommandLine& cl, CtlIo& io);
 int RunClearTotals(const CommandLine& cl, CtlIo& io);
 int RunVerify(const CommandLine& cl, CtlIo& io);
 
+// Runs the parsed command (one of the above) and turns what it raises into a line on `io.err`
+// and the exit code: usage and file errors 2, a port failure in the middle of an exchange 3.
+// Other exceptions pass on.
+int RunParsedCommand(const CommandLine& cl, CtlIo& io);
+
 }  // namespace qm::ctl

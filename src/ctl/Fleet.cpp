@@ -23,17 +23,6 @@
 namespace qm::ctl {
 namespace {
 
-using Runner = int (*)(const CommandLine&, CtlIo&);
-
-Runner RunnerOf(const std::string& command) {
-  static const std::map<std::string, Runner> runners = {
-      {"read-plu", RunReadPlu},   {"write-plu", RunWritePlu},     {"read-msg", RunReadMsg},
-      {"write-msg", RunWriteMsg}, {"read-totals", RunReadTotals}, {"verify", RunVerify},
-      {"weigh", RunWeigh},
-  };
-  return runners.at(command);
-}
-
 // One scale ready to run: its entry and its whole command line, parsed.
 struct Planned {
   FleetScale scale;
@@ -73,16 +62,7 @@ std::string LastLine(const std::string& text) {
 // One command on one scale, ending as RunQmctl ends what the command raises.
 int RunCommand(const CommandLine& cl, CtlIo& io) {
   try {
-    return RunnerOf(cl.command)(cl, io);
-  } catch (const FileError& e) {
-    io.err << "qmctl: " << e.what() << '\n';
-    return kExitUsage;
-  } catch (const UsageError& e) {
-    io.err << "qmctl: " << e.what() << '\n';
-    return kExitUsage;
-  } catch (const EComPort& e) {
-    io.err << "qmctl: Ошибка связи с весами. (" << e.what() << ")\n";
-    return kExitLink;
+    return RunParsedCommand(cl, io);
   } catch (const std::exception& e) {
     // Nothing may leave a worker thread; whatever this was, it ends this scale only.
     io.err << "qmctl: " << e.what() << '\n';

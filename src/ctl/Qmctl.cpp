@@ -44,6 +44,10 @@ int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
     return kExitUsage;
   }
 
+  return RunParsedCommand(cl, io);
+}
+
+int RunParsedCommand(const CommandLine& cl, CtlIo& io) {
   using Runner = int (*)(const CommandLine&, CtlIo&);
   static const std::map<std::string, Runner> runners = {
       {"read-plu", RunReadPlu},

@@ -5,21 +5,14 @@
 #include <fstream>
 #include <system_error>
 
+#include "files/FileFailure.h"
+
 namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
-
-FileResult Failure(std::error_code code) {
-  return {false, code.message()};
-}
-
-// The error of the last failed stream operation. The streams report failures through errno on
-// the systems we build for; a failure without one is reported as an input/output error.
-FileResult LastStreamFailure() {
-  const int code = errno != 0 ? errno : EIO;
-  return Failure(std::error_code(code, std::generic_category()));
-}
+using files_detail::Failure;
+using files_detail::LastStreamFailure;
 
 }  // namespace
 

@@ -8,19 +8,14 @@
 #include <fstream>
 #include <system_error>
 
+#include "files/FileFailure.h"
+
 namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
-
-FileResult Failure(std::error_code code) {
-  return {false, code.message()};
-}
-
-FileResult LastStreamFailure() {
-  const int code = errno != 0 ? errno : EIO;
-  return Failure(std::error_code(code, std::generic_category()));
-}
+using files_detail::Failure;
+using files_detail::LastStreamFailure;
 
 }  // namespace
 
