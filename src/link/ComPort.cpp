@@ -48,6 +48,20 @@ struct TComPort::OperationRecord {
   std::string* readBuffer = nullptr;
 };
 
+class TComPort::PortBell : public ArrivalBell {
+ public:
+  PortBell(TComPort& port, ArrivalBell& device) : port_(port), device_(device) {}
+  int Descriptor() const override { return device_.Descriptor(); }
+  void Clear() override { device_.Clear(); }
+  int Source() const override { return device_.Source(); }
+  void Heard() override { device_.Heard(); }
+  void Deliver() override { port_.DeliverArrival(); }
+
+ private:
+  TComPort& port_;
+  ArrivalBell& device_;
+};
+
 // --- sub-objects -----------------------------------------------------------------------------
 
 void TParity::SetBits(TParityBits v) {
@@ -240,17 +254,26 @@ void TComPort::Open() {
     connected_ = false;
     throw;
   }
+  // The UI thread's waits also end when bytes arrive, not only when a hand-off comes. Where its
+  // dispatcher hears the bell, the UI thread also delivers the arrivals itself and the event
+  // thread leaves them alone.
+  const bool bellHeard = dispatcher_ != nullptr && syncMethod_ != TSyncMethod::smNone &&
+                         backend_->Bell() != nullptr;
+  constexpr std::uint32_t kArrivalEvents = comm::kEvRxChar | comm::kEvRx80Full;
+  const bool delivered = bellHeard && dispatcher_->DeliversArrivals();
+  arrivalMask_ = delivered ? EventMask() & kArrivalEvents : 0;
+  backend_->SetReadAhead(delivered);
   if (!events_.Empty()) {
     eventThread_ = std::make_unique<TComThread>(
-        *this, backend_->CreateEventWaiter(EventMask(), readBufSize_, handled_));
+        *this, backend_->CreateEventWaiter(EventMask() & ~arrivalMask_, readBufSize_, handled_));
     threadCreated_ = true;
   } else {
     threadCreated_ = false;
   }
-  // The UI thread's waits also end when bytes arrive, not only when the hand-off comes.
-  if (dispatcher_ != nullptr && syncMethod_ != TSyncMethod::smNone) {
+  if (bellHeard) {
+    bell_ = std::make_unique<PortBell>(*this, *backend_->Bell());
     bellDispatcher_ = dispatcher_;
-    bellDispatcher_->SetArrivalBell(backend_->Bell());
+    bellDispatcher_->SetArrivalBell(bell_.get());
   }
   if (OnOpen) OnOpen(*this);
 }
@@ -266,6 +289,8 @@ void TComPort::Close() {
     bellDispatcher_->SetArrivalBell(nullptr);
     bellDispatcher_ = nullptr;
   }
+  bell_.reset();
+  arrivalMask_ = 0;
   if (backend_->IsOpen()) backend_->Close();
   connected_ = false;
   if (OnClose) OnClose(*this);
@@ -384,6 +409,20 @@ void TComPort::DispatchOne(std::uint32_t bit) {
     default:
       break;
   }
+}
+
+void TComPort::DeliverArrival() {
+  if (!connected_ || arrivalMask_ == 0) return;
+  std::uint32_t events = 0;
+  std::uint32_t inQue = 0;
+  // A device that fails here (hung up, pulled out) rang for its failure, not for bytes. The
+  // event thread reports nothing then either: the failure is met once, by whoever uses the port
+  // next, not by a receive handler's caller.
+  if (backend_->TakeArrival(arrivalMask_, events, inQue) != 0) return;
+  events &= HandledEvents();
+  // The count just taken is the queue's size at the call: asking again would only cost a call.
+  if ((events & comm::kEvRxChar) && OnRxChar) OnRxChar(*this, static_cast<std::int32_t>(inQue));
+  if ((events & comm::kEvRx80Full) && OnRx80Full) OnRx80Full(*this);
 }
 
 void TComPort::DispatchEvents(std::uint32_t mask) {

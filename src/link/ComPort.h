@@ -336,6 +336,11 @@ class TComPort {
   // Runs the handlers for the bits of `mask`, in the fixed order, on the calling thread.
   void DispatchEvents(std::uint32_t mask);
   void DispatchOne(std::uint32_t bit);
+  // UI thread, after the bell rang, when the dispatcher delivers arrivals: the receive handlers.
+  void DeliverArrival();
+
+  // The bell handed to the dispatcher: the device's own, with the port's delivery behind it.
+  class PortBell;
 
   std::unique_ptr<TComThread> eventThread_;
   bool threadCreated_ = false;
@@ -360,6 +365,8 @@ class TComPort {
 
   UiDispatcher* dispatcher_ = nullptr;
   UiDispatcher* bellDispatcher_ = nullptr;  // was given the open device's arrival bell
+  std::unique_ptr<PortBell> bell_;          // while open, on a device that has a bell
+  std::uint32_t arrivalMask_ = 0;  // RxChar, Rx80Full of Events at Open when the UI delivers them
   std::function<std::string(TPortType)> resolver_;
   std::string devicePath_;
   ApplyCounts applied_;

@@ -133,6 +133,10 @@ class ComPortBackend {
   virtual int SetLineState(const LineState& state) = 0;
   virtual int SetTimeouts(const Timeouts& timeouts) = 0;
   virtual int InputCount(std::uint32_t& count) = 0;
+  // UI thread, at Open: the UI thread hears the bell after every ring (it delivers arrivals),
+  // so the backend may take input ahead of the reads and answer InputCount from what it took
+  // until the bell rings again. A backend without that need ignores it.
+  virtual void SetReadAhead(bool on) {}
   virtual StartResult StartWrite(std::string_view data) = 0;
   // Blocks until the bytes written have left the port (the driver's queue and the transmitter
   // are empty), or until the last write's own time limit passed. A line whose driver cannot tell
@@ -148,7 +152,16 @@ class ComPortBackend {
   // The open device's arrival bell (UiDispatcher.h), or null when the platform has none. Owned
   // by the backend, valid until Close.
   virtual ArrivalBell* Bell() { return nullptr; }
-  // `handled`: the events that have a handler now (TComPort::HandledEvents); the waiter may skip
+  // UI thread, after the bell rang, when the UI thread delivers arrivals itself: the events of
+  // `mask` (RxChar, Rx80Full) that the arrival makes, as the event waiter would have reported
+  // them, and the input queue's size seen. Returns 0 or the system's error code.
+  virtual int TakeArrival(std::uint32_t mask, std::uint32_t& events, std::uint32_t& inQue) {
+    events = 0;
+    inQue = 0;
+    return 0;
+  }
+  // `mask`: the events to watch; without RxChar and Rx80Full the waiter leaves arrivals alone
+  // (the UI thread hears them on the bell). `handled`: the events that have a handler now (TComPort::HandledEvents); the waiter may skip
   // the work of watching an event nobody listens to. It must outlive the waiter.
   virtual std::unique_ptr<EventWaiter> CreateEventWaiter(
       std::uint32_t mask, std::uint32_t readBufSize, const std::atomic<std::uint32_t>& handled) = 0;

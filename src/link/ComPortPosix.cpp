@@ -16,11 +16,13 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "link/ComPortBackend.h"
 #include "link/UiDispatcher.h"
@@ -137,12 +139,24 @@ bool DsrOn(int fd, int& error) {
 struct RxMark {
   std::atomic<std::uint32_t> mark{0};
   std::atomic<bool> above{false};
-  void InputTaken(int fd) {
+  std::atomic<int> liveReads{0};  // pending read transfers: they take bytes from the driver
+  // `ahead`: bytes the port took from the driver ahead of the reads, still part of the queue.
+  void InputTaken(int fd, std::size_t ahead = 0) {
     if (!above.load()) return;  // nothing to clear: spare the reader a look at the queue
     int queued = 0;
-    if (::ioctl(fd, FIONREAD, &queued) == 0 && std::uint32_t(queued) < mark.load()) {
+    if (::ioctl(fd, FIONREAD, &queued) == 0 && queued + ahead < mark.load()) above.store(false);
+  }
+  // The receive events of `mask` for a queue of `count` bytes, seen after new bytes `arrived`
+  // (or after another wake-up, which can only end the Rx80Full state).
+  std::uint32_t EventsAt(std::uint32_t mask, std::uint32_t count, bool arrived) {
+    std::uint32_t events = 0;
+    if (arrived && count > 0) events |= kEvRxChar;
+    if (count >= mark.load() && count > 0) {
+      if (!above.exchange(true)) events |= kEvRx80Full;
+    } else {
       above.store(false);
     }
+    return events & mask;
   }
 };
 
@@ -161,11 +175,14 @@ class PosixTransfer : public PendingTransfer {
         timeouts_(timeouts),
         dsrFlow_(dsrFlow),
         cancel_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-        start_(Clock::now()) {}
+        start_(Clock::now()) {
+    if (!isWrite_) ++rxMark_->liveReads;
+  }
 
   ~PosixTransfer() override {
     Cancel();
     if (worker_.joinable()) worker_.join();
+    if (!isWrite_) --rxMark_->liveReads;
   }
 
   void StartBackground() override {
@@ -297,7 +314,7 @@ class PosixTransfer : public PendingTransfer {
 // readable at each arrival of bytes (not while they merely wait unread) and Clear takes the ring.
 class PosixBell : public ArrivalBell {
  public:
-  explicit PosixBell(int fd) : epoll_(::epoll_create1(EPOLL_CLOEXEC)) {
+  explicit PosixBell(int fd) : epoll_(::epoll_create1(EPOLL_CLOEXEC)), device_(fd) {
     epoll_event ev{};
     ev.events = EPOLLIN | EPOLLET;
     ev.data.fd = fd;
@@ -307,10 +324,17 @@ class PosixBell : public ArrivalBell {
   void Clear() override {
     epoll_event ev;
     [[maybe_unused]] int n = ::epoll_wait(epoll_.Get(), &ev, 1, 0);
+    rang_ = true;
   }
+  int Source() const override { return device_; }
+  void Heard() override { rang_ = true; }
+  // Whether a ring was heard since the last call.
+  bool TakeRing() { return std::exchange(rang_, false); }
 
  private:
   UniqueFd epoll_;
+  int device_;
+  bool rang_ = false;
 };
 
 class PosixBackend;
@@ -376,6 +400,8 @@ class PosixBackend : public ComPortBackend {
 
   void Close() override {
     if (fd_.Get() < 0) return;
+    ahead_.clear();
+    readAhead_ = false;
     bell_.reset();
     ::ioctl(fd_.Get(), TIOCNXCL);
     fd_.Reset();
@@ -383,8 +409,33 @@ class PosixBackend : public ComPortBackend {
 
   ArrivalBell* Bell() override { return bell_.get(); }
 
-  // Linux tty queues have fixed sizes; ReadBufSize still sets the 80 % mark of Rx80Full.
-  int SetBufferSizes(std::uint32_t, std::uint32_t) override { return fd_.Get() < 0 ? EBADF : 0; }
+  int TakeArrival(std::uint32_t mask, std::uint32_t& events, std::uint32_t& inQue) override {
+    int error = 0;
+    if (readAhead_) {
+      error = LookAhead(inQue, true);
+    } else {
+      int queued = 0;
+      if (::ioctl(fd_.Get(), FIONREAD, &queued) < 0) error = errno;
+      inQue = static_cast<std::uint32_t>(queued);
+    }
+    if (error) return error;
+    events = rxMark_.EventsAt(mask, inQue, true);
+    return 0;
+  }
+
+  // Linux tty queues have fixed sizes; ReadBufSize still sets the 80 % mark of Rx80Full and
+  // bounds what the port takes ahead of the reads.
+  int SetBufferSizes(std::uint32_t input, std::uint32_t) override {
+    if (fd_.Get() < 0) return EBADF;
+    aheadLimit_ = std::clamp<std::uint32_t>(input, 1, kAheadChunk);
+    return 0;
+  }
+
+  void SetReadAhead(bool on) override {
+    readAhead_ = on;
+    ahead_.clear();
+    lookedAt_ = {};
+  }
 
   int SetLineState(const LineState& s) override {
     int fd = fd_.Get();
@@ -474,6 +525,7 @@ class PosixBackend : public ComPortBackend {
   }
 
   int InputCount(std::uint32_t& count) override {
+    if (readAhead_) return LookAhead(count, false);
     int n = 0;
     if (::ioctl(fd_.Get(), FIONREAD, &n) < 0) return errno;
     count = static_cast<std::uint32_t>(n);
@@ -540,9 +592,14 @@ class PosixBackend : public ComPortBackend {
     StartResult r;
     int fd = fd_.Get();
     std::string buffer(count, '\0');
-    std::size_t done = 0;
-    if (count > 0) {
-      ssize_t n = ::read(fd, buffer.data(), count);
+    // Bytes taken ahead come first; the driver is asked only for the rest.
+    std::size_t done = std::min<std::size_t>(count, ahead_.size());
+    if (done > 0) {
+      ahead_.copy(buffer.data(), done);
+      ahead_.erase(0, done);
+    }
+    if (count > done) {
+      ssize_t n = ::read(fd, buffer.data() + done, count - done);
       if (n < 0 && errno != EAGAIN && errno != EINTR) {
         r.error = errno;
         return r;
@@ -551,11 +608,9 @@ class PosixBackend : public ComPortBackend {
         r.error = EIO;  // the device hung up
         return r;
       }
-      if (n > 0) {
-        done = static_cast<std::size_t>(n);
-        rxMark_.InputTaken(fd);
-      }
+      if (n > 0) done += static_cast<std::size_t>(n);
     }
+    if (done > 0) rxMark_.InputTaken(fd, ahead_.size());
     const Timeouts& t = timeouts_;
     bool atOnce =
         (t.readInterval == kMax && t.readTotalMultiplier == 0 && t.readTotalConstant == 0) ||
@@ -621,8 +676,63 @@ class PosixBackend : public ComPortBackend {
     return 0;
   }
 
+  // Read-ahead, while the UI thread hears the bell (SetReadAhead): InputCount takes what the
+  // driver holds into ahead_ with one read, which the next reads are served from without a call
+  // of their own. The driver is looked at again only when the bell rang since, or when the last
+  // look is older than kAheadFresh; otherwise the count of that look stands. A wait that finds
+  // too few bytes sleeps on the bell, which has rung for anything that came after the look, so
+  // no arrival is missed; a caller polling without the loop sees counts at most that old.
+  static constexpr std::size_t kAheadChunk = 4096;
+  static constexpr std::chrono::microseconds kAheadFresh{1000};
+  int LookAhead(std::uint32_t& count, bool force) {
+    const int fd = fd_.Get();
+    const auto now = Clock::now();
+    const bool rang = bell_->TakeRing();
+    if (rxMark_.liveReads.load() > 0) {
+      // A pending read takes its bytes from the driver itself: count them, take none.
+      int queued = 0;
+      if (::ioctl(fd, FIONREAD, &queued) < 0) return errno;
+      count = static_cast<std::uint32_t>(ahead_.size() + queued);
+      return 0;
+    }
+    if (!force && !rang && !aheadFull_ && now - lookedAt_ < kAheadFresh) {
+      count = static_cast<std::uint32_t>(ahead_.size());
+      return 0;
+    }
+    aheadFull_ = false;
+    std::uint32_t left = 0;  // bytes the driver still holds beyond the limit
+    if (ahead_.size() < aheadLimit_) {
+      char chunk[kAheadChunk];
+      const std::size_t room = aheadLimit_ - ahead_.size();
+      ssize_t n;
+      do {
+        n = ::read(fd, chunk, room);
+      } while (n < 0 && errno == EINTR);
+      if (n > 0) ahead_.append(chunk, static_cast<std::size_t>(n));
+      // A short read or an empty queue: the driver holds nothing more. A full read may leave
+      // more; a hung-up or failing device gives its error on the count below.
+      if ((n > 0 && static_cast<std::size_t>(n) < room) || (n < 0 && errno == EAGAIN)) {
+        lookedAt_ = now;
+        count = static_cast<std::uint32_t>(ahead_.size());
+        return 0;
+      }
+    }
+    int queued = 0;
+    if (::ioctl(fd, FIONREAD, &queued) < 0) return errno;
+    left = static_cast<std::uint32_t>(queued);
+    aheadFull_ = left > 0;  // the next look must ask the driver again
+    lookedAt_ = now;
+    count = static_cast<std::uint32_t>(ahead_.size()) + left;
+    return 0;
+  }
+
   UniqueFd fd_;
   std::unique_ptr<PosixBell> bell_;
+  bool readAhead_ = false;
+  bool aheadFull_ = false;
+  std::string ahead_;
+  std::uint32_t aheadLimit_ = 1024;
+  Clock::time_point lookedAt_{};
   Timeouts timeouts_;
   std::size_t lastWriteLength_ = 0;
   Clock::duration characterTime_ = std::chrono::microseconds(1042);  // 9600 8N1
@@ -645,9 +755,11 @@ PosixEventWaiter::PosixEventWaiter(PosixBackend& backend, int fd, std::uint32_t 
       epoll_(::epoll_create1(EPOLL_CLOEXEC)),
       wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   epoll_event ev{};
-  ev.events = EPOLLIN | EPOLLET;
-  ev.data.fd = fd_;
-  ::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, fd_, &ev);
+  if (mask_ & (kEvRxChar | kEvRx80Full)) {
+    ev.events = EPOLLIN | EPOLLET;
+    ev.data.fd = fd_;
+    ::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, fd_, &ev);
+  }
   ev.events = EPOLLIN;
   ev.data.fd = wake_.Get();
   ::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, wake_.Get(), &ev);
@@ -727,17 +839,10 @@ std::uint32_t PosixEventWaiter::Wait(std::stop_token stop) {
     if (mask_ & (kEvRxChar | kEvRx80Full)) {
       int queued = 0;
       if (::ioctl(fd_, FIONREAD, &queued) == 0) {
-        std::uint32_t count = static_cast<std::uint32_t>(queued);
-        if (arrived && count > 0) events |= kEvRxChar;
-        RxMark& mark = backend_.Rx80Mark();
-        if (count >= rx80Threshold_ && count > 0) {
-          if (!mark.above.exchange(true)) events |= kEvRx80Full;
-        } else {
-          mark.above.store(false);
-        }
+        events = backend_.Rx80Mark().EventsAt(mask_, static_cast<std::uint32_t>(queued), arrived);
       }
     }
-    events = (events & mask_) | CheckLines();
+    events |= CheckLines();
     if (events) return events;
   }
 }

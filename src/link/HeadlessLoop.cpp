@@ -14,6 +14,7 @@ HeadlessLoop::HeadlessLoop(TickSource& ticks) : ticks_(&ticks) {
 HeadlessLoop::~HeadlessLoop() = default;
 
 void HeadlessLoop::ConnectWakeup() {
+  dispatcher_.SetDeliversArrivals(true);
   dispatcher_.SetWakeup([this] {
     std::unique_lock lock(mutex_);
     ++handOffSignals_;
@@ -81,6 +82,10 @@ void HeadlessLoop::ProcessPendingEvents() {
       }
       sleeping_ = true;
       lock.unlock();
+      if (dispatcher_.BellChanges() != bellChangesSeen_) {
+        bellChangesSeen_ = dispatcher_.BellChanges();
+        wait_.BellChanged();
+      }
       const LoopWait::Why why = wait_.Sleep(deadline, dispatcher_.Bell());
       lock.lock();
       sleeping_ = false;
@@ -106,6 +111,11 @@ void HeadlessLoop::ProcessPendingEvents() {
     }
     if (!onError_) throw;
     onError_(std::current_exception());
+  }
+  // Then what the bell brought. The hand-offs above may have closed the port (no bell then) or
+  // opened another; a delivery that finds nothing new runs no handler.
+  if (rang) {
+    if (ArrivalBell* bell = dispatcher_.Bell()) Guarded([bell] { bell->Deliver(); });
   }
 
   // Only the calls posted before this round; a call may pump the loop itself, and then the later

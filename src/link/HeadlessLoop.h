@@ -8,7 +8,9 @@
 // Threads: every member except Post and the dispatcher's hand-offs is called on the thread that
 // runs the loop (the UI thread). Waiting blocks until a hand-off, a posted call or the next
 // timer tick is due, or the open port's arrival bell rings (ArrivalBell: new bytes are in the
-// port's queue); it never spins and never sleeps past an event.
+// port's queue); it never spins and never sleeps past an event. The loop delivers the port's
+// arrivals itself (its dispatcher says so): after a ring, the port's receive handlers run in
+// the same round, right after the hand-offs.
 //
 // Order: a port opened with Dispatcher() must be closed before the loop is destroyed.
 #pragma once
@@ -77,7 +79,7 @@ class HeadlessLoop : public EventPump {
     std::uint64_t handOffs = 0;  // port hand-offs run
     std::uint64_t posted = 0;    // posted calls run
     std::uint64_t ticks = 0;     // timer ticks run
-    std::uint64_t rings = 0;     // rounds the port's arrival bell ended
+    std::uint64_t rings = 0;     // rounds the port's arrival bell ended (and delivered)
   };
   Counters Count() const;
 
@@ -97,6 +99,7 @@ class HeadlessLoop : public EventPump {
   void WakeIfSleeping(std::unique_lock<std::mutex>& lock);
 
   LoopWait wait_;
+  std::uint64_t bellChangesSeen_ = 0;  // the dispatcher's BellChanges the wait was told of
   mutable std::mutex mutex_;
   bool sleeping_ = false;             // the loop's thread is in wait_.Sleep or about to be
   std::uint64_t handOffSignals_ = 0;  // hand-offs queued since the loop last looked

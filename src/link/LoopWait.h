@@ -25,8 +25,12 @@ class LoopWait {
   // Ends the Sleep in progress, or else the next one at once.
   void Wake();
   // Blocks until Wake, `deadline` (none: no limit) or `bell` (may be null) rings, and clears
-  // what ended it. Never spins: a ring or a wake is taken once.
+  // what ended it (a ring through the bell's Source is taken by the wait and told with Heard).
+  // Never spins: a ring or a wake is taken once.
   Why Sleep(std::optional<Clock::time_point> deadline, ArrivalBell* bell);
+  // The bell was set again (a port opened or closed): the next Sleep watches it anew, even if
+  // it is the same object as before.
+  void BellChanged();
 
  private:
   struct Impl;

@@ -26,6 +26,8 @@ void LoopWait::Wake() {
   impl_->woken.notify_one();
 }
 
+void LoopWait::BellChanged() {}
+
 LoopWait::Why LoopWait::Sleep(std::optional<Clock::time_point> deadline, ArrivalBell*) {
   std::unique_lock lock(impl_->mutex);
   const auto wakeTaken = [&] { return impl_->pending; };

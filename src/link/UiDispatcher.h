@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -32,15 +33,27 @@ void WaitUntilDoneOrStopped(std::condition_variable_any& changed, std::unique_lo
 
 // An open port's arrival bell: a descriptor that turns readable when new bytes arrive at the
 // port (once per arrival, however long earlier bytes wait unread) and stays readable until
-// Clear. A UI thread that blocks for events also wakes on it, so that a link waiting for a reply
-// finds the bytes as soon as the driver has them, one thread switch sooner than through the
-// event thread's hand-off. Ringing runs no handler: the receive notification still comes from
-// the event thread.
+// Clear. A UI thread that blocks for events can wait on it, so that a link waiting for a reply
+// finds the bytes as soon as the driver has them.
+//
+// When the UI thread's dispatcher delivers arrivals (UiDispatcher::DeliversArrivals), the ring
+// also carries the port's receive events: the event thread then leaves arrivals alone, and the
+// UI thread calls Deliver after each ring it cleared, which runs OnRxChar (and Rx80Full) there,
+// once per arrival, as the event thread's hand-off would have. This takes the event thread's
+// wake-up and the two threads' hand-off off every reply; the handlers see no difference.
 class ArrivalBell {
  public:
   virtual ~ArrivalBell() = default;
   virtual int Descriptor() const = 0;  // poll() it for reading
   virtual void Clear() = 0;            // UI thread: the ring was heard
+  // The device itself, for a waiter that keeps its own epoll set: registered there
+  // edge-triggered, it rings at the same arrivals, and the waiter's own wait takes the ring
+  // (one call fewer per ring); the waiter then calls Heard instead of Clear. -1: use Descriptor.
+  virtual int Source() const { return -1; }
+  virtual void Heard() {}  // UI thread: a ring was heard through Source
+  // UI thread, after Clear: runs the receive handlers for what arrived, when the port delivers
+  // them this way; else nothing. A handler's exception is passed on.
+  virtual void Deliver() {}
 };
 
 class UiDispatcher {
@@ -52,6 +65,10 @@ class UiDispatcher {
   // UI thread: the port that hands off through this dispatcher opened (`bell`, borrowed until
   // the next call) or closed (null). A dispatcher whose thread cannot wait on it ignores it.
   virtual void SetArrivalBell(ArrivalBell* bell) {}
+  // Whether this dispatcher's thread waits on the bell it is given and calls Deliver after each
+  // ring it clears. The port asks when it opens; a dispatcher whose thread cannot hear the bell
+  // leaves arrivals to the event thread's hand-offs.
+  virtual bool DeliversArrivals() const { return false; }
 };
 
 // A UI dispatcher without a toolkit: hand-offs wait in a queue until the UI thread drains it with
@@ -70,9 +87,19 @@ class QueuedDispatcher : public UiDispatcher {
   void SetWakeup(std::function<void()> wakeup) { wakeup_ = std::move(wakeup); }
   std::size_t QueuedCount() const;
 
-  void SetArrivalBell(ArrivalBell* bell) override { bell_ = bell; }
+  void SetArrivalBell(ArrivalBell* bell) override {
+    bell_ = bell;
+    ++bellChanges_;
+  }
   // UI thread: the bell of the open port, null when none.
   ArrivalBell* Bell() const { return bell_; }
+  // UI thread: how often the bell was set, so that a waiter sees a port opened anew even when its
+  // bell has the same address and descriptor as the one before.
+  std::uint64_t BellChanges() const { return bellChanges_; }
+  // The owner of the queue also waits on the bell and delivers arrivals (a loop does; a test that
+  // only drains the queue does not). Set it before a port using this dispatcher is opened.
+  void SetDeliversArrivals(bool delivers) { deliversArrivals_ = delivers; }
+  bool DeliversArrivals() const override { return deliversArrivals_; }
 
  private:
   struct Call {
@@ -84,6 +111,8 @@ class QueuedDispatcher : public UiDispatcher {
   std::deque<std::shared_ptr<Call>> queue_;
   std::function<void()> wakeup_;
   ArrivalBell* bell_ = nullptr;
+  std::uint64_t bellChanges_ = 0;
+  bool deliversArrivals_ = false;
 };
 
 }  // namespace qm

@@ -32,7 +32,9 @@ bool LineTicks::PortSettled() {
   } catch (const qm::EComPort&) {
     // A failed device is the link's to meet, on its own next look.
   }
-  const std::uint64_t handOffs = loop_->Count().handOffs;
+  // An arrival reaches the loop as a hand-off of the event thread or as a ring the loop answers.
+  const qm::HeadlessLoop::Counters count = loop_->Count();
+  const std::uint64_t handOffs = count.handOffs + count.rings;
   const auto now = std::chrono::steady_clock::now();
   if (handOffs != lastHandOffs_) {
     arrivalPending_ = false;

@@ -42,12 +42,25 @@ bool QtUiDispatcher::RunAndWait(std::function<void()> fn, std::stop_token stop) 
 }
 
 void QtUiDispatcher::SetArrivalBell(ArrivalBell* bell) {
-  bellNotifier_.reset();
+  if (bellNotifier_) {
+    // The port may close inside a receive handler the notifier's own signal runs: the notifier
+    // is silenced now and deleted when the loop is back.
+    bellNotifier_->setEnabled(false);
+    QObject::disconnect(bellNotifier_.get(), nullptr, nullptr, nullptr);
+    bellNotifier_.release()->deleteLater();
+  }
   if (bell == nullptr) return;
   bellNotifier_ = std::make_unique<QSocketNotifier>(bell->Descriptor(), QSocketNotifier::Read);
-  // Hearing the ring is all there is to do: the event it makes ends the wait of the link.
+  // The ring's event ends the wait of the link; the port's receive handlers run here too.
   QObject::connect(bellNotifier_.get(), &QSocketNotifier::activated, notifyWindow_.get(),
-                   [bell] { bell->Clear(); });
+                   [this, bell] {
+                     bell->Clear();
+                     try {
+                       bell->Deliver();
+                     } catch (...) {
+                       if (onError_) onError_(std::current_exception());
+                     }
+                   });
 }
 
 void QtUiDispatcher::Run(const std::shared_ptr<Call>& call) {

@@ -8,9 +8,9 @@
 // the event thread, so a hand-off the UI thread has not started yet is withdrawn and never runs.
 // One the UI thread has started is always waited for (a handler never outlives the event thread).
 //
-// While a port is open it also watches the port's arrival bell, so that a link waiting in
-// processEvents(WaitForMoreEvents) wakes as soon as bytes arrive instead of one thread switch
-// later, when the event thread's hand-off comes.
+// While a port is open it also watches the port's arrival bell and delivers the port's receive
+// events itself, so that a link waiting in processEvents(WaitForMoreEvents) wakes as soon as
+// bytes arrive and the event thread stays out of every reply.
 //
 // Create it on the UI thread; it must outlive every port opened with it.
 #pragma once
@@ -37,9 +37,10 @@ class QtUiDispatcher : public UiDispatcher {
   bool RunAndWait(std::function<void()> fn, std::stop_token stop) override;
   // UI thread, by the port when it opens and closes.
   void SetArrivalBell(ArrivalBell* bell) override;
+  bool DeliversArrivals() const override { return true; }
 
   // Where an exception thrown by a handler goes (it must not cross the window's event loop). It
-  // is called on the UI thread after the waiting event thread was released. Without a handler
+  // is called on the UI thread, after the waiting event thread (if any) was released. Without a handler
   // the exception is dropped.
   void SetErrorHandler(std::function<void(std::exception_ptr)> onError) {
     onError_ = std::move(onError);
