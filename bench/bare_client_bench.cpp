@@ -2,12 +2,15 @@
 // what the program adds to each exchange. The program side is qmctl's (the serial port with its
 // event thread, the headless loop with the 100 ms timer, the link, the session); the bare client
 // opens the terminal with plain open/termios and makes the same exchanges with blocking writes
-// and reads, without an event thread. Both run in this process, in alternation (the order
-// swapped every round), against one unpaced virtual scale in a child process, so the figures
-// are the program's alone.
+// and reads, without an event thread. Both run in this process, in alternation (with the port
+// and loop alone as a third; the order turns every round), against one unpaced virtual scale in
+// a child process, so the figures are the program's alone.
 //
-// Counters, medians over the rounds (5):
+// Counters, medians over the rounds (5; QM_BENCH_ROUNDS=N asks for more on a noisy machine):
 //   vs_bare            our time / the bare client's time for the same exchanges
+//   port_vs_bare       the same for the serial port and the headless loop alone, making the
+//                      exchanges without the link and the session: the part of vs_bare that the
+//                      port layer owns, the rest being the link's and the session's own work
 //   ours_s, bare_s     seconds for the whole case (opening the line included)
 //   cpu_vs_bare        our CPU time / the bare client's
 //   calls_per_x        system calls per exchange, ours (every thread of this process)
@@ -29,7 +32,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -37,6 +42,8 @@
 
 #include "BenchSupport.h"
 #include "ctl/LinkSession.h"
+#include "link/ComPort.h"
+#include "link/HeadlessLoop.h"
 #include "session/ScaleSession.h"
 #include "sim/VirtualScale.h"
 #include "tables/PluColumns.h"
@@ -46,7 +53,11 @@ namespace {
 using bench::ChildScale;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kRounds = 5;
+int Rounds() {
+  const char* asked = std::getenv("QM_BENCH_ROUNDS");
+  const int n = asked ? std::atoi(asked) : 0;
+  return n > 0 ? n : 5;
+}
 constexpr std::uint8_t kAddress = 1;
 
 enum class Case { ReadPlu, WritePlu, ReadMessages };
@@ -191,6 +202,42 @@ void Ours(Case c, const std::string& path, int records) {
   }
 }
 
+// The serial port and the headless loop alone: the same exchanges through Write, InputCount
+// polled while the loop waits, and Read, as the link makes them, without the link's rules and
+// the session's records.
+void PortAndLoop(Case c, const std::string& path, int records) {
+  qm::HeadlessLoop loop;
+  qm::TComPort port;
+  port.SetDeviceResolver([&](qm::TPortType) { return path; });
+  port.SetDispatcher(&loop.Dispatcher());
+  port.SetSyncMethod(qm::TSyncMethod::smWindow);
+  port.OnRxChar = [](qm::TComPort&, std::int32_t) {};
+  loop.StartTimer();
+  port.Open();
+  const Shape s = ShapeOf(c);
+  std::string command(1 + s.sendBytes, '\0');
+  command[0] = static_cast<char>(s.command);
+  const std::string address(1, static_cast<char>(kAddress));
+  std::string in;
+  auto take = [&](std::uint32_t n) {
+    while (port.InputCount() < n) loop.ProcessPendingEvents();
+    port.Read(in, n, true);
+  };
+  for (int k = 1; k <= records; ++k) {
+    port.Write(address, true);
+    take(2);
+    if (in[0] != static_cast<char>(kAddress) || in[1] != '\x80') {
+      throw std::runtime_error("scale not ready");
+    }
+    for (int i = 0; i < s.numberBytes; ++i) command[1 + i] = static_cast<char>(k >> (8 * i));
+    if (s.numberBytes == 0) command[1] = static_cast<char>(k);
+    port.Write(command, true);
+    take(static_cast<std::uint32_t>(1 + s.replyBytes));
+    if (in[0] != '\xAA') throw std::runtime_error("not acknowledged");
+  }
+  port.Close();
+}
+
 // The bare client: the same exchanges with blocking reads and writes on the terminal.
 void Bare(Case c, const std::string& path, int records) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -240,21 +287,21 @@ void BM_VersusBareClient(benchmark::State& st) {
   const Case c = static_cast<Case>(st.range(0));
   const int records = static_cast<int>(st.range(1));
   const ChildScale scale = ScaleFor(c, records);
-  std::vector<double> ratio, ours, bare, cpuRatio, calls, bareCalls, wakeups, bareWakeups;
+  std::vector<double> ratio, portRatio, ours, bare, cpuRatio, calls, bareCalls, wakeups,
+      bareWakeups;
   int round = 0;
   for (auto _ : st) {
-    Run o, b;
-    auto runOurs = [&] { o = Measure([&] { Ours(c, scale.Path(), records); }); };
-    auto runBare = [&] { b = Measure([&] { Bare(c, scale.Path(), records); }); };
-    if (round++ % 2 == 0) {
-      runOurs();
-      runBare();
-    } else {
-      runBare();
-      runOurs();
-    }
+    Run o, b, p;
+    // The three take turns at going first, so that none always finds the scale just woken.
+    const std::function<void()> runs[3] = {
+        [&] { o = Measure([&] { Ours(c, scale.Path(), records); }); },
+        [&] { b = Measure([&] { Bare(c, scale.Path(), records); }); },
+        [&] { p = Measure([&] { PortAndLoop(c, scale.Path(), records); }); }};
+    for (int i = 0; i < 3; ++i) runs[(round + i) % 3]();
+    ++round;
     st.SetIterationTime(o.wall);
     ratio.push_back(o.wall / b.wall);
+    portRatio.push_back(p.wall / b.wall);
     ours.push_back(o.wall);
     bare.push_back(b.wall);
     cpuRatio.push_back(o.cpu / b.cpu);
@@ -264,6 +311,7 @@ void BM_VersusBareClient(benchmark::State& st) {
     bareWakeups.push_back(double(b.wakeups) / records);
   }
   st.counters["vs_bare"] = Median(ratio);
+  st.counters["port_vs_bare"] = Median(portRatio);
   st.counters["ours_s"] = Median(ours);
   st.counters["bare_s"] = Median(bare);
   st.counters["cpu_vs_bare"] = Median(cpuRatio);
@@ -278,7 +326,7 @@ BENCHMARK(BM_VersusBareClient)
     ->Args({int(Case::ReadPlu), 4000})
     ->Args({int(Case::WritePlu), 4000})
     ->Args({int(Case::ReadMessages), 1000})
-    ->Iterations(kRounds)
+    ->Iterations(Rounds())
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

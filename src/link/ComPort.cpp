@@ -300,18 +300,26 @@ void TComPort::Close() {
 
 std::int32_t TComPort::StartTransfer(bool isWrite, const std::string& data, std::string* buffer,
                                      std::uint32_t count, bool wait) {
-  pendingOperations_.push(std::make_unique<OperationRecord>());
   comm::StartResult started = isWrite ? backend_->StartWrite(data) : backend_->StartRead(count);
   if (started.pending) {
-    pendingOperations_.top()->transfer = std::move(started.pending);
-    pendingOperations_.top()->readBuffer = buffer;
+    // Only a transfer that goes on needs its record; one that completed at once would push and
+    // pop it again before anyone could look, so it gets none (one allocation less per call).
+    auto record = std::make_unique<OperationRecord>();
+    record->transfer = std::move(started.pending);
+    record->readBuffer = buffer;
+    pendingOperations_.push(std::move(record));
     if (wait) return WaitForLastOperation();
     pendingOperations_.top()->transfer->StartBackground();
     return -1;
   }
-  pendingOperations_.pop();
   if (started.error) Raise(isWrite ? kWriteFailed : kReadFailed, started.error);
-  if (buffer) buffer->replace(0, started.received.size(), started.received);
+  if (buffer) {
+    if (started.received.size() == buffer->size()) {
+      *buffer = std::move(started.received);
+    } else {
+      buffer->replace(0, started.received.size(), started.received);
+    }
+  }
   return started.count;
 }
 

@@ -293,7 +293,11 @@ class TComPort {
   // to the returned count were received. Returns like Write. A pending read fills `buffer` when
   // it is collected by WaitForLastOperation, so the buffer must live until then.
   std::int32_t Read(std::string& buffer, std::uint32_t count, bool wait);
-  // Bytes waiting in the driver's input queue.
+  // Bytes waiting in the driver's input queue. Where the dispatcher delivers arrivals on its
+  // own thread (UiDispatcher::DeliversArrivals), the port takes input ahead of the reads and this
+  // is the count of its last look at the driver: taken again when the port's bell rang since, or
+  // when that look is older than a millisecond. A wait that finds too few bytes sleeps on the
+  // bell, which rings for anything that came after the look.
   std::uint32_t InputCount();
   // Whether a write with wait ends when its bytes are on the line. False on a line whose driver
   // cannot tell (a pseudo-terminal, a network server): there the writer must count LineTime.

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -686,7 +687,6 @@ class PosixBackend : public ComPortBackend {
   static constexpr std::chrono::microseconds kAheadFresh{1000};
   int LookAhead(std::uint32_t& count, bool force) {
     const int fd = fd_.Get();
-    const auto now = Clock::now();
     const bool rang = bell_->TakeRing();
     if (rxMark_.liveReads.load() > 0) {
       // A pending read takes its bytes from the driver itself: count them, take none.
@@ -695,20 +695,19 @@ class PosixBackend : public ComPortBackend {
       count = static_cast<std::uint32_t>(ahead_.size() + queued);
       return 0;
     }
+    const auto now = Clock::now();
     if (!force && !rang && !aheadFull_ && now - lookedAt_ < kAheadFresh) {
       count = static_cast<std::uint32_t>(ahead_.size());
       return 0;
     }
     aheadFull_ = false;
-    std::uint32_t left = 0;  // bytes the driver still holds beyond the limit
     if (ahead_.size() < aheadLimit_) {
-      char chunk[kAheadChunk];
       const std::size_t room = aheadLimit_ - ahead_.size();
       ssize_t n;
       do {
-        n = ::read(fd, chunk, room);
+        n = ::read(fd, chunk_.data(), room);
       } while (n < 0 && errno == EINTR);
-      if (n > 0) ahead_.append(chunk, static_cast<std::size_t>(n));
+      if (n > 0) ahead_.append(chunk_.data(), static_cast<std::size_t>(n));
       // A short read or an empty queue: the driver holds nothing more. A full read may leave
       // more; a hung-up or failing device gives its error on the count below.
       if ((n > 0 && static_cast<std::size_t>(n) < room) || (n < 0 && errno == EAGAIN)) {
@@ -719,10 +718,9 @@ class PosixBackend : public ComPortBackend {
     }
     int queued = 0;
     if (::ioctl(fd, FIONREAD, &queued) < 0) return errno;
-    left = static_cast<std::uint32_t>(queued);
-    aheadFull_ = left > 0;  // the next look must ask the driver again
+    aheadFull_ = queued > 0;  // bytes beyond the limit: the next look asks the driver again
     lookedAt_ = now;
-    count = static_cast<std::uint32_t>(ahead_.size()) + left;
+    count = static_cast<std::uint32_t>(ahead_.size() + static_cast<std::size_t>(queued));
     return 0;
   }
 
@@ -731,6 +729,7 @@ class PosixBackend : public ComPortBackend {
   bool readAhead_ = false;
   bool aheadFull_ = false;
   std::string ahead_;
+  std::array<char, kAheadChunk> chunk_;  // where a look reads into
   std::uint32_t aheadLimit_ = 1024;
   Clock::time_point lookedAt_{};
   Timeouts timeouts_;

@@ -16,17 +16,17 @@ HeadlessLoop::~HeadlessLoop() = default;
 void HeadlessLoop::ConnectWakeup() {
   dispatcher_.SetDeliversArrivals(true);
   dispatcher_.SetWakeup([this] {
-    std::unique_lock lock(mutex_);
-    ++handOffSignals_;
-    WakeIfSleeping(lock);
+    {
+      std::lock_guard lock(mutex_);
+      ++handOffSignals_;
+    }
+    Signal();
   });
 }
 
-void HeadlessLoop::WakeIfSleeping(std::unique_lock<std::mutex>& lock) {
-  const bool sleeping = sleeping_;
-  sleeping_ = false;  // one wake is enough until the loop goes to sleep again
-  lock.unlock();
-  if (sleeping) wait_.Wake();
+void HeadlessLoop::Signal() {
+  queued_.store(true);
+  if (sleeping_.exchange(false)) wait_.Wake();  // one wake is enough until it sleeps again
 }
 
 void HeadlessLoop::SetTickSource(TickSource& ticks) {
@@ -45,9 +45,11 @@ void HeadlessLoop::StopTimer() {
 }
 
 void HeadlessLoop::Post(std::function<void()> call) {
-  std::unique_lock lock(mutex_);
-  posted_.push_back(std::move(call));
-  WakeIfSleeping(lock);
+  {
+    std::lock_guard lock(mutex_);
+    posted_.push_back(std::move(call));
+  }
+  Signal();
 }
 
 void HeadlessLoop::Guarded(const std::function<void()>& fn) {
@@ -63,54 +65,61 @@ void HeadlessLoop::Guarded(const std::function<void()>& fn) {
 }
 
 void HeadlessLoop::ProcessPendingEvents() {
-  std::size_t postedNow = 0;
   bool tick = false;
   bool rang = false;
-  {
-    std::unique_lock lock(mutex_);
-    auto somethingQueued = [&] { return handOffSignals_ > 0 || !posted_.empty(); };
-    while (!somethingQueued()) {
-      std::optional<Clock::time_point> deadline;
-      if (timerActive_) {
-        // The source is asked without the lock: a virtual one looks at the far end of the line,
-        // and the port's event thread must be able to queue its hand-offs meanwhile.
-        lock.unlock();
-        tick = ticks_->TakeTick(Clock::now(), true);
-        lock.lock();
-        if (tick || somethingQueued()) break;
-        deadline = ticks_->NextLook(Clock::now());
-      }
-      sleeping_ = true;
-      lock.unlock();
-      if (dispatcher_.BellChanges() != bellChangesSeen_) {
-        bellChangesSeen_ = dispatcher_.BellChanges();
-        wait_.BellChanged();
-      }
-      const LoopWait::Why why = wait_.Sleep(deadline, dispatcher_.Bell());
-      lock.lock();
-      sleeping_ = false;
-      if (why == LoopWait::Why::Bell) {
-        rang = true;
-        break;
-      }
+  while (!queued_.load()) {
+    std::optional<Clock::time_point> deadline;
+    if (timerActive_) {
+      // A virtual source looks at the far end of the line here; the port's event thread must be
+      // able to queue its hand-offs meanwhile, so no lock is held.
+      tick = ticks_->TakeTick(Clock::now(), true);
+      if (tick || queued_.load()) break;
+      deadline = ticks_->NextLook(Clock::now());
     }
+    sleeping_.store(true);
+    if (queued_.load()) {
+      sleeping_.store(false);
+      break;
+    }
+    if (dispatcher_.BellChanges() != bellChangesSeen_) {
+      bellChangesSeen_ = dispatcher_.BellChanges();
+      wait_.BellChanged();
+    }
+    const LoopWait::Why why = wait_.Sleep(deadline, dispatcher_.Bell());
+    sleeping_.store(false);
+    if (why == LoopWait::Why::Bell) {
+      rang = true;
+      break;
+    }
+  }
+  bool handOffsSignalled = false;
+  std::size_t postedNow = 0;
+  if (queued_.load()) {
+    std::lock_guard lock(mutex_);
+    handOffsSignalled = handOffSignals_ > 0;
     handOffSignals_ = 0;
     postedNow = posted_.size();
+    // Posted calls stay flagged until they ran: one of them may pump a nested round, which
+    // must find the ones behind it. Work queued from now on signals again.
+    queued_.store(postedNow > 0);
   }
 
   // Port events first: the event thread is blocked until its hand-off has run. A hand-off
   // queued after the signal was taken signals again, so the next round sees it.
   std::size_t ran = 0;
-  try {
-    ran = dispatcher_.RunPending();
-  } catch (...) {
-    // The hand-offs behind the failed one are still queued: look at them in the next round.
-    {
-      std::lock_guard lock(mutex_);
-      ++handOffSignals_;
+  if (handOffsSignalled) {
+    try {
+      ran = dispatcher_.RunPending();
+    } catch (...) {
+      // The hand-offs behind the failed one are still queued: look at them in the next round.
+      {
+        std::lock_guard lock(mutex_);
+        ++handOffSignals_;
+      }
+      queued_.store(true);
+      if (!onError_) throw;
+      onError_(std::current_exception());
     }
-    if (!onError_) throw;
-    onError_(std::current_exception());
   }
   // Then what the bell brought. The hand-offs above may have closed the port (no bell then) or
   // opened another; a delivery that finds nothing new runs no handler.
@@ -128,6 +137,7 @@ void HeadlessLoop::ProcessPendingEvents() {
       if (posted_.empty()) break;
       call = std::move(posted_.front());
       posted_.pop_front();
+      if (posted_.empty() && handOffSignals_ == 0) queued_.store(false);
     }
     ++postedRan;
     Guarded(call);
@@ -142,12 +152,11 @@ void HeadlessLoop::ProcessPendingEvents() {
   }
   if (tick && onTick_) Guarded(onTick_);
 
-  std::lock_guard lock(mutex_);
-  ++counters_.rounds;
-  counters_.handOffs += ran;
-  counters_.posted += postedRan;
-  if (tick) ++counters_.ticks;
-  if (rang) ++counters_.rings;
+  rounds_.fetch_add(1, std::memory_order_relaxed);
+  if (ran) handOffs_.fetch_add(ran, std::memory_order_relaxed);
+  if (postedRan) postedRan_.fetch_add(postedRan, std::memory_order_relaxed);
+  if (tick) ticksRan_.fetch_add(1, std::memory_order_relaxed);
+  if (rang) rings_.fetch_add(1, std::memory_order_relaxed);
 }
 
 void HeadlessLoop::RunUntil(const std::function<bool()>& done) {
@@ -155,8 +164,13 @@ void HeadlessLoop::RunUntil(const std::function<bool()>& done) {
 }
 
 HeadlessLoop::Counters HeadlessLoop::Count() const {
-  std::lock_guard lock(mutex_);
-  return counters_;
+  Counters c;
+  c.rounds = rounds_.load(std::memory_order_relaxed);
+  c.handOffs = handOffs_.load(std::memory_order_relaxed);
+  c.posted = postedRan_.load(std::memory_order_relaxed);
+  c.ticks = ticksRan_.load(std::memory_order_relaxed);
+  c.rings = rings_.load(std::memory_order_relaxed);
+  return c;
 }
 
 }  // namespace qm

@@ -15,6 +15,7 @@
 // Order: a port opened with Dispatcher() must be closed before the loop is destroyed.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -95,16 +96,21 @@ class HeadlessLoop : public EventPump {
   std::function<void(std::exception_ptr)> onError_;
   bool timerActive_ = false;
 
-  // Wakes the loop's thread from the other threads; it is only written while the loop sleeps.
-  void WakeIfSleeping(std::unique_lock<std::mutex>& lock);
+  // Another thread queued work: flags it and wakes the loop's thread if it sleeps. The two
+  // flags are read and written in opposite order on the two sides (sequentially consistent), so
+  // either the loop sees the work before it sleeps or the queuing thread sees it asleep: a round
+  // with nothing queued takes no lock at all.
+  void Signal();
 
   LoopWait wait_;
   std::uint64_t bellChangesSeen_ = 0;  // the dispatcher's BellChanges the wait was told of
+  std::atomic<bool> queued_{false};    // hand-offs or posted calls wait for the loop
+  std::atomic<bool> sleeping_{false};  // the loop's thread is in wait_.Sleep or about to be
   mutable std::mutex mutex_;
-  bool sleeping_ = false;             // the loop's thread is in wait_.Sleep or about to be
   std::uint64_t handOffSignals_ = 0;  // hand-offs queued since the loop last looked
   std::deque<std::function<void()>> posted_;
-  Counters counters_;
+  // Written by the loop's thread only; read from any thread.
+  std::atomic<std::uint64_t> rounds_{0}, handOffs_{0}, postedRan_{0}, ticksRan_{0}, rings_{0};
 };
 
 }  // namespace qm

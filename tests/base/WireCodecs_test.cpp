@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "base/Cp1251.h"
 #include "base/NumberText.h"
@@ -154,6 +155,22 @@ TEST(WireDecimals, ScalingOnWriteAndRead) {
   EXPECT_EQ(MinorUnitsToDecimal(-150, 2), "1.50");
   EXPECT_EQ(MinorUnitsToDecimal(1500, 3), "1.500");
   EXPECT_EQ(MinorUnitsToDecimal(-1, 3), "0.001");
+}
+
+// Whole wire units take a short way to their text; it must give what the general formatting of
+// the quotient gives, at every length of the number, and fractions still take the general way.
+TEST(WireDecimals, WholeUnitsReadTheSameAsTheGeneralFormatting) {
+  std::vector<double> values = {1, 9, 10, 99, 100, 101, 999, 1000, 2147483647, -2147483648.0,
+                                99999999999999, 999999999999999, 1e15, 1e16, 12.5, 0.4, -0.6};
+  for (double v = 7; v < 1e15; v = v * 13 + 5) values.push_back(v);
+  for (double v : values) {
+    for (int decimals : {0, 2, 3}) {
+      double scale = 1;
+      for (int i = 0; i < decimals; ++i) scale *= 10;
+      EXPECT_EQ(MinorUnitsToDecimal(v, decimals), FormatUnsignedOrZero(v / scale, decimals))
+          << v << " " << decimals;
+    }
+  }
 }
 
 }  // namespace

@@ -49,7 +49,9 @@ TEST(LoopWait, EachWakeOrRingEndsOneSleepOnly) {
     for (int i = 0; i < c.rings; ++i) bell.Ring();
     auto soon = [] { return qm::LoopWait::Clock::now() + 1ms; };
     EXPECT_EQ(wait.Sleep(soon(), &bell), c.first) << c.wakes << c.rings;
-    if (c.wakes > 0 && c.rings > 0) EXPECT_EQ(wait.Sleep(soon(), &bell), Why::Bell);
+    if (c.wakes > 0 && c.rings > 0) {
+      EXPECT_EQ(wait.Sleep(soon(), &bell), Why::Bell);
+    }
     EXPECT_EQ(wait.Sleep(soon(), &bell), Why::Deadline) << c.wakes << c.rings;  // no spin
   }
 }

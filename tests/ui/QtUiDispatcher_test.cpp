@@ -11,8 +11,11 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "UiTestHelpers.h"
+#include "link/ComPort.h"
+#include "support/PtyPair.h"
 
 namespace qm {
 namespace {
@@ -154,6 +157,37 @@ TEST(QtUiDispatcher, HandlerExceptionGoesToTheErrorReportAfterReleasingTheEventT
   EXPECT_TRUE(result);
   EXPECT_TRUE(releasedBeforeReport);
   EXPECT_EQ(reported, "Operation aborted: error 5.");
+}
+
+// The window's loop hears the port's bell and runs the receive handler itself, once per arrival;
+// a handler may close the port from inside the notification that runs it.
+TEST(QtUiDispatcher, ArrivalsRunTheReceiveHandlerOnTheWindowThreadAndMayCloseThePort) {
+  QtUiDispatcher dispatcher;
+  qmtest::PtyPair pty;
+  TComPort port;
+  port.SetDeviceResolver([&](TPortType) { return pty.Path(); });
+  port.SetDispatcher(&dispatcher);
+  port.SetSyncMethod(TSyncMethod::smWindow);
+  std::vector<std::int32_t> inQues;
+  bool onWindowThread = true;
+  bool closeInHandler = false;
+  port.OnRxChar = [&](TComPort& sender, std::int32_t inQue) {
+    inQues.push_back(inQue);
+    onWindowThread = onWindowThread && QThread::currentThread() == qApp->thread();
+    if (closeInHandler) sender.Close();
+  };
+  port.Open();
+  pty.Send("abc");
+  ASSERT_TRUE(qmtest::PumpUntil([&] { return inQues.size() == 1; }));
+  EXPECT_EQ(inQues[0], 3);
+  qmtest::PumpUntil([] { return false; }, 200);  // unread bytes ring once
+  EXPECT_EQ(inQues.size(), 1u);
+  closeInHandler = true;
+  pty.Send("d");
+  ASSERT_TRUE(qmtest::PumpUntil([&] { return !port.Connected(); }));
+  EXPECT_EQ(inQues.back(), 4);
+  qmtest::PumpUntil([] { return false; }, 100);  // the silenced notifier goes quietly
+  EXPECT_TRUE(onWindowThread);
 }
 
 }  // namespace
