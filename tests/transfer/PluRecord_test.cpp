@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "base/Cp1251.h"
 #include "support/HexBytes.h"
 #include "tables/PluColumns.h"
+#include "tables/PluTable.h"
 
 namespace qm {
 namespace {
@@ -143,6 +146,25 @@ TEST(PluRecordRead, WholeRecordByteByByte) {
                           "123.45",
                           "1.000"};
   EXPECT_EQ(PluRowFromReply(reply), expected);
+}
+
+// A reply becomes its display row in one pass; it must be exactly the raw decode put through
+// the table's normalisation, whatever the bytes (names with and without the logo form, dates and
+// counts of every width, replies cut short).
+TEST(PluRecordRead, TheDisplayRowIsTheRawDecodeNormalised) {
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (int i = 0; i < 3000; ++i) {
+    std::string reply(kPluReadRecordSize - (i % 7 == 0 ? i % 60 : 0), '\0');
+    for (char& c : reply) c = static_cast<char>(i % 3 == 0 ? byte(random) % 16 : byte(random));
+    if (i % 2 == 0 && reply.size() > 66) {  // the logo form: both lines end in 0x00 and one number
+      reply[10 + 24] = reply[38 + 24] = '\0';
+      reply[38 + 25] = reply[10 + 25];
+    }
+    Cells expected = DecodePluRecord(reply);
+    NormalizePluRow(expected, /*fromMinorUnits=*/true, /*salesNumeric=*/true);
+    ASSERT_EQ(PluRowFromReply(reply), expected) << i;
+  }
 }
 
 TEST(PluRecordRead, LogoRule) {
