@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "base/NumberText.h"
 
@@ -183,7 +184,59 @@ std::string FromScaleCodePage(std::string_view bytes) {
   return out;
 }
 
+namespace {
+
+// A plain decimal ("12.50", "-0.005": an optional sign, digits, at most one point with digits on
+// both sides, nothing else)
+// of at most 15 significant digits, scaled by 10^decimals and rounded half away from zero, worked
+// out on its digits. For such a text the double path below sees exactly these digits in the
+// product's 15 significant digits and rounds the same way; anything else (blanks, more digits,
+// no digits) is left to it.
+std::optional<std::int64_t> ScalePlainDecimal(std::string_view text, int decimals) {
+  constexpr int kExactDigits = 15;
+  std::size_t i = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) i = 1;
+  std::int64_t kept = 0;
+  int significant = 0;
+  int fractionSeen = 0;
+  int firstDropped = 0;
+  bool point = false;
+  int digitsBefore = 0;
+  int digitsAfter = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.') {
+      if (point) return std::nullopt;
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9') return std::nullopt;
+    ++(point ? digitsAfter : digitsBefore);
+    if (significant > 0 || c != '0') ++significant;
+    if (significant > kExactDigits) return std::nullopt;
+    if (point && fractionSeen >= decimals) {
+      if (fractionSeen++ == decimals) firstDropped = c - '0';
+      continue;
+    }
+    if (point) ++fractionSeen;
+    kept = kept * 10 + (c - '0');
+  }
+  if (digitsBefore == 0 || (point && digitsAfter == 0)) return std::nullopt;
+  for (int f = point ? std::min(fractionSeen, decimals) : 0; f < decimals; ++f) kept *= 10;
+  if (firstDropped >= 5) ++kept;
+  return negative ? -kept : kept;
+}
+
+}  // namespace
+
 std::int32_t DecimalToMinorUnits(std::string_view text, int decimals) {
+  if (decimals >= 0 && decimals <= 3) {  // 15 digits and 3 more stay inside 64 bits
+    if (const auto whole = ScalePlainDecimal(text, decimals)) {
+      if (*whole < INT32_MIN || *whole > INT32_MAX) return 0;
+      return static_cast<std::int32_t>(*whole);
+    }
+  }
   const double value = ParseDecimal(text).value_or(0.0) * PowerOfTen(decimals);
   const std::int64_t whole = RoundHalfAway(value);
   if (whole < INT32_MIN || whole > INT32_MAX) return 0;

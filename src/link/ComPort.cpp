@@ -307,6 +307,9 @@ std::int32_t TComPort::StartTransfer(bool isWrite, const std::string& data, std:
     auto record = std::make_unique<OperationRecord>();
     record->transfer = std::move(started.pending);
     record->readBuffer = buffer;
+    // A pending read fills the caller's buffer when it is collected; until then it holds the
+    // requested length.
+    if (buffer) buffer->assign(count, '\0');
     pendingOperations_.push(std::move(record));
     if (wait) return WaitForLastOperation();
     pendingOperations_.top()->transfer->StartBackground();
@@ -314,11 +317,9 @@ std::int32_t TComPort::StartTransfer(bool isWrite, const std::string& data, std:
   }
   if (started.error) Raise(isWrite ? kWriteFailed : kReadFailed, started.error);
   if (buffer) {
-    if (started.received.size() == buffer->size()) {
-      *buffer = std::move(started.received);
-    } else {
-      buffer->replace(0, started.received.size(), started.received);
-    }
+    // The bytes received, then zeros up to the requested length.
+    *buffer = std::move(started.received);
+    buffer->resize(count, '\0');
   }
   return started.count;
 }
@@ -342,7 +343,6 @@ std::chrono::microseconds TComPort::LineTime(std::size_t bytes) const {
 }
 
 std::int32_t TComPort::Read(std::string& buffer, std::uint32_t count, bool wait) {
-  buffer.assign(count, '\0');
   return StartTransfer(false, std::string(), &buffer, count, wait);
 }
 

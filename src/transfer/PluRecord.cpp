@@ -97,9 +97,10 @@ namespace {
 // instead of as wire integers that are parsed and printed again, which halves the cost of a
 // record on a 4000-record read.
 Cells DecodeCells(std::string_view reply, bool display) {
-  const std::string rec =
-      FitField(std::string(reply.substr(0, kPluReadRecordSize)), kPluReadRecordSize);
-  const std::string_view b(rec);
+  // A reply cut short reads as if padded with zeros.
+  std::string padded;
+  if (reply.size() < kPluReadRecordSize) padded = FitField(std::string(reply), kPluReadRecordSize);
+  const std::string_view b = padded.empty() ? reply.substr(0, kPluReadRecordSize) : padded;
   auto field = [&](std::size_t offset, std::size_t size) { return b.substr(offset, size); };
   auto integer = [&](std::size_t offset, std::size_t size) {
     return std::to_string(LeBytesToInt(field(offset, size)));
@@ -108,8 +109,8 @@ Cells DecodeCells(std::string_view reply, bool display) {
     return display ? MinorUnitsToDecimal(LeBytesToInt(field(offset, size)), decimals)
                    : integer(offset, size);
   };
-  auto text = [&](std::string cell, bool rightOnly) {
-    return display ? CutAtNul(cell, rightOnly) : cell;
+  auto text = [&](std::string_view cell, bool rightOnly) {
+    return display ? CutAtNul(cell, rightOnly) : std::string(cell);
   };
 
   Cells cells(kPluColumnCount);
@@ -120,8 +121,8 @@ Cells DecodeCells(std::string_view reply, bool display) {
   const std::string line2 = FromScaleCodePage(field(kOffName2, kNameLineSize));
   const bool logoForm = line1[24] == '\0' && line2[24] == '\0' && line1[25] == line2[25];
   if (logoForm) {
-    cells[kName1] = text(line1.substr(0, kNameWithLogoSize), true);
-    cells[kName2] = text(line2.substr(0, kNameWithLogoSize), true);
+    cells[kName1] = text(std::string_view(line1).substr(0, kNameWithLogoSize), true);
+    cells[kName2] = text(std::string_view(line2).substr(0, kNameWithLogoSize), true);
     if (line1[25] != '\0') {
       cells[kLogo] = text(
           ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] + line2[27] + line1[27],

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "base/Cp1251.h"
@@ -155,6 +156,37 @@ TEST(WireDecimals, ScalingOnWriteAndRead) {
   EXPECT_EQ(MinorUnitsToDecimal(-150, 2), "1.50");
   EXPECT_EQ(MinorUnitsToDecimal(1500, 3), "1.500");
   EXPECT_EQ(MinorUnitsToDecimal(-1, 3), "0.001");
+}
+
+// Plain decimal text takes a short way to wire units; it must give what rounding the parsed and
+// scaled double on its 15 significant digits gives, for every shape of text.
+TEST(WireDecimals, PlainDecimalTextScalesAsTheGeneralRounding) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> digit(0, 9), length(0, 9), pick(0, 11);
+  std::vector<std::string> texts = {"1.005", "-0.005", "0.125", "2.675", "1.115", "21474836.47",
+                                    "21474836.48", "-21474836.48", "5.", ".5", "+.5", "-", "",
+                                    "00012.50", "999999999999999", "9999999999999999", "0.0005"};
+  for (int i = 0; i < 20000; ++i) {
+    std::string t;
+    const int sign = pick(random);
+    if (sign == 0) t += '-';
+    if (sign == 1) t += '+';
+    for (int n = length(random); n > 0; --n) t += static_cast<char>('0' + digit(random));
+    if (pick(random) < 8) t += '.';
+    for (int n = length(random); n > 0; --n) t += static_cast<char>('0' + digit(random));
+    if (pick(random) == 0) t += ' ';
+    texts.push_back(t);
+  }
+  for (const std::string& t : texts) {
+    for (int decimals : {0, 2, 3}) {
+      double scale = 1;
+      for (int i = 0; i < decimals; ++i) scale *= 10;
+      const std::int64_t whole = RoundHalfAway(ParseDecimal(t).value_or(0.0) * scale);
+      const std::int32_t expected =
+          whole < INT32_MIN || whole > INT32_MAX ? 0 : static_cast<std::int32_t>(whole);
+      ASSERT_EQ(DecimalToMinorUnits(t, decimals), expected) << '"' << t << "\" " << decimals;
+    }
+  }
 }
 
 // Whole wire units take a short way to their text; it must give what the general formatting of
