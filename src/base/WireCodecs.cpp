@@ -187,11 +187,10 @@ std::string FromScaleCodePage(std::string_view bytes) {
 namespace {
 
 // A plain decimal ("12.50", "-0.005": an optional sign, digits, at most one point with digits on
-// both sides, nothing else)
-// of at most 15 significant digits, scaled by 10^decimals and rounded half away from zero, worked
-// out on its digits. For such a text the double path below sees exactly these digits in the
-// product's 15 significant digits and rounds the same way; anything else (blanks, more digits,
-// no digits) is left to it.
+// both sides, nothing else) of at most 15 significant digits, scaled by 10^decimals and rounded
+// half away from zero, worked out on its digits. For such a text the double path below sees
+// exactly these digits in the product's 15 significant digits and rounds the same way; anything
+// else (blanks, more digits, no digits) is left to it.
 std::optional<std::int64_t> ScalePlainDecimal(std::string_view text, int decimals) {
   constexpr int kExactDigits = 15;
   std::size_t i = 0;
