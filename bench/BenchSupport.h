@@ -1,9 +1,11 @@
 // Pieces the link and transfer benchmarks share: the process CPU clock, a status view that
-// shows nothing, and the virtual scale run in a child process of its own so that its CPU time
+// shows nothing, the bare client's raw line, and the virtual scale run in a child process of its own so that its CPU time
 // is not counted as the program's.
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
+#include <termios.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +24,20 @@ inline double ProcessCpuSeconds() {
   rusage u{};
   ::getrusage(RUSAGE_SELF, &u);
   return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The terminal at `path` opened as the bare reference client uses it: raw bytes, a read blocks
+// until at least one byte came. Throws when it cannot be opened.
+inline int OpenRawLine(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("cannot open the line");
+  termios t{};
+  ::tcgetattr(fd, &t);
+  ::cfmakeraw(&t);
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  ::tcsetattr(fd, TCSANOW, &t);
+  return fd;
 }
 
 struct NoStatus : qm::StatusView {

@@ -246,14 +246,7 @@ void PortAndLoop(Case c, const std::string& path, int records) {
 
 // The bare client: the same exchanges with blocking reads and writes on the terminal.
 void Bare(Case c, const std::string& path, int records) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) throw std::runtime_error("cannot open the line");
-  termios t{};
-  ::tcgetattr(fd, &t);
-  ::cfmakeraw(&t);
-  t.c_cc[VMIN] = 1;
-  t.c_cc[VTIME] = 0;
-  ::tcsetattr(fd, TCSANOW, &t);
+  const int fd = bench::OpenRawLine(path);
   char buffer[512];
   auto readExactly = [&](int n) {
     int have = 0;

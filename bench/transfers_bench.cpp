@@ -143,14 +143,7 @@ void FillTable(qm::TextGrid& plu, int records) {
 // The same PLU exchanges as the program makes, by a bare client with blocking reads: what the
 // line and the scale allow at best. Returns the seconds they took.
 double RawExchanges(const std::string& path, int records, bool write) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-  if (fd < 0) throw std::runtime_error("cannot open the line");
-  termios t{};
-  ::tcgetattr(fd, &t);
-  ::cfmakeraw(&t);
-  t.c_cc[VMIN] = 1;
-  t.c_cc[VTIME] = 0;
-  ::tcsetattr(fd, TCSANOW, &t);
+  const int fd = bench::OpenRawLine(path);
   auto readExactly = [&](int n) {
     unsigned char buffer[128];
     while (n > 0) {
