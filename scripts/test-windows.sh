@@ -173,7 +173,10 @@ if command -v ser2net >/dev/null; then
     url="$kind://127.0.0.1:$port"
     (cd "$net" && timeout 120 wine "$win/bin/qmctl.exe" --port "$url" read-plu --last 200 \
        -o "$kind.csv" >"$kind.out" 2>&1) || { cat "$net/$kind.out" >&2; fail "qmctl.exe over $url"; }
+    # ser2net may sit in its shutdown waiting for a line that will not drain: give it 3 s.
     kill "$server"
+    for _ in $(seq 60); do kill -0 "$server" 2>/dev/null || break; sleep 0.05; done
+    kill -9 "$server" 2>/dev/null || true
     wait "$server" 2>/dev/null || true
     cmp "$net/pty.csv" "$net/$kind.csv" || fail "qmctl.exe over $url read other bytes"
     say "qmctl.exe over $kind = qmctl on the terminal: read-plu"

@@ -20,6 +20,26 @@ namespace qmtest {
 
 namespace {
 
+// Ends the server: asked to stop, it normally goes at once, but it may sit in its shutdown
+// waiting for a line that will not drain; a test must not wait for it forever.
+void Stop(pid_t pid) {
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+}  // namespace
+
+namespace {
+
 std::string FindProgram() {
   std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
   path += ":/usr/sbin:/sbin:/usr/local/sbin";
@@ -113,8 +133,7 @@ Ser2net::Ser2net(const std::string& device, bool charDelay) {
       throw std::runtime_error("ser2net ended at once: " + Log());
     }
     if (std::chrono::steady_clock::now() > deadline) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, &status, 0);
+      Stop(pid_);
       pid_ = -1;
       throw std::runtime_error("ser2net does not listen: " + Log());
     }
@@ -123,11 +142,7 @@ Ser2net::Ser2net(const std::string& device, bool charDelay) {
 }
 
 Ser2net::~Ser2net() {
-  if (pid_ > 0) {
-    ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-  }
+  if (pid_ > 0) Stop(pid_);
   std::error_code ignored;
   std::filesystem::remove_all(dir_, ignored);
 }
