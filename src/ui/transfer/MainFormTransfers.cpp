@@ -26,7 +26,7 @@ MainFormTransfers::MainFormTransfers(QWidget* window, const MainPages& pages, Ta
       dialogs_(dialogs),
       totals_(session.Totals()),
       totalsView_(std::make_unique<TotalsView>(pages.TotalsPage)),
-      hold_(std::make_unique<WindowInputHold>(window)),
+      hold_(std::make_unique<WindowTransferHold>(window)),
       session_(session) {
   session_.SetExchangeHold(hold_.get());
   flows_ = std::make_unique<TransferFlows>(session_, dialogs_, *this);

@@ -4,7 +4,8 @@
 // (TMainForm::Transfers()), created after the tables and the link it works on. The tag of the
 // button or entry selects the current record (1) or the whole table (0).
 //
-// While a transfer runs, the main window takes no operator input (WindowInputHold);
+// While a transfer runs, the main window takes no operator input and the windows repaint at a
+// paced rate (WindowTransferHold);
 // the progress window, message boxes and the number input stay usable. A close request
 // accepted during a transfer makes the progress window report Cancel at the next step (the
 // window's dialogs see to it), so a table transfer ends early and the window closes once it has
@@ -34,7 +35,7 @@ class ScaleSession;
 class TablesWindow;
 class TotalsView;
 class TransferFlows;
-class WindowInputHold;
+class WindowTransferHold;
 
 class MainFormTransfers : public QObject, public TransferView {
   Q_OBJECT
@@ -75,7 +76,7 @@ class MainFormTransfers : public QObject, public TransferView {
   Dialogs& dialogs_;
   TotalsPage& totals_;  // the session's
   std::unique_ptr<TotalsView> totalsView_;
-  std::unique_ptr<WindowInputHold> hold_;
+  std::unique_ptr<WindowTransferHold> hold_;
   ScaleSession& session_;
   std::unique_ptr<TransferFlows> flows_;
 };

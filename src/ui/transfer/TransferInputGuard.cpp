@@ -7,6 +7,8 @@
 #include <QShortcut>
 #include <QWidget>
 
+#include "ui/transfer/TransferPaintPacer.h"
+
 namespace qm {
 
 namespace {
@@ -73,12 +75,18 @@ bool TransferInputGuard::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void WindowInputHold::Hold() {
+WindowTransferHold::WindowTransferHold(QWidget* window) : window_(window) {}
+
+WindowTransferHold::~WindowTransferHold() = default;
+
+void WindowTransferHold::Hold() {
   guards_.push_back(std::make_unique<TransferInputGuard>(window_));
+  if (!pacer_) pacer_ = std::make_unique<TransferPaintPacer>();
 }
 
-void WindowInputHold::Release() {
+void WindowTransferHold::Release() {
   if (!guards_.empty()) guards_.pop_back();
+  if (guards_.empty()) pacer_.reset();
 }
 
 }  // namespace qm

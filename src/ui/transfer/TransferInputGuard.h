@@ -24,6 +24,8 @@ class QWidget;
 
 namespace qm {
 
+class TransferPaintPacer;
+
 class TransferInputGuard : public QObject {
   Q_OBJECT
 
@@ -43,17 +45,20 @@ class TransferInputGuard : public QObject {
   QPointer<QWidget> window_;
 };
 
-// The session's hold on the window during a transfer: a TransferInputGuard from the first
-// exchange to the end. `window` must outlive the hold.
-class WindowInputHold : public ExchangeHold {
+// The session's hold on the window during a transfer, from the first exchange to the end: a
+// TransferInputGuard, and a TransferPaintPacer so that painting does not cost more than the
+// transfer. `window` must outlive the hold.
+class WindowTransferHold : public ExchangeHold {
  public:
-  explicit WindowInputHold(QWidget* window) : window_(window) {}
+  explicit WindowTransferHold(QWidget* window);
+  ~WindowTransferHold() override;
   void Hold() override;
   void Release() override;
 
  private:
   QWidget* window_;
   std::vector<std::unique_ptr<TransferInputGuard>> guards_;  // nested holds
+  std::unique_ptr<TransferPaintPacer> pacer_;                // while any hold lasts
 };
 
 }  // namespace qm

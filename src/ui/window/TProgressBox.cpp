@@ -21,7 +21,10 @@ TProgressBox::TProgressBox(QWidget* owner)
   const auto label = [this](const QString& text, int left, int top, int width,
                             Qt::Alignment align) {
     auto* l = new QLabel(text, this);
-    l->setGeometry(left, top, width, 16);
+    // A fixed size: the counts change on every step, and a label that may change its size
+    // asks its window to lay out again each time.
+    l->setFixedSize(width, 16);
+    l->move(left, top);
     l->setAlignment(align | Qt::AlignVCenter);
     return l;
   };
