@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 
 #include "ui/tables/TextGridModel.h"
+#include "ui/tables/TitleHeader.h"
 
 namespace qm {
 namespace {
@@ -47,6 +48,7 @@ const char* const TSortGrid::kHint = "Для сортировки щелкнит
 
 TSortGrid::TSortGrid(TextGrid& grid, QWidget* parent)
     : QTableView(parent), grid_(grid), model_(new TextGridModel(grid, this)) {
+  setHorizontalHeader(new TitleHeader(this));
   setModel(model_);
   grid_.AddObserver(this);
 
