@@ -148,7 +148,7 @@ TransferReport ReadPlu(ScaleSession& s, bool single, std::int32_t number, int ro
       s.Flags().MarkModified(true, false);
       grid.SetRow(target, std::move(cells));
     } else {
-      watch.Own([&] { grid.SetRow(grid.AppendRow(), std::move(cells)); });
+      watch.Own([&] { grid.AppendRow(std::move(cells)); });
     }
   };
   auto body = [&] {

@@ -34,7 +34,9 @@ void TextGrid::SetRow(int row, Cells cells) {
   Notify([&](GridObserver& o) { o.CellsChanged(row, row); });
 }
 
-void TextGrid::ClearRow(int row) { SetRow(row, EmptyRow()); }
+void TextGrid::ClearRow(int row) {
+  SetRow(row, EmptyRow());
+}
 
 void TextGrid::SetRowCount(int rowCount) {
   rowCount = std::max(2, rowCount);
@@ -56,6 +58,16 @@ void TextGrid::SetRowCount(int rowCount) {
 int TextGrid::AppendRow() {
   SetRowCount(RowCount() + 1);
   return RowCount() - 1;
+}
+
+int TextGrid::AppendRow(Cells cells) {
+  const int row = RowCount();
+  cells.resize(static_cast<std::size_t>(columnCount_));
+  Notify([&](GridObserver& o) { o.RowsAboutToBeInserted(row, row); });
+  rows_.push_back(std::move(cells));
+  Notify([&](GridObserver& o) { o.RowsInserted(row, row); });
+  Notify([&](GridObserver& o) { o.CellsChanged(row, row); });
+  return row;
 }
 
 void TextGrid::InsertDataRow(int index) {

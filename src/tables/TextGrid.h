@@ -57,6 +57,10 @@ class TextGrid {
 
   // Appends one empty data row at the end and returns its index.
   int AppendRow();
+  // Appends a data row holding `cells` (cut or padded to the column count) and returns its
+  // index. Observers hear of it as of an empty row appended and then set: the same notices,
+  // without making the empty row first.
+  int AppendRow(Cells cells);
 
   // Inserts an empty row at `index` (1..RowCount()): the rows from `index` down move down by one
   // and the new row becomes the current row, in the current column.

@@ -1,5 +1,6 @@
 #include "transfer/PluRecord.h"
 
+#include <array>
 #include <cstdint>
 
 #include "base/NumberText.h"
@@ -92,11 +93,8 @@ std::string EncodePluRecord(const Cells& row) {
 
 namespace {
 
-// The cells of a read reply. With `display`, each cell is already in the form NormalizePluRow
-// gives it with minor units and numeric sales: numbers are printed once in their final form
-// instead of as wire integers that are parsed and printed again, which halves the cost of a
-// record on a 4000-record read.
-Cells DecodeCells(std::string_view reply, bool display) {
+// The cells of a read reply, as the scale gave them (numbers as wire integers, texts whole).
+Cells DecodeCells(std::string_view reply) {
   // A reply cut short reads as if padded with zeros.
   std::string padded;
   if (reply.size() < kPluReadRecordSize) padded = FitField(std::string(reply), kPluReadRecordSize);
@@ -104,13 +102,6 @@ Cells DecodeCells(std::string_view reply, bool display) {
   auto field = [&](std::size_t offset, std::size_t size) { return b.substr(offset, size); };
   auto integer = [&](std::size_t offset, std::size_t size) {
     return std::to_string(LeBytesToInt(field(offset, size)));
-  };
-  auto decimal = [&](std::size_t offset, std::size_t size, int decimals) {
-    return display ? MinorUnitsToDecimal(LeBytesToInt(field(offset, size)), decimals)
-                   : integer(offset, size);
-  };
-  auto text = [&](std::string_view cell, bool rightOnly) {
-    return display ? CutAtNul(cell, rightOnly) : std::string(cell);
   };
 
   Cells cells(kPluColumnCount);
@@ -121,31 +112,128 @@ Cells DecodeCells(std::string_view reply, bool display) {
   const std::string line2 = FromScaleCodePage(field(kOffName2, kNameLineSize));
   const bool logoForm = line1[24] == '\0' && line2[24] == '\0' && line1[25] == line2[25];
   if (logoForm) {
-    cells[kName1] = text(std::string_view(line1).substr(0, kNameWithLogoSize), true);
-    cells[kName2] = text(std::string_view(line2).substr(0, kNameWithLogoSize), true);
+    cells[kName1] = line1.substr(0, kNameWithLogoSize);
+    cells[kName2] = line2.substr(0, kNameWithLogoSize);
     if (line1[25] != '\0') {
-      cells[kLogo] = text(
-          ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] + line2[27] + line1[27],
-          false);
+      cells[kLogo] =
+          ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] + line2[27] + line1[27];
     } else {
       cells[kLogo] = "0";
     }
   } else {
-    cells[kName1] = text(line1, true);
-    cells[kName2] = text(line2, true);
+    cells[kName1] = line1;
+    cells[kName2] = line2;
+    cells[kLogo] = "0";
+  }
+
+  cells[kPrice] = integer(kOffPrice, 4);
+  cells[kShelfLife] = DecodeShelfLife(field(kOffShelfLife, 3));
+  cells[kTare] = integer(kOffTare, 2);
+  cells[kGroupCode] = DecodeDigitCode(field(kOffGroupCode, kDigitCodeSize));
+  cells[kMessageNo] = integer(kOffMessageNo, 2);
+  cells[kSalesStart] =
+      BytesToHexText(field(kOffSalesDate, 3), kDateSeparator) + ", " +
+      BytesToHexText(ReverseBytes(std::string(field(kOffSalesTime, 3))), kTimeSeparator);
+  cells[kSalesAmount] = integer(kOffSalesAmount, 4);
+  cells[kSalesWeight] = integer(kOffSalesWeight, 4);
+  cells[kSalesCount] = integer(kOffSalesCount, 3);
+  return cells;
+}
+
+// The scale's code page to Windows-1251, one entry per byte: the same mapping as
+// FromScaleCodePage, looked up instead of worked out byte by byte.
+const std::array<char, 256>& FromScaleTable() {
+  static const std::array<char, 256> table = [] {
+    std::array<char, 256> t{};
+    for (unsigned c = 0; c < 256; ++c)
+      t[c] = FromScaleCodePage(std::string(1, static_cast<char>(c)))[0];
+    return t;
+  }();
+  return table;
+}
+
+// Appends two hex digits per byte, `separator` between bytes, taking the bytes in the order
+// given by `step` (+1 as they stand, -1 reversed from the last).
+void AppendHex(std::string& out, const char* first, int count, int step, char separator) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (int i = 0; i < count; ++i, first += step) {
+    if (i > 0) out += separator;
+    const auto byte = static_cast<unsigned char>(*first);
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0x0Fu];
+  }
+}
+
+// A digit code, least significant digit first, as the number it spells (wrapping as the raw
+// decode does on values above 9).
+std::string DigitCodeText(const char* field) {
+  std::uint32_t r = 0;
+  for (int i = kDigitCodeSize - 1; i >= 0; --i) r = r * 10u + static_cast<unsigned char>(field[i]);
+  return std::to_string(static_cast<std::int32_t>(r));
+}
+
+// The cells of a read reply in the form NormalizePluRow gives the raw decode with minor units
+// and numeric sales, made in one pass: texts are decoded into a buffer and cut there, numbers
+// printed once in their final form. A read of 4000 records decodes every reply while the scale
+// waits for the next request, so this is kept free of needless copies.
+Cells DisplayCells(std::string_view reply) {
+  char record[kPluReadRecordSize] = {};  // a reply cut short reads as if padded with zeros
+  reply.copy(record, kPluReadRecordSize);
+  const std::array<char, 256>& fromScale = FromScaleTable();
+  auto integer = [&](std::size_t offset, std::size_t size) {
+    return std::to_string(LeBytesToInt(std::string_view(record + offset, size)));
+  };
+  auto decimal = [&](std::size_t offset, std::size_t size, int decimals) {
+    return MinorUnitsToDecimal(LeBytesToInt(std::string_view(record + offset, size)), decimals);
+  };
+
+  Cells cells(kPluColumnCount);
+  cells[kPluNo] = integer(kOffPluNo, 4);
+  cells[kItemCode] = DigitCodeText(record + kOffItemCode);
+
+  char line1[kNameLineSize], line2[kNameLineSize];
+  for (std::size_t i = 0; i < kNameLineSize; ++i) {
+    line1[i] = fromScale[static_cast<unsigned char>(record[kOffName1 + i])];
+    line2[i] = fromScale[static_cast<unsigned char>(record[kOffName2 + i])];
+  }
+  // A name line's cell: up to its first NUL, without trailing blanks.
+  auto name = [](const char* line, std::size_t size) {
+    std::string_view text(line, size);
+    text = text.substr(0, text.find('\0'));
+    return std::string(TrimRightBlanks(text));
+  };
+  const bool logoForm = line1[24] == '\0' && line2[24] == '\0' && line1[25] == line2[25];
+  const std::size_t nameSize = logoForm ? kNameWithLogoSize : kNameLineSize;
+  cells[kName1] = name(line1, nameSize);
+  cells[kName2] = name(line2, nameSize);
+  if (logoForm && line1[25] != '\0') {
+    cells[kLogo] = CutAtNul(ValuesToDigits(std::string_view(line1 + 25, 1)) + ' ' + line2[26] +
+                                line1[26] + line2[27] + line1[27],
+                            false);
+  } else {
     cells[kLogo] = "0";
   }
 
   cells[kPrice] = decimal(kOffPrice, 4, 2);
-  cells[kShelfLife] = DecodeShelfLife(field(kOffShelfLife, 3));
-  if (display) NormalizeShelfLife(cells[kShelfLife]);
+  const char* shelfLife = record + kOffShelfLife;
+  if (shelfLife[0] != '\0') {
+    std::string date;
+    AppendHex(date, shelfLife, 3, 1, kDateSeparator);
+    NormalizeShelfLife(date);
+    cells[kShelfLife] = std::move(date);
+  } else {
+    // A day count: its digits already are the cell's final form.
+    cells[kShelfLife] = std::to_string(UnpackBcd(std::string_view(shelfLife, 3)));
+  }
   cells[kTare] = decimal(kOffTare, 2, 3);
-  cells[kGroupCode] = DecodeDigitCode(field(kOffGroupCode, kDigitCodeSize));
+  cells[kGroupCode] = DigitCodeText(record + kOffGroupCode);
   cells[kMessageNo] = integer(kOffMessageNo, 2);
-  cells[kSalesStart] =
-      text(BytesToHexText(field(kOffSalesDate, 3), kDateSeparator) + ", " +
-               BytesToHexText(ReverseBytes(std::string(field(kOffSalesTime, 3))), kTimeSeparator),
-           false);
+  // Hex digits and separators only: nothing for the normalisation to cut.
+  std::string& salesStart = cells[kSalesStart];
+  salesStart.reserve(18);
+  AppendHex(salesStart, record + kOffSalesDate, 3, 1, kDateSeparator);
+  salesStart += ", ";
+  AppendHex(salesStart, record + kOffSalesTime + 2, 3, -1, kTimeSeparator);
   cells[kSalesAmount] = decimal(kOffSalesAmount, 4, 2);
   cells[kSalesWeight] = decimal(kOffSalesWeight, 4, 3);
   cells[kSalesCount] = integer(kOffSalesCount, 3);
@@ -155,13 +243,11 @@ Cells DecodeCells(std::string_view reply, bool display) {
 }  // namespace
 
 Cells DecodePluRecord(std::string_view reply) {
-  return DecodeCells(reply, false);
+  return DecodeCells(reply);
 }
 
-// The integer cells come out of the decode as whole 32-bit numbers, which NormalizePluRow leaves
-// as they are; the others are put in their display form by DecodeCells itself.
 Cells PluRowFromReply(std::string_view reply) {
-  return DecodeCells(reply, true);
+  return DisplayCells(reply);
 }
 
 }  // namespace qm

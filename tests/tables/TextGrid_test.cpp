@@ -89,5 +89,18 @@ TEST(TextGrid, ObserversHearEveryChange) {
   EXPECT_EQ(o.inserted, 2);
 }
 
+TEST(TextGrid, AFilledRowIsAppendedPaddedToTheColumnsAndAnnounced) {
+  TextGrid g(3);
+  CountingObserver o;
+  g.AddObserver(&o);
+  EXPECT_EQ(g.AppendRow({"a", "b"}), 2);
+  EXPECT_EQ(g.AppendRow({"c", "d", "e", "cut"}), 3);
+  EXPECT_EQ(g.Row(2), (Cells{"a", "b", ""}));
+  EXPECT_EQ(g.Row(3), (Cells{"c", "d", "e"}));
+  EXPECT_EQ(o.inserted, 2);
+  EXPECT_EQ(o.changed, 2);
+  g.RemoveObserver(&o);
+}
+
 }  // namespace
 }  // namespace qm

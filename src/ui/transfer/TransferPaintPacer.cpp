@@ -24,7 +24,8 @@ TransferPaintPacer::Window& TransferPaintPacer::Find(QWidget* window) {
     if (w.widget == window) return w;
   }
   // Windows closed meanwhile leave their slot to the new one.
-  auto gone = std::find_if(windows_.begin(), windows_.end(), [](const Window& w) { return !w.widget; });
+  auto gone =
+      std::find_if(windows_.begin(), windows_.end(), [](const Window& w) { return !w.widget; });
   if (gone == windows_.end()) gone = windows_.insert(windows_.end(), Window{});
   *gone = Window{window, Clock::time_point::min(), false};
   return *gone;
