@@ -48,7 +48,9 @@ std::string EncodeShelfLife(const std::string& cell) {
   const auto days = ParseInt(cell);
   if (!days || *days == kShelfLifeIsDate) return FitField(PackDigitGroups(cell), 3);
   // The two day-count bytes go out in the reverse of their packed order: 365 -> 00 65 03.
-  return std::string(1, '\0') + ReverseBytes(FitField(PackBcd(cell), 2));
+  std::string field(1, '\0');
+  field += ReverseBytes(FitField(PackBcd(cell), 2));
+  return field;
 }
 
 std::string DecodeShelfLife(std::string_view field) {
@@ -111,19 +113,17 @@ Cells DecodeCells(std::string_view reply) {
   const std::string line1 = FromScaleCodePage(field(kOffName1, kNameLineSize));
   const std::string line2 = FromScaleCodePage(field(kOffName2, kNameLineSize));
   const bool logoForm = line1[24] == '\0' && line2[24] == '\0' && line1[25] == line2[25];
+  cells[kLogo].assign(1, '0');
   if (logoForm) {
     cells[kName1] = line1.substr(0, kNameWithLogoSize);
     cells[kName2] = line2.substr(0, kNameWithLogoSize);
     if (line1[25] != '\0') {
       cells[kLogo] =
           ValuesToDigits(line1.substr(25, 1)) + ' ' + line2[26] + line1[26] + line2[27] + line1[27];
-    } else {
-      cells[kLogo] = "0";
     }
   } else {
     cells[kName1] = line1;
     cells[kName2] = line2;
-    cells[kLogo] = "0";
   }
 
   cells[kPrice] = integer(kOffPrice, 4);
