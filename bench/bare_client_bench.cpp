@@ -36,35 +36,28 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "BenchSupport.h"
-#include "ctl/LinkSession.h"
+#include "BenchTables.h"
+#include "SessionCases.h"
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"
-#include "session/ScaleSession.h"
 #include "sim/VirtualScale.h"
-#include "tables/PluColumns.h"
 
 namespace {
 
 using bench::ChildScale;
+using bench::Median;
 using Clock = std::chrono::steady_clock;
 
-int Rounds() {
-  const char* asked = std::getenv("QM_BENCH_ROUNDS");
-  const int n = asked ? std::atoi(asked) : 0;
-  return n > 0 ? n : 5;
-}
 constexpr std::uint8_t kAddress = 1;
 
-enum class Case { ReadPlu, WritePlu, ReadMessages };
+using Case = bench::TableCase;
 
 // What one case sends and gets back per exchange, besides address, echo and status.
 struct Shape {
@@ -152,64 +145,11 @@ Run Measure(Body&& body) {
   return {wall, u1.cpu - u0.cpu, calls, u1.wakeups - u0.wakeups};
 }
 
-// A 100-byte PLU record as the scale keeps it.
-qmsim::Bytes PluRecord(std::int32_t number) {
-  qmsim::Bytes r(100, 0);
-  for (int i = 0; i < 4; ++i) r[i] = static_cast<std::uint8_t>(number >> (8 * i));
-  const std::string name = "Item " + std::to_string(number);
-  std::copy(name.begin(), name.end(), r.begin() + 10);
-  r[66] = 0x10;
-  r[67] = 0x27;
-  return r;
-}
-
-ChildScale ScaleFor(Case c, int records) {
-  return ChildScale(0, [c, records](qmsim::VirtualScale& scale) {
-    scale.SetAddress(kAddress);
-    for (int k = 1; k <= records; ++k) {
-      if (c == Case::ReadPlu) scale.SetPlu(k, PluRecord(k));
-      if (c == Case::ReadMessages) scale.SetMessage(k, qmsim::Bytes(400, 'a' + k % 26));
-    }
-  });
-}
-
-// The program's side: qmctl's session on the line, one whole-table transfer. The session is
-// made and its table filled before the measurement, as an operator's loaded table would be;
-// the transfer itself opens and closes the line, as the bare client does.
+// The program's side: qmctl's session on the line, one whole-table transfer, made ready before
+// the measurement.
 Run Ours(Case c, const std::string& path, int records) {
-  qm::ctl::LineOptions line;
-  line.port = path;
-  line.comPort.reset();
-  line.address = kAddress;
-  std::ostringstream err;
-  qm::ctl::LinkSession session(line, err);
-  qm::TransferObserver quiet;
-  qm::TransferReport report;
-  if (c == Case::WritePlu) {
-    std::vector<qm::Cells> rows;
-    for (int k = 1; k <= records; ++k) {
-      const std::string n = std::to_string(k);
-      rows.push_back({n, "Item " + n, "", "100.00", "5", "0", n, "1", "0", "0", "", "", "", ""});
-    }
-    session.core.Plu().ReplaceDataRows(std::move(rows));
-  }
-  const Run run = Measure([&] {
-    switch (c) {
-      case Case::ReadPlu:
-        report = session.core.ReadPluTable(records, quiet);
-        break;
-      case Case::WritePlu:
-        report = session.core.WritePlu(1, records, quiet);
-        break;
-      case Case::ReadMessages:
-        report = session.core.ReadMessageTable(records, quiet);
-        break;
-    }
-  });
-  if (report.status != qm::TransferStatus::Done || report.stored != records) {
-    throw std::runtime_error("the transfer did not go through");
-  }
-  return run;
+  bench::SessionCase session(c, path, records);
+  return Measure([&] { session.Run(); });
 }
 
 // The serial port and the headless loop alone: the same exchanges through Write, InputCount
@@ -280,16 +220,11 @@ void Bare(Case c, const std::string& path, int records) {
   ::close(fd);
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // args: case, records
 void BM_VersusBareClient(benchmark::State& st) {
   const Case c = static_cast<Case>(st.range(0));
   const int records = static_cast<int>(st.range(1));
-  const ChildScale scale = ScaleFor(c, records);
+  const ChildScale scale = bench::ScaleFor(c, records);
   std::vector<double> ratio, portRatio, ours, bare, cpuRatio, calls, bareCalls, wakeups,
       bareWakeups;
   int round = 0;
@@ -326,13 +261,6 @@ void BM_VersusBareClient(benchmark::State& st) {
   st.counters["bare_wakeups_per_x"] = Median(bareWakeups);
 }
 
-BENCHMARK(BM_VersusBareClient)
-    ->ArgNames({"case", "records"})
-    ->Args({int(Case::ReadPlu), 4000})
-    ->Args({int(Case::WritePlu), 4000})
-    ->Args({int(Case::ReadMessages), 1000})
-    ->Iterations(Rounds())
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VersusBareClient)->Apply([](auto* b) { bench::TableCases(b, 5); });
 
 }  // namespace

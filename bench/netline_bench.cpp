@@ -17,7 +17,9 @@
 #include <optional>
 #include <string>
 
+#include "../tests/net/Ser2net.h"
 #include "BenchSupport.h"
+#include "BenchTables.h"
 #include "app/TransferFlows.h"
 #include "base/Dialogs.h"
 #include "link/ComPort.h"
@@ -25,48 +27,12 @@
 #include "session/ScaleSession.h"
 #include "tables/PluTable.h"
 #include "tables/TextGrid.h"
-#include "../tests/net/Ser2net.h"
 
 namespace {
 
+using bench::AnsweringDialogs;
+using bench::NoView;
 using Clock = std::chrono::steady_clock;
-
-struct AnsweringDialogs : qm::Dialogs {
-  std::string number;
-  qm::DialogButton ShowMessage(const qm::MessageBoxRequest& r) override {
-    return (r.buttons & qm::kButtonYes) ? qm::kButtonYes : qm::kButtonOk;
-  }
-  std::optional<std::string> InputLine(const std::string&, const std::string&,
-                                       const std::string&) override {
-    return number;
-  }
-  void ShowProgress(const std::string&, const std::string&, int, int) override {}
-  bool StepProgress(int) override { return false; }
-  void HideProgress() override {}
-  std::optional<qm::FileDialogAnswer> ChooseFile(const qm::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-};
-
-struct NoView : qm::TransferView {
-  void ShowPage(int) override {}
-  void SettlePluEditor() override {}
-  void SettleMessageEditor() override {}
-  void ClearMessageDirty() override {}
-  void ResetPluSortDirections() override {}
-  void ResetMessageSortDirections() override {}
-  void ShowTotals(const qm::TotalsPage&) override {}
-};
-
-qmsim::Bytes Record(std::int32_t number) {
-  qmsim::Bytes r(100, 0);
-  for (int i = 0; i < 4; ++i) r[i] = static_cast<std::uint8_t>(number >> (8 * i));
-  const std::string name = "Item " + std::to_string(number);
-  std::copy(name.begin(), name.end(), r.begin() + 10);
-  r[66] = 0xFF;  // a price with the Telnet escape byte in it: 655.35
-  r[67] = 0xFF;
-  return r;
-}
 
 struct Program {
   explicit Program(const std::string& device) {
@@ -101,7 +67,9 @@ void BM_ReadPluTableOverLine(benchmark::State& st) {
   }
   for (auto _ : st) {
     const bench::ChildScale scale(0, [](qmsim::VirtualScale& s) {
-      for (int k = 1; k <= records; ++k) s.SetPlu(k, Record(k));
+      for (int k = 1; k <= records; ++k)
+        s.SetPlu(k,
+                 bench::PluRecord(k, 0xFFFF));  // a price with the Telnet escape byte in it: 655.35
     });
     std::unique_ptr<qmtest::Ser2net> server;
     std::string device = scale.Path();

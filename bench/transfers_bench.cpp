@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "BenchTables.h"
 #include "app/TransferFlows.h"
 #include "base/Dialogs.h"
 #include "base/StatusView.h"
@@ -48,58 +49,21 @@
 
 namespace {
 
+using bench::AnsweringDialogs;
 using bench::ChildScale;
 using bench::NoStatus;
+using bench::NoView;
 using bench::ProcessCpuSeconds;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kReadBytesPerRecord = 1 + 1 + 1 + 1 + 4 + 1 + 100;
 constexpr int kWriteBytesPerRecord = 1 + 1 + 1 + 1 + 83 + 1;
 
-// Answers every number input with `number` and every box with Yes (or OK).
-struct AnsweringDialogs : qm::Dialogs {
-  std::string number;
-  qm::DialogButton ShowMessage(const qm::MessageBoxRequest& r) override {
-    return (r.buttons & qm::kButtonYes) ? qm::kButtonYes : qm::kButtonOk;
-  }
-  std::optional<std::string> InputLine(const std::string&, const std::string&,
-                                       const std::string&) override {
-    return number;
-  }
-  void ShowProgress(const std::string&, const std::string&, int, int) override {}
-  bool StepProgress(int) override { return false; }
-  void HideProgress() override {}
-  std::optional<qm::FileDialogAnswer> ChooseFile(const qm::FileDialogRequest&) override {
-    return std::nullopt;
-  }
-};
-
-struct NoView : qm::TransferView {
-  void ShowPage(int) override {}
-  void SettlePluEditor() override {}
-  void SettleMessageEditor() override {}
-  void ClearMessageDirty() override {}
-  void ResetPluSortDirections() override {}
-  void ResetMessageSortDirections() override {}
-  void ShowTotals(const qm::TotalsPage&) override {}
-};
-
-// A 100-byte PLU record: number, a name, a price.
-qmsim::Bytes Record(std::int32_t number) {
-  qmsim::Bytes r(100, 0);
-  for (int i = 0; i < 4; ++i) r[i] = static_cast<std::uint8_t>(number >> (8 * i));
-  const std::string name = "Item " + std::to_string(number);
-  std::copy(name.begin(), name.end(), r.begin() + 10);
-  r[66] = 0x10;
-  r[67] = 0x27;  // 100.00
-  return r;
-}
-
 // The virtual scale in a child process, holding PLU records 1..records, paced at `baud`
 // (0: unpaced).
 ChildScale ScaleHolding(int records, unsigned baud) {
   return ChildScale(baud, [records](qmsim::VirtualScale& scale) {
-    for (int k = 1; k <= records; ++k) scale.SetPlu(k, Record(k));
+    for (int k = 1; k <= records; ++k) scale.SetPlu(k, bench::PluRecord(k));
   });
 }
 
@@ -129,16 +93,6 @@ struct Program {
   NoView view;
   qm::TransferFlows transfers{session, dialogs, view};
 };
-
-void FillTable(qm::TextGrid& plu, int records) {
-  std::vector<qm::Cells> rows;
-  for (int k = 1; k <= records; ++k) {
-    const std::string n = std::to_string(k);
-    // PluNo, Name1, Name2, Price, ShelfLife, Tare, ItemCode, GroupCode, MessageNo, Logo, sales
-    rows.push_back({n, "Item " + n, "", "100.00", "5", "0", n, "1", "0", "0", "", "", "", ""});
-  }
-  plu.ReplaceDataRows(std::move(rows));
-}
 
 // The same PLU exchanges as the program makes, by a bare client with blocking reads: what the
 // line and the scale allow at best. Returns the seconds they took.
@@ -220,7 +174,7 @@ void BM_WritePluTable(benchmark::State& st) {
   for (auto _ : st) {
     const ChildScale scale = ScaleHolding(0, baud);
     Program p(scale.Path());
-    FillTable(p.plu, records);
+    p.plu.ReplaceDataRows(bench::PluRows(records));
     const double c0 = ProcessCpuSeconds();
     const auto t0 = Clock::now();
     p.transfers.WritePLUClick(qm::kWholeTable);

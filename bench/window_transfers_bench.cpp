@@ -16,21 +16,15 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
-#include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "BenchSupport.h"
-#include "base/Dialogs.h"
-#include "ctl/LinkSession.h"
-#include "session/ScaleSession.h"
-#include "tables/PluColumns.h"
+#include "BenchTables.h"
+#include "SessionCases.h"
 #include "ui/tables/TablesWindow.h"
 #include "ui/window/CommandMap.h"
 #include "ui/window/MainForm.h"
@@ -39,15 +33,10 @@
 namespace {
 
 using bench::ChildScale;
+using bench::Median;
 using Clock = std::chrono::steady_clock;
 
-int Rounds() {
-  const char* asked = std::getenv("QM_BENCH_ROUNDS");
-  const int n = asked ? std::atoi(asked) : 0;
-  return n > 0 ? n : 3;
-}
-
-enum class Case { ReadPlu, WritePlu, ReadMessages };
+using Case = bench::TableCase;
 
 // The application, made once, offscreen, with a configuration folder of its own.
 QApplication& App() {
@@ -68,19 +57,11 @@ QApplication& App() {
 
 // The operator: every number input answered with `number`, every box with Yes (or OK); the
 // progress window is the window's own.
-class Operator : public qm::Dialogs {
+class Operator : public bench::AnsweringDialogs {
  public:
   explicit Operator(qm::TMainForm& form) : progress_(&form) {
     form.CreateAuxWindows();
     progress_.AttachProgressBox(form.ProgressBox());
-  }
-  std::string number;
-  qm::DialogButton ShowMessage(const qm::MessageBoxRequest& r) override {
-    return (r.buttons & qm::kButtonYes) ? qm::kButtonYes : qm::kButtonOk;
-  }
-  std::optional<std::string> InputLine(const std::string&, const std::string&,
-                                       const std::string&) override {
-    return number;
   }
   void ShowProgress(const std::string& title, const std::string& done, int total,
                     int start) override {
@@ -88,32 +69,10 @@ class Operator : public qm::Dialogs {
   }
   bool StepProgress(int position) override { return progress_.StepProgress(position); }
   void HideProgress() override { progress_.HideProgress(); }
-  std::optional<qm::FileDialogAnswer> ChooseFile(const qm::FileDialogRequest&) override {
-    return std::nullopt;
-  }
 
  private:
   qm::QtDialogs progress_;
 };
-
-qmsim::Bytes PluRecord(std::int32_t number) {
-  qmsim::Bytes r(100, 0);
-  for (int i = 0; i < 4; ++i) r[i] = static_cast<std::uint8_t>(number >> (8 * i));
-  const std::string name = "Item " + std::to_string(number);
-  std::copy(name.begin(), name.end(), r.begin() + 10);
-  r[66] = 0x10;
-  r[67] = 0x27;
-  return r;
-}
-
-std::vector<qm::Cells> PluRows(int records) {
-  std::vector<qm::Cells> rows;
-  for (int k = 1; k <= records; ++k) {
-    const std::string n = std::to_string(k);
-    rows.push_back({n, "Item " + n, "", "100.00", "5", "0", n, "1", "0", "0", "", "", "", ""});
-  }
-  return rows;
-}
 
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
@@ -130,7 +89,7 @@ double InWindow(Case c, const std::string& path, int records) {
   op.number = std::to_string(records);
   qm::Cmd command = qm::Cmd::ReadAllPLU;
   if (c == Case::WritePlu) {
-    form.Tables().PluTable().ReplaceDataRows(PluRows(records));
+    form.Tables().PluTable().ReplaceDataRows(bench::PluRows(records));
     command = qm::Cmd::WriteAllPLU;
   } else if (c == Case::ReadMessages) {
     command = qm::Cmd::ReadAllMessages;
@@ -149,49 +108,18 @@ double InWindow(Case c, const std::string& path, int records) {
 
 // The same transfer through the session alone, as qmctl makes it.
 double InSession(Case c, const std::string& path, int records) {
-  qm::ctl::LineOptions line;
-  line.port = path;
-  line.comPort.reset();
-  line.address = 1;
-  std::ostringstream err;
-  qm::ctl::LinkSession session(line, err);
-  qm::TransferObserver quiet;
-  if (c == Case::WritePlu) session.core.Plu().ReplaceDataRows(PluRows(records));
+  bench::SessionCase session(c, path, records);
   const auto t0 = Clock::now();
-  qm::TransferReport report;
-  switch (c) {
-    case Case::ReadPlu:
-      report = session.core.ReadPluTable(records, quiet);
-      break;
-    case Case::WritePlu:
-      report = session.core.WritePlu(1, records, quiet);
-      break;
-    case Case::ReadMessages:
-      report = session.core.ReadMessageTable(records, quiet);
-      break;
-  }
-  const double wall = Seconds(t0);
-  if (report.status != qm::TransferStatus::Done || report.stored != records) {
-    throw std::runtime_error("the session's transfer did not go through");
-  }
-  return wall;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+  session.Run();
+  return Seconds(t0);
 }
 
 // args: case, records
 void BM_WindowTransfer(benchmark::State& st) {
   const Case c = static_cast<Case>(st.range(0));
   const int records = static_cast<int>(st.range(1));
-  const ChildScale scale(0, [c, records](qmsim::VirtualScale& s) {
-    for (int k = 1; k <= records; ++k) {
-      if (c == Case::ReadPlu) s.SetPlu(k, PluRecord(k));
-      if (c == Case::ReadMessages) s.SetMessage(k, qmsim::Bytes(400, 'a' + k % 26));
-    }
-  });
+  const ChildScale scale = bench::ScaleFor(c, records);
+
   App();
   std::vector<double> window, session;
   for (auto _ : st) {
@@ -205,13 +133,6 @@ void BM_WindowTransfer(benchmark::State& st) {
   st.counters["ms_per_record"] = 1000.0 * Median(window) / records;
 }
 
-BENCHMARK(BM_WindowTransfer)
-    ->ArgNames({"case", "records"})
-    ->Args({int(Case::ReadPlu), 4000})
-    ->Args({int(Case::WritePlu), 4000})
-    ->Args({int(Case::ReadMessages), 1000})
-    ->Iterations(Rounds())
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowTransfer)->Apply([](auto* b) { bench::TableCases(b, 3); });
 
 }  // namespace
