@@ -6,6 +6,7 @@
 
 #include "base/NumberText.h"
 #include "base/WireCodecs.h"
+#include "session/HeldReplies.h"
 #include "session/ScaleSession.h"
 #include "session/TransferRun.h"
 #include "tables/CommaText.h"
@@ -31,15 +32,11 @@ int AnswerByte(std::int32_t result) {
   return result == kAnswerZeroByte ? 0 : (result & 0xFF);
 }
 
-// The loop of a read over the numbers first..last. Each record received goes to
-// store(reply, isFirst), unless the table was restructured during the wait. A number the scale
-// has not programmed is passed over in a whole-table read; a single read stops there with
-// absentText(k). The report is kept up to date as the loop runs, so the finish sees it also
-// after an exception.
+// One exchange after another for ReadRecords, records stored or held as they come.
 template <typename Store, typename AbsentText>
-void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int32_t first,
-                 std::int32_t last, const ReadRequest& request, Store&& store,
-                 AbsentText&& absentText) {
+void ReadEach(TransferRun& run, const GridWatch& watch, bool single, std::int32_t first,
+              std::int32_t last, const ReadRequest& request, Store& store, HeldReplies& held,
+              AbsentText& absentText) {
   ScaleLink& link = run.session.Link();
   TransferReport& report = run.report;
   bool firstPending = true;
@@ -52,9 +49,14 @@ void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int
         report.status = TransferStatus::TableChanged;
         break;
       }
-      store(data, firstPending);
+      if (firstPending || single) {
+        store(data, firstPending);
+        ++report.stored;
+        held.Arrived();
+      } else {
+        held.Hold(std::move(data));
+      }
       firstPending = false;
-      ++report.stored;
     } else if (result == NotProgrammed) {
       report.refused.push_back(k);
       if (single) {
@@ -75,6 +77,40 @@ void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int
     }
     if (!run.GoOn(watch)) break;
   }
+}
+
+// The loop of a read over the numbers first..last. Each record received goes to
+// store(reply, isFirst), unless the table was restructured during the wait. In a whole-table
+// read the records after the first are held while they come fast (HeldReplies) and stored
+// when the loop ends, also by an exception. A number the scale has not
+// programmed is passed over in a whole-table read; a single read stops there with
+// absentText(k). The report is kept up to date as the loop runs (`stored` counts the records
+// stored), so the finish sees it also after an exception.
+template <typename Store, typename AbsentText>
+void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int32_t first,
+                 std::int32_t last, const ReadRequest& request, Store&& store,
+                 AbsentText&& absentText) {
+  TransferReport& report = run.report;
+  HeldReplies held([&](std::string& reply) {
+    store(reply, false);
+    ++report.stored;
+  });
+  // Held records go to the table they were read for; into a table replaced meanwhile (a file
+  // loaded), as before, none. After other changes they are appended, as a stored record stays.
+  auto settle = [&] {
+    if (watch.Replaced()) {
+      held.Drop();
+    } else {
+      held.Flush();
+    }
+  };
+  try {
+    ReadEach(run, watch, single, first, last, request, store, held, absentText);
+  } catch (...) {
+    settle();
+    throw;
+  }
+  settle();
 }
 
 // The loop of a write over the items first..last (rows or message numbers). encode(n) gives the
