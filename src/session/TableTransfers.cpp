@@ -6,6 +6,7 @@
 
 #include "base/NumberText.h"
 #include "base/WireCodecs.h"
+#include "session/EncodedAhead.h"
 #include "session/HeldReplies.h"
 #include "session/ScaleSession.h"
 #include "session/TransferRun.h"
@@ -212,7 +213,8 @@ TransferReport ScaleSession::WritePlu(int firstRow, int lastRow, TransferObserve
   TextGrid& grid = tables_.plu;
   GridWatch watch(grid);
 
-  auto encode = [&](int r) -> std::optional<std::string> { return EncodePluRecord(grid.Row(r)); };
+  EncodedAhead records(grid, &EncodePluRecord, lastRow);
+  auto encode = [&](int r) -> std::optional<std::string> { return records.Take(r); };
   auto refused = [&](int r, std::int32_t result) {
     const std::string& pluNo = grid.Cell(kPluNo, r);
     run.report.failedRow = r;
