@@ -313,18 +313,27 @@ class PosixTransfer : public PendingTransfer {
 
 // The arrival bell: an epoll set that watches the device edge-triggered, so that it turns
 // readable at each arrival of bytes (not while they merely wait unread) and Clear takes the ring.
+// The set is made when a waiter first asks for the descriptor: a waiter that watches the device
+// itself (Source) never does, and then the device has one watcher fewer to tell at each arrival.
 class PosixBell : public ArrivalBell {
  public:
-  explicit PosixBell(int fd) : epoll_(::epoll_create1(EPOLL_CLOEXEC)), device_(fd) {
-    epoll_event ev{};
-    ev.events = EPOLLIN | EPOLLET;
-    ev.data.fd = fd;
-    ::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, fd, &ev);
+  explicit PosixBell(int fd) : device_(fd) {}
+  int Descriptor() const override {
+    if (epoll_.Get() < 0) {
+      // Bytes already waiting make the new set ready at once: nothing that came is missed.
+      epoll_ = UniqueFd(::epoll_create1(EPOLL_CLOEXEC));
+      epoll_event ev{};
+      ev.events = EPOLLIN | EPOLLET;
+      ev.data.fd = device_;
+      ::epoll_ctl(epoll_.Get(), EPOLL_CTL_ADD, device_, &ev);
+    }
+    return epoll_.Get();
   }
-  int Descriptor() const override { return epoll_.Get(); }
   void Clear() override {
-    epoll_event ev;
-    [[maybe_unused]] int n = ::epoll_wait(epoll_.Get(), &ev, 1, 0);
+    if (epoll_.Get() >= 0) {
+      epoll_event ev;
+      [[maybe_unused]] int n = ::epoll_wait(epoll_.Get(), &ev, 1, 0);
+    }
     rang_ = true;
   }
   int Source() const override { return device_; }
@@ -333,7 +342,7 @@ class PosixBell : public ArrivalBell {
   bool TakeRing() { return std::exchange(rang_, false); }
 
  private:
-  UniqueFd epoll_;
+  mutable UniqueFd epoll_;  // made by the first Descriptor call
   int device_;
   bool rang_ = false;
 };

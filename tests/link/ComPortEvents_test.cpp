@@ -187,6 +187,18 @@ TEST_F(ComPortEvents, TheArrivalBellRingsOncePerArrivalWhileThePortIsOpen) {
   EXPECT_EQ(ui.Bell(), nullptr);
 }
 
+// The bell's descriptor is made when a waiter first asks for it; bytes that came before must
+// still ring it, or a window that starts listening late would wait for the next arrival.
+TEST_F(ComPortEvents, TheArrivalBellAskedForLateRingsForBytesAlreadyWaiting) {
+  port.SetSyncMethod(TSyncMethod::smWindow);
+  port.Open();
+  pty.Send("ab");
+  ASSERT_TRUE(WaitUntil([&] { return port.InputCount() == 2; }));
+  pollfd p{ui.Bell()->Descriptor(), POLLIN, 0};
+  EXPECT_EQ(::poll(&p, 1, 0), 1);
+  port.Close();
+}
+
 TEST_F(ComPortEvents, Rx80FullComesWhenTheQueueReachesEightyPercent) {
   port.SetSyncMethod(TSyncMethod::smNone);
   port.SetEvents({TEvent::evRx80Full});
