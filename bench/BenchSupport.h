@@ -1,15 +1,18 @@
 // Pieces the link and transfer benchmarks share: the process CPU clock, a status view that
-// shows nothing, the bare client's raw line, and the virtual scale run in a child process of its own so that its CPU time
-// is not counted as the program's.
+// shows nothing, the bare client's raw line, and the virtual scale run in a child process of its
+// own so that its CPU time is not counted as the program's.
 #pragma once
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
-#include <termios.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -47,6 +50,33 @@ struct NoStatus : qm::StatusView {
   void SetDisplayText(int, const std::string&) override {}
 };
 
+// Where the scale and the program run. On a virtual machine the scheduler moves the two between
+// sharing one CPU and running on two, now and then and for a while; an exchange costs about
+// twice as much apart as together, for every client. QM_BENCH_PLACE fixes the placement:
+//   together  the benchmark and the scale on CPU 0
+//   apart     the benchmark on CPU 0, the scale on CPU 1
+//   (unset)   wherever the scheduler puts them
+// Threads started later inherit their starter's placement.
+enum class Side { Program, Scale };
+
+inline const char* PlacementName() {
+  const char* asked = std::getenv("QM_BENCH_PLACE");
+  return asked != nullptr &&
+                 (std::strcmp(asked, "together") == 0 || std::strcmp(asked, "apart") == 0)
+             ? asked
+             : "free";
+}
+
+// Pins the calling thread to its side's CPU as QM_BENCH_PLACE asks; false when it cannot.
+inline bool Place(Side side) {
+  const std::string placement = PlacementName();
+  if (placement == "free") return true;
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  CPU_SET(placement == "apart" && side == Side::Scale ? 1 : 0, &set);
+  return ::sched_setaffinity(0, sizeof set, &set) == 0;
+}
+
 // The virtual scale in a forked child process, paced at `baud` (0: unpaced), set up by
 // `setUp` in the child before its terminal's path is handed back. It runs until the parent
 // lets it go (the destructor closes the hold pipe and waits for the child).
@@ -58,6 +88,7 @@ class ChildScale {
     pid_ = ::fork();
     if (pid_ < 0) throw std::runtime_error("fork");
     if (pid_ == 0) {
+      if (!Place(Side::Scale)) ::_exit(1);  // the parent then finds no path
       ::close(path[0]);
       ::close(hold[1]);
       {
@@ -78,17 +109,24 @@ class ChildScale {
     char c;
     while (::read(path[0], &c, 1) == 1 && c != '\n') path_ += c;
     ::close(path[0]);
-    if (path_.empty()) throw std::runtime_error("the virtual scale did not start");
+    if (path_.empty() || !Place(Side::Program)) {
+      LetGo();
+      throw std::runtime_error(path_.empty()
+                                   ? "the virtual scale did not start (or could not be placed)"
+                                   : "QM_BENCH_PLACE: cannot pin this process");
+    }
   }
-  ~ChildScale() {
-    ::close(hold_);
-    ::waitpid(pid_, nullptr, 0);
-  }
+  ~ChildScale() { LetGo(); }
   ChildScale(const ChildScale&) = delete;
   ChildScale& operator=(const ChildScale&) = delete;
   const std::string& Path() const { return path_; }
 
  private:
+  void LetGo() {
+    ::close(hold_);
+    ::waitpid(pid_, nullptr, 0);
+  }
+
   pid_t pid_ = -1;
   int hold_ = -1;
   std::string path_;
