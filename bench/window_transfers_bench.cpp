@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <chrono>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -38,11 +37,13 @@ using Clock = std::chrono::steady_clock;
 
 using Case = bench::TableCase;
 
-// The application, made once, offscreen, with a configuration folder of its own.
+// The application, made once, offscreen, with a configuration folder of its own. It is never
+// destroyed: the benchmark library's main returns without knowing of it, and a QApplication
+// destroyed among the exit handlers finds Qt's own globals already gone and crashes.
 QApplication& App() {
   static QTemporaryDir home;
-  static std::unique_ptr<QApplication> app;
-  if (!app) {
+  static QApplication* app = nullptr;
+  if (app == nullptr) {
     if (!home.isValid()) throw std::runtime_error("no temporary folder");
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
@@ -50,7 +51,7 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "window_transfers_bench";
     static char* argv[] = {name, nullptr};
-    app = std::make_unique<QApplication>(argc, argv);
+    app = new QApplication(argc, argv);
   }
   return *app;
 }
