@@ -15,7 +15,8 @@ std::string OneLine(const std::string& cp1251) {
 
 ConsoleObserver::ConsoleObserver(std::ostream& err, bool progress, bool single, bool write,
                                  const std::string& title, const std::string& label,
-                                 std::ostream& completion, const std::string& doneText)
+                                 std::ostream& completion, const std::string& doneText,
+                                 std::function<Clock::time_point()> now)
     : err_(err),
       progress_(progress),
       single_(single),
@@ -23,7 +24,8 @@ ConsoleObserver::ConsoleObserver(std::ostream& err, bool progress, bool single, 
       title_(Utf8(title)),
       label_(Utf8(label)),
       completion_(completion),
-      doneText_(doneText) {}
+      doneText_(doneText),
+      now_(now ? std::move(now) : [] { return Clock::now(); }) {}
 
 void ConsoleObserver::Started(int first, int last) {
   if (single_) return;
@@ -33,13 +35,25 @@ void ConsoleObserver::Started(int first, int last) {
 
 bool ConsoleObserver::Step(int position) {
   if (single_ || !progress_) return false;
-  err_ << '\r' << title_ << ' ' << label_ << ' ' << position << " / " << total_ << "   "
-       << std::flush;
-  shown_ = true;
+  const Clock::time_point now = now_();
+  if (shown_ && now - drawnAt_ < ProgressInterval) {
+    undrawn_ = position;
+    return false;
+  }
+  drawnAt_ = now;
+  Draw(position);
   return false;
 }
 
+void ConsoleObserver::Draw(int position) {
+  err_ << '\r' << title_ << ' ' << label_ << ' ' << position << " / " << total_ << "   "
+       << std::flush;
+  shown_ = true;
+  undrawn_ = -1;
+}
+
 void ConsoleObserver::EndLine() {
+  if (undrawn_ >= 0) Draw(undrawn_);
   if (shown_) err_ << '\n' << std::flush;
   shown_ = false;
 }
