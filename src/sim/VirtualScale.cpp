@@ -31,6 +31,19 @@ Bytes LeBytes(std::int32_t v) {
           static_cast<std::uint8_t>(u >> 16), static_cast<std::uint8_t>(u >> 24)};
 }
 
+// Sleeps until `deadline`, the last stretch spent watching the clock instead: a sleep on a
+// virtual machine wakes some 30 us late even without timer slack, and the scale's answer to
+// the end of a message (or the end of its own reply) would be that much later than the wire's
+// timing, at every turn of every exchange. Used only where the end of a message may be.
+void SleepUntilExactly(std::chrono::steady_clock::time_point deadline) {
+  constexpr std::chrono::microseconds kWatched{80};
+  if (deadline - std::chrono::steady_clock::now() > kWatched) {
+    std::this_thread::sleep_until(deadline - kWatched);
+  }
+  while (std::chrono::steady_clock::now() < deadline) {
+  }
+}
+
 }  // namespace
 
 // The thread's side of the line. Pacing models the wire at 10 bits per byte in both directions:
@@ -91,7 +104,12 @@ struct VirtualScale::Line {
     auto bt = ByteTime();
     if (bt != Clock::duration::zero()) {
       lastIn = std::max(in.readAt, lastIn) + bt;
-      std::this_thread::sleep_until(lastIn);
+      // The last byte taken in so far may end a message, which the scale then answers.
+      if (pending.empty()) {
+        SleepUntilExactly(lastIn);
+      } else {
+        std::this_thread::sleep_until(lastIn);
+      }
     }
     return in.byte;
   }
@@ -105,7 +123,12 @@ struct VirtualScale::Line {
     const Clock::time_point start = std::max(Clock::now(), lastOut);
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-      std::this_thread::sleep_until(start + bt * static_cast<long>(sent + 1));
+      const Clock::time_point byteLeft = start + bt * static_cast<long>(sent + 1);
+      if (sent + 1 == bytes.size()) {
+        SleepUntilExactly(byteLeft);  // the reply's end: the program's next turn waits for it
+      } else {
+        std::this_thread::sleep_until(byteLeft);
+      }
       const Clock::time_point now = Clock::now();
       std::size_t due = sent + 1;
       while (due < bytes.size() && start + bt * static_cast<long>(due + 1) <= now) ++due;
