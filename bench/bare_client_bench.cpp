@@ -3,9 +3,9 @@
 // event thread, the headless loop with the 100 ms timer, the link, the session); the bare client
 // opens the terminal with plain open/termios and makes the same exchanges with blocking writes
 // and reads, without an event thread. Both run in this process, in alternation (with the port
-// and loop alone as a third, and the bare client beside a sleeping thread as a fourth; the order
-// turns every round), against one unpaced virtual scale in
-// a child process, so the figures are the program's alone.
+// and loop alone as a third; the order turns every round), against one unpaced virtual scale in
+// a process of its own (this one's child, or unrelated with QM_BENCH_SCALE=orphan), so the figures
+// are the program's alone.
 //
 // Counters, medians over the rounds (5; QM_BENCH_ROUNDS=N asks for more on a noisy machine),
 // after one round that is not counted; the label names the placement (QM_BENCH_PLACE) and says
@@ -14,11 +14,6 @@
 //   port_vs_bare       the same for the serial port and the headless loop alone, making the
 //                      exchanges without the link and the session: the part of vs_bare that the
 //                      port layer owns, the rest being the link's and the session's own work
-//   sleeper_vs_bare    the bare client with a second thread of the process asleep beside it
-//                      (as the port's event thread sleeps through a transfer) / the bare
-//                      client alone: what the mere presence of a sleeping thread costs the
-//                      same exchanges on this machine, a figure of the machine's scheduler
-//   vs_bare_sleeper    our time / that of the bare client beside a sleeping thread
 //   best_vs_best       our fastest round / the bare client's fastest round: on a machine whose
 //                      pseudo-terminal sometimes slows every exchange for a whole round (seen
 //                      here on a virtual machine, for the bare client too), the figure that
@@ -45,13 +40,9 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "BenchSupport.h"
@@ -200,37 +191,9 @@ void PortAndLoop(Case c, const std::string& path, int records) {
   port.Close();
 }
 
-// A second thread of the process that only sleeps until it is let go, as the port's event
-// thread sleeps through a transfer on a line whose events the loop takes itself.
-class SleepingThread {
- public:
-  SleepingThread()
-      : thread_([this] {
-          std::unique_lock lock(mutex_);
-          woken_.wait(lock, [this] { return stop_; });
-        }) {}
-  ~SleepingThread() {
-    {
-      const std::lock_guard lock(mutex_);
-      stop_ = true;
-    }
-    woken_.notify_one();
-    thread_.join();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable woken_;
-  bool stop_ = false;
-  std::thread thread_;
-};
-
-// The bare client: the same exchanges with blocking reads and writes on the terminal. With
-// `besideSleeper`, a second thread sleeps in the process while the line is open.
-void Bare(Case c, const std::string& path, int records, bool besideSleeper = false) {
+// The bare client: the same exchanges with blocking reads and writes on the terminal.
+void Bare(Case c, const std::string& path, int records) {
   const int fd = bench::OpenRawLine(path);
-  std::optional<SleepingThread> sleeper;
-  if (besideSleeper) sleeper.emplace();
   char buffer[512];
   auto readExactly = [&](int n) {
     int have = 0;
@@ -265,29 +228,25 @@ void BM_VersusBareClient(benchmark::State& st) {
   const Case c = static_cast<Case>(st.range(0));
   const int records = static_cast<int>(st.range(1));
   const ChildScale scale = bench::ScaleFor(c, records);
-  std::vector<double> ratio, portRatio, sleeperRatio, oursSleeperRatio, ours, bare, cpuRatio,
-      calls, bareCalls, wakeups, bareWakeups;
-  Run o, b, p, t;
-  // The four take turns at going first, so that none always finds the scale just woken.
-  constexpr int kRuns = 4;
-  const std::function<void()> runs[kRuns] = {
+  std::vector<double> ratio, portRatio, ours, bare, cpuRatio, calls, bareCalls, wakeups,
+      bareWakeups;
+  Run o, b, p;
+  // The three take turns at going first, so that none always finds the scale just woken.
+  const std::function<void()> runs[3] = {
       [&] { o = Ours(c, scale.Path(), records); },
       [&] { b = Measure([&] { Bare(c, scale.Path(), records); }); },
-      [&] { p = Measure([&] { PortAndLoop(c, scale.Path(), records); }); },
-      [&] { t = Measure([&] { Bare(c, scale.Path(), records, true); }); }};
+      [&] { p = Measure([&] { PortAndLoop(c, scale.Path(), records); }); }};
   // One round that counts for nothing first: the first run after the scale started pays for
   // the cold start of both processes (the scale's table growing on the first write, this
   // process's first allocations and calls), and it would always be ours.
   for (const auto& run : runs) run();
   int round = 0;
   for (auto _ : st) {
-    for (int i = 0; i < kRuns; ++i) runs[(round + i) % kRuns]();
+    for (int i = 0; i < 3; ++i) runs[(round + i) % 3]();
     ++round;
     st.SetIterationTime(o.wall);
     ratio.push_back(o.wall / b.wall);
     portRatio.push_back(p.wall / b.wall);
-    sleeperRatio.push_back(t.wall / b.wall);
-    oursSleeperRatio.push_back(o.wall / t.wall);
     ours.push_back(o.wall);
     bare.push_back(b.wall);
     cpuRatio.push_back(o.cpu / b.cpu);
@@ -301,8 +260,6 @@ void BM_VersusBareClient(benchmark::State& st) {
   st.counters["best_vs_best"] =
       *std::min_element(ours.begin(), ours.end()) / *std::min_element(bare.begin(), bare.end());
   st.counters["port_vs_bare"] = Median(portRatio);
-  st.counters["sleeper_vs_bare"] = Median(sleeperRatio);
-  st.counters["vs_bare_sleeper"] = Median(oursSleeperRatio);
   st.counters["ours_s"] = Median(ours);
   st.counters["bare_s"] = Median(bare);
   st.counters["cpu_vs_bare"] = Median(cpuRatio);
