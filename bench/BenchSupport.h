@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "RawLine.h"
 #include "base/StatusView.h"
 #include "sim/VirtualScale.h"
 
@@ -29,17 +30,11 @@ inline double ProcessCpuSeconds() {
   return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-// The terminal at `path` opened as the bare reference client uses it: raw bytes, a read blocks
-// until at least one byte came. Throws when it cannot be opened.
+// The terminal at `path` opened as the bare reference client uses it (see RawLine.h). Throws
+// when it cannot be opened.
 inline int OpenRawLine(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  const int fd = OpenRawTerminal(path.c_str());
   if (fd < 0) throw std::runtime_error("cannot open the line");
-  termios t{};
-  ::tcgetattr(fd, &t);
-  ::cfmakeraw(&t);
-  t.c_cc[VMIN] = 1;
-  t.c_cc[VTIME] = 0;
-  ::tcsetattr(fd, TCSANOW, &t);
   return fd;
 }
 

@@ -8,9 +8,7 @@
 //                bytes came: the way a program must wait whose thread also serves a timer and
 //                other events
 // Exit status 0 when every exchange went through; the caller times the process.
-#include <fcntl.h>
 #include <sys/epoll.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,20 +21,15 @@
 #include <optional>
 #include <thread>
 
+#include "RawLine.h"
+
 namespace {
 
 class Line {
  public:
   Line(const char* path, bool multiplexed) : multiplexed_(multiplexed) {
-    fd_ = ::open(path, O_RDWR | O_NOCTTY | (multiplexed ? O_NONBLOCK : 0));
-    if (fd_ < 0) return;
-    termios t{};
-    ::tcgetattr(fd_, &t);
-    ::cfmakeraw(&t);
-    t.c_cc[VMIN] = 1;
-    t.c_cc[VTIME] = 0;
-    ::tcsetattr(fd_, TCSANOW, &t);
-    if (multiplexed) {
+    fd_ = bench::OpenRawTerminal(path, multiplexed);
+    if (fd_ >= 0 && multiplexed) {
       epoll_ = ::epoll_create1(0);
       epoll_event e{};
       e.events = EPOLLIN | EPOLLET;
