@@ -107,9 +107,14 @@ bool ScaleLink::ReadEcho(std::uint8_t address) {
   if (!ReadReply(1, true, reply)) return false;
   // The scale echoes before anything else, so bytes ahead of the echo can only be the tail of an
   // earlier answer (trailing noise, a reply left after an odd acknowledgement) that arrived after
-  // the input was emptied. They are dropped while they keep coming; a scale that answers with a
-  // different address and then nothing fails quietly, as any wrong echo does.
+  // the input was emptied. They are dropped, but no more of them than the longest answer holds
+  // and not past the select's own deadline: a line that carries bytes of its own (a port wired
+  // to another device, a scale in continuous output) would otherwise keep the wait alive for
+  // ever, each byte starting the reply time-out over. Either way the selection then fails
+  // quietly, as any wrong echo does.
+  std::uint32_t dropped = 0;
   while (static_cast<std::uint8_t>(reply[0]) != address) {
+    if (++dropped > kLongestReply || echoTicks_ <= 0) return false;
     if (!ReadReply(1, false, reply)) return false;
   }
   return true;
@@ -130,6 +135,11 @@ bool ScaleLink::SelectScaleOnLine(std::int32_t& value) {
   for (;;) {
     if (!PurgeInput()) return false;
     WriteBytes(address);
+    // The deadline for stale bytes ahead of the echo: one reply time-out from the address, plus
+    // the line time of the longest answer that could still be draining.
+    echoTicks_ = kReplyTimeoutTicks +
+                 static_cast<std::int32_t>(port_.LineTime(kLongestReply) / kTickPeriod) +
+                 static_cast<std::int32_t>(lineTimeOwed_ / kTickPeriod);
     if (!ReadEcho(state_.ScaleAddress)) return false;
     if (ReadReply(1, false, reply)) break;
     // Echo without status: the scale is busy (e.g. printing). Ask again until it answers.
@@ -341,6 +351,8 @@ void ScaleLink::ComPortRxChar(TComPort&, std::int32_t) {
 
 void ScaleLink::TickReplyTimeout() {
   if (state_.ReplyTicks > 0) --state_.ReplyTicks;
+  // Not started over by arriving bytes: the deadline of the stale bytes ahead of an echo.
+  if (echoTicks_ > 0) --echoTicks_;
 }
 
 }  // namespace qm

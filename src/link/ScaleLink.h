@@ -52,6 +52,10 @@ inline constexpr std::uint8_t kStatusReady = 0x80;
 inline constexpr std::uint8_t kStatusNumber = 0xDD;  // not ready; 4 bytes follow
 inline constexpr std::uint8_t kAcknowledge = 0xAA;
 
+// The longest answer the scale sends after its acknowledgement (a message, 400 bytes): the most
+// that an earlier exchange can leave on the line ahead of the next echo.
+inline constexpr std::uint32_t kLongestReply = 400;
+
 // Timer ticks a wait for reply bytes lasts after the last byte arrived.
 inline constexpr std::int32_t kReplyTimeoutTicks = 5;
 // The period of the timer whose ticks count the reply wait down.
@@ -180,8 +184,9 @@ class ScaleLink {
   void WriteBytes(const std::string& bytes);
   // The same without the frame tap, for a write that joins frames the tap saw apart.
   void WriteToLine(const std::string& bytes);
-  // Waits for the echo of `address`, dropping stale bytes ahead of it. False on silence (reported)
-  // or on a wrong echo (quietly).
+  // Waits for the echo of `address`, dropping stale bytes ahead of it (at most kLongestReply of
+  // them, and only until echoTicks_ ran out). False on silence (reported) or on a wrong echo
+  // (quietly).
   bool ReadEcho(std::uint8_t address);
 
   TComPort& port_;
@@ -193,6 +198,9 @@ class ScaleLink {
   FrameTap frameTap_;
   std::uint64_t linkGeneration_ = 0;
   std::chrono::microseconds lineTimeOwed_{};
+  // Ticks left for dropping stale bytes ahead of an echo; set at each address, counted down by
+  // the timer and never started over by arriving bytes.
+  std::int32_t echoTicks_ = 0;
 };
 
 // Holds LinkBusy for one short exchange (the live poll) and clears it however the scope is left,

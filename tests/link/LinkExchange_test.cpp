@@ -2,6 +2,8 @@
 #include <atomic>
 #include <thread>
 
+#include <unistd.h>
+
 #include "LinkFixture.h"
 #include "support/ScriptedScale.h"
 
@@ -104,6 +106,25 @@ TEST_F(LinkExchange, AnEndlesslyBusyScaleIsAskedUntilTheLinkIsClosed) {
   EXPECT_GE(scale->AddressBytes(), 3);
   EXPECT_FALSE(state.LinkBusy);
   EXPECT_EQ(status.panels[qm::kPanelBusy], "");
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, ALineThatCarriesNoiseButNoEchoFailsTheSelectionWithinItsDeadline) {
+  // Another device on the port sends a byte every 0.2 s, never the scale's address: each byte
+  // starts the reply time-out over, so only the select's own deadline can end the wait.
+  Answer({.addressAnswer = ""});
+  OpenForExchange();
+  int ticks = 0;
+  loop.SetTickHandler([&] {
+    poll.TimerTick();
+    if (++ticks % 2 == 0) ASSERT_EQ(::write(pty.Master(), "\x55", 1), 1);
+    if (ticks == 200) link.CloseLink();  // the wait never ended: end it to report the failure
+  });
+  std::int32_t value = 0;
+  EXPECT_FALSE(link.SelectScale(value));
+  // One reply time-out plus the longest answer's line time at 9600 baud: about a second.
+  EXPECT_LE(ticks, 12);
+  EXPECT_TRUE(port.Connected());
   EXPECT_TRUE(dialogs.Shown().empty());
 }
 
