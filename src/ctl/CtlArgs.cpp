@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "base/ScaleParams.h"
+#include "link/NetPortUrl.h"
 #include "link/PortNames.h"
 
 #ifndef QM_VERSION
@@ -145,10 +146,40 @@ int ParseNumber(const std::string& option, const std::string& text) {
   return value;
 }
 
+namespace {
+
+std::string NetUrlErrorText(NetUrlError error) {
+  switch (error) {
+    case NetUrlError::UnknownScheme:
+      return "the scheme is neither tcp nor rfc2217";
+    case NetUrlError::NoHost:
+      return "it names no host";
+    case NetUrlError::NoPort:
+      return "it has no TCP port after the host";
+    case NetUrlError::BadPort:
+    case NetUrlError::PortOutOfRange:
+      return "its TCP port must be a number from 1 to 65535";
+    case NetUrlError::None:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
 void ParsePort(const std::string& text, LineOptions& line) {
   if (text.empty()) throw UsageError("option --port needs a device path or COM1..COM8");
   line.port = text;
   line.comPort.reset();
+  if (IsNetPortName(text)) {
+    // A malformed network line is a mistake in the command, found before anything starts.
+    NetPortUrl url;
+    if (const NetUrlError error = ParseNetPortUrl(text, url); error != NetUrlError::None) {
+      throw UsageError("'" + text + "' is no network line: " + NetUrlErrorText(error) +
+                       " (write tcp://HOST:PORT or rfc2217://HOST:PORT)");
+    }
+    return;
+  }
   if (text.find('/') != std::string::npos) return;  // a device path
   std::string upper = text;
   std::transform(upper.begin(), upper.end(), upper.begin(),

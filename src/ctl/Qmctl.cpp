@@ -7,7 +7,10 @@
 #include "ctl/CtlArgs.h"
 #include "ctl/Fleet.h"
 #include "ctl/TableFiles.h"
+#include "base/Cp1251.h"
 #include "link/ComPort.h"
+#include "link/NetPortUrl.h"
+#include "link/PortNames.h"
 
 namespace qm::ctl {
 
@@ -72,8 +75,12 @@ int RunParsedCommand(const CommandLine& cl, CtlIo& io) {
     io.err << "qmctl: " << e.what() << '\n';
     return kExitUsage;
   } catch (const EComPort& e) {
-    // The port failed in the middle of an exchange (the line went away).
-    io.err << "qmctl: Ошибка связи с весами. (" << e.what() << ")\n";
+    // The port failed in the middle of an exchange (the line went away). A network server that
+    // cut the connection is named as it is when it does so while the line opens.
+    const std::string device = cl.line.comPort ? ResolvePortDevice(*cl.line.comPort) : cl.line.port;
+    const std::string cause =
+        IsNetPortName(device) ? Utf8(ExplainNetOpenFailure(e.SystemCode(), device)) : std::string();
+    io.err << "qmctl: Ошибка связи с весами. (" << (cause.empty() ? e.what() : cause) << ")\n";
     return kExitLink;
   }
 }

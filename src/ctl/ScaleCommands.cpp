@@ -32,14 +32,15 @@ struct ScaleRun {
   ScaleRun(const CommandLine& cl, CtlIo& io,
            std::chrono::milliseconds tick = std::chrono::milliseconds(100))
       : io(io), session(cl.line, io.err, tick), tables(session.core.Tables()) {
-    // A port given as a device path is named as given in "cannot open" texts.
+    // A port given as a device path is named as given in "cannot open" texts; the path is the
+    // file system's UTF-8 and the text Windows-1251 until it is printed.
     const std::string portPath = cl.line.comPort ? std::string() : cl.line.port;
     session.core.SetLinkFailureHandler([this, portPath](const LinkFailure& failure) {
       if (observer) observer->EndLine();
       linkFailed = true;
       std::string text = failure.text;
       if (failure.kind == LinkFailure::Kind::CannotOpenPort && !portPath.empty()) {
-        text = CannotOpenPortText(portPath, failure.cause);
+        text = CannotOpenPortText(Win1251(portPath), failure.cause);
       }
       this->io.err << "qmctl: " << OneLine(text) << '\n';
     });

@@ -101,9 +101,11 @@ std::string NetEndpointText(const NetPortUrl& url) {
   return (v6 ? "[" + url.host + "]" : url.host) + ":" + std::to_string(url.port);
 }
 
-std::string ExplainNetOpenFailure(int code, const std::string& device) {
+std::string ExplainNetOpenFailure(int code, const std::string& name) {
   NetPortUrl url;
-  const NetUrlError error = ParseNetPortUrl(device, url);
+  const NetUrlError error = ParseNetPortUrl(name, url);
+  // The name and its host are UTF-8 as the operator wrote them; the sentence is Windows-1251.
+  const std::string device = Win1251(name);
   const std::string shape =
       Win1251(" (сетевая линия записывается как tcp://узел:порт или rfc2217://узел:порт).");
   switch (error) {
@@ -119,10 +121,10 @@ std::string ExplainNetOpenFailure(int code, const std::string& device) {
     case NetUrlError::PortOutOfRange:
       return Win1251("Порт TCP в адресе ") + device + Win1251(" должен быть числом от 1 до 65535.");
   }
-  const std::string server = Win1251("Сервер ") + NetEndpointText(url);
+  const std::string server = Win1251("Сервер ") + Win1251(NetEndpointText(url));
   switch (code) {
     case ENXIO:
-      return Win1251("Узел ") + url.host + Win1251(" не найден: проверьте имя в адресе ") + device +
+      return Win1251("Узел ") + Win1251(url.host) + Win1251(" не найден: проверьте имя в адресе ") + device +
              ".";
     case ECONNREFUSED:
       return server + Win1251(" отказал в соединении: проверьте номер порта и работает ли сервер.");

@@ -83,8 +83,10 @@ std::string ResolvePortDevice(TPortType port) {
   return "/dev/ttyS" + std::to_string(static_cast<int>(port));
 }
 
-std::string ExplainOpenFailure(int systemCode, const std::string& device) {
-  if (IsNetPortName(device)) return ExplainNetOpenFailure(systemCode, device);
+std::string ExplainOpenFailure(int systemCode, const std::string& path) {
+  if (IsNetPortName(path)) return ExplainNetOpenFailure(systemCode, path);
+  // The path is the file system's UTF-8; the sentence is Windows-1251.
+  const std::string device = Win1251(path);
   switch (systemCode) {
     case ENOENT:
     case ENODEV:
