@@ -7,8 +7,11 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs="${JOBS:-2}"
 # Repeated builds (CI on the same machine, a developer's second run) come from the compiler cache.
+# Paths are taken relative to the tree, so a fresh clone in another folder finds the objects of
+# the last one.
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
 cmake --build build -j"$jobs"
