@@ -329,10 +329,12 @@ std::optional<DataFileContent> ParseDataFile(std::string_view bytes) {
     for (char32_t cp : unmapped) content.unmapped.push_back({row, column, cp});
   };
 
+  // Blanks are guarded in the lines, a blank separator with them.
+  const char splitOn = content.separator == ' ' ? kSpaceGuard : content.separator;
   content.rows.reserve(lines.size() - 2);
   for (std::size_t i = 2; i < lines.size(); ++i) {
     const int row = static_cast<int>(i - 1);
-    std::vector<std::string> fields = SplitCsvLine(lines[i], content.separator);
+    std::vector<std::string> fields = SplitCsvLine(lines[i], splitOn);
     if (content.kind == DataFileKind::PluTable) {
       fields.resize(kPluColumnCount);
       for (int c = 0; c < kPluColumnCount; ++c)
