@@ -23,13 +23,18 @@ std::string Lower(std::string text) {
 }
 
 // The load's failure as the operator's sentence: the reason in English as qmctl words its own
-// errors, the window's text for a file that is not a data file.
+// errors, the window's text for a file that is not a data file (with a second line naming the
+// line of a UTF-8 file that is not well-formed).
 [[noreturn]] void LoadFailed(const std::string& path, const LoadReport& report) {
   if (report.status == LoadStatus::CannotRead) {
     throw FileError("cannot read " + path + ": " + report.systemMessage);
   }
   if (report.status == LoadStatus::BadNumber) throw FileError(path + ": " + Utf8(report.message));
-  throw FileError(path + ": Неверный формат файла данных.");
+  std::string text = path + ": Неверный формат файла данных.";
+  if (report.invalidUtf8Line > 0) {
+    text += "\n" + path + ": line " + std::to_string(report.invalidUtf8Line) + ": not valid UTF-8";
+  }
+  throw FileError(text);
 }
 
 void Saved(const SaveReport& report, const std::string& path, DataFileKind kind,

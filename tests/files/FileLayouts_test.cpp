@@ -205,6 +205,28 @@ TEST(DataFileReading, MalformedSpreadsheetFilesAreRefused) {
   }
 }
 
+// A UTF-8 file that is not well-formed names the line of its first bad byte, the lines counted
+// as the loader splits them; a Windows-1251 file has no such line.
+TEST(DataFileReading, BrokenUtf8NamesItsLine) {
+  const std::string bom(kUtf8Bom);
+  const std::pair<std::string, int> cases[] = {
+      {"Товары;\r\nT\r\n7;\xD1\xE0\r\n", 3},       // Windows-1251 letters in UTF-8
+      {"Товары;\nT\n7;a\n8;\xE0\x80\xAF\n", 4},      // an overlong "/"
+      {"Товары;\rT\r7;\xED\xA0\x80\r", 3},           // a surrogate, lone CR line ends
+      {bom + "Сообщения;\r\n\xFF\r\n", 2},           // a stray byte in the title line
+      {"Товары;\nT\n\n7;\xD0", 4},                     // a sequence cut short
+  };
+  for (const auto& [bytes, line] : cases) {
+    SCOPED_TRACE(line);
+    int found = 0;
+    EXPECT_FALSE(ParseDataFile(bytes, &found));
+    EXPECT_EQ(found, line);
+  }
+  int found = 0;
+  EXPECT_TRUE(ParseDataFile(W("Товары;\r\nT\r\n7;") + "\xFF\r\n", &found));
+  EXPECT_EQ(found, 0);
+}
+
 TEST(DataFileReading, Utf8CellsAreConvertedAndUnmappedCharactersReported) {
   const auto plu = ParseDataFile(
       "Товары,\nT\n7,Хлеб «Ёлка» №1,Łódź,,,,,,,\"x\"\n8,,,,,,,,,,,,,,\xF0\x9F\x98\x80 beyond\n");
