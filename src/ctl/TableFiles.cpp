@@ -8,6 +8,7 @@
 #include "base/Captions.h"
 #include "base/Cp1251.h"
 #include "files/FileIo.h"
+#include "files/Utf8Text.h"
 #include "session/FileOperations.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
@@ -87,6 +88,19 @@ FileKind LoadTableFile(const std::string& path, Tables& tables,
       if (!report.ok()) LoadFailed(path, report);
       return FileKind::MessageNative;
     }
+  }
+}
+
+void PrintUnmapped(std::ostream& out, const std::string& path, FileKind kind,
+                   const std::vector<UnmappedCharacter>& unmapped) {
+  const DataFileKind table = kind == FileKind::PluCsv || kind == FileKind::PluNative
+                                 ? DataFileKind::PluTable
+                                 : DataFileKind::MessageTable;
+  for (const UnmappedCharacter& u : unmapped) {
+    out << path << ": row " << u.row << " (" << Utf8(DataFileColumnTitle(table, u.column))
+        << "): " << Utf8(kWarningCaption) << ": Символа \"" << EncodeUtf8(u.codePoint) << "\" ("
+        << CodePointText(u.codePoint)
+        << ") нет в кодировке Windows-1251, он заменён знаком \"?\".\n";
   }
 }
 
