@@ -216,14 +216,15 @@ namespace {
 // written. The port does not exist, so a write that went on ends with exit 3 (link failure).
 TEST_F(FileCommands, LettersWindows1251CannotHoldAreNamedAndStopConvertAndWrites) {
   const std::string plu = Path("pl.csv");
-  ASSERT_TRUE(qm::WriteWholeFile(plu, std::string(kPluHeader) +
-                                          "1,Kiełbasa łódzka,,45.50,5,0,1,1,0,0,,0,0,0\n")
+  ASSERT_TRUE(qm::WriteWholeFile(
+                  plu, std::string(kPluHeader) + "1,Kiełbasa łódzka,,45.50,5,0,1,1,0,0,,0,0,0\n")
                   .ok);
   const std::string msg = Path("pl-msg.csv");
   ASSERT_TRUE(qm::WriteWholeFile(msg, "Сообщения,\n№,Название\n1,Promocja,Świeże\n").ok);
   const std::string port = Path("no-such-port");
-  const std::string l = plu + ": row 1 (Наименование 1): Предупреждение: Символа \"ł\" (U+0142) "
-                              "нет в кодировке Windows-1251, он заменён знаком \"?\".\n";
+  const std::string l = plu +
+                        ": row 1 (Наименование 1): Предупреждение: Символа \"ł\" (U+0142) "
+                        "нет в кодировке Windows-1251, он заменён знаком \"?\".\n";
   struct Case {
     std::vector<std::string> args;
     int code;
@@ -235,7 +236,8 @@ TEST_F(FileCommands, LettersWindows1251CannotHoldAreNamedAndStopConvertAndWrites
       {{"match", "-i", plu, "-o", Path("m.csv")}, 0, l},
       {{"--port", port, "write-plu", "-i", plu}, qm::ctl::kExitFindings, l},
       {{"--port", port, "write-plu", "-i", plu, "--force"}, qm::ctl::kExitLink, l},
-      {{"--port", port, "write-msg", "-i", msg}, qm::ctl::kExitFindings,
+      {{"--port", port, "write-msg", "-i", msg},
+       qm::ctl::kExitFindings,
        msg + ": row 1 (Строка 1): Предупреждение: Символа \"Ś\" (U+015A) нет в кодировке "
              "Windows-1251, он заменён знаком \"?\".\n"},
       {{"--port", port, "verify", "-i", plu}, qm::ctl::kExitLink, l},
@@ -271,7 +273,8 @@ TEST_F(FileCommands, ConvertCountsNoRecordsOfAHeadersOnlyFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.output);
-    const CtlResult r = RunCtl({"convert", "-i", WriteText("in.csv", c.file), "-o", Path(c.output)});
+    const CtlResult r =
+        RunCtl({"convert", "-i", WriteText("in.csv", c.file), "-o", Path(c.output)});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, c.counted);
   }

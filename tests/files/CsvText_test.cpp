@@ -67,10 +67,10 @@ TEST(CsvText, BlankSeparatorEndsExactlyOneField) {
       {"1\tMilk\t\t45.50\t5", '\t', {"1", "Milk", "", "45.50", "5"}},
       {"\tb\t\t", '\t', {"", "b", "", ""}},
       {"\"x\ty\"\t\t\"\"\"\"", '\t', {"x\ty", "", "\""}},
-      {"\x01" "a\x01\t\x01" "b", '\t', {"a", "b"}},
+      {"\1a\1\t\1b", '\t', {"a", "b"}},
       {" a \t b ", '\t', {" a ", " b "}},
       {"\t", '\t', {"", ""}},
-      {"a\x1F\x1F" "b", '\x1F', {"a", "", "b"}},
+      {"a\37\37b", '\x1F', {"a", "", "b"}},
       // A blank separator reaches the split as the guard the loader put in its place.
       {"a  \"b c\" ", kSpaceGuard, {"a", "", "b c", ""}},
   };

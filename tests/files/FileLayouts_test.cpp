@@ -173,12 +173,12 @@ TEST(DataFileReading, BlankSeparatorsKeepEveryCellInItsColumn) {
     EXPECT_EQ(msg->texts, messages.Texts());
   }
 
-  const auto exported = ParseDataFile(
-      W("Товары\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"
-        "Товар №\tНаименование 1\r\n"
-        "1\tМолоко\t\t45.50\t5\t0\t1\t\t\t\t\t\t\t\r\n"
-        "\t\t\"Сыр \"\"Лёгкий\"\"\t2\"\t\t\t\t\t\t\t\t\t\t\t0.500\r\n"
-        "3\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"));
+  const auto exported =
+      ParseDataFile(W("Товары\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"
+                      "Товар №\tНаименование 1\r\n"
+                      "1\tМолоко\t\t45.50\t5\t0\t1\t\t\t\t\t\t\t\r\n"
+                      "\t\t\"Сыр \"\"Лёгкий\"\"\t2\"\t\t\t\t\t\t\t\t\t\t\t0.500\r\n"
+                      "3\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"));
   ASSERT_TRUE(exported);
   EXPECT_EQ(exported->rows, rows);
 }
@@ -210,11 +210,11 @@ TEST(DataFileReading, MalformedSpreadsheetFilesAreRefused) {
 TEST(DataFileReading, BrokenUtf8NamesItsLine) {
   const std::string bom(kUtf8Bom);
   const std::pair<std::string, int> cases[] = {
-      {"Товары;\r\nT\r\n7;\xD1\xE0\r\n", 3},       // Windows-1251 letters in UTF-8
-      {"Товары;\nT\n7;a\n8;\xE0\x80\xAF\n", 4},      // an overlong "/"
-      {"Товары;\rT\r7;\xED\xA0\x80\r", 3},           // a surrogate, lone CR line ends
-      {bom + "Сообщения;\r\n\xFF\r\n", 2},           // a stray byte in the title line
-      {"Товары;\nT\n\n7;\xD0", 4},                     // a sequence cut short
+      {"Товары;\r\nT\r\n7;\xD1\xE0\r\n", 3},     // Windows-1251 letters in UTF-8
+      {"Товары;\nT\n7;a\n8;\xE0\x80\xAF\n", 4},  // an overlong "/"
+      {"Товары;\rT\r7;\xED\xA0\x80\r", 3},       // a surrogate, lone CR line ends
+      {bom + "Сообщения;\r\n\xFF\r\n", 2},       // a stray byte in the title line
+      {"Товары;\nT\n\n7;\xD0", 4},               // a sequence cut short
   };
   for (const auto& [bytes, line] : cases) {
     SCOPED_TRACE(line);

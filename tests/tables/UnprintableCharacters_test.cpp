@@ -68,7 +68,9 @@ TEST(UnprintableCharacters, ControlCharactersAreListedByName) {
   Cells row(kPluColumnCount);
   row[kName1] = Win1251("Сыр\tмягкий");
   row[kName2] = Win1251("\x1B[31m№\x1B[0m");
-  row[kLogo] = "1 A\x07" "B";
+  row[kLogo] =
+      "1 A\x07"
+      "B";
   plu.ReplaceDataRows({row});
   MessageTable messages;
   messages.SetTextOf(1, ToCommaText({"a\x01", "ok\x7F", "\x1F"}));
