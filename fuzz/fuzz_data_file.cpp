@@ -30,14 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qm::TextGrid plu(qm::kPluColumnCount);
     plu.ReplaceDataRows(content->rows);
     (void)qm::WritePluNative(plu, nullptr);
-    std::vector<qm::ReplacedByte> replaced;
-    const std::string again = qm::WritePluCsv(plu, ';', &replaced);
-    std::optional<qm::DataFileContent> back = qm::ParseDataFile(again);
-    if (!back) std::abort();  // a file the program wrote does not load
-    std::vector<qm::Cells> expected;
-    for (int r = 1; r <= qm::StoredRowCount(plu); ++r) expected.push_back(plu.Row(r));
-    for (const qm::ReplacedByte& b : replaced) Blank(expected, b);
-    if (back->rows != expected) std::abort();  // it loads as other cells
+    // A printable separator and a tab, which must end exactly one field each.
+    for (char separator : {';', '\t'}) {
+      std::vector<qm::ReplacedByte> replaced;
+      const std::string again = qm::WritePluCsv(plu, separator, &replaced);
+      std::optional<qm::DataFileContent> back = qm::ParseDataFile(again);
+      if (!back) std::abort();  // a file the program wrote does not load
+      std::vector<qm::Cells> expected;
+      for (int r = 1; r <= qm::StoredRowCount(plu); ++r) expected.push_back(plu.Row(r));
+      for (const qm::ReplacedByte& b : replaced) Blank(expected, b);
+      if (back->rows != expected) std::abort();  // it loads as other cells
+    }
     return 0;
   }
   if (qm::FindMessageNumberBeyondLimit(content->rows)) return 0;  // refused by the loaders
@@ -45,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   messages.Grid().ReplaceDataRows(content->rows);
   messages.Texts() = content->texts;
   (void)qm::WriteMessageNative(messages);
-  const std::string again = qm::WriteMessageCsv(messages, ';');
-  if (!qm::ParseDataFile(again)) std::abort();
+  for (char separator : {';', '\t'}) {
+    if (!qm::ParseDataFile(qm::WriteMessageCsv(messages, separator))) std::abort();
+  }
   return 0;
 }

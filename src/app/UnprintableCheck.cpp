@@ -40,7 +40,7 @@ std::string UnprintableReportText(const std::vector<UnprintableCell>& cells, std
       text += T().plu + std::to_string(c.row) + ", " +
               PluColumnTitles().at(static_cast<std::size_t>(c.column));
     }
-    text += ": " + c.characters;
+    text += ": " + ShownCharacters(c.characters);
   }
   if (cells.size() > limit) text += "\r\n" + T().more + std::to_string(cells.size() - limit) + ".";
   return text;

@@ -93,11 +93,14 @@ const std::vector<CommandText>& Commands() {
        "  -i FILE   the file to read\n"
        "  -o FILE   the file to write\n"},
       {"convert", "Converts between .csv and .plw, or .csv and .msw.",
-       "qmctl convert -i FILE -o FILE\n"
+       "qmctl convert -i FILE -o FILE [--force]\n"
        "  Converts between .csv and .plw (PLU table) or .csv and .msw (messages).\n"
-       "  A .plw file keeps neither the logo nor the sales totals.\n"
+       "  A .plw file keeps neither the logo nor the sales totals. Characters of a UTF-8\n"
+       "  FILE that Windows-1251 cannot hold are named; nothing is written then (exit 1)\n"
+       "  unless --force is given.\n"
        "  -i FILE   the file to read\n"
-       "  -o FILE   the file to write\n"},
+       "  -o FILE   the file to write\n"
+       "  --force   write although characters were replaced by \"?\"\n"},
       {"scan", "Lists the scale addresses that answer on the line.",
        "qmctl [line options] scan [--from N --to M]\n"
        "  Lists the scale addresses that answer on the line. A silent address is given up\n"
@@ -252,6 +255,7 @@ void AddCommandOptions(CLI::App& sub, const std::string& c, CommandOptions& o) {
   } else if (c == "match" || c == "convert") {
     text("-i", o.input);
     text("-o", o.output);
+    if (c == "convert") sub.add_flag("--force", o.force);
   } else if (c == "scan") {
     number("--from", o.from);
     number("--to", o.to);

@@ -41,7 +41,7 @@ struct CommandOptions {
   std::string input;               // -i FILE
   std::string output;              // -o FILE
   std::string messages;            // write-plu --messages FILE: the table the check counts
-  bool force = false;              // write-plu, write-msg: go on despite findings
+  bool force = false;              // write-plu, write-msg, convert: go on despite findings
   bool yes = false;                // clear-totals
   bool watch = false;              // weigh
   std::optional<int> from, to;     // scan

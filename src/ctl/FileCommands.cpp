@@ -8,7 +8,6 @@
 #include "ctl/Commands.h"
 #include "ctl/FindingPrinter.h"
 #include "ctl/TableFiles.h"
-#include "files/Utf8Text.h"
 #include "session/FileOperations.h"
 #include "session/TableOperations.h"
 #include "tables/PluColumns.h"
@@ -30,19 +29,6 @@ struct LoadedFile {
   std::unique_ptr<Tables> tables;
   std::vector<UnmappedCharacter> unmapped;
 };
-
-// A character of a UTF-8 file that was stored as '?', as a warning at its place:
-//   prices.csv: row 2 (Наименование 1): Предупреждение: Символа "ą" (U+0105) нет в кодировке
-//   Windows-1251, он заменён знаком "?".
-void PrintUnmapped(std::ostream& out, const LoadedFile& f) {
-  const DataFileKind kind = IsPluKind(f.kind) ? DataFileKind::PluTable : DataFileKind::MessageTable;
-  for (const UnmappedCharacter& u : f.unmapped) {
-    out << f.path << ": row " << u.row << " (" << Utf8(DataFileColumnTitle(kind, u.column))
-        << "): " << Utf8(kWarningCaption) << ": Символа \"" << EncodeUtf8(u.codePoint) << "\" ("
-        << CodePointText(u.codePoint)
-        << ") нет в кодировке Windows-1251, он заменён знаком \"?\".\n";
-  }
-}
 
 // The cells with characters the scale cannot print, as warnings at their place; returns how many:
 //   prices.csv: row 3 (Наименование 1): Предупреждение: Символа "№" нет в кодовой странице
@@ -91,7 +77,7 @@ int RunCheck(const CommandLine& cl, CtlIo& io) {
     const MessageTable& against = options.checkPlu && messages ? *messages : f.tables->messages;
     const FindingList found = FindAll(options, f.tables->plu, against, limits);
     // What the load changed comes first: the cells checked below hold '?' there.
-    PrintUnmapped(io.out, f);
+    PrintUnmapped(io.out, f.path, f.kind, f.unmapped);
     PrintFindings(io.out, f.path, found.findings);
     errors += found.errors;
     warnings += found.warnings + static_cast<int>(f.unmapped.size());
@@ -105,9 +91,10 @@ int RunCheck(const CommandLine& cl, CtlIo& io) {
 int RunMatch(const CommandLine& cl, CtlIo& io) {
   const TScaleParams limits = BuildScaleParams(cl.line.model, cl.line.version);
   Tables tables;
-  if (!IsPluKind(LoadTableFile(cl.options.input, tables))) {
-    throw FileError(cl.options.input + ": not a PLU table");
-  }
+  std::vector<UnmappedCharacter> unmapped;
+  const FileKind kind = LoadTableFile(cl.options.input, tables, &unmapped);
+  if (!IsPluKind(kind)) throw FileError(cl.options.input + ": not a PLU table");
+  PrintUnmapped(io.err, cl.options.input, kind, unmapped);
   ExtensionOf(cl.options.output);  // a bad output name is refused before any work
   const MatchReport report = MatchPluTable(tables, limits.MaxPluNo);
   SavePluTable(cl.options.output, tables.plu, &io.err);
@@ -117,18 +104,27 @@ int RunMatch(const CommandLine& cl, CtlIo& io) {
 
 int RunConvert(const CommandLine& cl, CtlIo& io) {
   Tables tables;
-  const FileKind kind = LoadTableFile(cl.options.input, tables);
+  std::vector<UnmappedCharacter> unmapped;
+  const FileKind kind = LoadTableFile(cl.options.input, tables, &unmapped);
   const Extension out = ExtensionOf(cl.options.output);
+  // A converted file would keep the '?' for good; a script must notice before it is made.
+  PrintUnmapped(io.err, cl.options.input, kind, unmapped);
+  if (!unmapped.empty() && !cl.options.force) {
+    io.err << "qmctl: nothing was written; --force converts despite the characters replaced by "
+              "\"?\"\n";
+    return kExitFindings;
+  }
   if (IsPluKind(kind)) {
     if (out == Extension::Plw && HoldsLogoOrSales(tables.plu)) {
       io.err << "qmctl: " << cl.options.output
              << ": Информация о логотипе и итоги продаж не будут сохранены.\n";
     }
     SavePluTable(cl.options.output, tables.plu, &io.err);
-    io.out << Utf8(PluCountText(tables.plu)) << '\n';
+    // The records written: a table loaded from a file without records keeps one empty row.
+    io.out << StoredRowCount(tables.plu) << " PLU\n";
   } else {
     SaveMessageTable(cl.options.output, tables.messages, &io.err);
-    io.out << tables.messages.Count() << " MSG\n";
+    io.out << StoredRowCount(tables.messages.Grid()) << " MSG\n";
   }
   return kExitDone;
 }

@@ -1,5 +1,6 @@
 // The commands that talk to the scale: the session's transfers over a headless link, their
 // reports turned into exit codes and lines on the terminal, plus scan, weigh and verify.
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -129,9 +130,20 @@ void PrintFindings(ScaleRun& run, const std::string& file, const ValidationOptio
                         run.session.state.CurrentScale);
 }
 
+// Loads a table file for a scale command; the characters of a UTF-8 file stored as '?' are told
+// on the terminal at their places, and returned.
+std::vector<UnmappedCharacter> LoadForScale(ScaleRun& run, const std::string& path,
+                                            FileKind& kind) {
+  std::vector<UnmappedCharacter> unmapped;
+  kind = LoadTableFile(path, run.tables, &unmapped);
+  PrintUnmapped(run.io.err, path, kind, unmapped);
+  return unmapped;
+}
+
 // The silent check a write runs before it sends anything, with the window's question answered by
-// --force. False when nothing may be written (said on the terminal).
-bool CheckedBeforeWrite(ScaleRun& run, bool checkPlu, bool single, bool force) {
+// --force. `replaced` characters of the file stored as '?' in what is written count as warnings,
+// as check counts them. False when nothing may be written (said on the terminal).
+bool CheckedBeforeWrite(ScaleRun& run, bool checkPlu, bool single, bool force, int replaced = 0) {
   ValidationOptions options;
   options.checkPlu = checkPlu;
   options.checkMessages = !checkPlu;
@@ -139,8 +151,9 @@ bool CheckedBeforeWrite(ScaleRun& run, bool checkPlu, bool single, bool force) {
   options.currentOnly = single;
   const ValidationResult check = ValidateData(options, run.tables.plu, run.tables.messages,
                                               run.session.state.CurrentScale, nullptr, nullptr);
-  if (check.errors == 0 && check.warnings == 0) return true;
-  run.io.err << Utf8(CheckResultQuestion(check.errors, check.warnings)) << (force ? " --force" : "")
+  const int warnings = check.warnings + replaced;
+  if (check.errors == 0 && warnings == 0) return true;
+  run.io.err << Utf8(CheckResultQuestion(check.errors, warnings)) << (force ? " --force" : "")
              << '\n';
   if (force) return true;
   run.io.err << "qmctl: nothing was written; --force writes despite the findings\n";
@@ -264,11 +277,13 @@ int RunReadMsg(const CommandLine& cl, CtlIo& io) {
 
 int RunWritePlu(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
-  if (!IsPluKind(LoadTableFile(cl.options.input, run.tables))) {
-    throw FileError(cl.options.input + ": not a PLU table");
-  }
-  if (!cl.options.messages.empty() && IsPluKind(LoadTableFile(cl.options.messages, run.tables))) {
-    throw FileError(cl.options.messages + ": not a message table");
+  FileKind kind;
+  const std::vector<UnmappedCharacter> unmapped = LoadForScale(run, cl.options.input, kind);
+  if (!IsPluKind(kind)) throw FileError(cl.options.input + ": not a PLU table");
+  if (!cl.options.messages.empty()) {
+    // Only the message numbers are checked against it; its texts are not sent.
+    LoadForScale(run, cl.options.messages, kind);
+    if (IsPluKind(kind)) throw FileError(cl.options.messages + ": not a message table");
   }
   TextGrid& plu = run.tables.plu;
   if (StoredRowCount(plu) == 0) throw FileError(cl.options.input + ": no PLU rows to write");
@@ -288,7 +303,11 @@ int RunWritePlu(const CommandLine& cl, CtlIo& io) {
   scope.checkPlu = true;
   scope.currentOnly = single;
   PrintFindings(run, cl.options.input, scope);
-  if (!CheckedBeforeWrite(run, true, single, cl.options.force)) return kExitFindings;
+  // The characters stored as '?' in the rows that go to the scale (a file's data line is its row).
+  const int replaced = static_cast<int>(std::count_if(
+      unmapped.begin(), unmapped.end(),
+      [&](const UnmappedCharacter& u) { return !single || u.row == plu.CurrentRow(); }));
+  if (!CheckedBeforeWrite(run, true, single, cl.options.force, replaced)) return kExitFindings;
 
   ConsoleObserver console(io.err, io.errIsTerminal, single, true, kWritePluTableTitle,
                           kWrittenCountLabel, io.out,
@@ -302,13 +321,14 @@ int RunWritePlu(const CommandLine& cl, CtlIo& io) {
 
 int RunWriteMsg(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
-  if (IsPluKind(LoadTableFile(cl.options.input, run.tables))) {
-    throw FileError(cl.options.input + ": not a message table");
-  }
+  FileKind kind;
+  const std::vector<UnmappedCharacter> unmapped = LoadForScale(run, cl.options.input, kind);
+  if (IsPluKind(kind)) throw FileError(cl.options.input + ": not a message table");
   ValidationOptions scope;
   scope.checkMessages = true;
   PrintFindings(run, cl.options.input, scope);
-  if (!CheckedBeforeWrite(run, false, false, cl.options.force)) return kExitFindings;
+  if (!CheckedBeforeWrite(run, false, false, cl.options.force, static_cast<int>(unmapped.size())))
+    return kExitFindings;
 
   ConsoleObserver console(io.err, io.errIsTerminal, false, true, kWriteMsgTableTitle,
                           kWrittenCountLabel, io.out, kMessagesWrittenText);
@@ -413,9 +433,10 @@ int RunWeigh(const CommandLine& cl, CtlIo& io) {
 
 int RunVerify(const CommandLine& cl, CtlIo& io) {
   Tables file;
-  if (!IsPluKind(LoadTableFile(cl.options.input, file))) {
-    throw FileError(cl.options.input + ": not a PLU table");
-  }
+  std::vector<UnmappedCharacter> unmapped;
+  const FileKind kind = LoadTableFile(cl.options.input, file, &unmapped);
+  if (!IsPluKind(kind)) throw FileError(cl.options.input + ": not a PLU table");
+  PrintUnmapped(io.err, cl.options.input, kind, unmapped);
   // The file's rows as the write sends them, by PLU number; the last row with a number is the
   // one the scale keeps.
   std::vector<int> order;

@@ -8,6 +8,7 @@
 #include "base/Captions.h"
 #include "base/Cp1251.h"
 #include "files/FileIo.h"
+#include "files/Utf8Text.h"
 #include "session/FileOperations.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
@@ -23,13 +24,18 @@ std::string Lower(std::string text) {
 }
 
 // The load's failure as the operator's sentence: the reason in English as qmctl words its own
-// errors, the window's text for a file that is not a data file.
+// errors, the window's text for a file that is not a data file (with a second line naming the
+// line of a UTF-8 file that is not well-formed).
 [[noreturn]] void LoadFailed(const std::string& path, const LoadReport& report) {
   if (report.status == LoadStatus::CannotRead) {
     throw FileError("cannot read " + path + ": " + report.systemMessage);
   }
   if (report.status == LoadStatus::BadNumber) throw FileError(path + ": " + Utf8(report.message));
-  throw FileError(path + ": Неверный формат файла данных.");
+  std::string text = path + ": Неверный формат файла данных.";
+  if (report.invalidUtf8Line > 0) {
+    text += "\n" + path + ": line " + std::to_string(report.invalidUtf8Line) + ": not valid UTF-8";
+  }
+  throw FileError(text);
 }
 
 void Saved(const SaveReport& report, const std::string& path, DataFileKind kind,
@@ -82,6 +88,19 @@ FileKind LoadTableFile(const std::string& path, Tables& tables,
       if (!report.ok()) LoadFailed(path, report);
       return FileKind::MessageNative;
     }
+  }
+}
+
+void PrintUnmapped(std::ostream& out, const std::string& path, FileKind kind,
+                   const std::vector<UnmappedCharacter>& unmapped) {
+  const DataFileKind table = kind == FileKind::PluCsv || kind == FileKind::PluNative
+                                 ? DataFileKind::PluTable
+                                 : DataFileKind::MessageTable;
+  for (const UnmappedCharacter& u : unmapped) {
+    out << path << ": row " << u.row << " (" << Utf8(DataFileColumnTitle(table, u.column))
+        << "): " << Utf8(kWarningCaption) << ": Символа \"" << EncodeUtf8(u.codePoint) << "\" ("
+        << CodePointText(u.codePoint)
+        << ") нет в кодировке Windows-1251, он заменён знаком \"?\".\n";
   }
 }
 

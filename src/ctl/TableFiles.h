@@ -41,6 +41,14 @@ Extension ExtensionOf(const std::string& path);
 FileKind LoadTableFile(const std::string& path, Tables& tables,
                        std::vector<UnmappedCharacter>* unmapped = nullptr);
 
+// The characters of a UTF-8 data file that were stored as '?', one warning a line at its place
+// (row from 1, the column's title, the character and its code point), the way check reports
+// them:
+//   prices.csv: row 2 (Наименование 1): Предупреждение: Символа "ą" (U+0105) нет в кодировке
+//   Windows-1251, он заменён знаком "?".
+void PrintUnmapped(std::ostream& out, const std::string& path, FileKind kind,
+                   const std::vector<UnmappedCharacter>& unmapped);
+
 // Writes the PLU table / the message table in the layout the extension of `path` names
 // (.csv with the locale's list separator, .plw / .msw). A FileError for an extension that does
 // not fit the table. A byte the layout cannot carry is written as a blank and, when `warnings`

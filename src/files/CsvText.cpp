@@ -72,11 +72,15 @@ std::vector<std::string> SplitLines(std::string_view text, bool loneCrEndsLine) 
 }
 
 std::vector<std::string> SplitCsvLine(std::string_view line, char separator) {
+  // A blank or control separator (a tab from a spreadsheet's export) cannot be one of the blanks
+  // skipped around fields: each one ends exactly one field, or an empty cell would vanish and
+  // every cell behind it move one column left.
+  const bool blankSeparator = IsBoundary(separator) || separator == kSpaceGuard;
   std::vector<std::string> fields;
   std::size_t p = 0;
   const std::size_t n = line.size();
   auto skipBoundaries = [&] {
-    while (p < n && IsBoundary(line[p])) ++p;
+    while (p < n && IsBoundary(line[p]) && line[p] != separator) ++p;
   };
   skipBoundaries();
   while (p < n) {
@@ -103,9 +107,14 @@ std::vector<std::string> SplitCsvLine(std::string_view line, char separator) {
     fields.push_back(Unguard(std::move(field)));
     skipBoundaries();
     if (p < n && line[p] == separator) {
-      if (p + 1 == n) fields.emplace_back();
       ++p;
-      skipBoundaries();
+      if (blankSeparator) {
+        skipBoundaries();
+        if (p == n) fields.emplace_back();
+      } else {
+        if (p == n) fields.emplace_back();
+        skipBoundaries();
+      }
     }
   }
   return fields;

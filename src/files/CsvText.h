@@ -7,7 +7,9 @@
 //
 // Reading a record is more forgiving, because files also come from other tools: blanks around
 // unquoted fields belong to the field, a run of control characters ends a field like S does, and
-// text after a closing quote starts the next field. See SplitCsvLine.
+// text after a closing quote starts the next field. A separator that is itself a blank or a
+// control character (a tab) is never part of such a run: each one ends exactly one field, so the
+// empty cells of a tab-separated file keep their places. See SplitCsvLine.
 //
 // All texts are Windows-1251 bytes; only the ASCII bytes named here have a meaning.
 #pragma once
@@ -47,6 +49,10 @@ std::vector<std::string> SplitLines(std::string_view text, bool loneCrEndsLine);
 //   - after a field, bytes 1..32 are skipped; an S then is consumed with the bytes 1..32 behind
 //     it; an S at the very end of the line gives a final empty field, two S in a row an empty
 //     field between them.
+// When S is itself a byte 1..32 or kSpaceGuard (a tab, or a blank: the caller passes
+// kSpaceGuard for a blank separator), "bytes 1..32" above means every such byte but S: an S at
+// the start of the line gives an empty first field, each further S one more field, and an S
+// followed only by skipped bytes a final empty field.
 std::vector<std::string> SplitCsvLine(std::string_view line, char separator);
 
 }  // namespace qm

@@ -295,6 +295,17 @@ std::optional<MarkerLine> ReadMarkerLine(std::string_view text) {
   return line;
 }
 
+// The line (from 1) that holds byte `offset`, the line ends counted as SplitLines counts them
+// with a lone CR ending a line.
+int LineAt(std::string_view text, std::size_t offset) {
+  int line = 1;
+  for (std::size_t i = 0; i < offset; ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+      ++line;
+  }
+  return line;
+}
+
 // The empty fields at the end of a message record that a spreadsheet added; the number and the
 // name stay.
 void DropPadding(std::vector<std::string>& fields) {
@@ -303,11 +314,16 @@ void DropPadding(std::vector<std::string>& fields) {
 
 }  // namespace
 
-std::optional<DataFileContent> ParseDataFile(std::string_view bytes) {
+std::optional<DataFileContent> ParseDataFile(std::string_view bytes, int* invalidUtf8Line) {
   if (HoldsBinaryBytes(bytes)) return std::nullopt;
   const std::optional<MarkerLine> marker = ReadMarkerLine(bytes);
   if (!marker) return std::nullopt;
-  if (marker->utf8 && !IsValidUtf8(bytes)) return std::nullopt;
+  if (marker->utf8) {
+    if (const std::optional<std::size_t> bad = FindInvalidUtf8(bytes)) {
+      if (invalidUtf8Line) *invalidUtf8Line = LineAt(bytes, *bad);
+      return std::nullopt;
+    }
+  }
   DataFileContent content;
   content.kind = marker->kind;
   content.separator = marker->separator;
@@ -329,10 +345,12 @@ std::optional<DataFileContent> ParseDataFile(std::string_view bytes) {
     for (char32_t cp : unmapped) content.unmapped.push_back({row, column, cp});
   };
 
+  // Blanks are guarded in the lines, a blank separator with them.
+  const char splitOn = content.separator == ' ' ? kSpaceGuard : content.separator;
   content.rows.reserve(lines.size() - 2);
   for (std::size_t i = 2; i < lines.size(); ++i) {
     const int row = static_cast<int>(i - 1);
-    std::vector<std::string> fields = SplitCsvLine(lines[i], content.separator);
+    std::vector<std::string> fields = SplitCsvLine(lines[i], splitOn);
     if (content.kind == DataFileKind::PluTable) {
       fields.resize(kPluColumnCount);
       for (int c = 0; c < kPluColumnCount; ++c)

@@ -128,8 +128,11 @@ struct DataFileContent {
 //     with further separators, the empty fields at the end of a message record are padding and
 //     not text lines (a message's own empty last lines cannot be told from it).
 // Nothing when the text begins with neither marker, holds binary bytes, ends before its
-// column-title line, or breaks one of the rules above.
-std::optional<DataFileContent> ParseDataFile(std::string_view bytes);
+// column-title line, or breaks one of the rules above. When it is nothing because a UTF-8 text
+// is not well-formed, `invalidUtf8Line` (may be null) receives the line (from 1, counted as the
+// loader splits lines) that holds the first byte breaking it.
+std::optional<DataFileContent> ParseDataFile(std::string_view bytes,
+                                             int* invalidUtf8Line = nullptr);
 
 // The title of a data file column for the operator: the PLU column's title, or for messages
 // "№", "Название" and "Строка k" (Windows-1251).

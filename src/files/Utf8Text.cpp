@@ -37,14 +37,18 @@ std::size_t Decode(std::string_view text, std::size_t p, char32_t& cp) {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view text) {
+std::optional<std::size_t> FindInvalidUtf8(std::string_view text) {
   char32_t cp;
   for (std::size_t p = 0; p < text.size();) {
     const std::size_t length = Decode(text, p, cp);
-    if (length == 0) return false;
+    if (length == 0) return p;
     p += length;
   }
-  return true;
+  return std::nullopt;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  return !FindInvalidUtf8(text);
 }
 
 std::string Utf8ToWin1251(std::string_view utf8, std::vector<char32_t>* unmapped) {

@@ -98,8 +98,13 @@ LoadReport LoadDataFile(TextGrid& plu, MessageTable& messages, FileState& files,
   LoadReport failed;
   const std::optional<std::string> bytes = ReadAll(path, failed);
   if (!bytes) return failed;
-  std::optional<DataFileContent> content = ParseDataFile(*bytes);
-  if (!content) return BadFormat();
+  int invalidUtf8Line = 0;
+  std::optional<DataFileContent> content = ParseDataFile(*bytes, &invalidUtf8Line);
+  if (!content) {
+    LoadReport report = BadFormat();
+    report.invalidUtf8Line = invalidUtf8Line;
+    return report;
+  }
   if (content->kind == DataFileKind::MessageTable) {
     if (std::optional<LoadReport> refused = NumberBeyondLimit(content->rows)) return *refused;
   }

@@ -207,3 +207,78 @@ TEST_F(FileCommands, ConvertWritesBytesALayoutCannotCarryAsBlanksAndSaysWhere) {
 
 }  // namespace
 }  // namespace qmtest
+
+namespace qmtest {
+namespace {
+
+// A UTF-8 file with letters Windows-1251 cannot hold: every command that loads it names them on
+// stderr; convert, write-plu and write-msg then stop with exit 1 unless --force, with nothing
+// written. The port does not exist, so a write that went on ends with exit 3 (link failure).
+TEST_F(FileCommands, LettersWindows1251CannotHoldAreNamedAndStopConvertAndWrites) {
+  const std::string plu = Path("pl.csv");
+  ASSERT_TRUE(qm::WriteWholeFile(
+                  plu, std::string(kPluHeader) + "1,Kiełbasa łódzka,,45.50,5,0,1,1,0,0,,0,0,0\n")
+                  .ok);
+  const std::string msg = Path("pl-msg.csv");
+  ASSERT_TRUE(qm::WriteWholeFile(msg, "Сообщения,\n№,Название\n1,Promocja,Świeże\n").ok);
+  const std::string port = Path("no-such-port");
+  const std::string l = plu +
+                        ": row 1 (Наименование 1): Предупреждение: Символа \"ł\" (U+0142) "
+                        "нет в кодировке Windows-1251, он заменён знаком \"?\".\n";
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    std::string warnings;  // the start of stderr
+  };
+  const Case cases[] = {
+      {{"convert", "-i", plu, "-o", Path("out.plw")}, qm::ctl::kExitFindings, l},
+      {{"convert", "-i", plu, "-o", Path("out.plw"), "--force"}, 0, l},
+      {{"match", "-i", plu, "-o", Path("m.csv")}, 0, l},
+      {{"--port", port, "write-plu", "-i", plu}, qm::ctl::kExitFindings, l},
+      {{"--port", port, "write-plu", "-i", plu, "--force"}, qm::ctl::kExitLink, l},
+      {{"--port", port, "write-msg", "-i", msg},
+       qm::ctl::kExitFindings,
+       msg + ": row 1 (Строка 1): Предупреждение: Символа \"Ś\" (U+015A) нет в кодировке "
+             "Windows-1251, он заменён знаком \"?\".\n"},
+      {{"--port", port, "verify", "-i", plu}, qm::ctl::kExitLink, l},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+    std::filesystem::remove(Path("out.plw"));
+    const CtlResult r = RunCtl(c.args);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_EQ(r.err.substr(0, c.warnings.size()), c.warnings);
+    if (c.args[0] == "convert") EXPECT_EQ(Exists("out.plw"), c.code == 0);
+  }
+}
+
+// A UTF-8 data file that is not well-formed is named by its line under the usual first line.
+TEST_F(FileCommands, ABrokenUtf8FileNamesItsLine) {
+  const std::string csv = Path("broken.csv");
+  ASSERT_TRUE(qm::WriteWholeFile(csv, std::string(kPluHeader) + "1,Сыр,,1\n2,Сыр \xD1,,2\n").ok);
+  const CtlResult r = RunCtl({"convert", "-i", csv, "-o", Path("out.plw")});
+  EXPECT_EQ(r.code, qm::ctl::kExitUsage);
+  EXPECT_EQ(r.err, "qmctl: " + csv + ": Неверный формат файла данных.\n" + csv +
+                       ": line 4: not valid UTF-8\n");
+}
+
+// A file with its two header lines and no records converts to a file of no records, and says so.
+TEST_F(FileCommands, ConvertCountsNoRecordsOfAHeadersOnlyFile) {
+  struct Case {
+    std::string file, output, counted;
+  };
+  const Case cases[] = {
+      {kPluHeader, "out.plw", "0 PLU\n"},
+      {"Сообщения,\n№,Название\n", "out.msw", "0 MSG\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    const CtlResult r =
+        RunCtl({"convert", "-i", WriteText("in.csv", c.file), "-o", Path(c.output)});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, c.counted);
+  }
+}
+
+}  // namespace
+}  // namespace qmtest

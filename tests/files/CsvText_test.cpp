@@ -54,6 +54,32 @@ TEST(CsvText, EmptyFields) {
   EXPECT_EQ(Split("1;5,2", ','), (Fields{"1;5", "2"}));
 }
 
+// A separator that is itself a blank or a control character ends exactly one field, so the
+// empty cells of a tab-separated export keep their places; the other blanks are still skipped
+// around fields, and the blanks of an unquoted field stay in it.
+TEST(CsvText, BlankSeparatorEndsExactlyOneField) {
+  struct Case {
+    std::string line;
+    char separator;
+    Fields fields;
+  };
+  const Case cases[] = {
+      {"1\tMilk\t\t45.50\t5", '\t', {"1", "Milk", "", "45.50", "5"}},
+      {"\tb\t\t", '\t', {"", "b", "", ""}},
+      {"\"x\ty\"\t\t\"\"\"\"", '\t', {"x\ty", "", "\""}},
+      {"\1a\1\t\1b", '\t', {"a", "b"}},
+      {" a \t b ", '\t', {" a ", " b "}},
+      {"\t", '\t', {"", ""}},
+      {"a\37\37b", '\x1F', {"a", "", "b"}},
+      // A blank separator reaches the split as the guard the loader put in its place.
+      {"a  \"b c\" ", kSpaceGuard, {"a", "", "b c", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(Split(c.line, c.separator), c.fields);
+  }
+}
+
 TEST(CsvText, LineSplitting) {
   EXPECT_EQ(SplitLines("a\r\nb\r\n", true), (Fields{"a", "b"}));
   EXPECT_EQ(SplitLines("a\r\nb", true), (Fields{"a", "b"}));

@@ -150,6 +150,39 @@ TEST(DataFileReading, SpreadsheetFilesLoad) {
   EXPECT_EQ(messages->rows, std::vector<Cells>{(Cells{"1", W("Яблоки")})});
 }
 
+// With a tab (or a blank) as the separator every cell stays in its column: in a file the
+// program wrote under such a list separator, and in a spreadsheet's tab-separated export with
+// empty cells in the middle and at the end of a line and quoted cells.
+TEST(DataFileReading, BlankSeparatorsKeepEveryCellInItsColumn) {
+  const std::vector<Cells> rows = {
+      PluRow({"1", "Молоко", "", "45.50", "5", "0", "1"}),
+      PluRow({"", "", "Сыр \"Лёгкий\"\t2", "", "", "", "", "", "", "", "", "", "", "0.500"}),
+      PluRow({"3"})};
+  MessageTable messages;
+  messages.Grid().ReplaceDataRows({{"1", W("Акция")}, {"2", ""}});
+  messages.Texts() = {ToCommaText({"", W("вторая строка"), ""}), ToCommaText({"x"})};
+  for (char separator : {'\t', ' '}) {
+    SCOPED_TRACE(static_cast<int>(separator));
+    const auto plu = ParseDataFile(WritePluCsv(PluGrid(rows), separator));
+    ASSERT_TRUE(plu);
+    EXPECT_EQ(plu->separator, separator);
+    EXPECT_EQ(plu->rows, rows);
+    const auto msg = ParseDataFile(WriteMessageCsv(messages, separator));
+    ASSERT_TRUE(msg);
+    EXPECT_EQ(msg->rows, (std::vector<Cells>{messages.Grid().Row(1), messages.Grid().Row(2)}));
+    EXPECT_EQ(msg->texts, messages.Texts());
+  }
+
+  const auto exported =
+      ParseDataFile(W("Товары\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"
+                      "Товар №\tНаименование 1\r\n"
+                      "1\tМолоко\t\t45.50\t5\t0\t1\t\t\t\t\t\t\t\r\n"
+                      "\t\t\"Сыр \"\"Лёгкий\"\"\t2\"\t\t\t\t\t\t\t\t\t\t\t0.500\r\n"
+                      "3\t\t\t\t\t\t\t\t\t\t\t\t\t\r\n"));
+  ASSERT_TRUE(exported);
+  EXPECT_EQ(exported->rows, rows);
+}
+
 TEST(DataFileReading, MalformedSpreadsheetFilesAreRefused) {
   const std::string bom(kUtf8Bom);
   const std::string utf16("\xFF\xFE\x22\x04\x3E\x04\x32\x04\x30\x04\x40\x04\x4B\x04;\0\r\0\n\0",
@@ -170,6 +203,28 @@ TEST(DataFileReading, MalformedSpreadsheetFilesAreRefused) {
     SCOPED_TRACE(Utf8(bytes));
     EXPECT_FALSE(ParseDataFile(bytes));
   }
+}
+
+// A UTF-8 file that is not well-formed names the line of its first bad byte, the lines counted
+// as the loader splits them; a Windows-1251 file has no such line.
+TEST(DataFileReading, BrokenUtf8NamesItsLine) {
+  const std::string bom(kUtf8Bom);
+  const std::pair<std::string, int> cases[] = {
+      {"Товары;\r\nT\r\n7;\xD1\xE0\r\n", 3},     // Windows-1251 letters in UTF-8
+      {"Товары;\nT\n7;a\n8;\xE0\x80\xAF\n", 4},  // an overlong "/"
+      {"Товары;\rT\r7;\xED\xA0\x80\r", 3},       // a surrogate, lone CR line ends
+      {bom + "Сообщения;\r\n\xFF\r\n", 2},       // a stray byte in the title line
+      {"Товары;\nT\n\n7;\xD0", 4},               // a sequence cut short
+  };
+  for (const auto& [bytes, line] : cases) {
+    SCOPED_TRACE(line);
+    int found = 0;
+    EXPECT_FALSE(ParseDataFile(bytes, &found));
+    EXPECT_EQ(found, line);
+  }
+  int found = 0;
+  EXPECT_TRUE(ParseDataFile(W("Товары;\r\nT\r\n7;") + "\xFF\r\n", &found));
+  EXPECT_EQ(found, 0);
 }
 
 TEST(DataFileReading, Utf8CellsAreConvertedAndUnmappedCharactersReported) {

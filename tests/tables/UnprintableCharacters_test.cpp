@@ -23,7 +23,7 @@ TEST(UnprintableCharacters, TheCodecDecidesWhatTheScaleCanPrint) {
 
 std::string Found(const UnprintableCell& c) {
   return std::string(c.message ? "msg " : "plu ") + std::to_string(c.row) + "," +
-         std::to_string(c.column) + " " + Utf8(c.characters);
+         std::to_string(c.column) + " " + Utf8(ShownCharacters(c.characters));
 }
 
 TEST(UnprintableCharacters, EveryTextCellAndMessageLineInOrderEachCharacterOnce) {
@@ -58,6 +58,33 @@ TEST(UnprintableCharacters, EveryTextCellAndMessageLineInOrderEachCharacterOnce)
             "Символа \"№\" нет в кодовой странице весов, на этикетке будет \"*\".");
   EXPECT_EQ(Utf8(UnprintableText(Win1251("«»"))),
             "Символов \"«»\" нет в кодовой странице весов, на этикетке будет \"*\".");
+}
+
+// Control characters pass the codec unchanged and reach the label printer as commands: they
+// are listed in names, logo codes and message lines alike, by name and never written out.
+TEST(UnprintableCharacters, ControlCharactersAreListedByName) {
+  TextGrid plu(kPluColumnCount);
+  plu.SetTitles(PluColumnTitles());
+  Cells row(kPluColumnCount);
+  row[kName1] = Win1251("Сыр\tмягкий");
+  row[kName2] = Win1251("\x1B[31m№\x1B[0m");
+  row[kLogo] =
+      "1 A\x07"
+      "B";
+  plu.ReplaceDataRows({row});
+  MessageTable messages;
+  messages.SetTextOf(1, ToCommaText({"a\x01", "ok\x7F", "\x1F"}));
+
+  std::vector<std::string> got;
+  for (const auto& c : FindUnprintable(plu, &messages)) got.push_back(Found(c));
+  EXPECT_EQ(got, (std::vector<std::string>{"plu 1,1 <TAB>", "plu 1,2 <ESC>№", "plu 1,9 <BEL>",
+                                           "msg 1,1 <SOH>", "msg 1,2 <DEL>", "msg 1,3 <US>"}));
+
+  EXPECT_EQ(Utf8(UnprintableText("\x1B")),
+            "Управляющий символ ESC (0x1B) будет передан весам как есть.");
+  EXPECT_EQ(Utf8(UnprintableText("\t" + Win1251("№") + "\x07")),
+            "Символа \"№\" нет в кодовой странице весов, на этикетке будет \"*\". "
+            "Управляющие символы TAB (0x09), BEL (0x07) будут переданы весам как есть.");
 }
 
 }  // namespace
