@@ -248,7 +248,9 @@ TEST_F(FileCommands, LettersWindows1251CannotHoldAreNamedAndStopConvertAndWrites
     const CtlResult r = RunCtl(c.args);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_EQ(r.err.substr(0, c.warnings.size()), c.warnings);
-    if (c.args[0] == "convert") EXPECT_EQ(Exists("out.plw"), c.code == 0);
+    if (c.args[0] == "convert") {
+      EXPECT_EQ(Exists("out.plw"), c.code == 0);
+    }
   }
 }
 

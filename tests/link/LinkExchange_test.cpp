@@ -117,7 +117,9 @@ TEST_F(LinkExchange, ALineThatCarriesNoiseButNoEchoFailsTheSelectionWithinItsDea
   int ticks = 0;
   loop.SetTickHandler([&] {
     poll.TimerTick();
-    if (++ticks % 2 == 0) ASSERT_EQ(::write(pty.Master(), "\x55", 1), 1);
+    if (++ticks % 2 == 0) {
+      ASSERT_EQ(::write(pty.Master(), "\x55", 1), 1);
+    }
     if (ticks == 200) link.CloseLink();  // the wait never ended: end it to report the failure
   });
   std::int32_t value = 0;
