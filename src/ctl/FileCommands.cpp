@@ -109,6 +109,7 @@ int RunMatch(const CommandLine& cl, CtlIo& io) {
     throw FileError(cl.options.input + ": not a PLU table");
   }
   ExtensionOf(cl.options.output);  // a bad output name is refused before any work
+  RequireWritable(cl.options.output);
   const MatchReport report = MatchPluTable(tables, limits.MaxPluNo);
   SavePluTable(cl.options.output, tables.plu, &io.err);
   io.out << Utf8(report.message) << '\n' << Utf8(report.countText) << '\n';
@@ -119,6 +120,7 @@ int RunConvert(const CommandLine& cl, CtlIo& io) {
   Tables tables;
   const FileKind kind = LoadTableFile(cl.options.input, tables);
   const Extension out = ExtensionOf(cl.options.output);
+  RequireWritable(cl.options.output);
   if (IsPluKind(kind)) {
     if (out == Extension::Plw && HoldsLogoOrSales(tables.plu)) {
       io.err << "qmctl: " << cl.options.output

@@ -85,6 +85,11 @@ FileKind LoadTableFile(const std::string& path, Tables& tables,
   }
 }
 
+void RequireWritable(const std::string& path) {
+  const FileResult result = CheckWritable(path);
+  if (!result.ok) throw FileError("cannot write " + path + ": " + result.systemMessage);
+}
+
 void SaveBytes(const std::string& path, const std::string& bytes) {
   const FileResult result = WriteWholeFile(path, bytes);
   if (!result.ok) throw FileError("cannot write " + path + ": " + result.systemMessage);
