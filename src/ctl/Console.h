@@ -7,9 +7,9 @@
 
 namespace qm::ctl {
 
-// From now on an interrupt (Ctrl+C, or a request to terminate) ends `weigh --watch` through
-// StopRequested() while the watch runs, so the port is closed on the way out; otherwise it ends
-// the program as the system would without a handler.
+// From now on an interrupt (Ctrl+C, or a request to terminate) ends `weigh --watch` or a fleet
+// through StopRequested() while they run, so the ports are closed on the way out and a fleet
+// reports; otherwise it ends the program as the system would without a handler.
 void InstallStopHandler();
 
 // True when the standard error stream is a terminal (a console window on Windows).

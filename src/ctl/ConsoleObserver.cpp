@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "base/Cp1251.h"
+#include "ctl/Qmctl.h"
 
 namespace qm::ctl {
 
@@ -34,6 +35,7 @@ void ConsoleObserver::Started(int first, int last) {
 }
 
 bool ConsoleObserver::Step(int position) {
+  if (StopRequested() && FleetRunning()) return true;  // an interrupted fleet
   if (single_ || !progress_) return false;
   const Clock::time_point now = now_();
   if (shown_ && now - drawnAt_ < ProgressInterval) {

@@ -34,7 +34,9 @@ class ConsoleObserver : public TransferObserver {
                   const std::string& doneText, std::function<Clock::time_point()> now = {});
 
   void Started(int first, int last) override;
-  bool Step(int position) override;  // never cancels: an interrupt ends the program
+  // Cancels only when StopRequested(): a fleet was interrupted (elsewhere an interrupt ends the
+  // program).
+  bool Step(int position) override;
   void Stopped(const TransferReport& report, bool rowStillValid) override;
   void Finishing(const TransferReport& report) override;
   void Finished(const TransferReport& report) override;

@@ -10,10 +10,11 @@ namespace qm::ctl {
 namespace {
 
 // An output file is only ever renamed into place whole, so ending the program here leaves
-// nothing half-written.
+// nothing half-written. A watch or a fleet is only told to stop (two atomic stores, safe here):
+// it closes its ports, and the fleet reports what was done before it exits.
 extern "C" void OnStopSignal(int signal) {
-  if (WatchRunning()) {
-    StopRequested() = true;
+  if (WatchRunning() || FleetRunning()) {
+    RequestStop(signal);
     return;
   }
   std::signal(signal, SIG_DFL);

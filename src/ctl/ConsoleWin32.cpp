@@ -14,10 +14,11 @@ namespace {
 // Runs on a thread of its own that the system starts. Returning FALSE hands the event to the
 // next handler, the system's, which ends the process; an output file is only ever renamed into
 // place whole, so nothing is left half-written.
+// Ctrl+C counts as SIGINT, the others as SIGTERM, for the exit code of a stopped fleet.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if ((event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) &&
-      WatchRunning()) {
-    StopRequested() = true;
+      (WatchRunning() || FleetRunning())) {
+    RequestStop(event == CTRL_C_EVENT ? 2 : 15);
     return TRUE;
   }
   return FALSE;

@@ -96,6 +96,7 @@ int RunMatch(const CommandLine& cl, CtlIo& io) {
   if (!IsPluKind(kind)) throw FileError(cl.options.input + ": not a PLU table");
   PrintUnmapped(io.err, cl.options.input, kind, unmapped);
   ExtensionOf(cl.options.output);  // a bad output name is refused before any work
+  RequireWritable(cl.options.output);
   const MatchReport report = MatchPluTable(tables, limits.MaxPluNo);
   SavePluTable(cl.options.output, tables.plu, &io.err);
   io.out << Utf8(report.message) << '\n' << Utf8(report.countText) << '\n';
@@ -107,6 +108,7 @@ int RunConvert(const CommandLine& cl, CtlIo& io) {
   std::vector<UnmappedCharacter> unmapped;
   const FileKind kind = LoadTableFile(cl.options.input, tables, &unmapped);
   const Extension out = ExtensionOf(cl.options.output);
+  RequireWritable(cl.options.output);
   // A converted file would keep the '?' for good; a script must notice before it is made.
   PrintUnmapped(io.err, cl.options.input, kind, unmapped);
   if (!unmapped.empty() && !cl.options.force) {

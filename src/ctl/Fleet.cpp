@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <ostream>
@@ -18,6 +18,8 @@
 #include "ctl/TableFiles.h"
 #include "files/FileIo.h"
 #include "link/ComPort.h"
+#include "link/NetPortUrl.h"
+#include "link/NetSocket.h"
 #include "link/PortNames.h"
 
 namespace qm::ctl {
@@ -40,14 +42,27 @@ std::vector<std::string> ScaleArgs(const FleetLine& f, const FleetScale& s) {
   return args;
 }
 
-// The line a scale is on: scales whose ports lead to the same device share it, whether named
-// COMn, by a link or by the device's own path. A name that is no file stands for itself.
-std::string LineOf(const LineOptions& line) {
-  const std::string device = line.comPort ? ResolvePortDevice(*line.comPort) : line.port;
-  std::error_code error;
-  const std::filesystem::path real = std::filesystem::canonical(device, error);
-  return error ? device : real.string();
+// The longest pause between two runs of a scale.
+constexpr std::chrono::seconds kLongestPause{60};
+
+// The pause before run `attempt` (from 2): 1 s, then twice the one before.
+std::chrono::milliseconds PauseBefore(int attempt) {
+  const std::chrono::seconds pause{1LL << std::min(attempt - 2, 6)};
+  return std::min<std::chrono::milliseconds>(pause, kLongestPause);
 }
+
+// A pause on the steady clock that an interrupt ends early.
+void PauseUnlessStopped(std::chrono::milliseconds pause) {
+  const auto end = std::chrono::steady_clock::now() + pause;
+  for (auto now = std::chrono::steady_clock::now(); now < end && !StopRequested();
+       now = std::chrono::steady_clock::now()) {
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+        end - now, std::chrono::milliseconds(50)));
+  }
+}
+
+// What a file is to this run, for telling the operator why it may not be written.
+using FileUses = std::map<FileIdentity, std::string>;
 
 std::string LastLine(const std::string& text) {
   std::string last;
@@ -79,8 +94,8 @@ void Prefixed(std::ostream& to, const std::string& name, const std::string& text
 class FleetRun {
  public:
   FleetRun(const FleetLine& f, std::vector<std::vector<Planned>> lines, CtlIo& io,
-           const FleetTicks& ticks)
-      : f_(f), lines_(std::move(lines)), io_(io), ticks_(ticks) {}
+           const FleetTicks& ticks, const FleetPause& pause)
+      : f_(f), lines_(std::move(lines)), io_(io), ticks_(ticks), pause_(pause) {}
 
   // Runs every line; the outcomes come back in the order of scales.conf.
   std::vector<ScaleOutcome> Run() {
@@ -104,10 +119,23 @@ class FleetRun {
     const auto start = std::chrono::steady_clock::now();
     std::ostringstream out, err;
     ScaleOutcome o{p.scale.name, p.scale.line};
+    if (StopRequested()) {  // interrupted before its turn
+      o.code = InterruptedExitCode();
+      o.message = "interrupted before it started";
+      Report(p, std::move(o), out, err);
+      return;
+    }
     do {
       if (o.attempts > 0) {
         err << "qmctl: the link failed; attempt " << o.attempts + 1 << " of " << f_.retry + 1
             << '\n';
+        const std::chrono::milliseconds pause = PauseBefore(o.attempts + 1);
+        pause_ ? pause_(pause) : PauseUnlessStopped(pause);
+        if (StopRequested()) {
+          o.code = InterruptedExitCode();
+          o.message = "interrupted";
+          break;
+        }
       }
       ++o.attempts;
       o.records = 0;
@@ -120,7 +148,11 @@ class FleetRun {
       o.message = LastLine(o.code == kExitDone ? out.str() : attemptErr.str());
     } while (o.code == kExitLink && o.attempts <= f_.retry);
     o.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    Report(p, std::move(o), out, err);
+  }
 
+  void Report(const Planned& p, ScaleOutcome o, const std::ostringstream& out,
+              const std::ostringstream& err) {
     // The scale's lines whole, so that nothing of another scale falls between them.
     std::lock_guard<std::mutex> lock(mutex_);
     Prefixed(io_.out, p.scale.name, out.str());
@@ -134,6 +166,7 @@ class FleetRun {
   const std::vector<std::vector<Planned>> lines_;
   CtlIo& io_;
   const FleetTicks& ticks_;
+  const FleetPause& pause_;
   std::atomic<std::size_t> next_{0};
   std::mutex mutex_;  // the output streams and outcomes_
   std::vector<ScaleOutcome> outcomes_;
@@ -158,7 +191,13 @@ std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
     }
   }
 
-  const FleetConfig config = ParseFleetConfig(text);
+  std::map<std::string, std::string> lineOf;  // port as written -> its line, asked once each
+  const auto lineOfPort = [&lineOf](const std::string& port) -> const std::string& {
+    auto it = lineOf.find(port);
+    if (it == lineOf.end()) it = lineOf.emplace(port, FleetLineOf(port)).first;
+    return it->second;
+  };
+  const FleetConfig config = ParseFleetConfig(text, lineOfPort);
   std::vector<FleetConfigError> errors = config.errors;
   std::vector<Planned> planned;
   for (const FleetScale& s : config.scales) {
@@ -168,11 +207,29 @@ std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
       errors.push_back({s.line, e.what()});
     }
   }
-  std::map<std::string, std::string> outputs;  // file -> the scale writing it
+  // The files the run reads; then each output, which must be writable and none of them.
+  FileUses inputs;
+  inputs.emplace(IdentityOf(f.config), "the list of scales");
+  for (const Planned& p : planned) {
+    for (const std::string& input : {p.cl.options.input, p.cl.options.messages}) {
+      if (!input.empty()) inputs.emplace(IdentityOf(input), "an input of scale " + p.scale.name);
+    }
+  }
+  std::map<FileIdentity, std::string> outputs;  // file -> the scale writing it
   for (const Planned& p : planned) {
     const std::string& output = p.cl.options.output;
     if (output.empty()) continue;
-    const auto [it, fresh] = outputs.emplace(output, p.scale.name);
+    if (const FileResult writable = CheckWritable(output); !writable.ok) {
+      errors.push_back({p.scale.line, "cannot write " + output + ": " + writable.systemMessage});
+      continue;
+    }
+    const FileIdentity file = IdentityOf(output);
+    if (const auto input = inputs.find(file); input != inputs.end()) {
+      errors.push_back({p.scale.line, "scale " + p.scale.name + " would write " + output +
+                                          ", which is " + input->second});
+      continue;
+    }
+    const auto [it, fresh] = outputs.emplace(file, p.scale.name);
     if (!fresh) {
       errors.push_back({p.scale.line, "scales " + it->second + " and " + p.scale.name +
                                           " would both write " + output +
@@ -189,11 +246,27 @@ std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
     }
     throw UsageError(f.config + ": nothing was started");
   }
+  if (!f.report.empty()) {
+    const FileIdentity report = IdentityOf(f.report);
+    std::string use;
+    if (const auto input = inputs.find(report); input != inputs.end()) use = input->second;
+    if (const auto output = outputs.find(report); output != outputs.end()) {
+      use = "the output of scale " + output->second;
+    }
+    if (!use.empty()) {
+      throw UsageError("--report " + f.report + " is " + use +
+                       ": name another file for the report; nothing was started");
+    }
+    if (const FileResult writable = CheckWritable(f.report); !writable.ok) {
+      throw FileError("cannot write the report " + f.report + ": " + writable.systemMessage +
+                      "; nothing was started");
+    }
+  }
 
   std::vector<std::vector<Planned>> lines;
   std::map<std::string, std::size_t> lineIndex;
   for (Planned& p : planned) {
-    const auto [it, fresh] = lineIndex.emplace(LineOf(p.cl.line), lines.size());
+    const auto [it, fresh] = lineIndex.emplace(lineOfPort(p.scale.port), lines.size());
     if (fresh) lines.emplace_back();
     lines[it->second].push_back(std::move(p));
   }
@@ -202,7 +275,32 @@ std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
 
 }  // namespace
 
-int RunFleet(const std::vector<std::string>& args, CtlIo& io, const FleetTicks& ticks) {
+std::string FleetLineOf(const std::string& port) {
+  std::string device = port;
+  if (port.find('/') == std::string::npos) {  // COM1..COM8, in any case, as --port takes them
+    std::string upper = port;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    for (int i = 0; i < kPortCount; ++i) {
+      if (upper == PortName(static_cast<TPortType>(i))) {
+        device = ResolvePortDevice(static_cast<TPortType>(i));
+      }
+    }
+  }
+  if (IsNetPortName(device)) {
+    return NetLineIdentity(device, [](const std::string& host) {
+      return net::HostAddresses(host, std::chrono::seconds(5));
+    });
+  }
+  const FileIdentity file = IdentityOf(device);
+  if (!file.exists) return "path " + file.path;
+  return "file " + std::to_string(file.device) + ":" + std::to_string(file.file);
+}
+
+int RunFleet(const std::vector<std::string>& args, CtlIo& io, const FleetTicks& ticks,
+             const FleetPause& pause) {
+  StopRequested() = false;
+  StopSignal() = 0;
   FleetLine f;
   std::vector<std::vector<Planned>> lines;
   try {
@@ -221,7 +319,9 @@ int RunFleet(const std::vector<std::string>& args, CtlIo& io, const FleetTicks& 
   }
 
   const auto start = std::chrono::steady_clock::now();
-  const std::vector<ScaleOutcome> all = FleetRun(f, std::move(lines), io, ticks).Run();
+  FleetRunning() = true;
+  const std::vector<ScaleOutcome> all = FleetRun(f, std::move(lines), io, ticks, pause).Run();
+  FleetRunning() = false;
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   PrintFleetSummary(io.out, all, seconds);
@@ -233,6 +333,7 @@ int RunFleet(const std::vector<std::string>& args, CtlIo& io, const FleetTicks& 
       return kExitUsage;
     }
   }
+  if (StopRequested()) return InterruptedExitCode();
   const bool allDone = std::all_of(all.begin(), all.end(),
                                    [](const ScaleOutcome& o) { return o.code == kExitDone; });
   return allDone ? kExitDone : kExitNotAllScales;

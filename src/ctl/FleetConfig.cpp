@@ -5,6 +5,8 @@
 #include <utility>
 #include <variant>
 
+#include "files/Utf8Text.h"
+
 namespace qm::ctl {
 namespace {
 
@@ -47,6 +49,9 @@ std::variant<FleetScale, std::string> ParseLine(const std::vector<std::string>& 
   s.line = line;
   s.name = f[0];
   s.port = f[1];
+  // The report is UTF-8 and the name goes into file names: raw bytes of another encoding in it
+  // would make both unreadable.
+  if (!IsValidUtf8(s.name)) return std::string("the name is not valid UTF-8 text");
   if (!GoodName(s.name)) {
     return "the name '" + s.name + "' may hold only letters, digits, '_', '-' and '.'";
   }
@@ -72,12 +77,13 @@ std::variant<FleetScale, std::string> ParseLine(const std::vector<std::string>& 
 
 }  // namespace
 
-FleetConfig ParseFleetConfig(std::string_view text) {
+FleetConfig ParseFleetConfig(std::string_view text, const LineOfPort& lineOf) {
   FleetConfig config;
   std::map<std::string, int> names;                       // name -> line
   std::map<std::pair<std::string, int>, int> placements;  // port and address -> line
   int lineNo = 0;
-  std::size_t at = 0;
+  // A byte-order mark some editors put in front of UTF-8 text is no part of the first name.
+  std::size_t at = text.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
   while (at < text.size()) {
     std::size_t end = text.find('\n', at);
     if (end == std::string_view::npos) end = text.size();
@@ -96,7 +102,7 @@ FleetConfig ParseFleetConfig(std::string_view text) {
                                            std::to_string(seen->second)});
       continue;
     }
-    const auto place = std::make_pair(s.port, s.address);
+    const auto place = std::make_pair(lineOf ? lineOf(s.port) : s.port, s.address);
     if (const auto seen = placements.find(place); seen != placements.end()) {
       config.errors.push_back({lineNo, "port " + s.port + ", address " + std::to_string(s.address) +
                                            " is already the scale on line " +

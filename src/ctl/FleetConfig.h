@@ -17,6 +17,7 @@
 // bad line means nothing runs at all.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,9 +43,15 @@ struct FleetConfig {
   std::vector<FleetConfigError> errors;  // in file order; empty when the file is whole
 };
 
-// Reads the text of scales.conf (UTF-8; CR LF line ends are taken as well). Checks what the
-// file alone can tell: the shape of each line, the names, the numbers and repeated entries.
-// Whether a port name or an address is right for its model is the command line's business.
-FleetConfig ParseFleetConfig(std::string_view text);
+// The line a port (as written in the file) leads to: two ports are one line when their lines are
+// equal.
+using LineOfPort = std::function<std::string(const std::string& port)>;
+
+// Reads the text of scales.conf (UTF-8, a byte-order mark in front skipped; CR LF line ends are
+// taken as well). Checks what the file alone can tell: the shape of each line, the names (valid
+// UTF-8), the numbers and repeated entries (one address on one line, by `lineOf`; without it, by
+// the port as written). Whether a port name or an address is right for its model is the command
+// line's business.
+FleetConfig ParseFleetConfig(std::string_view text, const LineOfPort& lineOf = {});
 
 }  // namespace qm::ctl

@@ -49,7 +49,7 @@ std::string ResultWord(int code) {
     case kExitLink:
       return "link failed";
   }
-  return "failed";
+  return code > 128 ? "interrupted" : "failed";
 }
 
 void PrintFleetSummary(std::ostream& out, const std::vector<ScaleOutcome>& all, double seconds) {

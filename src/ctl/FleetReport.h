@@ -20,7 +20,8 @@ struct ScaleOutcome {
   std::string message;  // the last line it wrote to stderr, or to stdout when it succeeded
 };
 
-// "done", "findings", "file error", "link failed" for exit codes 0..3.
+// "done", "findings", "file error", "link failed" for exit codes 0..3, "interrupted" for the
+// codes of an interrupt (128 + the signal).
 std::string ResultWord(int code);
 
 // The table, one scale a row in the order given, then "D of N scales done in S s":

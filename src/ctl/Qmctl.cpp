@@ -19,13 +19,34 @@ std::atomic<bool>& StopRequested() {
   return stop;
 }
 
+std::atomic<int>& StopSignal() {
+  static std::atomic<int> signal{0};
+  return signal;
+}
+
+void RequestStop(int signal) {
+  StopSignal() = signal;
+  StopRequested() = true;
+}
+
+int InterruptedExitCode() {
+  const int signal = StopSignal();
+  return 128 + (signal > 0 ? signal : 2);
+}
+
 std::atomic<bool>& WatchRunning() {
+  static std::atomic<bool> running{false};
+  return running;
+}
+
+std::atomic<bool>& FleetRunning() {
   static std::atomic<bool> running{false};
   return running;
 }
 
 int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
   StopRequested() = false;
+  StopSignal() = 0;
   if (IsFleetLine(args)) return RunFleet(args, io);
   CommandLine cl;
   try {

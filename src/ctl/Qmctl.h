@@ -32,10 +32,20 @@ struct CtlIo {
   int* records = nullptr;
 };
 
-// Set (from a signal handler or another thread) to end `weigh --watch`; cleared by RunQmctl.
+// Set (from a signal handler or another thread) to end `weigh --watch` or a fleet; cleared by
+// RunQmctl.
 std::atomic<bool>& StopRequested();
+// The signal that asked to stop (SIGINT 2, SIGTERM 15), 0 when none did.
+std::atomic<int>& StopSignal();
+// Sets both of the above; safe in a signal handler (two lock-free stores).
+void RequestStop(int signal);
+// The exit code of a run that an interrupt ended, as a shell reports a process the signal ended:
+// 128 + the signal (130 for SIGINT, 143 for SIGTERM).
+int InterruptedExitCode();
 // True while `weigh --watch` runs: an interrupt then ends the watch instead of the program.
 std::atomic<bool>& WatchRunning();
+// True while a fleet's scales run: an interrupt then stops the fleet, which still reports.
+std::atomic<bool>& FleetRunning();
 
 int RunQmctl(const std::vector<std::string>& args, CtlIo io);
 

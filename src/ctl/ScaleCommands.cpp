@@ -62,6 +62,7 @@ struct ScaleRun {
   // (3, said here since the transfer ends quietly), a refusal (1). kExitDone when none of these
   // happened.
   int Outcome(const TransferReport& report, const ConsoleObserver& console) {
+    if (StopRequested() && FleetRunning()) return Interrupted();
     if (linkFailed) return kExitLink;
     if (session.GaveUpOnBusyScale()) {
       io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
@@ -74,6 +75,7 @@ struct ScaleRun {
   }
   // The same after the live poll of `weigh`, which has no report.
   int PollOutcome() {
+    if (StopRequested() && FleetRunning()) return Interrupted();
     if (linkFailed) return kExitLink;
     if (session.GaveUpOnBusyScale()) {
       io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
@@ -81,6 +83,12 @@ struct ScaleRun {
       return kExitLink;
     }
     return session.LastSelectNotReady() ? NotReady() : kExitDone;
+  }
+  // A fleet was interrupted: whatever the transfer got is dropped, and no file is written.
+  int Interrupted() {
+    if (observer) observer->EndLine();
+    io.err << "qmctl: interrupted\n";
+    return InterruptedExitCode();
   }
   int NotReady() {
     io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
@@ -110,11 +118,14 @@ bool IsPluKind(FileKind kind) {
   return kind == FileKind::PluCsv || kind == FileKind::PluNative;
 }
 
+// The outputs are refused before anything goes to the scale: a long read must not end in a
+// file that cannot be written.
 void RequirePluOutput(const std::string& path) {
   const Extension ext = ExtensionOf(path);
   if (ext != Extension::Csv && ext != Extension::Plw) {
     throw FileError(path + ": a PLU table is written to a .csv or .plw file");
   }
+  RequireWritable(path);
 }
 
 void RequireMessageOutput(const std::string& path) {
@@ -122,6 +133,7 @@ void RequireMessageOutput(const std::string& path) {
   if (ext != Extension::Csv && ext != Extension::Msw) {
     throw FileError(path + ": messages are written to a .csv or .msw file");
   }
+  RequireWritable(path);
 }
 
 // Prints the findings of the check a write runs silently, so the operator sees what they are.
@@ -339,6 +351,7 @@ int RunWriteMsg(const CommandLine& cl, CtlIo& io) {
 }
 
 int RunReadTotals(const CommandLine& cl, CtlIo& io) {
+  RequireWritable(cl.options.output);
   ScaleRun run(cl, io);
   ConsoleObserver console(io.err, false, true, false, {}, {}, io.out, {});
   const TransferReport report =

@@ -104,6 +104,11 @@ void PrintUnmapped(std::ostream& out, const std::string& path, FileKind kind,
   }
 }
 
+void RequireWritable(const std::string& path) {
+  const FileResult result = CheckWritable(path);
+  if (!result.ok) throw FileError("cannot write " + path + ": " + result.systemMessage);
+}
+
 void SaveBytes(const std::string& path, const std::string& bytes) {
   const FileResult result = WriteWholeFile(path, bytes);
   if (!result.ok) throw FileError("cannot write " + path + ": " + result.systemMessage);

@@ -59,6 +59,10 @@ void SavePluTable(const std::string& path, const TextGrid& plu, std::ostream* wa
 void SaveMessageTable(const std::string& path, const MessageTable& messages,
                       std::ostream* warnings = nullptr);
 
+// Refuses, with a FileError, an output that could not be written now (FileIo.h, CheckWritable):
+// a command asks before it does the work whose result goes there.
+void RequireWritable(const std::string& path);
+
 // Writes `bytes` as the whole file (temporary file and rename).
 void SaveBytes(const std::string& path, const std::string& bytes);
 

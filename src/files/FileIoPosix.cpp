@@ -3,6 +3,7 @@
 // ever opened, and it is flushed to the disk before the rename, so a crash right after the save
 // leaves the new file or the old one, never an empty one.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,13 +11,14 @@
 #include <string>
 #include <system_error>
 
+#include "files/FileFailure.h"
 #include "files/FileIo.h"
 
 namespace qm {
 namespace {
 
 FileResult Failure(int code) {
-  return {false, std::error_code(code, std::generic_category()).message()};
+  return files_detail::Failure(std::error_code(code, std::generic_category()));
 }
 
 // The file a path names for writing: a symbolic link is followed to the file it points at,
@@ -56,10 +58,11 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// A new temporary file beside `target`, with the mode a new file gets (0666 less the umask).
+// A new temporary file beside `target`, with the mode a new file gets (0666 less the umask). A
+// name is taken only by a leftover of a process that had this one's id; the next count is free.
 int CreateTemporary(const std::string& target, std::string& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = target + ".saving" + (attempt ? "." + std::to_string(attempt) : std::string());
+    name = files_detail::TemporaryName(target);
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -68,6 +71,27 @@ int CreateTemporary(const std::string& target, std::string& name) {
 }
 
 }  // namespace
+
+namespace files_detail {
+
+long ThisProcessId() {
+  return static_cast<long>(::getpid());
+}
+
+bool ProcessRuns(long pid) {
+  // Not 0 or less: those would ask about a whole process group.
+  return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+bool FileNumber(const std::filesystem::path& path, std::uint64_t& device, std::uint64_t& file) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  device = static_cast<std::uint64_t>(st.st_dev);
+  file = static_cast<std::uint64_t>(st.st_ino);
+  return true;
+}
+
+}  // namespace files_detail
 
 std::filesystem::path FilePath(const std::string& path) {
   return std::filesystem::path(path);
@@ -91,6 +115,7 @@ FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
     if (::access(target.c_str(), W_OK) != 0) return Failure(errno);
   }
 
+  files_detail::ClearStaleTemporaries(target, std::filesystem::file_time_type::clock::now());
   std::string temporary;
   const int fd = CreateTemporary(target, temporary);
   if (fd < 0) return Failure(errno);
@@ -118,6 +143,29 @@ FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
     ::unlink(temporary.c_str());
     return Failure(code);
   }
+  return {};
+}
+
+
+FileResult CheckWritable(const std::string& path) {
+  std::string target = path;
+  int error = 0;
+  if (!ResolveLinks(target, error)) return Failure(error);
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return Failure(EISDIR);
+    if (::access(target.c_str(), W_OK) != 0) return Failure(errno);
+  } else if (errno != ENOENT) {
+    return Failure(errno);  // a file in the place of a folder on the way, a loop of links
+  }
+  const std::size_t slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : target.substr(0, slash);
+  if (::stat(folder.c_str(), &st) != 0) return Failure(errno);
+  if (!S_ISDIR(st.st_mode)) return Failure(ENOTDIR);
+  // Making the temporary file and renaming it need both.
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return Failure(errno);
   return {};
 }
 

@@ -1,5 +1,6 @@
 #include "link/NetPortUrl.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 
@@ -99,6 +100,25 @@ NetUrlError ParseNetPortUrl(std::string_view device, NetPortUrl& url) {
 std::string NetEndpointText(const NetPortUrl& url) {
   const bool v6 = url.host.find(':') != std::string::npos;
   return (v6 ? "[" + url.host + "]" : url.host) + ":" + std::to_string(url.port);
+}
+
+std::string NetLineIdentity(std::string_view device, const HostResolver& resolve) {
+  NetPortUrl url;
+  if (ParseNetPortUrl(device, url) != NetUrlError::None) return std::string(device);
+  std::vector<std::string> addresses = resolve ? resolve(url.host) : std::vector<std::string>();
+  std::sort(addresses.begin(), addresses.end());
+  const auto v4 = std::find_if(addresses.begin(), addresses.end(), [](const std::string& a) {
+    return a.find(':') == std::string::npos;
+  });
+  if (v4 != addresses.end()) {
+    url.host = *v4;
+  } else if (!addresses.empty()) {
+    url.host = addresses.front();
+  } else {
+    std::transform(url.host.begin(), url.host.end(), url.host.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+  }
+  return (url.kind == NetLineKind::Rfc2217 ? "rfc2217://" : "tcp://") + NetEndpointText(url);
 }
 
 std::string ExplainNetOpenFailure(int code, const std::string& name) {

@@ -7,8 +7,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -38,6 +40,17 @@ NetUrlError ParseNetPortUrl(std::string_view device, NetPortUrl& url);
 
 // "host:port" for texts, with brackets around an IPv6 address.
 std::string NetEndpointText(const NetPortUrl& url);
+
+// The addresses a host name resolves to, as text ("127.0.0.1", "::1"); none when it does not.
+using HostResolver = std::function<std::vector<std::string>(const std::string& host)>;
+
+// One name for a network line however it is written, to tell whether two names lead to the same
+// server port: the scheme in lower case, the host as the address it resolves to, the port, no
+// trailing slash; "TCP://localhost:4000/" is "tcp://127.0.0.1:4000". Of several addresses the
+// first IPv4 one in text order stands for the host (a name for the loopback resolves to "::1"
+// as well), else the first in text order. A host that resolves to nothing stays as written, in
+// lower case. A name that is no valid line (NetUrlError) is given back as it stands.
+std::string NetLineIdentity(std::string_view device, const HostResolver& resolve);
 
 // A sentence for the operator (Windows-1251, Russian) saying why the network line `device`
 // could not be opened, from the <cerrno> code its backend gave: a name that is no valid line

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm::net {
 
@@ -51,5 +52,9 @@ class NetSocket {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// The addresses `host` resolves to for a TCP connection, as text ("127.0.0.1", "::1"), in the
+// resolver's order; none when it does not resolve within `timeout`.
+std::vector<std::string> HostAddresses(const std::string& host, std::chrono::milliseconds timeout);
 
 }  // namespace qm::net

@@ -205,4 +205,18 @@ void NetSocket::Wake() {
   [[maybe_unused]] ssize_t n = ::write(impl_->wake, &one, sizeof one);
 }
 
+std::vector<std::string> HostAddresses(const std::string& host, std::chrono::milliseconds timeout) {
+  std::shared_ptr<Resolution> resolved;
+  if (Resolve(host, 1, Clock::now() + timeout, resolved) != 0) return {};
+  std::vector<std::string> addresses;
+  for (const addrinfo* a = resolved->addresses; a; a = a->ai_next) {
+    char text[NI_MAXHOST];
+    if (::getnameinfo(a->ai_addr, static_cast<socklen_t>(a->ai_addrlen), text, sizeof text, nullptr, 0,
+                    NI_NUMERICHOST) == 0) {
+      addresses.emplace_back(text);
+    }
+  }
+  return addresses;
+}
+
 }  // namespace qm::net

@@ -39,6 +39,10 @@ std::string PortName(TPortType port) {
 
 std::map<TPortType, std::string> ParsePortMapping(std::string_view text, char separator) {
   std::map<TPortType, std::string> result;
+  // Editors on Windows put a byte-order mark in front of UTF-8 text; it is no part of the first
+  // entry's name.
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
   while (!text.empty()) {
     std::size_t end = text.find_first_of(std::string{separator, '\n'});
     std::string_view entry = Trim(text.substr(0, end));

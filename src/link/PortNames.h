@@ -26,7 +26,8 @@ std::string ResolvePortDevice(TPortType port);
 // The path of the mapping file (it need not exist).
 std::string PortMappingFilePath();
 // Parses mapping text ("COM2=/dev/ttyUSB0" entries separated by `separator` or line ends) into
-// port -> device; entries that do not name COM1..COM8 are ignored.
+// port -> device; entries that do not name COM1..COM8 are ignored. A UTF-8 byte-order mark in
+// front of the text is skipped.
 std::map<TPortType, std::string> ParsePortMapping(std::string_view text, char separator);
 
 // A sentence for the operator (Windows-1251, Russian) saying why `device` could not be opened,

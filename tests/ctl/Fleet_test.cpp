@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <sstream>
 
 #include "CtlRun.h"
@@ -55,19 +57,27 @@ class Fleet : public CtlTest {
                          Path("fish-line") + "  2\n");
   }
 
-  // Each scale's link on virtual time, quiet when the virtual scale on its line is.
-  CtlResult Run(std::vector<std::string> args) {
+  // Each scale's link on virtual time, quiet when the virtual scale on its line is; the pauses
+  // between runs are only noted. `onStart` is called as each run of a scale starts.
+  CtlResult Run(std::vector<std::string> args,
+                std::function<void(const FleetScale&)> onStart = {}) {
     std::map<std::string, qmsim::VirtualScale*> byPort;
     for (qmsim::VirtualScale* s : {&deli, &bakery, &fish}) byPort[s->SlavePath()] = s;
     byPort[Path("fish-line")] = &fish;
-    qm::ctl::FleetTicks ticks = [byPort](const FleetScale& s) -> std::unique_ptr<qm::TickSource> {
+    qm::ctl::FleetTicks ticks = [byPort, onStart](
+                                    const FleetScale& s) -> std::unique_ptr<qm::TickSource> {
+      if (onStart) onStart(s);
       qmsim::VirtualScale* scale = byPort.at(s.port);
       return std::make_unique<qm::VirtualTicks>([scale] { return scale->Quiet(); });
+    };
+    qm::ctl::FleetPause pause = [this](std::chrono::milliseconds p) {
+      std::lock_guard<std::mutex> lock(pausesMutex);
+      pauses.push_back(p);
     };
     std::ostringstream out, err;
     CtlResult r;
     qm::ctl::CtlIo io{out, err};
-    r.code = qm::ctl::RunFleet(args, io, ticks);
+    r.code = qm::ctl::RunFleet(args, io, ticks, pause);
     r.out = out.str();
     r.err = err.str();
     return r;
@@ -96,9 +106,28 @@ class Fleet : public CtlTest {
     return std::unique(sorted.begin(), sorted.end()) == sorted.end();
   }
 
+  // The report's rows, seconds left out.
+  std::vector<std::vector<std::string>> ReportRows(const std::string& name) {
+    std::string csv;  // UTF-8 as it stands
+    EXPECT_TRUE(qm::ReadWholeFile(Path(name), csv).ok);
+    std::istringstream report(csv);
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(report, line);) {
+      std::vector<std::string> f = Split(line);
+      EXPECT_EQ(f.size(), 6u) << line;
+      if (f.size() > 4) f[4] = "s";
+      rows.push_back(f);
+    }
+    return rows;
+  }
+
   qmsim::VirtualScale deli, bakery, fish;
   std::string conf;
+  std::mutex pausesMutex;
+  std::vector<std::chrono::milliseconds> pauses;
 };
+
+using Rows = std::vector<std::vector<std::string>>;
 
 TEST_F(Fleet, AWriteReachesEveryAnsweringScaleAndTheReportNamesTheSilentOne) {
   const std::string prices = WriteText("prices.csv", std::string(kPluHeader) +
@@ -117,18 +146,7 @@ TEST_F(Fleet, AWriteReachesEveryAnsweringScaleAndTheReportNamesTheSilentOne) {
   EXPECT_NE(r.out.find("3 of 4 scales done in "), std::string::npos);
 
   // The report: one row per scale in file order; seconds are the only figure that varies.
-  std::string csv;  // UTF-8 as it stands
-  ASSERT_TRUE(qm::ReadWholeFile(Path("r.csv"), csv).ok);
-  std::istringstream report(csv);
-  std::vector<std::vector<std::string>> rows;
-  for (std::string line; std::getline(report, line);) {
-    std::vector<std::string> f = Split(line);
-    ASSERT_EQ(f.size(), 6u) << line;
-    f[4] = "s";
-    rows.push_back(f);
-  }
-  using Row = std::vector<std::string>;
-  EXPECT_EQ(rows, (std::vector<Row>{
+  EXPECT_EQ(ReportRows("r.csv"), (Rows{
                       {"scale", "result", "exit code", "records", "s", "message"},
                       {"deli", "done", "0", "2", "s", "Таблица товаров записана."},
                       {"bakery", "done", "0", "2", "s", "Таблица товаров записана."},
@@ -156,6 +174,92 @@ TEST_F(Fleet, RetryGoesOnlyToLinkFailuresAndReadsGoToAFileEachByName) {
   EXPECT_EQ(meat[1], "qmctl: the link failed; attempt 2 of 3");
   EXPECT_EQ(meat[3], "qmctl: the link failed; attempt 3 of 3");
   EXPECT_EQ(LinesOf(r.err, "bakery").size(), 1u);  // the refusal, once
+  // Each run again after a longer pause: the line may need the time to come back.
+  EXPECT_EQ(pauses, (std::vector<std::chrono::milliseconds>{std::chrono::seconds(1),
+                                                             std::chrono::seconds(2)}));
+}
+
+// An interrupt stops the scale at work and starts no other; what finished is reported, no file
+// of an unfinished read is written, and the exit code is the signal's.
+TEST_F(Fleet, AnInterruptReportsWhatFinishedAndMarksTheRestInterrupted) {
+  for (qmsim::VirtualScale* s : {&deli, &bakery, &fish}) {
+    s->SetPlu(1, qmsim::Bytes(100, 0));
+    s->SetPlu(2, qmsim::Bytes(100, 0));
+  }
+  WriteText("plu-fish.csv", "old\n");
+  const CtlResult r = Run({"fleet", "-c", conf, "--jobs", "1", "--report", Path("r.csv"),
+                           "read-plu", "--last", "2", "-o", Path("plu-{name}.csv")},
+                          [](const FleetScale& s) {
+                            if (s.name == "fish") qm::ctl::RequestStop(SIGTERM);
+                          });
+  EXPECT_EQ(r.code, 128 + SIGTERM) << r.err;
+  EXPECT_EQ(ReadText("plu-fish.csv"), "old\n");
+  EXPECT_TRUE(Exists("plu-deli.csv") && Exists("plu-bakery.csv") && !Exists("plu-meat.csv"));
+  EXPECT_NE(r.out.find("2 of 4 scales done"), std::string::npos) << r.out;
+  EXPECT_EQ(ReportRows("r.csv"),
+            (Rows{{"scale", "result", "exit code", "records", "s", "message"},
+                  {"deli", "done", "0", "2", "s", "2 PLU"},
+                  {"bakery", "done", "0", "2", "s", "2 PLU"},
+                  {"fish", "interrupted", "143", "1", "s", "interrupted"},
+                  {"meat", "interrupted", "143", "0", "s", "interrupted before it started"}}));
+}
+
+// The report may replace no file of the run, and must be a file that can be written; either is
+// told before anything starts.
+TEST_F(Fleet, AReportOverAFileOfTheRunOrNowhereIsRefusedBeforeAnythingStarts) {
+  const std::string prices = WriteText("prices.csv", std::string(kPluHeader) +
+                                                         "1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n");
+  std::filesystem::create_symlink(Path("plu-deli.csv"), Path("report-link.csv"));
+  std::filesystem::create_directories(Path("folder"));
+  const std::vector<std::string> write = {"write-plu", "-i", prices};
+  const std::vector<std::string> read = {"read-plu", "--last", "2", "-o", Path("plu-{name}.csv")};
+  struct Case {
+    std::string report;
+    std::vector<std::string> command;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {Path("./prices.csv"), write, "is an input of scale deli"},
+      {Path("folder/../scales.conf"), write, "is the list of scales"},
+      {Path("report-link.csv"), read, "is the output of scale deli"},
+      {Path("missing/r.csv"), write, "r.csv: No such file or directory"},
+      {Path("folder"), write, "folder: Is a directory"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"fleet", "-c", conf, "--report", c.report};
+    args.insert(args.end(), c.command.begin(), c.command.end());
+    const CtlResult r = Run(args);
+    EXPECT_EQ(r.code, qm::ctl::kExitUsage) << c.report;
+    EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(deli.ExchangeCount() + bakery.ExchangeCount() + fish.ExchangeCount(), 0u);
+  EXPECT_NE(ReadText("prices.csv").find("Молоко"), std::string::npos);
+  EXPECT_NE(ReadText("scales.conf").find("deli"), std::string::npos);
+}
+
+// scales.conf as editors save it: a byte-order mark in front; a name in another encoding is
+// refused at its line, since it would go raw into the UTF-8 report and file names.
+TEST(FleetConfig, AByteOrderMarkIsSkippedAndNamesMustBeUtf8) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> names;
+    std::string error;  // "LINE: text" of the first error
+  };
+  const std::vector<Case> cases = {
+      {"\xEF\xBB\xBF" "deli COM1 1\n", {"deli"}, ""},
+      {"\xEF\xBB\xBF# scales\n\xD0\xB2\xD0\xB5\xD1\x81\xD1\x8B COM1 1\n", {"весы"}, ""},
+      {"deli COM1 1\n\xE2\xE5\xF1\xFB COM2 1\n", {"deli"}, "2: the name is not valid UTF-8 text"},
+  };
+  for (const Case& c : cases) {
+    const qm::ctl::FleetConfig config = qm::ctl::ParseFleetConfig(c.text);
+    std::vector<std::string> names;
+    for (const FleetScale& s : config.scales) names.push_back(s.name);
+    EXPECT_EQ(names, c.names);
+    EXPECT_EQ(config.errors.empty() ? std::string()
+                                    : std::to_string(config.errors[0].line) + ": " +
+                                          config.errors[0].text,
+              c.error);
+  }
 }
 
 // One line at a time, and the scale that hangs up in the middle of the write is the only one
@@ -185,6 +289,9 @@ TEST_F(Fleet, BadLinesAreNamedAndNothingStarts) {
     std::string error;
   };
   const std::string ok = "ok " + deli.SlavePath() + " 1\n";
+  std::filesystem::create_symlink(deli.SlavePath(), Path("deli-line"));
+  std::filesystem::create_symlink(Path("t-ok.txt"), Path("t-b.txt"));  // not made yet
+  const std::vector<std::string> totals = {"read-totals", "-o", Path("t-{name}.txt")};
   const std::vector<Case> cases = {
       {ok + "only-two COM1\n", {"weigh"}, ":2: expected NAME PORT ADDRESS [MODEL [VERSION]]"},
       {ok + "a COM1 1 15 4000 x\n", {"weigh"}, ":2: expected NAME PORT ADDRESS"},
@@ -199,6 +306,14 @@ TEST_F(Fleet, BadLinesAreNamedAndNothingStarts) {
       {ok + "b COM9 1\n", {"weigh"}, ":2: unknown port 'COM9'"},
       {ok + "b COM1 5 15 200\n", {"weigh"}, ":2: Неправильный адрес весов."},
       {ok + "b COM1 1\n", {"read-totals", "-o", Path("t.txt")}, ":2: scales ok and b would both"},
+      // One line however it is written, one file however it is named.
+      {ok + "b " + Path("deli-line") + " 1\n", {"weigh"}, ":2: port " + Path("deli-line") + ", address 1 is already the scale on line 1"},
+      {ok + "a tcp://127.0.0.1:4999 1\nb TCP://localhost:4999/ 1\n",
+       {"weigh"},
+       ":3: port TCP://localhost:4999/, address 1 is already the scale on line 2"},
+      {ok + "b COM1 1\n", totals, ":2: scales ok and b would both write " + Path("t-b.txt")},
+      {ok, {"read-totals", "-o", Path("bad.conf")}, ":1: scale ok would write " + Path("bad.conf") + ", which is the list of scales"},
+      {ok, {"read-totals", "-o", Path("missing/t-{name}.txt")}, ":1: cannot write " + Path("missing/t-ok.txt") + ": No such file or directory"},
       {"# nothing\n\n", {"weigh"}, ": lists no scale"},
   };
   for (const Case& c : cases) {

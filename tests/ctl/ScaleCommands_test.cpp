@@ -195,6 +195,24 @@ TEST_F(ScaleCommands, ASilentScaleOrAMissingPortIsALinkFailure) {
   EXPECT_FALSE(Exists("t.txt"));
 }
 
+// A read is long (minutes for a whole table); a file it could not write is told before the
+// scale hears a byte.
+TEST_F(ScaleCommands, AnOutputThatCannotBeWrittenIsRefusedBeforeTheScaleIsAsked) {
+  std::filesystem::create_directories(Path("folder.csv"));
+  const std::vector<std::vector<std::string>> commands = {
+      {"read-plu", "--last", "3", "-o", Path("missing/x.csv")},
+      {"read-msg", "--last", "3", "-o", Path("missing/m.msw")},
+      {"read-totals", "-o", Path("missing/t.txt")},
+      {"read-plu", "--only", "1", "-o", Path("folder.csv")},
+  };
+  for (const std::vector<std::string>& args : commands) {
+    const CtlResult r = Run(args);
+    EXPECT_EQ(r.code, qm::ctl::kExitUsage) << args.back();
+    EXPECT_EQ(r.err.rfind("qmctl: cannot write " + args.back() + ": ", 0), 0u) << r.err;
+  }
+  EXPECT_EQ(scale.ExchangeCount(), 0u);
+}
+
 TEST_F(ScaleCommands, ALineThatHangsUpMidTableLeavesNoFile) {
   scale.SetPlu(1, Plu4());
   scale.SetPlu(2, Plu4());

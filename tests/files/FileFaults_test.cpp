@@ -148,6 +148,85 @@ TEST_F(FileFaults, WhatTheUserMayNotWriteIsRefusedAndKept) {
             std::make_error_code(std::errc::is_a_directory).message());
 }
 
+// What a killed save of the same file left is cleared by the next save once it is stale: a
+// minute old and its process gone, or an hour old whatever its name says.
+TEST_F(FileFaults, LeftoversOfKilledSavesAreClearedOnceStale) {
+  using std::chrono::minutes;
+  const auto now = fs::file_time_type::clock::now();
+  const std::string gone = "99999999";  // above any process id the system gives
+  const std::string running = std::to_string(::getppid());
+  struct Leftover {
+    std::string name;
+    minutes age;
+    bool cleared;
+  };
+  const Leftover leftovers[] = {
+      {"t.csv.saving", minutes(2), true},  // the name older saves used
+      {"t.csv.saving.7", minutes(0), false},
+      {"t.csv.saving-" + gone + "-0a1b2c3d-0", minutes(2), true},
+      {"t.csv.saving-" + gone + "-0a1b2c3d-1", minutes(0), false},  // too fresh to tell
+      {"t.csv.saving-" + running + "-0a1b2c3d-0", minutes(30), false},
+      {"t.csv.saving-" + running + "-0a1b2c3d-1", minutes(61), true},
+      {"t.csv.savings", minutes(120), false},  // not a temporary name
+      {"u.csv.saving", minutes(120), false},   // another file's
+  };
+  std::set<std::string> kept = {"t.csv"};
+  for (const Leftover& l : leftovers) {
+    Put(l.name, "x");
+    fs::last_write_time(dir / l.name, now - l.age);
+    if (!l.cleared) kept.insert(l.name);
+  }
+  ASSERT_TRUE(WriteWholeFile(Path("t.csv"), "new").ok);
+  ExpectOnly(kept);
+}
+
+// Asked before the work: the same answers the save would give.
+TEST_F(FileFaults, AnOutputIsCheckedBeforeTheWork) {
+  fs::create_directories(dir / "folder.csv");
+  Put("file", "x");
+  const auto message = [](std::errc e) { return std::make_error_code(e).message(); };
+  const std::pair<std::string, std::string> cases[] = {
+      {Path("new.csv"), ""},
+      {Path("file"), ""},
+      {Path("missing/x.csv"), message(std::errc::no_such_file_or_directory)},
+      {Path("file/x.csv"), message(std::errc::not_a_directory)},
+      {Path("folder.csv"), message(std::errc::is_a_directory)},
+  };
+  for (const auto& [path, expected] : cases) {
+    EXPECT_EQ(CheckWritable(path).systemMessage, expected) << path;
+  }
+  fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                           fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  EXPECT_EQ(AsOtherUser([&] { return CheckWritable(Path("fresh.csv")); }), kDenied);
+}
+
+TEST_F(FileFaults, PathsToOneFileHaveOneIdentity) {
+  Put("a.csv", "x");
+  fs::create_directories(dir / "sub");
+  fs::create_symlink(dir / "a.csv", dir / "link.csv");
+  fs::create_hard_link(dir / "a.csv", dir / "hard.csv");
+  fs::create_symlink("later.csv", dir / "dangling.csv");
+  const std::string relative = fs::relative(dir / "a.csv", fs::current_path()).string();
+  const std::string a = Path("a.csv");
+  struct Case {
+    std::string one, other;
+    bool same;
+  };
+  const Case cases[] = {
+      {a, Path("link.csv"), true},
+      {a, Path("hard.csv"), true},
+      {a, Path("sub/.././a.csv"), true},
+      {a, relative, true},
+      {Path("dangling.csv"), Path("later.csv"), true},  // a file not made yet
+      {Path("sub/../new.csv"), Path("new.csv"), true},
+      {a, Path("later.csv"), false},
+      {Path("new.csv"), Path("sub/new.csv"), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IdentityOf(c.one) == IdentityOf(c.other), c.same) << c.one << " " << c.other;
+  }
+}
+
 TEST_F(FileFaults, AFullDiskKeepsThePreviousFile) {
   const fs::path small = dir / "small";
   fs::create_directories(small);

@@ -29,6 +29,10 @@ TEST(PortNames, MappingTextAcceptsLooseSpellingAndSkipsWhatIsNotAPort) {
   EXPECT_EQ(map[TPortType::COM2], "/dev/ttyUSB0");
   EXPECT_EQ(map[TPortType::COM8], "/dev/serial/by-id/usb-FTDI=1");  // only the first '=' splits
 
+  // A byte-order mark in front of the file costs its first entry nothing.
+  EXPECT_EQ(qm::ParsePortMapping("\xEF\xBB\xBF" "COM2=/dev/ttyUSB0\n", '\n')[TPortType::COM2],
+            "/dev/ttyUSB0");
+
   auto env = qm::ParsePortMapping("COM2=/tmp/scale;COM3=/dev/ttyUSB1;COM2=/tmp/other", ';');
   EXPECT_EQ(env[TPortType::COM2], "/tmp/other");  // the last entry wins
   EXPECT_EQ(env[TPortType::COM3], "/dev/ttyUSB1");

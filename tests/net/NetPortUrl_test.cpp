@@ -59,6 +59,28 @@ TEST(NetPortUrl, NamesAreReadOrRefusedWithTheirReason) {
   }
 }
 
+// One server port however its name is written; a resolver stands in for the network's.
+TEST(NetPortUrl, ALineHasOneIdentityHoweverItIsWritten) {
+  const qm::HostResolver resolve = [](const std::string& host) -> std::vector<std::string> {
+    if (host == "localhost") return {"::1", "127.0.0.1"};
+    if (host == "scale.lan") return {"fe80::2", "fe80::1"};
+    if (host == "127.0.0.1" || host == "::1") return {host};
+    return {};
+  };
+  const std::pair<const char*, const char*> cases[] = {
+      {"tcp://127.0.0.1:4000", "tcp://127.0.0.1:4000"},
+      {"TCP://127.0.0.1:4000/", "tcp://127.0.0.1:4000"},
+      {"tcp://localhost:4000", "tcp://127.0.0.1:4000"},
+      {"Rfc2217://Shop-Scale:4000", "rfc2217://shop-scale:4000"},  // resolves to nothing
+      {"rfc2217://scale.lan:4001", "rfc2217://[fe80::1]:4001"},
+      {"tcp://[::1]:4000", "tcp://[::1]:4000"},
+      {"tcp://localhost", "tcp://localhost"},  // no line: as it stands
+  };
+  for (const auto& [device, identity] : cases) {
+    EXPECT_EQ(qm::NetLineIdentity(device, resolve), identity) << device;
+  }
+}
+
 TEST(NetPortUrl, OpenFailuresOfNetworkLinesSayWhatIsWrong) {
   struct Case {
     int code;
