@@ -32,8 +32,16 @@ std::string Lower(std::string text) {
   }
   if (report.status == LoadStatus::BadNumber) throw FileError(path + ": " + Utf8(report.message));
   std::string text = path + ": Неверный формат файла данных.";
-  if (report.invalidUtf8Line > 0) {
-    text += "\n" + path + ": line " + std::to_string(report.invalidUtf8Line) + ": not valid UTF-8";
+  const std::string line = "\n" + path + ": line " + std::to_string(report.fault.line) + ": ";
+  switch (report.fault.kind) {
+    case DataFileFault::Kind::InvalidUtf8:
+      text += line + "not valid UTF-8";
+      break;
+    case DataFileFault::Kind::LineBreakInQuotes:
+      text += line + "a line break inside a quoted cell";
+      break;
+    case DataFileFault::Kind::None:
+      break;
   }
   throw FileError(text);
 }

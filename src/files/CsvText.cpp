@@ -71,7 +71,7 @@ std::vector<std::string> SplitLines(std::string_view text, bool loneCrEndsLine) 
   return lines;
 }
 
-std::vector<std::string> SplitCsvLine(std::string_view line, char separator) {
+std::vector<std::string> SplitCsvLine(std::string_view line, char separator, bool* quoteLeftOpen) {
   // A blank or control separator (a tab from a spreadsheet's export) cannot be one of the blanks
   // skipped around fields: each one ends exactly one field, or an empty cell would vanish and
   // every cell behind it move one column left.
@@ -79,6 +79,7 @@ std::vector<std::string> SplitCsvLine(std::string_view line, char separator) {
   std::vector<std::string> fields;
   std::size_t p = 0;
   const std::size_t n = line.size();
+  if (quoteLeftOpen) *quoteLeftOpen = false;
   auto skipBoundaries = [&] {
     while (p < n && IsBoundary(line[p]) && line[p] != separator) ++p;
   };
@@ -87,6 +88,7 @@ std::vector<std::string> SplitCsvLine(std::string_view line, char separator) {
     std::string field;
     if (line[p] == '"') {
       ++p;
+      if (quoteLeftOpen) *quoteLeftOpen = true;  // until the closing quote is found
       while (p < n) {
         if (line[p] == '"') {
           if (p + 1 < n && line[p + 1] == '"') {
@@ -95,6 +97,7 @@ std::vector<std::string> SplitCsvLine(std::string_view line, char separator) {
             continue;
           }
           ++p;
+          if (quoteLeftOpen) *quoteLeftOpen = false;
           break;
         }
         field.push_back(line[p++]);

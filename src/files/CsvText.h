@@ -53,6 +53,10 @@ std::vector<std::string> SplitLines(std::string_view text, bool loneCrEndsLine);
 // kSpaceGuard for a blank separator), "bytes 1..32" above means every such byte but S: an S at
 // the start of the line gives an empty first field, each further S one more field, and an S
 // followed only by skipped bytes a final empty field.
-std::vector<std::string> SplitCsvLine(std::string_view line, char separator);
+// A quoted field that reaches the end of the line without its closing quote is taken as it
+// stands; `quoteLeftOpen` (may be null) then says so: a spreadsheet wrote a line break inside the
+// cell, and the rest of the cell is on the next line.
+std::vector<std::string> SplitCsvLine(std::string_view line, char separator,
+                                      bool* quoteLeftOpen = nullptr);
 
 }  // namespace qm

@@ -314,13 +314,13 @@ void DropPadding(std::vector<std::string>& fields) {
 
 }  // namespace
 
-std::optional<DataFileContent> ParseDataFile(std::string_view bytes, int* invalidUtf8Line) {
+std::optional<DataFileContent> ParseDataFile(std::string_view bytes, DataFileFault* fault) {
   if (HoldsBinaryBytes(bytes)) return std::nullopt;
   const std::optional<MarkerLine> marker = ReadMarkerLine(bytes);
   if (!marker) return std::nullopt;
   if (marker->utf8) {
     if (const std::optional<std::size_t> bad = FindInvalidUtf8(bytes)) {
-      if (invalidUtf8Line) *invalidUtf8Line = LineAt(bytes, *bad);
+      if (fault) *fault = {DataFileFault::Kind::InvalidUtf8, LineAt(bytes, *bad)};
       return std::nullopt;
     }
   }
@@ -350,7 +350,12 @@ std::optional<DataFileContent> ParseDataFile(std::string_view bytes, int* invali
   content.rows.reserve(lines.size() - 2);
   for (std::size_t i = 2; i < lines.size(); ++i) {
     const int row = static_cast<int>(i - 1);
-    std::vector<std::string> fields = SplitCsvLine(lines[i], splitOn);
+    bool quoteLeftOpen = false;
+    std::vector<std::string> fields = SplitCsvLine(lines[i], splitOn, &quoteLeftOpen);
+    if (quoteLeftOpen) {
+      if (fault) *fault = {DataFileFault::Kind::LineBreakInQuotes, static_cast<int>(i + 1)};
+      return std::nullopt;
+    }
     if (content.kind == DataFileKind::PluTable) {
       fields.resize(kPluColumnCount);
       for (int c = 0; c < kPluColumnCount; ++c)

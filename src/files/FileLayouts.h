@@ -128,11 +128,21 @@ struct DataFileContent {
 //     with further separators, the empty fields at the end of a message record are padding and
 //     not text lines (a message's own empty last lines cannot be told from it).
 // Nothing when the text begins with neither marker, holds binary bytes, ends before its
-// column-title line, or breaks one of the rules above. When it is nothing because a UTF-8 text
-// is not well-formed, `invalidUtf8Line` (may be null) receives the line (from 1, counted as the
-// loader splits lines) that holds the first byte breaking it.
+// column-title line, or breaks one of the rules above, or when a quoted cell holds a line break
+// (the loader reads line by line, so the cell's rest would become a row of its own and every
+// finding and cell after it would be off by a row). When the fault has a line, `fault` (may be
+// null) receives it.
+struct DataFileFault {
+  enum class Kind : std::uint8_t {
+    None,
+    InvalidUtf8,       // a UTF-8 text that is not well-formed: the line of the first bad byte
+    LineBreakInQuotes  // the line whose quoted cell is still open at its end
+  };
+  Kind kind = Kind::None;
+  int line = 0;  // from 1, counted as the loader splits lines
+};
 std::optional<DataFileContent> ParseDataFile(std::string_view bytes,
-                                             int* invalidUtf8Line = nullptr);
+                                             DataFileFault* fault = nullptr);
 
 // The title of a data file column for the operator: the PLU column's title, or for messages
 // "№", "Название" and "Строка k" (Windows-1251).

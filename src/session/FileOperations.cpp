@@ -30,6 +30,20 @@ std::optional<std::string> ReadAll(const std::string& path, LoadReport& report) 
   return std::nullopt;
 }
 
+// The second line of a refusal that can name its line, with its line break; empty otherwise.
+std::string FaultLine(const DataFileFault& fault) {
+  const std::string line = Win1251("\nСтрока ") + std::to_string(fault.line);
+  switch (fault.kind) {
+    case DataFileFault::Kind::InvalidUtf8:
+      return line + Win1251(": текст не в кодировке UTF-8.");
+    case DataFileFault::Kind::LineBreakInQuotes:
+      return line + Win1251(": перенос строки внутри ячейки в кавычках.");
+    case DataFileFault::Kind::None:
+      break;
+  }
+  return {};
+}
+
 LoadReport BadFormat() {
   static const std::string kBadFormat = Win1251("Неверный формат файла данных.");
   LoadReport report;
@@ -98,11 +112,12 @@ LoadReport LoadDataFile(TextGrid& plu, MessageTable& messages, FileState& files,
   LoadReport failed;
   const std::optional<std::string> bytes = ReadAll(path, failed);
   if (!bytes) return failed;
-  int invalidUtf8Line = 0;
-  std::optional<DataFileContent> content = ParseDataFile(*bytes, &invalidUtf8Line);
+  DataFileFault fault;
+  std::optional<DataFileContent> content = ParseDataFile(*bytes, &fault);
   if (!content) {
     LoadReport report = BadFormat();
-    report.invalidUtf8Line = invalidUtf8Line;
+    report.fault = fault;
+    report.message += FaultLine(fault);
     return report;
   }
   if (content->kind == DataFileKind::MessageTable) {

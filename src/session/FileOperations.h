@@ -43,9 +43,10 @@ struct LoadReport {
   // "Номер сообщения <n> в строке <row> больше максимально допустимого (1000).".
   std::string message;
   std::string systemMessage;  // CannotRead: the system's own text (ASCII); empty otherwise
-  // BadFormat of a UTF-8 data file that is not well-formed UTF-8: the line (from 1) holding the
-  // first byte that breaks it; 0 otherwise. The message stays the one above.
-  int invalidUtf8Line = 0;
+  // BadFormat of a data file refused for a fault on one line (a UTF-8 text that is not
+  // well-formed, a line break inside a quoted cell): which and where. The message then has a
+  // second line naming them.
+  DataFileFault fault;
   // Loaded from a UTF-8 data file: the characters Windows-1251 cannot hold, each stored as '?'.
   // The load still succeeded; the operator should be told (UnmappedText).
   std::vector<UnmappedCharacter> unmapped;

@@ -472,7 +472,8 @@ TEST_F(FileFlowsTest, BadFilesChangeNothing) {
       {Put("long.csv", megabyteLine), 1, badFormat},
       // UTF-8 loads, but not with a broken sequence; nor does UTF-16, nor a quoted marker
       // without its separator.
-      {Put("utf8.csv", "Товары;\r\nT\r\n1;\xC3\x28\r\n"), 1, badFormat},
+      {Put("utf8.csv", "Товары;\r\nT\r\n1;\xC3\x28\r\n"), 1,
+       badFormat + "\nСтрока 3: текст не в кодировке UTF-8."},
       {Put("utf16.csv", std::string("\xFF\xFE\x22\x04;\0\r\0\n\0", 10)), 1, badFormat},
       {Put("quoted.csv", W("\"Товары\"\r\nT\r\n1\r\n")), 1, badFormat},
       {Put("zero-byte.plw", std::string("1\r\nA\0B\r\n", 8)), 2, badFormat},

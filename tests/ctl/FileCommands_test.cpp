@@ -255,13 +255,18 @@ TEST_F(FileCommands, LettersWindows1251CannotHoldAreNamedAndStopConvertAndWrites
 }
 
 // A UTF-8 data file that is not well-formed is named by its line under the usual first line.
-TEST_F(FileCommands, ABrokenUtf8FileNamesItsLine) {
+TEST_F(FileCommands, AFileRefusedForOneLineNamesIt) {
   const std::string csv = Path("broken.csv");
-  ASSERT_TRUE(qm::WriteWholeFile(csv, std::string(kPluHeader) + "1,Сыр,,1\n2,Сыр \xD1,,2\n").ok);
-  const CtlResult r = RunCtl({"convert", "-i", csv, "-o", Path("out.plw")});
-  EXPECT_EQ(r.code, qm::ctl::kExitUsage);
-  EXPECT_EQ(r.err, "qmctl: " + csv + ": Неверный формат файла данных.\n" + csv +
-                       ": line 4: not valid UTF-8\n");
+  const std::pair<std::string, std::string> cases[] = {
+      {"1,Сыр,,1\n2,Сыр \xD1,,2\n", "line 4: not valid UTF-8"},
+      {"1,\"Сыр\n\"\"Ламбер\"\"\",,1\n", "line 3: a line break inside a quoted cell"},
+  };
+  for (const auto& [rows, why] : cases) {
+    ASSERT_TRUE(qm::WriteWholeFile(csv, std::string(kPluHeader) + rows).ok);
+    const CtlResult r = RunCtl({"convert", "-i", csv, "-o", Path("out.plw")});
+    EXPECT_EQ(r.code, qm::ctl::kExitUsage);
+    EXPECT_EQ(r.err, "qmctl: " + csv + ": Неверный формат файла данных.\n" + csv + ": " + why + "\n");
+  }
 }
 
 // A file with its two header lines and no records converts to a file of no records, and says so.

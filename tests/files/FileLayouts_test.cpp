@@ -205,26 +205,40 @@ TEST(DataFileReading, MalformedSpreadsheetFilesAreRefused) {
   }
 }
 
-// A UTF-8 file that is not well-formed names the line of its first bad byte, the lines counted
-// as the loader splits them; a Windows-1251 file has no such line.
-TEST(DataFileReading, BrokenUtf8NamesItsLine) {
+// A file refused for a fault on one line names it, the lines counted as the loader splits them:
+// a UTF-8 file that is not well-formed (the line of its first bad byte), a quoted cell with a
+// line break in it (the line where the cell opens). A Windows-1251 file has no UTF-8 fault, and
+// quotes that close on their line are no fault.
+TEST(DataFileReading, AFaultOnOneLineNamesTheLine) {
+  using Kind = DataFileFault::Kind;
   const std::string bom(kUtf8Bom);
-  const std::pair<std::string, int> cases[] = {
-      {"Товары;\r\nT\r\n7;\xD1\xE0\r\n", 3},     // Windows-1251 letters in UTF-8
-      {"Товары;\nT\n7;a\n8;\xE0\x80\xAF\n", 4},  // an overlong "/"
-      {"Товары;\rT\r7;\xED\xA0\x80\r", 3},       // a surrogate, lone CR line ends
-      {bom + "Сообщения;\r\n\xFF\r\n", 2},       // a stray byte in the title line
-      {"Товары;\nT\n\n7;\xD0", 4},               // a sequence cut short
+  struct Case {
+    std::string bytes;
+    Kind kind;
+    int line;
   };
-  for (const auto& [bytes, line] : cases) {
-    SCOPED_TRACE(line);
-    int found = 0;
-    EXPECT_FALSE(ParseDataFile(bytes, &found));
-    EXPECT_EQ(found, line);
+  const Case cases[] = {
+      {"Товары;\r\nT\r\n7;\xD1\xE0\r\n", Kind::InvalidUtf8, 3},     // Windows-1251 letters
+      {"Товары;\nT\n7;a\n8;\xE0\x80\xAF\n", Kind::InvalidUtf8, 4},  // an overlong "/"
+      {"Товары;\rT\r7;\xED\xA0\x80\r", Kind::InvalidUtf8, 3},       // a surrogate, lone CRs
+      {bom + "Сообщения;\r\n\xFF\r\n", Kind::InvalidUtf8, 2},       // a stray byte in the titles
+      {"Товары;\nT\n\n7;\xD0", Kind::InvalidUtf8, 4},                 // a sequence cut short
+      // A spreadsheet's cell with a line break: the rest of the cell is on the next line.
+      {W("Товары;\r\nT\r\n1;\"Молоко\r\n3,2%\";;45.50\r\n2;Хлеб\r\n"), Kind::LineBreakInQuotes, 3},
+      {W("Сообщения\t\r\nN\tM\r\n1\tA\t\"x\"\r\n2\tB\t\"a\"\"\r\nb\"\r\n"),
+       Kind::LineBreakInQuotes, 4},
+      {bom + "Товары,\nT\n7,\"Łódź\n", Kind::LineBreakInQuotes, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    DataFileFault fault;
+    EXPECT_FALSE(ParseDataFile(c.bytes, &fault));
+    EXPECT_EQ(fault.kind, c.kind);
+    EXPECT_EQ(fault.line, c.line);
   }
-  int found = 0;
-  EXPECT_TRUE(ParseDataFile(W("Товары;\r\nT\r\n7;") + "\xFF\r\n", &found));
-  EXPECT_EQ(found, 0);
+  DataFileFault fault;
+  EXPECT_TRUE(ParseDataFile(W("Товары;\r\nT\r\n7;\"a;\"\"b\"\"\";") + "\xFF\r\n", &fault));
+  EXPECT_EQ(fault.kind, Kind::None);
 }
 
 TEST(DataFileReading, Utf8CellsAreConvertedAndUnmappedCharactersReported) {
