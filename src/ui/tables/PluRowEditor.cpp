@@ -3,12 +3,15 @@
 #include "base/Captions.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
@@ -39,6 +42,13 @@ int OrderOf(const QObject* w) {
 }
 int ClassOf(const QObject* w) {
   return (TagOf(w) >> 8) & 0xFF;
+}
+
+// The character filter of the fields: Backspace, line feed, DEL and the digits everywhere, "."
+// outside the digit-only fields, anything else in text fields only.
+bool CharAccepted(int charClass, char16_t c) {
+  if (c == 8 || c == 10 || c == 127 || (c >= u'0' && c <= u'9')) return true;
+  return c == u'.' ? charClass != kDigits : charClass == kAnyText;
 }
 
 QString Lines(const std::vector<std::string>& lines) {
@@ -94,8 +104,12 @@ void PluRowEditor::Build(QWidget* page) {
     edit->setFrame(false);
     edit->setAlignment(align);
     edit->setGeometry(x, y, w, kFieldHeight);
-    // Pasting through the context menu would bypass the character filter of numeric fields.
-    if ((tag >> 8) != kAnyText) edit->setContextMenuPolicy(Qt::NoContextMenu);
+    // Pasting through the context menu or dropping text would bypass the character filter of
+    // numeric fields; the keys and the middle button go through it.
+    if ((tag >> 8) != kAnyText) {
+      edit->setContextMenuPolicy(Qt::NoContextMenu);
+      edit->setAcceptDrops(false);
+    }
     connect(edit, &QLineEdit::textEdited, this, [this] {
       if (!loading_) pluDirty_ = true;
     });
@@ -363,6 +377,13 @@ void PluRowEditor::TakeMessageNumber(const std::string& number) {
 // ---- Keys ----
 
 bool PluRowEditor::eventFilter(QObject* watched, QEvent* event) {
+  // The middle button pastes the mouse selection (X11): the same filter as a typed paste.
+  if (event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton && watched != LogoComboBox) {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard->supportsSelection() &&
+           !PasteAccepted(ClassOf(watched), clipboard->text(QClipboard::Selection));
+  }
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   auto* widget = static_cast<QWidget*>(watched);
@@ -422,16 +443,30 @@ bool PluRowEditor::FieldKeyPress(QWidget* field, QKeyEvent* event) {
     return true;
   }
   const int charClass = ClassOf(field);
-  if (charClass != kAnyText && event->matches(QKeySequence::Paste)) return true;
+  // A paste brings characters as typing does, so it passes the same filter, all or nothing.
+  if (event->matches(QKeySequence::Paste)) {
+    return !PasteAccepted(charClass, QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+  }
+  // Ctrl with a key is an editing command (select all, copy, cut, undo, ...), not a character;
+  // the field inserts no text for it. Ctrl with Alt is AltGr on some keyboards and types.
+  const Qt::KeyboardModifiers mods = event->modifiers();
+  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) return false;
   const QString text = event->text();
   if (text.isEmpty()) return false;  // editing keys without a character
   const char16_t c = text.at(0).unicode();
-  const bool always = c == 8 || c == 10 || c == 127 || (c >= u'0' && c <= u'9');
-  if (!always) {
-    if (c == u'.' ? charClass == kDigits : charClass != kAnyText) return true;  // refused
-  }
+  if (!CharAccepted(charClass, c)) return true;  // refused
   pluDirty_ = true;
   return false;
+}
+
+bool PluRowEditor::PasteAccepted(int charClass, const QString& text) {
+  for (const QChar ch : text) {
+    if (!CharAccepted(charClass, ch.unicode())) {
+      beep_();
+      return false;
+    }
+  }
+  return true;
 }
 
 QWidget* PluRowEditor::FieldWithOrder(int order) const {
