@@ -57,6 +57,15 @@ QString Lines(const std::vector<std::string>& lines) {
   return out.join(QLatin1Char('\n'));
 }
 
+// The width a borderless field needs to show `text` whole: a field scrolls its text, cutting
+// off its start, once the text and the cursor after it are wider than the room within its
+// inner margins (2 on either side). Half a digit to spare, so that a larger font, whose glyphs
+// round differently, still fits when the field is scaled.
+int FieldWidthFor(const QLineEdit* field, const QString& text) {
+  const QFontMetrics m = field->fontMetrics();
+  return m.horizontalAdvance(text) + 1 + 4 + m.horizontalAdvance(QLatin1Char('0')) / 2;
+}
+
 QLabel* Label(QWidget* page, const char* text, int x, int y, int w = -1) {
   auto* label = new QLabel(QString::fromUtf8(text), page);
   label->adjustSize();
@@ -125,11 +134,26 @@ void PluRowEditor::Build(QWidget* page) {
   field(GCMemo, "GCMemo", 259, 6, 230, 4, 48, right);
   field(INEdit1, "INEdit1", 4, 28, 4, 28, 274, left);
   field(INEdit2, "INEdit2", 5, 28, 4, 52, 274, left);
-  Label(page, "Цена", 4, 76);
+  // The price row: "Цена", the price, "руб.", "Срок годности" and the shelf life, which may be a
+  // date of up to ten characters ("31.12.2025"). It is laid out from the right end of the field
+  // column so that the date fits whole; the price gives way as far as its own longest text
+  // ("9999.99") allows.
+  QLabel* priceLabel = Label(page, "Цена", 4, 76);
   field(UPMemo, "UPMemo", 518, 7, 48, 76, 60, right);
-  Label(page, "руб.", 112, 76);
-  Label(page, "Срок годности", 140, 76);
+  QLabel* roubles = Label(page, "руб.", 112, 76);
+  QLabel* shelfLife = Label(page, "Срок годности", 140, 76);
   field(SLMemo, "SLMemo", 519, 10, 230, 76, 48, right);
+  // The row may reach 4 pixels further than the others, up to 4 pixels before the message box.
+  constexpr int kGap = 3;
+  const int dateWidth = std::max(48, FieldWidthFor(SLMemo, QStringLiteral("31.12.2025")));
+  SLMemo->setGeometry(282 - dateWidth, 76, dateWidth, kFieldHeight);
+  shelfLife->move(std::min(140, SLMemo->x() - kGap - shelfLife->width()), shelfLife->y());
+  roubles->move(std::min(112, shelfLife->x() - kGap - roubles->width()), roubles->y());
+  const int priceEnd = roubles->x() - kGap;
+  const int priceStart =
+      std::max(std::min(48, priceEnd - FieldWidthFor(UPMemo, QStringLiteral("9999.99"))),
+               priceLabel->x() + priceLabel->width() + kGap);
+  UPMemo->setGeometry(priceStart, 76, priceEnd - priceStart, kFieldHeight);
   Label(page, "Тара", 4, 100);
   field(TWMemo, "TWMemo", 520, 5, 48, 100, 48, right);
   Label(page, "кг.", 100, 100);
