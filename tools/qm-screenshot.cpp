@@ -2,10 +2,13 @@
 // size), optionally connects to the scale so that the live display shows values, and saves one
 // PNG of the window per page. For looking at the layout under a virtual display; not a test.
 //
-//   qm-screenshot PREFIX [--connect] [--read] [--wait MS]
+//   qm-screenshot PREFIX [--connect] [--read] [--clear-totals] [--wait MS]
 //
 // --read (with --connect) reads PLUs 1 to 7, messages 1 to 7 and the sales totals from the scale
 // first, so that the grids and the totals page show data.
+// --clear-totals (with --connect) clears the sales totals and, while the clear is under way,
+// saves the status bar as PREFIX-status-clear.png (a scale paced slowly, qm-scale-sim --baud 110,
+// keeps the clear going long enough).
 // Writes PREFIX-goods.png, PREFIX-message.png and PREFIX-totals.png. Message boxes the window
 // would show are printed to stderr and answered with their first button, so nothing waits for
 // an operator. The settings are never written (the window is not closed through its close
@@ -14,7 +17,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QPixmap>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <cstdio>
 #include <string>
 
@@ -65,6 +70,7 @@ int main(int argc, char** argv) {
   QString prefix;
   bool connect = false;
   bool read = false;
+  bool clearTotals = false;
   int wait = 2500;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
@@ -72,6 +78,8 @@ int main(int argc, char** argv) {
       connect = true;
     } else if (args[i] == QLatin1String("--read")) {
       read = true;
+    } else if (args[i] == QLatin1String("--clear-totals")) {
+      clearTotals = true;
     } else if (args[i] == QLatin1String("--wait") && i + 1 < args.size()) {
       wait = args[++i].toInt();
     } else {
@@ -79,7 +87,7 @@ int main(int argc, char** argv) {
     }
   }
   if (prefix.isEmpty()) {
-    std::fprintf(stderr, "usage: qm-screenshot PREFIX [--connect] [--read] [--wait MS]\n");
+    std::fprintf(stderr, "usage: qm-screenshot PREFIX [--connect] [--read] [--clear-totals] [--wait MS]\n");
     return 2;
   }
 
@@ -103,8 +111,23 @@ int main(int argc, char** argv) {
     Pump(wait);
   }
 
-  const char* const names[3] = {"goods", "message", "totals"};
   int failures = 0;
+  if (connect && clearTotals) {
+    // The clear waits for the scale inside the command; the shot is taken from that wait.
+    const QString path = prefix + QStringLiteral("-status-clear.png");
+    QTimer::singleShot(150, &form, [&form, &failures, path] {
+      if (!form.statusBar()->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        ++failures;
+      } else {
+        std::printf("%s during the clear\n", qPrintable(path));
+      }
+    });
+    form.Commands().Action(qm::Cmd::ClearGTD)->trigger();
+    Pump(wait);
+  }
+
+  const char* const names[3] = {"goods", "message", "totals"};
   for (int page = 0; page < 3; ++page) {
     form.Pages().PageControl->setCurrentIndex(page);
     Pump(200);

@@ -1,5 +1,7 @@
 #include "link/ComPort.h"
 
+#include "base/Cp1251.h"
+
 #include "link/ComPortBackend.h"
 #include "link/ComThread.h"
 #include "link/NetPortUrl.h"
@@ -20,6 +22,49 @@ const char kAbortFailed[] = "Cannot abort operation: ";
 
 [[noreturn]] void Raise(const char* prefix, int code) {
   throw EComPort(prefix + LastErrorText(code), code);
+}
+
+// The operator's sentence for line settings the port refused (Windows-1251). The names are
+// those of the port dialog.
+std::string RefusedSettingText(comm::LineRefusal refusal, const comm::LineState& s, int code) {
+  static const char* const kStopBits[] = {"1 стоповый бит", "1,5 стоповых бита",
+                                          "2 стоповых бита"};
+  static const char* const kParity[] = {"None", "Odd", "Even", "Mark", "Space"};
+  const std::string dataBits = std::to_string(5 + static_cast<int>(s.dataBits));
+  const auto stopBits = static_cast<std::size_t>(s.stopBits);
+  const auto parity = static_cast<std::size_t>(s.parity);
+  std::string text;
+  switch (refusal) {
+    case comm::LineRefusal::StopBits:
+      text = "Порт не принимает " + std::string(stopBits < 3 ? kStopBits[stopBits] : "?") +
+             " при " + dataBits + " битах данных.";
+      break;
+    case comm::LineRefusal::DataBits:
+      text = "Порт не принимает " + dataBits + " бит данных.";
+      break;
+    case comm::LineRefusal::Parity:
+      text = "Порт не принимает четность " + std::string(parity < 5 ? kParity[parity] : "?") + ".";
+      break;
+    case comm::LineRefusal::CtsFlow:
+      text = "Порт не поддерживает управление обменом по CTS/RTS.";
+      break;
+    case comm::LineRefusal::DsrFlow:
+      text = "Порт не поддерживает управление обменом по DSR: линия DSR не читается.";
+      break;
+    case comm::LineRefusal::DtrHandshake:
+      text = "Порт не поддерживает управление обменом по DTR.";
+      break;
+    case comm::LineRefusal::DiscardNull:
+      text = "Порт не умеет отбрасывать нулевые байты.";
+      break;
+    case comm::LineRefusal::ErrorChar:
+      text = "Порт заменяет байты с ошибкой четности только нулевым байтом.";
+      break;
+    case comm::LineRefusal::None:
+      text = "Порт не принимает настройки линии (ошибка " + std::to_string(code) + ").";
+      break;
+  }
+  return Win1251(text);
 }
 
 // Stores `value` in `field`; true when it changed.
@@ -192,7 +237,11 @@ comm::LineState TComPort::BuildLineState() const {
 void TComPort::ApplyState() {
   if (!connected_) return;
   ++applied_.state;
-  if (int code = backend_->SetLineState(BuildLineState())) Raise(kSetStateFailed, code);
+  const comm::LineState state = BuildLineState();
+  if (int code = backend_->SetLineState(state)) {
+    throw EComPort(kSetStateFailed + LastErrorText(code), code,
+                   RefusedSettingText(backend_->Refused(), state, code));
+  }
 }
 
 void TComPort::ApplyBufferSizes() {

@@ -37,13 +37,17 @@ class TComPort;
 // code, e.g. "Unable to open com port: error 2.".
 class EComPort : public std::runtime_error {
  public:
-  explicit EComPort(const std::string& message, int systemCode = 0)
-      : std::runtime_error(message), systemCode_(systemCode) {}
+  explicit EComPort(const std::string& message, int systemCode = 0, std::string reason = {})
+      : std::runtime_error(message), systemCode_(systemCode), reason_(std::move(reason)) {}
   // The system's error code, 0 when the failure did not come from the system.
   int SystemCode() const { return systemCode_; }
+  // For the operator, Windows-1251: which line setting the port refused ("Порт не принимает
+  // 1,5 стоповых бита при 8 битах данных."); empty for other failures.
+  const std::string& Reason() const { return reason_; }
 
  private:
   int systemCode_;
+  std::string reason_;
 };
 
 // "error N." for a system error code.

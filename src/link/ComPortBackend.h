@@ -122,6 +122,27 @@ class EventWaiter {
   virtual void PurgeAll() = 0;
 };
 
+// The line setting a device refused when SetLineState failed, so that the operator can be told
+// which one; None when the failure had another cause (or the backend cannot tell).
+enum class LineRefusal : std::uint8_t {
+  None,
+  StopBits,      // the stop bits with these data bits
+  DataBits,      // the data bits
+  Parity,        // the parity
+  CtsFlow,       // CTS/RTS handshake
+  DsrFlow,       // output flow on DSR
+  DtrHandshake,  // input flow on DTR
+  DiscardNull,   // dropping NUL bytes
+  ErrorChar,     // replacing bytes with parity errors by a character other than NUL
+};
+
+// The UART's rule for stop bits: 1.5 stop bits only with 5 data bits, 2 only with 6 to 8.
+inline bool UartTakesStopBits(TStopBits stopBits, TDataBits dataBits) {
+  if (stopBits == TStopBits::sbOne5StopBits) return dataBits == TDataBits::dbFive;
+  if (stopBits == TStopBits::sbTwoStopBits) return dataBits != TDataBits::dbFive;
+  return true;
+}
+
 class ComPortBackend {
  public:
   virtual ~ComPortBackend() = default;
@@ -131,6 +152,8 @@ class ComPortBackend {
   virtual void Close() = 0;
   virtual int SetBufferSizes(std::uint32_t input, std::uint32_t output) = 0;
   virtual int SetLineState(const LineState& state) = 0;
+  // After a failed SetLineState: the setting it refused.
+  virtual LineRefusal Refused() const { return LineRefusal::None; }
   virtual int SetTimeouts(const Timeouts& timeouts) = 0;
   virtual int InputCount(std::uint32_t& count) = 0;
   // UI thread, at Open: the UI thread hears the bell after every ring (it delivers arrivals),

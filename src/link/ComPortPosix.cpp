@@ -448,21 +448,29 @@ class PosixBackend : public ComPortBackend {
   }
 
   int SetLineState(const LineState& s) override {
+    refused_ = LineRefusal::None;
     int fd = fd_.Get();
     termios2 tio{};
     if (::ioctl(fd, TCGETS2, &tio) < 0) return errno;
     // No way to drop NUL bytes in the driver; a replacement other than NUL for bytes with
     // parity errors is not possible either (the driver gives NUL).
-    if (s.discardNull) return EINVAL;
-    if (s.parityCheck && s.replaceErrors && s.replaceChar != 0) return EINVAL;
+    if (s.discardNull) return Refuse(LineRefusal::DiscardNull);
+    if (s.parityCheck && s.replaceErrors && s.replaceChar != 0) {
+      return Refuse(LineRefusal::ErrorChar);
+    }
     // 1.5 stop bits exist only with 5 data bits, where the UART's two-stop-bit setting sends 1.5.
-    if (s.stopBits == TStopBits::sbOne5StopBits && s.dataBits != TDataBits::dbFive) return EINVAL;
+    if (s.stopBits == TStopBits::sbOne5StopBits && s.dataBits != TDataBits::dbFive) {
+      return Refuse(LineRefusal::StopBits);
+    }
     // DTR handshake (input flow on DTR) has no Linux equivalent.
-    if (s.dtr == TDtrFlowControl::dtrHandshake) return EINVAL;
+    if (s.dtr == TDtrFlowControl::dtrHandshake) return Refuse(LineRefusal::DtrHandshake);
     if (s.outDsrFlow) {
       int error = 0;
       DsrOn(fd, error);  // DSR flow is done by the writes; it needs a readable DSR line
-      if (error) return error;
+      if (error) {
+        refused_ = LineRefusal::DsrFlow;
+        return error;
+      }
     }
 
     // Raw bytes both ways.
@@ -513,7 +521,7 @@ class PosixBackend : public ComPortBackend {
     termios2 now{};
     if (::ioctl(fd, TCGETS2, &now) < 0) return errno;
     if ((now.c_cflag & kFraming) != (tio.c_cflag & kFraming) && !IsPseudoTerminal(fd)) {
-      return EINVAL;
+      return Refuse(FramingRefused(now.c_cflag ^ tio.c_cflag));
     }
 
     if (int error = SetRs485(fd, s.rts == TRtsFlowControl::rtsToggle)) return error;
@@ -527,6 +535,8 @@ class PosixBackend : public ComPortBackend {
     characterTime_ = CharacterTime(s);
     return 0;
   }
+
+  LineRefusal Refused() const override { return refused_; }
 
   int SetTimeouts(const Timeouts& t) override {
     if (fd_.Get() < 0) return EBADF;
@@ -733,8 +743,22 @@ class PosixBackend : public ComPortBackend {
     return 0;
   }
 
+  int Refuse(LineRefusal refusal) {
+    refused_ = refusal;
+    return EINVAL;
+  }
+
+  // The setting behind the framing bits `differ` that the driver did not take as asked.
+  static LineRefusal FramingRefused(tcflag_t differ) {
+    if (differ & CSIZE) return LineRefusal::DataBits;
+    if (differ & (PARENB | PARODD | CMSPAR)) return LineRefusal::Parity;
+    if (differ & CSTOPB) return LineRefusal::StopBits;
+    return LineRefusal::CtsFlow;
+  }
+
   UniqueFd fd_;
   std::unique_ptr<PosixBell> bell_;
+  LineRefusal refused_ = LineRefusal::None;
   bool readAhead_ = false;
   bool aheadFull_ = false;
   std::string ahead_;

@@ -290,8 +290,16 @@ class Win32Backend : public ComPortBackend {
     dcb.ErrorChar = static_cast<char>(s.replaceChar);
     dcb.EofChar = 0;
     dcb.EvtChar = static_cast<char>(s.eventChar);
-    return SetCommState(handle_, &dcb) ? 0 : LastError();
+    refused_ = LineRefusal::None;
+    if (SetCommState(handle_, &dcb)) return 0;
+    const int error = LastError();
+    // The driver says only "invalid parameter"; the stop bits are the combination it is known
+    // to refuse.
+    if (!UartTakesStopBits(s.stopBits, s.dataBits)) refused_ = LineRefusal::StopBits;
+    return error;
   }
+
+  LineRefusal Refused() const override { return refused_; }
 
   int SetTimeouts(const Timeouts& t) override {
     COMMTIMEOUTS c{t.readInterval, t.readTotalMultiplier, t.readTotalConstant,
@@ -387,6 +395,7 @@ class Win32Backend : public ComPortBackend {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   HANDLE lock_ = nullptr;
   bool readAtOnce_ = true;
+  LineRefusal refused_ = LineRefusal::None;
   TakenCount taken_{0};
 };
 

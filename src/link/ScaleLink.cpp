@@ -249,7 +249,9 @@ void ScaleLink::ShowLinkState() {
 }
 
 void ScaleLink::ShowOpenPortError(const EComPort& error) {
-  std::string cause = ExplainOpenFailure(error.SystemCode(), port_.DevicePath());
+  // A line setting the port refused is named as such; the system's code says the rest.
+  std::string cause = error.Reason();
+  if (cause.empty()) cause = ExplainOpenFailure(error.SystemCode(), port_.DevicePath());
   if (cause.empty()) cause = error.what();
   LinkFailure failure;
   failure.kind = LinkFailure::Kind::CannotOpenPort;

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QFontDialog>
+#include <QLineEdit>
 
 #include "ui/window/FontColorDialog.h"
 #include "ui/window/QtFont.h"
@@ -34,6 +35,31 @@ TEST(FontColorDialogTest, OffersTheStandardColoursAndStartsAtTheCurrentOne) {
   EXPECT_EQ(FromQColor(QColor()), -16777208);              // the system's window text
   EXPECT_EQ(ToQColor(0x0000FF), QColor(0xFF, 0, 0));
   EXPECT_FALSE(ToQColor(-16777208).isValid());
+}
+
+// The sample line ("AaBbYyZz") shows the colour chosen, from the start and after each change;
+// "Авто" is the desktop's text colour.
+TEST(FontColorDialogTest, TheSampleShowsTheChosenColour) {
+  const QColor desktop = QLineEdit().palette().color(QPalette::Text);
+  const QColor navy(0, 0, 0x80);
+  struct Case {
+    QColor current;
+    const char* chosen;  // nullptr: the dialog as it opens
+    QColor shown;
+  };
+  for (const Case& c : {Case{navy, nullptr, navy}, Case{QColor(), "Темно-синий", navy},
+                        Case{navy, "Авто", desktop}, Case{QColor(1, 2, 3), nullptr, QColor(1, 2, 3)}}) {
+    SCOPED_TRACE(c.shown.name().toStdString());
+    FontColorDialog dialog({QFont(), c.current}, nullptr);
+    auto* sample = dialog.FontPart()->findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit"));
+    ASSERT_NE(sample, nullptr);
+    ASSERT_EQ(sample->text(), QStringLiteral("AaBbYyZz"));
+    if (c.chosen) {
+      dialog.ColorBox()->setCurrentIndex(dialog.ColorBox()->findText(QString::fromUtf8(c.chosen)));
+    }
+    EXPECT_EQ(sample->palette().color(QPalette::Text), c.shown);
+    EXPECT_EQ(sample->palette().color(QPalette::Inactive, QPalette::Text), c.shown);
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -32,6 +33,8 @@
 #include "ui/window/FontLayoutHost.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtFont.h"
+#include "ui/window/QtStatusView.h"
+#include "ui/tables/PluRowEditor.h"
 
 namespace qm {
 namespace {
@@ -376,6 +379,80 @@ TEST_F(FontLayoutWindowTest, TheLogoSelectorShowsItsLongestEntryAndItsRowKeepsIt
     }
     // (Scaled bounds are rounded one by one: a pixel either way.)
     EXPECT_NEAR(code->geometry().right(), message->geometry().right(), 1);
+  }
+}
+
+// Whether a field shows `text` whole: it scrolls the text, cutting off its start, once the text
+// and the cursor after it are wider than the room within its inner margins (2 on either side).
+bool ShowsWhole(const QLineEdit& field, const QString& text) {
+  const QMargins margins = field.textMargins();
+  return field.fontMetrics().horizontalAdvance(text) + 1 <=
+         field.width() - margins.left() - margins.right() - 4;
+}
+
+std::string Name(const QWidget* w) {
+  const auto* label = qobject_cast<const QLabel*>(w);
+  return (label ? label->text() : w->objectName()).toStdString();
+}
+
+// Nothing on the "Товар" page or in the status bar is cut, at the design font and larger: every
+// label, caption and title whole, each field's longest text whole, the controls of a row clear
+// of one another, and status panel 0 with room for each activity word and the rest of the
+// panels after it.
+TEST_F(FontLayoutWindowTest, NoTextOfTheItemPageOrTheStatusBarIsClipped) {
+  for (int points : {8, 10, 14}) {
+    SCOPED_TRACE(points);
+    WriteSettings(settingsPath_, points, 640, 480);
+    TMainForm form;
+    StartUp(form);
+    PluRowEditor& e = form.Tables().PluEditor();
+    const std::pair<QLineEdit*, const char*> longest[] = {
+        {e.PNMemo, "4000"},     {e.ICMemo, "999999"},     {e.GCMemo, "99"},
+        {e.UPMemo, "9999.99"},  {e.SLMemo, "31.12.2025"}, {e.TWMemo, "9.990"},
+        {e.MIMemo, "1000"},     {e.SOMemo, "RU.AB12"}};
+    for (const auto& [field, text] : longest) {
+      EXPECT_TRUE(ShowsWhole(*field, QString::fromLatin1(text)))
+          << field->objectName().toStdString() << " " << text << " in " << field->width();
+    }
+    for (QWidget* container : {form.Pages().PluPage, static_cast<QWidget*>(e.SalesBox)}) {
+      std::vector<QWidget*> placed;
+      for (QObject* child : container->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w || !w->isVisible()) continue;
+        placed.push_back(w);
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+          EXPECT_GE(label->width(), label->sizeHint().width()) << Name(w);
+        } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+          EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 4, button->width())
+              << Name(w);
+        } else if (auto* box = qobject_cast<QGroupBox*>(w)) {
+          EXPECT_LE(box->fontMetrics().horizontalAdvance(box->title()) + 16, box->width())
+              << Name(w);
+        }
+      }
+      // Controls that share a row keep at least 2 pixels apart (the logo selector and "Код С О").
+      for (QWidget* a : placed) {
+        for (QWidget* b : placed) {
+          if (a == b || a->x() > b->x() || a->y() > b->geometry().bottom() ||
+              b->y() > a->geometry().bottom()) {
+            continue;
+          }
+          EXPECT_GE(b->x() - a->geometry().right(), 3) << Name(a) << " | " << Name(b);
+        }
+      }
+    }
+
+    QLabel* activity = form.StatusBarView().Panel(kPanelActivity);
+    const int width = activity->width();
+    for (const char* text : QtStatusView::kActivityTexts) {
+      form.StatusBarView().SetStatusText(kPanelActivity, text);
+      EXPECT_GE(activity->contentsRect().width(),
+                activity->fontMetrics().horizontalAdvance(QString::fromLatin1(text)) + 2)
+          << text;
+    }
+    EXPECT_EQ(activity->width(), width) << "fitted for every activity word from the start";
+    QLabel* lastPanel = form.StatusBarView().Panel(kStatusPanelCount - 1);
+    EXPECT_LE(lastPanel->geometry().right(), form.statusBar()->width()) << "the last panel is cut";
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -186,6 +187,38 @@ TEST_F(LinkWindowTest, SavedPortThatCannotBeOpenedIsNamedWithItsCause) {
   EXPECT_FALSE(form.Commands().Action(Cmd::Connect)->isChecked());
   EXPECT_EQ(form.Commands().Action(Cmd::Connect)->toolTip(), QStringLiteral("Подключить весы"));
   EXPECT_EQ(DisplayTexts(form), QStringList({"", "", "", ""}));
+}
+
+// Line settings the port cannot take pass the port dialog; Connect then names the one refused,
+// in Russian, under the usual first line.
+TEST_F(LinkWindowTest, ConnectNamesTheLineSettingThePortRefused) {
+  struct Case {
+    int stopBits, dataBits, dtr;  // entries of the dialog's lists and DTR choices
+    const char* reason;
+  };
+  const Case cases[] = {
+      {1, 3, 0, "Порт не принимает 1,5 стоповых бита при 8 битах данных."},
+      {1, 1, 0, "Порт не принимает 1,5 стоповых бита при 6 битах данных."},
+      {0, 3, 2, "Порт не поддерживает управление обменом по DTR."},
+  };
+  TMainForm form;
+  form.SetDialogs(&dialogs);
+  form.show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    WhenPortDialogShows([&](TCommFrm& dialog) {
+      dialog.findChild<QComboBox*>(QStringLiteral("StopBitsList"))->setCurrentIndex(c.stopBits);
+      dialog.findChild<QComboBox*>(QStringLiteral("DataBitsList"))->setCurrentIndex(c.dataBits);
+      dialog.findChild<QButtonGroup*>(QStringLiteral("DtrGroupButtons"))->button(c.dtr)->click();
+      ClickButton(dialog, "OKButton");
+    });
+    form.Commands().Action(Cmd::SelectComPort)->trigger();
+    dialogs.ExpectMessage(std::string("Не могу открыть порт COM2.\n") + c.reason, kButtonOk,
+                          "Ошибка");
+    Connect(form);
+    EXPECT_TRUE(dialogs.AllConsumed());
+    EXPECT_FALSE(IsOpen(form));
+  }
 }
 
 TEST_F(LinkWindowTest, PortButtonWhileConnectedAsksAndCancelStillRefreshesThePanels) {

@@ -69,7 +69,12 @@ TEST_F(MainFormTest, OpensWithDesignCaptionLayoutAndPanels) {
   EXPECT_EQ(PanelTexts(form), QStringList({"Idle.", "ORB QM-15(R) 4000 PLU", "COM2", "9600   8-N-1",
                                            "01", "1 PLU", "1 MSG", ""}));
   for (int i = 0; i < kStatusPanelCount; ++i) {
-    EXPECT_EQ(form.StatusBarView().Panel(i)->width(), QtStatusView::kPanelWidths[i]);
+    // Panel 0 is as wide as its longest activity word needs, which the design width may not be.
+    if (i == kPanelActivity) {
+      EXPECT_GE(form.StatusBarView().Panel(i)->width(), QtStatusView::kPanelWidths[i]);
+    } else {
+      EXPECT_EQ(form.StatusBarView().Panel(i)->width(), QtStatusView::kPanelWidths[i]);
+    }
     EXPECT_TRUE(form.StatusBarView().Panel(i)->alignment() & Qt::AlignHCenter);
   }
   EXPECT_TRUE(form.Timer().isActive());

@@ -1,5 +1,6 @@
 // The PLU row editor and the row commands driven through the real widgets: buttons, function
 // keys, typing, Enter, focus moves and the exit question.
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMouseEvent>
@@ -128,6 +129,49 @@ TEST_F(PluRowEditorTest, KeyFilterFollowsTheFieldClass) {
   EXPECT_EQ(E().INEdit1->maxLength(), 28);
   EXPECT_EQ(E().SLMemo->maxLength(), 10);
   EXPECT_EQ(E().TWMemo->maxLength(), 5);
+}
+
+// The filter refuses characters, not editing commands; a paste is typing all at once: it goes
+// in whole or, with a beep, not at all.
+TEST_F(PluRowEditorTest, EditingShortcutsWorkAndAPastePassesTheFilterWhole) {
+  using Keys = std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>;
+  const Keys selectAllThen7 = {{Qt::Key_A, Qt::ControlModifier}, {Qt::Key_7, Qt::NoModifier}};
+  const Keys paste = {{Qt::Key_V, Qt::ControlModifier}};
+  const Keys shiftInsert = {{Qt::Key_Insert, Qt::ShiftModifier}};
+  const Keys cutThenUndo = {{Qt::Key_A, Qt::ControlModifier},
+                            {Qt::Key_X, Qt::ControlModifier},
+                            {Qt::Key_Z, Qt::ControlModifier}};
+  struct Case {
+    QLineEdit* field;
+    Keys keys;
+    QString clipboard;
+    QString expected;
+    bool beep;
+  };
+  const Case cases[] = {
+      {E().PNMemo, selectAllThen7, "", "7", false},
+      {E().UPMemo, paste, "123.45", "0123.45", false},
+      {E().TWMemo, shiftInsert, "1.5", "01.5", false},
+      {E().PNMemo, paste, "12.5", "1", true},  // "." is not a digit
+      {E().UPMemo, paste, "1a", "0", true},
+      {E().INEdit1, paste, "a-b", "Pa-b", false},
+      {E().GCMemo, cutThenUndo, "", "0", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field->objectName().toStdString() + " " + c.clipboard.toStdString());
+    E().Refresh();
+    E().ClearPluDirty();
+    int beeps = 0;
+    E().SetBeep([&] { ++beeps; });
+    QGuiApplication::clipboard()->setText(c.clipboard);
+    Focus(c.field);
+    c.field->end(false);
+    for (const auto& [key, modifiers] : c.keys) QTest::keyClick(c.field, key, modifiers);
+    EXPECT_EQ(c.field->text(), c.expected);
+    EXPECT_EQ(beeps, c.beep ? 1 : 0);
+    EXPECT_EQ(E().PluDirty(), !c.beep);
+  }
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("0")) << "Ctrl+X cut the field";
 }
 
 TEST_F(PluRowEditorTest, EscapeUndoesAndOnlyTypingMarksTheEditor) {

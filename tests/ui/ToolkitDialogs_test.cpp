@@ -6,12 +6,14 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
+#include <QTreeView>
 
 #include "UiTestHelpers.h"
 #include "base/Cp1251.h"
@@ -82,6 +84,54 @@ TEST(ToolkitDialogs, SaveDialogsProposeTheirNamesAsWrittenAndAFileKeepsItsCyrill
   QFile saved(QDir(dir.path()).filePath(QStringLiteral("Товары.csv")));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_TRUE(saved.readAll().startsWith(QByteArray::fromStdString(Win1251("Товары"))));
+}
+
+// Qt's file dialog opens wide enough for its columns in Russian, and keeps the size the operator
+// gives it for the rest of the run only.
+TEST(ToolkitDialogs, TheFileDialogShowsItsColumnsAndKeepsTheOperatorsSize) {
+  const QList<QTranslator*> installed = InstallQtTranslations(*QCoreApplication::instance());
+  QTemporaryDir dir;
+  QFile file(QDir(dir.path()).filePath(QStringLiteral("Товары.csv")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray(29, 'x'));
+  file.close();
+  FileDialogRequest request{FileDialogKind::Open, Win1251("Открыть"), Win1251("Файл данных|*.csv"),
+                            1, "csv", file.fileName().toStdString()};
+  // Opens the dialog, waits for its folder and returns the size it opened at; `resize` is what
+  // the operator makes of it.
+  const auto open = [&](QtDialogs& dialogs, QSize resize) {
+    QSize opened;
+    WhenShown<QFileDialog>([&](QFileDialog& d) {
+      auto* details = d.findChild<QTreeView*>(QStringLiteral("treeView"));
+      const QAbstractItemView* items = details;
+      EXPECT_TRUE(qmtest::PumpUntil([&] { return details->model()->rowCount(details->rootIndex()) == 1; }));
+      QCoreApplication::processEvents();
+      opened = d.size();
+      QHeaderView* header = details->header();
+      for (int column = 1; column < header->count(); ++column) {
+        SCOPED_TRACE(column);
+        EXPECT_GE(details->columnWidth(column), items->sizeHintForColumn(column));
+        EXPECT_GE(details->columnWidth(column), header->sectionSizeHint(column));
+      }
+      EXPECT_LE(header->sectionViewportPosition(header->count() - 1) +
+                    header->sectionSize(header->count() - 1),
+                details->viewport()->width())
+          << "the last column ends inside the list";
+      if (resize.isValid()) d.resize(resize);
+      d.reject();
+    });
+    dialogs.ChooseFile(request);
+    return opened;
+  };
+  QtDialogs dialogs(nullptr);
+  const QSize first = open(dialogs, QSize(900, 520));
+  EXPECT_EQ(open(dialogs, {}), QSize(900, 520));
+  QtDialogs nextRun(nullptr);
+  EXPECT_EQ(open(nextRun, {}), first);
+  for (QTranslator* t : installed) {
+    QCoreApplication::removeTranslator(t);
+    delete t;
+  }
 }
 
 TEST(ToolkitDialogs, QtsOwnTextsAreRussian) {

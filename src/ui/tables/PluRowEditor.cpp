@@ -3,12 +3,15 @@
 #include "base/Captions.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
@@ -41,10 +44,26 @@ int ClassOf(const QObject* w) {
   return (TagOf(w) >> 8) & 0xFF;
 }
 
+// The character filter of the fields: Backspace, line feed, DEL and the digits everywhere, "."
+// outside the digit-only fields, anything else in text fields only.
+bool CharAccepted(int charClass, char16_t c) {
+  if (c == 8 || c == 10 || c == 127 || (c >= u'0' && c <= u'9')) return true;
+  return c == u'.' ? charClass != kDigits : charClass == kAnyText;
+}
+
 QString Lines(const std::vector<std::string>& lines) {
   QStringList out;
   for (const std::string& line : lines) out << ToQString(line);
   return out.join(QLatin1Char('\n'));
+}
+
+// The width a borderless field needs to show `text` whole: a field scrolls its text, cutting
+// off its start, once the text and the cursor after it are wider than the room within its
+// inner margins (2 on either side). Half a digit to spare, so that a larger font, whose glyphs
+// round differently, still fits when the field is scaled.
+int FieldWidthFor(const QLineEdit* field, const QString& text) {
+  const QFontMetrics m = field->fontMetrics();
+  return m.horizontalAdvance(text) + 1 + 4 + m.horizontalAdvance(QLatin1Char('0')) / 2;
 }
 
 QLabel* Label(QWidget* page, const char* text, int x, int y, int w = -1) {
@@ -94,8 +113,12 @@ void PluRowEditor::Build(QWidget* page) {
     edit->setFrame(false);
     edit->setAlignment(align);
     edit->setGeometry(x, y, w, kFieldHeight);
-    // Pasting through the context menu would bypass the character filter of numeric fields.
-    if ((tag >> 8) != kAnyText) edit->setContextMenuPolicy(Qt::NoContextMenu);
+    // Pasting through the context menu or dropping text would bypass the character filter of
+    // numeric fields; the keys and the middle button go through it.
+    if ((tag >> 8) != kAnyText) {
+      edit->setContextMenuPolicy(Qt::NoContextMenu);
+      edit->setAcceptDrops(false);
+    }
     connect(edit, &QLineEdit::textEdited, this, [this] {
       if (!loading_) pluDirty_ = true;
     });
@@ -111,11 +134,26 @@ void PluRowEditor::Build(QWidget* page) {
   field(GCMemo, "GCMemo", 259, 6, 230, 4, 48, right);
   field(INEdit1, "INEdit1", 4, 28, 4, 28, 274, left);
   field(INEdit2, "INEdit2", 5, 28, 4, 52, 274, left);
-  Label(page, "Цена", 4, 76);
+  // The price row: "Цена", the price, "руб.", "Срок годности" and the shelf life, which may be a
+  // date of up to ten characters ("31.12.2025"). It is laid out from the right end of the field
+  // column so that the date fits whole; the price gives way as far as its own longest text
+  // ("9999.99") allows.
+  QLabel* priceLabel = Label(page, "Цена", 4, 76);
   field(UPMemo, "UPMemo", 518, 7, 48, 76, 60, right);
-  Label(page, "руб.", 112, 76);
-  Label(page, "Срок годности", 140, 76);
+  QLabel* roubles = Label(page, "руб.", 112, 76);
+  QLabel* shelfLife = Label(page, "Срок годности", 140, 76);
   field(SLMemo, "SLMemo", 519, 10, 230, 76, 48, right);
+  // The row may reach 4 pixels further than the others, up to 4 pixels before the message box.
+  constexpr int kGap = 3;
+  const int dateWidth = std::max(48, FieldWidthFor(SLMemo, QStringLiteral("31.12.2025")));
+  SLMemo->setGeometry(282 - dateWidth, 76, dateWidth, kFieldHeight);
+  shelfLife->move(std::min(140, SLMemo->x() - kGap - shelfLife->width()), shelfLife->y());
+  roubles->move(std::min(112, shelfLife->x() - kGap - roubles->width()), roubles->y());
+  const int priceEnd = roubles->x() - kGap;
+  const int priceStart =
+      std::max(std::min(48, priceEnd - FieldWidthFor(UPMemo, QStringLiteral("9999.99"))),
+               priceLabel->x() + priceLabel->width() + kGap);
+  UPMemo->setGeometry(priceStart, 76, priceEnd - priceStart, kFieldHeight);
   Label(page, "Тара", 4, 100);
   field(TWMemo, "TWMemo", 520, 5, 48, 100, 48, right);
   Label(page, "кг.", 100, 100);
@@ -363,6 +401,13 @@ void PluRowEditor::TakeMessageNumber(const std::string& number) {
 // ---- Keys ----
 
 bool PluRowEditor::eventFilter(QObject* watched, QEvent* event) {
+  // The middle button pastes the mouse selection (X11): the same filter as a typed paste.
+  if (event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton && watched != LogoComboBox) {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    return clipboard->supportsSelection() &&
+           !PasteAccepted(ClassOf(watched), clipboard->text(QClipboard::Selection));
+  }
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
   auto* key = static_cast<QKeyEvent*>(event);
   auto* widget = static_cast<QWidget*>(watched);
@@ -422,16 +467,30 @@ bool PluRowEditor::FieldKeyPress(QWidget* field, QKeyEvent* event) {
     return true;
   }
   const int charClass = ClassOf(field);
-  if (charClass != kAnyText && event->matches(QKeySequence::Paste)) return true;
+  // A paste brings characters as typing does, so it passes the same filter, all or nothing.
+  if (event->matches(QKeySequence::Paste)) {
+    return !PasteAccepted(charClass, QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+  }
+  // Ctrl with a key is an editing command (select all, copy, cut, undo, ...), not a character;
+  // the field inserts no text for it. Ctrl with Alt is AltGr on some keyboards and types.
+  const Qt::KeyboardModifiers mods = event->modifiers();
+  if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) return false;
   const QString text = event->text();
   if (text.isEmpty()) return false;  // editing keys without a character
   const char16_t c = text.at(0).unicode();
-  const bool always = c == 8 || c == 10 || c == 127 || (c >= u'0' && c <= u'9');
-  if (!always) {
-    if (c == u'.' ? charClass == kDigits : charClass != kAnyText) return true;  // refused
-  }
+  if (!CharAccepted(charClass, c)) return true;  // refused
   pluDirty_ = true;
   return false;
+}
+
+bool PluRowEditor::PasteAccepted(int charClass, const QString& text) {
+  for (const QChar ch : text) {
+    if (!CharAccepted(charClass, ch.unicode())) {
+      beep_();
+      return false;
+    }
+  }
+  return true;
 }
 
 QWidget* PluRowEditor::FieldWithOrder(int order) const {

@@ -7,9 +7,11 @@
 //   INEdit1 4 (28, Name1)  INEdit2 5 (28, Name2)     UPMemo 518 (7, Price)
 //   SLMemo 519 (10, ShelfLife)  TWMemo 520 (5, Tare) MIMemo 265 (10, MessageNo)
 //   LogoComboBox 10 (the logo digit of Logo)         SOMemo 11 (10, the code part of Logo)
-// Typed characters are filtered by the class; accepted ones set PluDirty. Any other change of a
-// field's text by the operator (the Delete key, pasting, cutting) sets PluDirty as well, so the
-// exit question always guards unwritten edits. Enter moves along the Enter order and ends on
+// Typed characters are filtered by the class; accepted ones set PluDirty. Pasted text passes the
+// same filter and is refused whole, with a beep, when one character would be; the editing
+// commands (Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+Z, ...) are not characters and always work. Any other
+// change of a field's text by the operator (the Delete key, pasting, cutting) sets PluDirty as
+// well, so the exit question always guards unwritten edits. Enter moves along the Enter order and ends on
 // Write (same PLU number as the current row) or Add (a new number); Escape undoes the field's
 // last change. F1..F7 in any field or on any of the buttons run the row commands.
 //
@@ -27,6 +29,7 @@
 // thread only. The widgets are children of the page; this object is owned by the window.
 #pragma once
 
+#include <QApplication>
 #include <QObject>
 #include <array>
 #include <functional>
@@ -132,6 +135,9 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
   // into MIMemo, PluDirty and SuppressRowLoad are set.
   void TakeMessageNumber(const std::string& number);
 
+  // What a refused paste sounds (the desktop's beep; tests count it).
+  void SetBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+
   // Every editor field and button, for the function keys (tests use the list too).
   const std::vector<QWidget*>& Fields() const { return fields_; }
   // The order Tab goes in, as the screen reads (which is also the Enter order): the fields, then
@@ -153,6 +159,8 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
   void Reset() override { shownRow_ = -1; }
   void ShowRowMessage(int row);
   bool FieldKeyPress(QWidget* field, QKeyEvent* event);
+  // True when every character of `text` passes the filter of `charClass`; beeps otherwise.
+  bool PasteAccepted(int charClass, const QString& text);
   bool ButtonKey(QWidget* button, QKeyEvent* event);
   void EnterNext(QWidget* field);
   void FinishStep();
@@ -177,6 +185,7 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
   bool loading_ = false;               // the fields are being filled from a row
   QWidget* enterPressedOn_ = nullptr;  // the button the last press of Enter landed on
   int shownRow_ = -1;                  // the grid row the editor last followed
+  std::function<void()> beep_ = [] { QApplication::beep(); };
 };
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -57,6 +58,19 @@ FontColorDialog::FontColorDialog(const FontChoice& current, QWidget* parent)
     index = colors_->count() - 1;
   }
   colors_->setCurrentIndex(index);
+  // The sample text shows the chosen colour too, as the desktop's own font dialog does; "Авто"
+  // gives it back the desktop's text colour.
+  if (auto* sample = fonts_->findChild<QLineEdit*>(QStringLiteral("qt_fontDialog_sampleEdit"))) {
+    const QPalette plain = sample->palette();
+    const auto showColor = [this, sample, plain] {
+      QPalette palette = plain;
+      const QColor color = colors_->currentData().value<QColor>();
+      if (color.isValid()) palette.setColor(QPalette::Text, color);
+      sample->setPalette(palette);
+    };
+    showColor();
+    connect(colors_, &QComboBox::currentIndexChanged, sample, showColor);
+  }
 
   auto* colorRow = new QHBoxLayout;
   auto* colorLabel = new QLabel(QStringLiteral("&Цвет:"), this);

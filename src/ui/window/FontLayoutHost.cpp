@@ -237,7 +237,10 @@ void FontLayoutHost::FitLogoSelector() {
   for (QObject* child : logo->parentWidget()->children()) {
     auto* w = qobject_cast<QWidget*>(child);
     if (w == nullptr || w == logo || w->isWindow()) continue;
-    if (w->y() != place.y() || w->x() < place.right()) continue;
+    // On the row: its middle within the selector's height (labels are centred on the row, so
+    // their top is not the selector's).
+    const int middle = w->geometry().center().y();
+    if (middle < place.top() || middle > place.bottom() || w->x() < place.right()) continue;
     between.push_back(w);
     auto* field = qobject_cast<QLineEdit*>(w);
     if (field != nullptr && (last == nullptr || field->x() > last->x())) last = field;
@@ -488,8 +491,7 @@ void FontLayoutHost::FitStatusPanels() {
   const double scale = layout_.State().FontScaleH / kFontScaleUnit;
   QtStatusView& status = status_;
   for (int i = 0; i < kStatusPanelCount; ++i) {
-    const int width = std::max(RoundHalfEven(QtStatusView::kPanelWidths[i] * scale), 1);
-    status.Panel(i)->setFixedWidth(width);
+    status.FitPanel(i, std::max(RoundHalfEven(QtStatusView::kPanelWidths[i] * scale), 1));
   }
 }
 

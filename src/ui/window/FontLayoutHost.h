@@ -134,7 +134,7 @@ class FontLayoutHost final : public LayoutHost {
   // `movePlacement`, moves it onto the area.
   void FitOnScreen(bool movePlacement);
   // The status panels keep their design share of the window: their widths follow the
-  // horizontal font scale, so their texts are not cut at a larger font.
+  // horizontal font scale, and never fall below what their texts need.
   void FitStatusPanels();
   // Widens the logo selector until its longest entry shows whole. What follows it on its row
   // moves right by as much, and the last field there gives the width up, so the row still ends

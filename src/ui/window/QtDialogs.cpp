@@ -1,8 +1,13 @@
 #include "ui/window/QtDialogs.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTreeView>
+#include <algorithm>
 
 #include "ui/window/QtText.h"
 #include "ui/window/TProgressBox.h"
@@ -35,6 +40,29 @@ constexpr ButtonPair kButtons[] = {{kButtonYes, QMessageBox::Yes},
                                    {kButtonNo, QMessageBox::No},
                                    {kButtonOk, QMessageBox::Ok},
                                    {kButtonCancel, QMessageBox::Cancel}};
+
+// Qt sizes the columns of its file dialog for English samples and opens the dialog too narrow
+// for the size, type and date columns in Russian. Each column beyond the name gets the width of
+// its title and of what it shows; with `widen` the dialog grows (within the screen) until the
+// last column ends inside the list.
+void FitFileColumns(QFileDialog& dialog, QTreeView& details, bool widen) {
+  QHeaderView* header = details.header();
+  const QAbstractItemView& items = details;  // QTreeView hides the column hint
+  const int last = header->count() - 1;
+  int wanted = 0;
+  for (int column = 0; column <= last; ++column) {
+    const int fits = std::max(items.sizeHintForColumn(column), header->sectionSizeHint(column));
+    const int width = column == 0 ? details.columnWidth(0) : std::max(details.columnWidth(column), fits);
+    if (column > 0 && width != details.columnWidth(column)) details.setColumnWidth(column, width);
+    wanted += column == last ? fits : width;
+  }
+  const int missing = wanted - details.viewport()->width();
+  if (!widen || missing <= 0) return;
+  const QScreen* screen = dialog.screen();
+  const int room = screen ? screen->availableGeometry().width() - (dialog.frameGeometry().width() - dialog.width())
+                          : dialog.width() + missing;
+  dialog.resize(std::min(dialog.width() + missing, room), dialog.height());
+}
 
 }  // namespace
 
@@ -157,7 +185,19 @@ std::optional<FileDialogAnswer> QtDialogs::ChooseFile(const FileDialogRequest& r
   // and what the core's files turn into wide names on Windows (the ANSI code page that
   // QFile::encodeName gives there would lose every name outside it).
   if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  // The size the dialog closed with, the operator's own or the one it widened to, is kept for
+  // the rest of the run (not in the settings); until the first close the dialog widens to show
+  // its columns whenever a folder has been read.
+  const bool widen = !fileDialogSize_.isValid();
+  if (!widen) dialog.resize(fileDialogSize_);
+  auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (auto* files = dialog.findChild<QFileSystemModel*>(); files && details) {
+    QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
+                     [&dialog, details, widen] { FitFileColumns(dialog, *details, widen); });
+  }
+  const int shown = dialog.exec();
+  fileDialogSize_ = dialog.size();
+  if (shown != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
 
   FileDialogAnswer answer;
   answer.path = dialog.selectedFiles().constFirst().toStdString();

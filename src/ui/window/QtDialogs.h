@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QSize>
 
 #include "base/Dialogs.h"
 
@@ -31,6 +32,7 @@ class QtDialogs : public Dialogs {
  private:
   QPointer<QWidget> owner_;
   QPointer<TProgressBox> progress_;
+  QSize fileDialogSize_;  // the file dialog's size when it last closed; invalid before
 };
 
 // "Description|*.ext|Description|*.a;*.b" as the Qt file dialogs want it:

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "ui/window/QtText.h"
 
@@ -17,11 +18,27 @@ QtStatusView::QtStatusView(QStatusBar* bar) : bar_(bar) {
     auto* label = new QLabel(QString::fromUtf8(kInitialTexts[i]), bar_);
     label->setAlignment(Qt::AlignCenter);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setFixedWidth(kPanelWidths[i]);
     label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     bar_->addWidget(label);
     panels_[i] = label;
+    FitPanel(i, kPanelWidths[i]);
   }
+}
+
+int QtStatusView::WidthFor(int panel, const QString& text) const {
+  const QLabel* label = panels_[panel];
+  const QFontMetrics metrics = label->fontMetrics();
+  return metrics.horizontalAdvance(text) + 2 * metrics.horizontalAdvance(QLatin1Char(' ')) +
+         2 * label->frameWidth();
+}
+
+void QtStatusView::FitPanel(int panel, int width) {
+  if (panel < 0 || panel >= kStatusPanelCount) return;
+  width = std::max(width, WidthFor(panel, panels_[panel]->text()));
+  if (panel == kPanelActivity) {
+    for (const char* text : kActivityTexts) width = std::max(width, WidthFor(panel, text));
+  }
+  panels_[panel]->setFixedWidth(width);
 }
 
 QString QtStatusView::PanelText(int panel) const {
@@ -30,7 +47,10 @@ QString QtStatusView::PanelText(int panel) const {
 
 void QtStatusView::SetStatusText(int panel, const std::string& text, bool repaintNow) {
   if (panel < 0 || panel >= kStatusPanelCount) return;
-  panels_[panel]->setText(ToQString(text));
+  QLabel* label = panels_[panel];
+  label->setText(ToQString(text));
+  // A text longer than any the panel was fitted for widens it rather than being cut.
+  if (WidthFor(panel, label->text()) > label->width()) FitPanel(panel, label->width());
   if (repaintNow) bar_->repaint();
 }
 

@@ -21,8 +21,18 @@ class QtStatusView : public StatusView {
   static constexpr std::array<int, kStatusPanelCount> kPanelWidths = {80, 160, 60, 90,
                                                                       30, 60,  60, 50};
 
+  // Every text panel 0 shows: the activity of the moment, "Idle." at start and "Done." after.
+  static constexpr std::array<const char*, 13> kActivityTexts = {
+      "Idle.",        "Done.",          "Reading PLU...", "Writing PLU...", "Reading MSG...",
+      "Writing MSG...", "Reading GTD...", "Clearing GTD...", "Testing...",   "Sorting...",
+      "Loading...",   "Saving...",      "Processing..."};
+
   // Fills `bar` (height 19) with the eight panels and their initial texts.
   explicit QtStatusView(QStatusBar* bar);
+
+  // Gives panel `panel` `width` pixels, or more when a text it shows (for panel 0, any of the
+  // activity texts) would not fit with a blank's room on either side.
+  void FitPanel(int panel, int width);
 
   void SetStatusText(int panel, const std::string& text, bool repaintNow = false) override;
   void SetSaveEnabled(bool enabled) override;
@@ -38,6 +48,9 @@ class QtStatusView : public StatusView {
   QString PanelText(int panel) const;
 
  private:
+  // The width `panel` needs to show `text` with a blank's room on either side of it.
+  int WidthFor(int panel, const QString& text) const;
+
   QStatusBar* bar_;
   std::array<QLabel*, kStatusPanelCount> panels_{};
   QPointer<QAction> save_;
