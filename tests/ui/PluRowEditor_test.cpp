@@ -415,7 +415,9 @@ TEST_F(PluRowEditorTest, TabWalksTheScreenOrderFromEveryFieldWithoutTyping) {
     EXPECT_EQ(Focused(), order[i + 1]);
     Key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(Focused(), order[i]);
-    if (line) EXPECT_EQ(line->text(), before);
+    if (line) {
+      EXPECT_EQ(line->text(), before);
+    }
     EXPECT_FALSE(E().PluDirty());
   }
   // Typing with Tab between the fields.
