@@ -2,7 +2,8 @@
 // size), optionally connects to the scale so that the live display shows values, and saves one
 // PNG of the window per page. For looking at the layout under a virtual display; not a test.
 //
-//   qm-screenshot PREFIX [--connect] [--read] [--clear-totals] [--wait MS]
+//   qm-screenshot PREFIX [--connect] [--read] [--clear-totals] [--wait MS] [--enter-walk]
+//                 [--close-during-read]
 //
 // --read (with --connect) reads PLUs 1 to 7, messages 1 to 7 and the sales totals from the scale
 // first, so that the grids and the totals page show data.
@@ -13,22 +14,39 @@
 // would show are printed to stderr and answered with their first button, so nothing waits for
 // an operator. The settings are never written (the window is not closed through its close
 // request).
+//
+// Two scenes instead of the pages: --enter-walk walks the PLU row editor with Enter from the
+// number to Write and saves PREFIX-enter-walk.png; --close-during-read starts a PLU table read
+// (to 200) with the window's own boxes, asks to close the window while the progress window
+// shows, and saves the whole screen with the question up as PREFIX-close-question.png (answered
+// No, then the read is cancelled). The second wants a paced scale (qm-scale-sim --baud 9600).
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "base/Cp1251.h"
 #include "base/Dialogs.h"
 #include "ui/link/MainFormLink.h"
+#include "ui/tables/PluRowEditor.h"
 #include "ui/tables/TablesWindow.h"
 #include "ui/window/CommandMap.h"
 #include "ui/window/MainForm.h"
+#include "ui/window/QtTranslations.h"
+#include "ui/window/TProgressBox.h"
 
 namespace {
 
@@ -62,15 +80,86 @@ void Pump(int ms) {
   }
 }
 
+bool Save(const QPixmap& picture, const QString& path) {
+  if (!picture.save(path)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s %dx%d\n", qPrintable(path), picture.width(), picture.height());
+  return true;
+}
+
+// Enter pressed and released on whatever has the focus, as the keyboard would.
+void PressEnter() {
+  for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    if (QWidget* focus = QApplication::focusWidget()) QApplication::sendEvent(focus, &key);
+  }
+  Pump(50);
+}
+
+bool EnterWalk(qm::TMainForm& form, const QString& prefix) {
+  form.Pages().PageControl->setCurrentIndex(0);
+  form.activateWindow();  // without a window manager nobody else does
+  Pump(200);
+  qm::PluRowEditor& editor = form.Tables().PluEditor();
+  editor.PNMemo->setFocus(Qt::OtherFocusReason);
+  Pump(100);
+  const std::vector<QWidget*>& fields = editor.Fields();
+  for (int presses = 0; QApplication::focusWidget() != editor.PLUWrite &&
+                        QApplication::focusWidget() != editor.PLUAdd;
+       ++presses) {
+    if (presses > 11 ||
+        std::find(fields.begin(), fields.end(), QApplication::focusWidget()) == fields.end()) {
+      std::fprintf(stderr, "the Enter walk did not end on Write or Add\n");
+      return false;
+    }
+    PressEnter();
+  }
+  Pump(200);
+  return Save(form.grab(), prefix + QStringLiteral("-enter-walk.png"));
+}
+
+bool CloseQuestionDuringRead(qm::TMainForm& form, const QString& prefix) {
+  form.SetDialogs(nullptr);  // the window's own boxes
+  qm::TProgressBox* progress = form.ProgressBox();
+  bool saved = false;
+  bool asked = false;
+  QTimer operatorHand;
+  operatorHand.setInterval(20);
+  QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+      input->setTextValue(QStringLiteral("200"));
+      input->accept();
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      operatorHand.stop();
+      Pump(500);  // let the window system show it
+      saved = Save(box->screen()->grabWindow(0), prefix + QStringLiteral("-close-question.png"));
+      box->button(QMessageBox::No)->click();
+      progress->CancelButton()->click();
+    } else if (!asked && progress->isVisible() && progress->ProgressBar()->value() >= 5) {
+      asked = true;
+      QTimer::singleShot(0, &form, [&form] { form.close(); });
+    }
+  });
+  operatorHand.start();
+  form.Commands().Action(qm::Cmd::ReadAllPLU)->trigger();
+  return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("QM V-1.6 Interchange Program"));
+  qm::InstallQtTranslations(app);  // Qt's own button texts in Russian, as the program has them
   QString prefix;
   bool connect = false;
   bool read = false;
   bool clearTotals = false;
+  bool enterWalk = false;
+  bool closeDuringRead = false;
   int wait = 2500;
   const QStringList args = QApplication::arguments();
   for (int i = 1; i < args.size(); ++i) {
@@ -80,6 +169,10 @@ int main(int argc, char** argv) {
       read = true;
     } else if (args[i] == QLatin1String("--clear-totals")) {
       clearTotals = true;
+    } else if (args[i] == QLatin1String("--enter-walk")) {
+      enterWalk = true;
+    } else if (args[i] == QLatin1String("--close-during-read")) {
+      closeDuringRead = true;
     } else if (args[i] == QLatin1String("--wait") && i + 1 < args.size()) {
       wait = args[++i].toInt();
     } else {
@@ -87,7 +180,9 @@ int main(int argc, char** argv) {
     }
   }
   if (prefix.isEmpty()) {
-    std::fprintf(stderr, "usage: qm-screenshot PREFIX [--connect] [--read] [--clear-totals] [--wait MS]\n");
+    std::fprintf(stderr,
+                 "usage: qm-screenshot PREFIX [--connect] [--read] [--clear-totals] [--wait MS]"
+                 " [--enter-walk] [--close-during-read]\n");
     return 2;
   }
 
@@ -109,6 +204,16 @@ int main(int argc, char** argv) {
     }
     form.Tables().PluTable().MoveToCell(0, 1);
     Pump(wait);
+  }
+
+  if (enterWalk || closeDuringRead) {
+    bool ok = true;
+    if (enterWalk) ok = EnterWalk(form, prefix) && ok;
+    if (closeDuringRead) ok = CloseQuestionDuringRead(form, prefix) && ok;
+    if (form.LinkControls().ComPort().Connected()) {
+      form.Commands().Action(qm::Cmd::Connect)->trigger();
+    }
+    return ok ? 0 : 1;
   }
 
   int failures = 0;

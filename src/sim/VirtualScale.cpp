@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <deque>
 #include <system_error>
 #include <utility>
@@ -42,6 +43,23 @@ void SleepUntilExactly(std::chrono::steady_clock::time_point deadline) {
   }
   while (std::chrono::steady_clock::now() < deadline) {
   }
+}
+
+// One line of the trace: "[seconds.millis] " then ">" (sent) or "<" (received) and the bytes.
+std::string TraceLine(std::chrono::steady_clock::duration sinceStart, bool sent,
+                      const Bytes& bytes) {
+  const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "[%6lld.%03lld] ", ms / 1000, ms % 1000);
+  std::string line = stamp;
+  line += sent ? ">" : "<";
+  for (std::uint8_t c : bytes) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", c);
+    line += hex;
+  }
+  line += '\n';
+  return line;
 }
 
 }  // namespace
@@ -156,6 +174,7 @@ VirtualScale::VirtualScale(Options options)
 
 VirtualScale::~VirtualScale() {
   Stop();
+  TraceTo(std::string());
 }
 
 const std::string& VirtualScale::SlavePath() const {
@@ -172,6 +191,29 @@ void VirtualScale::Stop() {
   ::close(wakeWrite_);
   std::lock_guard lock(writeMutex_);
   pty_.reset();
+}
+
+void VirtualScale::TraceTo(const std::string& path) {
+  std::FILE* file = nullptr;
+  if (!path.empty()) {
+    file = std::fopen(path.c_str(), "w");
+    if (!file) throw std::system_error(errno, std::generic_category(), "trace file " + path);
+  }
+  std::lock_guard lock(traceMutex_);
+  if (trace_) std::fclose(trace_);
+  trace_ = file;
+  traceStart_ = Clock::now();
+}
+
+void VirtualScale::Trace(bool sent, const Bytes& bytes) {
+  if (bytes.empty()) return;
+  std::lock_guard lock(traceMutex_);
+  if (!trace_) return;
+  const std::string line = TraceLine(Clock::now() - traceStart_, sent, bytes);
+  std::fputs(line.c_str(), trace_);
+  // Line by line: whoever reads the file (a test, an operator with tail -f) sees each frame as
+  // soon as it went by.
+  std::fflush(trace_);
 }
 
 void VirtualScale::SetAddress(std::uint8_t address) {
@@ -252,6 +294,7 @@ void VirtualScale::Run() {
     if (*b == address_.load()) {
       Serve(line, *b);
     } else {
+      Trace(false, {*b});
       std::lock_guard lock(mutex_);
       ++ignored_;
       changed_.notify_all();
@@ -262,6 +305,7 @@ void VirtualScale::Run() {
 }
 
 void VirtualScale::Serve(Line& line, std::uint8_t address) {
+  Trace(false, {address});
   ExchangeRecord rec;
   rec.address = address;
   rec.in.push_back(address);
@@ -275,7 +319,10 @@ void VirtualScale::Serve(Line& line, std::uint8_t address) {
   auto send = [&](const Bytes& b) {
     if (b.empty()) return true;
     bool ok = line.Write(b);
-    if (ok) rec.out.insert(rec.out.end(), b.begin(), b.end());
+    if (ok) {
+      rec.out.insert(rec.out.end(), b.begin(), b.end());
+      Trace(true, b);
+    }
     return ok;
   };
   // Every way out of an exchange that answered something ends with the garbage, if any.
@@ -304,6 +351,7 @@ void VirtualScale::Serve(Line& line, std::uint8_t address) {
   if (!cmd) return Finish(std::move(rec));
   rec.command = *cmd;
   rec.in.push_back(*cmd);
+  Trace(false, {*cmd});
   auto length = CommandDataLength(*cmd);
   if (!length) {
     send({kRefusal});
@@ -311,10 +359,14 @@ void VirtualScale::Serve(Line& line, std::uint8_t address) {
   }
   while (rec.data.size() < *length) {
     auto b = line.Next(Clock::now() + options_.byteTimeout);
-    if (!b) return Finish(std::move(rec));  // the program gave up mid-command
+    if (!b) {  // the program gave up mid-command
+      Trace(false, rec.data);
+      return Finish(std::move(rec));
+    }
     rec.data.push_back(*b);
     rec.in.push_back(*b);
   }
+  Trace(false, rec.data);
   rec.complete = true;
   {
     // Counted before anything is answered, so whoever has seen the answer sees the count too.
@@ -448,7 +500,9 @@ Faults VirtualScale::CurrentFaults() const {
 }
 
 bool VirtualScale::SendUnasked(const Bytes& bytes) {
-  return WriteMaster(bytes.data(), bytes.size());
+  if (!WriteMaster(bytes.data(), bytes.size())) return false;
+  Trace(true, bytes);
+  return true;
 }
 
 std::vector<ExchangeRecord> VirtualScale::Log() const {

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -73,7 +74,7 @@ class VirtualScale {
   // cannot be made.
   explicit VirtualScale(Options options);
   VirtualScale() : VirtualScale(Options{}) {}
-  ~VirtualScale();  // Stop()
+  ~VirtualScale();  // Stop(), and the trace ends
   VirtualScale(const VirtualScale&) = delete;
   VirtualScale& operator=(const VirtualScale&) = delete;
 
@@ -99,6 +100,16 @@ class VirtualScale {
   void SetDisplay(const Display& d);
   void SetWeightMoving(bool moving);
   Display CurrentDisplay() const;
+
+  // Writes every frame the scale takes in and sends to the file at `path` (created or
+  // emptied), one line each, as qmctl --trace prints the program's side: the seconds since the
+  // trace began in brackets, ">" for what the scale sent or "<" for what it received, and the
+  // bytes as hex pairs, e.g. "[     0.012] < 01". Received frames are the address, the command
+  // byte, the command's data (what came of it, when the program gave up) and each byte not
+  // addressed to this scale; sent frames are each answer as it goes out (echo, status,
+  // acknowledgement, reply, garbage) and unasked bytes. An empty path ends the trace. Throws
+  // std::system_error when the file cannot be opened.
+  void TraceTo(const std::string& path);
 
   // Faults.
   void SetFaults(Faults f);
@@ -143,6 +154,7 @@ class VirtualScale {
   void Serve(Line& line, std::uint8_t first);
   void Finish(ExchangeRecord rec);
   bool FaultsActive(std::size_t exchangeIndex) const;
+  void Trace(bool sent, const Bytes& bytes);
 
   Options options_;
   std::unique_ptr<Pty> pty_;
@@ -172,6 +184,10 @@ class VirtualScale {
   bool ended_ = false;
   mutable std::mutex lastWriteMutex_;
   Clock::time_point lastWrite_{};  // when the scale last wrote to the line
+
+  std::mutex traceMutex_;  // guards the two below
+  std::FILE* trace_ = nullptr;
+  Clock::time_point traceStart_{};
 
   std::mutex writeMutex_;  // serialises writes to the master and its closing
   std::thread thread_;

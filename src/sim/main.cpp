@@ -29,6 +29,8 @@ const char kUsage[] =
     "  -l, --link PATH        keep a symbolic link to the terminal at PATH\n"
     "  -d, --demo             load the demo data (PLUs 1, 2, 3, 5, 7, messages 1 and 2, totals)\n"
     "      --still            keep the displayed weight still (it moves by default)\n"
+    "      --trace FILE       write every frame received (<) and sent (>) to FILE as hex with\n"
+    "                         the time, as qmctl --trace prints the program's side\n"
     "Faults:\n"
     "      --silent           never answer\n"
     "      --wrong-echo BYTE  echo BYTE instead of the address\n"
@@ -103,6 +105,7 @@ int main(int argc, char** argv) {
     kHangUp,
     kGarbage,
     kSkip,
+    kTrace,
     kVersionOption
   };
   const option longOptions[] = {{"address", required_argument, nullptr, 'a'},
@@ -124,12 +127,14 @@ int main(int argc, char** argv) {
                                 {"hang-up", required_argument, nullptr, kHangUp},
                                 {"garbage", required_argument, nullptr, kGarbage},
                                 {"skip", required_argument, nullptr, kSkip},
+                                {"trace", required_argument, nullptr, kTrace},
                                 {"version", no_argument, nullptr, kVersionOption},
                                 {nullptr, 0, nullptr, 0}};
 
   qmsim::VirtualScale::Options opt;
   qmsim::Faults faults;
   bool demo = false, still = false;
+  std::string tracePath;
   int c;
   while ((c = getopt_long(argc, argv, "a:b:l:dh", longOptions, nullptr)) != -1) {
     switch (c) {
@@ -194,6 +199,10 @@ int main(int argc, char** argv) {
       case kSkip:
         faults.skipExchanges = static_cast<std::size_t>(Number(optarg, 0, 1L << 30, "skip"));
         break;
+      case kTrace:
+        if (*optarg == '\0') Usage("the trace needs a file");
+        tracePath = optarg;
+        break;
       default:
         Usage("unknown option");
     }
@@ -213,6 +222,7 @@ int main(int argc, char** argv) {
 
   try {
     qmsim::VirtualScale scale(opt);
+    if (!tracePath.empty()) scale.TraceTo(tracePath);
     if (demo) qmsim::LoadDemoData(scale);
     scale.SetWeightMoving(!still);
     scale.SetFaults(faults);

@@ -2,7 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
 
 #include "sim/VirtualScale.h"
 #include "support/SlaveLine.h"
@@ -227,6 +232,40 @@ TEST(VirtualScaleLink, KeepsASymbolicLinkToTheTerminalWhileRunning) {
     EXPECT_EQ(line.Exchange(0x01, 0x86, {}, 3), (Bytes{0x01, 0x80, 0xAA}));
   }
   EXPECT_NE(::access(path.c_str(), F_OK), 0);
+}
+
+
+// The trace holds every frame in the order it went by, each a line in qmctl's trace format: a
+// stray byte, then a PLU read, one frame per part; nothing once the trace has ended.
+TEST_F(ScaleTest, TraceWritesEveryFrameInAndOutAsTimedHexLines) {
+  const std::string path = ::testing::TempDir() + "qm-scale-sim-trace.txt";
+  scale.TraceTo(path);
+  Bytes rec = PluBytes(2, 0x40);
+  scale.SetPlu(2, rec);
+  line.Write({0x07});
+  ASSERT_TRUE(scale.WaitForIgnoredBytes(1, 2s));
+  line.Exchange(0x01, 0x81, {0x02, 0x00, 0x00, 0x00}, 103);
+  ASSERT_TRUE(scale.WaitForExchanges(1, 2s));
+  scale.TraceTo("");
+  line.Exchange(0x01, 0x85, {}, 43);
+
+  std::string reply = ">";
+  for (std::uint8_t b : rec) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", b);
+    reply += hex;
+  }
+  const std::vector<std::string> expected = {"< 07", "< 01",          "> 01", "> 80",
+                                             "< 81", "< 02 00 00 00", "> AA", reply};
+  std::ifstream file(path);
+  std::vector<std::string> frames;
+  const std::regex stamp(R"(\[ {0,5}\d+\.\d{3}\] )");
+  for (std::string text; std::getline(file, text);) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(text, m, stamp) && m.position(0) == 0) << text;
+    frames.push_back(text.substr(static_cast<std::size_t>(m.length(0))));
+  }
+  EXPECT_EQ(frames, expected);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <QTabWidget>
 
 #include "TablesFixture.h"
+#include "ui/transfer/MainFormTransfers.h"
+#include "ui/transfer/TotalsView.h"
 #include "tables/ModifiedFlags.h"
 
 namespace qm {
@@ -435,23 +437,32 @@ TEST_F(PluRowEditorTest, TabWalksTheScreenOrderFromEveryFieldWithoutTyping) {
   EXPECT_EQ(Focused(), T().PLUSortGrid);
 }
 
-TEST_F(PluRowEditorTest, CtrlTabAndCtrlPageKeysSwitchPagesFromInsideTheEditors) {
+TEST_F(PluRowEditorTest, CtrlTabAndCtrlPageKeysSwitchPagesFromAnywhereInTheWindow) {
   QTabWidget* pages = Form().Pages().PageControl;
+  QWidget* totals = Form().Transfers().TotalsControls().GTSum;
   struct Case {
     QWidget* from;
+    int shown;  // the page in front when the key comes
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
     int page;
   };
-  const Case cases[] = {{E().UPMemo, Qt::Key_Tab, Qt::ControlModifier, 1},
-                        {E().LogoComboBox, Qt::Key_PageDown, Qt::ControlModifier, 1},
-                        {M().MsgRichEdit, Qt::Key_Tab, Qt::ControlModifier, 2},
-                        {M().MsgNameEdit, Qt::Key_PageUp, Qt::ControlModifier, 0},
-                        {E().INEdit1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 2}};
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+  const Case cases[] = {{E().UPMemo, 0, Qt::Key_Tab, ctrl, 1},
+                        {E().LogoComboBox, 0, Qt::Key_PageDown, ctrl, 1},
+                        {M().MsgRichEdit, 1, Qt::Key_Tab, ctrl, 2},
+                        {M().MsgNameEdit, 1, Qt::Key_PageUp, ctrl, 0},
+                        {E().INEdit1, 0, Qt::Key_Backtab, ctrlShift, 2},
+                        {T().PLUSortGrid, 0, Qt::Key_Tab, ctrl, 1},
+                        {T().PLUSortGrid, 1, Qt::Key_PageUp, ctrl, 0},
+                        {T().MsgSortGrid, 2, Qt::Key_PageDown, ctrl, 0},
+                        {T().MsgSortGrid, 0, Qt::Key_Backtab, ctrlShift, 2},
+                        {totals, 2, Qt::Key_PageUp, ctrl, 1},
+                        {totals, 2, Qt::Key_PageDown, ctrl, 0}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.from->objectName().toStdString());
-    pages->setCurrentWidget(c.from->parentWidget() == E().MsgShowBox ? pages->widget(0)
-                                                                     : c.from->parentWidget());
+    SCOPED_TRACE(testing::Message() << c.from->objectName().toStdString() << " on " << c.shown);
+    pages->setCurrentIndex(c.shown);
     Focus(c.from);
     ASSERT_EQ(Focused(), c.from);
     Key(c.key, c.modifiers);
@@ -459,6 +470,36 @@ TEST_F(PluRowEditorTest, CtrlTabAndCtrlPageKeysSwitchPagesFromInsideTheEditors) 
   }
   EXPECT_FALSE(E().PluDirty());
   EXPECT_FALSE(M().MessageDirty());
+}
+
+// Every stop of the Enter order shows the focus as Tab shows it, so that on the last one the
+// operator sees whether the next Enter writes the row (Write) or adds one (Add).
+TEST_F(PluRowEditorTest, TheEnterOrderShowsTheFocusAsTabDoes) {
+  for (const bool sameNumber : {true, false}) {
+    SCOPED_TRACE(sameNumber ? "Write" : "Add");
+    // As in a window where the keyboard has not moved the focus yet.
+    Form().setAttribute(Qt::WA_KeyboardFocusChange, false);
+    Plu().MoveToCell(0, 2);
+    QPushButton* end = sameNumber ? E().PLUWrite : E().PLUAdd;
+    Focus(E().PNMemo);
+    const QImage plainLogo = E().LogoComboBox->grab().toImage();
+    const QImage plain = end->grab().toImage();
+    if (!sameNumber) E().PNMemo->setText(QStringLiteral("9"));
+
+    for (int step = 0; step < 9; ++step) Key(Qt::Key_Return);
+    ASSERT_EQ(Focused(), E().LogoComboBox);
+    EXPECT_NE(E().LogoComboBox->grab().toImage(), plainLogo);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(Focused(), end);
+    const QImage byEnter = end->grab().toImage();
+    EXPECT_NE(byEnter, plain);
+
+    // The same button reached with Tab.
+    Focus(sameNumber ? static_cast<QWidget*>(E().SOMemo) : E().PLUWrite);
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(Focused(), end);
+    EXPECT_EQ(byEnter, end->grab().toImage());
+  }
 }
 
 // The Enter that ends the Enter order in the last field puts the focus on Write or Add; its

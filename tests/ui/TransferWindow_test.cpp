@@ -1,22 +1,27 @@
 // The scale transfers in the real main window, offscreen, against the virtual scale on a
 // pseudo-terminal reached through QM_PORTS: every tool button and menu entry reaching its
 // transfer with its tag, the totals page, the window refusing operator input while a transfer
-// runs, closing the window during a transfer, and a scale that falls silent mid-read.
+// runs (but for Connect), closing the window during a transfer, boxes above the progress window,
+// and a scale that falls silent mid-read.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <cstdio>
+#include <fstream>
 #include <set>
 
 #include "UiTestHelpers.h"
@@ -352,25 +357,54 @@ TEST_F(TransferWindowTest, ReadPluTableFromButtonAndMenuReadsOnToTheLastNumber) 
   EXPECT_TRUE(T().Flags().PluTableModified());
 }
 
+// The frames in the scale's trace file `path` once `exchanges` exchanges have ended since its
+// log was cleared, time stamps cut off ("< 01", "> AA", ...).
+std::vector<std::string> TracedFrames(const qmsim::VirtualScale& scale, const std::string& path,
+                                      std::size_t exchanges) {
+  EXPECT_TRUE(scale.WaitForExchanges(exchanges, std::chrono::seconds(2)));
+  std::ifstream file(path);
+  std::vector<std::string> frames;
+  for (std::string line; std::getline(file, line);) {
+    const std::size_t stamp = line.find("] ");
+    frames.push_back(stamp == std::string::npos ? line : line.substr(stamp + 2));
+  }
+  return frames;
+}
+
+// The frames of one PLU write as the scale's trace shows them.
+std::vector<std::string> PluWriteFrames(const Bytes& record) {
+  std::string data = "<";
+  for (std::uint8_t b : record) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", b);
+    data += hex;
+  }
+  return {"< 01", "> 01", "> 80", "< 82", data, "> AA"};
+}
+
 TEST_F(TransferWindowTest, WriteCurrentRowAndTableSendTheRowsBytes) {
   SetPluRows({{"12", "PEARS"}, {"13", "PLUMS"}});
   Plu().MoveToCell(0, 1);
+  const std::string trace = testing::TempDir() + "qm-window-write-trace.txt";
 
+  // On the line: one exchange with the current row's record, nothing else.
+  scale.TraceTo(trace);
+  scale.ClearLog();
   dialogs.ExpectMessage("Записать текущую строку?", kButtonYes, "Подтвердите");
   dialogs.ExpectMessage("Строка записана.", kButtonOk, "Завершено");
   Act(Cmd::WriteOnePLU)->trigger();
-  const std::optional<Bytes> first = scale.Plu(12);
-  ASSERT_TRUE(first.has_value());
-  EXPECT_FALSE(scale.Plu(13).has_value()) << "only the current row";
-  EXPECT_EQ(Bytes(first->begin(), first->begin() + 83), PluBytes(12, "PEARS", 150, 250));
+  EXPECT_EQ(TracedFrames(scale, trace, 1), PluWriteFrames(PluBytes(12, "PEARS", 150, 250)));
 
+  // The table: every row in its order.
+  scale.TraceTo(trace);
+  scale.ClearLog();
   dialogs.ExpectMessage("Записать таблицу товаров?", kButtonYes, "Подтвердите");
   dialogs.ExpectMessage("Таблица товаров записана.", kButtonOk, "Завершено");
   Act(Cmd::WritePluTable)->trigger();
-  const std::optional<Bytes> second = scale.Plu(13);
-  ASSERT_TRUE(second.has_value());
-  EXPECT_EQ(Bytes(second->begin(), second->begin() + 83), PluBytes(13, "PLUMS", 150, 250));
-  EXPECT_EQ(scale.CommandCount(0x82), 3u);
+  std::vector<std::string> both = PluWriteFrames(PluBytes(12, "PEARS", 150, 250));
+  for (const std::string& frame : PluWriteFrames(PluBytes(13, "PLUMS", 150, 250)))
+    both.push_back(frame);
+  EXPECT_EQ(TracedFrames(scale, trace, 2), both);
   EXPECT_FALSE(T().Flags().PluTableModified()) << "writing changes nothing in the table";
 }
 
@@ -566,15 +600,12 @@ TEST_F(TransferWindowTest, InputToTheWindowIsIgnoredDuringATransferWhileCancelWo
         if (probed || !progress->isVisible() || progress->ProgressBar()->value() < 3) return;
         probed = true;
         rowsWhenProbed = Plu().RowCount();
-        // Typing into an editor field, clicking and keying in the grid, the Connect button
-        // and a menu: none reaches the window.
+        // Typing into an editor field, clicking and keying in the grid and a menu: none
+        // reaches the window (Connect does, see below).
         QTest::keyClicks(editor.PNMemo, "999");
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
                           grid->visualRect(grid->model()->index(1, 1)).center());
         QTest::keyClick(grid, Qt::Key_Down);
-        QWidget* connect =
-            Form().Commands().Bar()->widgetForAction(Form().Commands().Action(Cmd::Connect));
-        QTest::mouseClick(connect, Qt::LeftButton);
         QMenuBar* menus = Form().menuBar();
         QTest::mouseClick(menus, Qt::LeftButton, Qt::NoModifier,
                           menus->actionGeometry(Act(Cmd::ReadMenu)).center());
@@ -602,6 +633,73 @@ TEST_F(TransferWindowTest, InputToTheWindowIsIgnoredDuringATransferWhileCancelWo
   editor.PNMemo->setText(QString());
   QTest::keyClicks(editor.PNMemo, "999");
   EXPECT_EQ(editor.PNMemo->text(), QStringLiteral("999"));
+}
+
+// A scale that echoes its address and never sends a status keeps a transfer asking for ever;
+// the Connect button (with the progress window up) and its key (without one) cut the line, and
+// the transfer ends as after a lost link: what was read stays, once, and the usual texts show.
+TEST_F(TransferWindowTest, ConnectEndsATransferThatABusyScaleKeepsWaiting) {
+  UseWindowProgress();
+  StockPlus(5);
+  TotalsPage shown;
+  shown.sum = "7.00";
+  X().ShowTotals(shown);
+  for (const bool tableRead : {true, false}) {
+    SCOPED_TRACE(tableRead ? "PLU table read, button" : "totals clear, Ctrl+L");
+    // The window's keys reach it while it is active (here the progress window of the first
+    // round took that away, and no window manager gives it back).
+    Form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form()));
+    // Two records go through before the scale turns busy.
+    scale.SetFaults(qmsim::Faults{.endlessBusy = true, .skipExchanges = tableRead ? 2u : 0u});
+    scale.ClearLog();
+    bool pressed = false;
+    bool cutByOperator = false;
+    int ticksAfter = 0;
+    const auto tick = QObject::connect(
+        &Form(), &TMainForm::TimerTick, &Form(),
+        [&] {
+          if (pressed) {
+            // A Connect that did not get through must not leave the test asking for ever.
+            if (++ticksAfter == 3 && Form().LinkControls().ComPort().Connected())
+              Form().LinkControls().Link().ConnectClick();
+            return;
+          }
+          if (Panel(kPanelBusy) != QStringLiteral("Busy...") || scale.ExchangeCount() < 4) return;
+          pressed = true;
+          if (tableRead) {
+            QTest::mouseClick(
+                Form().Commands().Bar()->widgetForAction(Act(Cmd::Connect)), Qt::LeftButton);
+          } else {
+            QTest::keyClick(Form().windowHandle(), Qt::Key_L, Qt::ControlModifier);
+          }
+          cutByOperator = !Form().LinkControls().ComPort().Connected();
+        },
+        Qt::QueuedConnection);
+    if (tableRead) {
+      dialogs.ExpectInput("Введите номер последней строки PLU:", std::string("5"));
+      dialogs.ExpectMessage("Таблица товаров считана.", kButtonOk, "Завершено");
+      Act(Cmd::ReadAllPLU)->trigger();
+      EXPECT_EQ(Column(kPluNo), (std::vector<std::string>{"1", "2"}));
+      EXPECT_EQ(Panel(kPanelPluCount), QStringLiteral("2 PLU"));
+    } else {
+      dialogs.ExpectMessage("Стереть общий итог продаж?", kButtonYes, "Подтвердите");
+      Act(Cmd::ClearGTD)->trigger();
+      EXPECT_EQ(scale.CommandCount(0x86), 0u);
+      EXPECT_EQ(X().Totals().sum, "7.00") << "not cleared";
+    }
+    QObject::disconnect(tick);
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(cutByOperator);
+    EXPECT_TRUE(dialogs.AllConsumed());
+    EXPECT_EQ(Panel(kPanelActivity), QStringLiteral("Done."));
+    EXPECT_EQ(Panel(kPanelBusy), QString());
+    EXPECT_FALSE(Form().ProgressBox()->isVisible());
+    EXPECT_FALSE(Form().State().LinkBusy);
+    EXPECT_FALSE(Form().LinkControls().ComPort().Connected());
+    EXPECT_FALSE(Act(Cmd::Connect)->isChecked());
+    EXPECT_EQ(Act(Cmd::Connect)->toolTip(), QStringLiteral("Подключить весы"));
+  }
 }
 
 TEST_F(TransferWindowTest, ClosingDuringATableReadCancelsItAndClosesOnceItUnwound) {
@@ -640,6 +738,46 @@ TEST_F(TransferWindowTest, ClosingDuringATableReadCancelsItAndClosesOnceItUnwoun
     form_.reset();
     window_.reset();
   }
+}
+
+// The progress window stays on top of the other windows; a box raised while it shows (here the
+// close question during a read, with the window's own boxes) belongs to it and stays above it.
+TEST_F(TransferWindowTest, CloseQuestionDuringAReadOpensAboveTheProgressWindow) {
+  Form().CreateAuxWindows();
+  Form().SetDialogs(nullptr);
+  StockPlus(40);
+  scale.SetPacing(9600);
+  TProgressBox* progress = Form().ProgressBox();
+  QString asked;
+  QWidget* owner = nullptr;
+  bool onTop = false;
+  bool requested = false;
+  QObject::connect(
+      &Form(), &TMainForm::TimerTick, &Form(),
+      [&] {
+        if (requested || !progress->isVisible() || progress->ProgressBar()->value() < 3) return;
+        requested = true;
+        qmtest::WhenShown<QMessageBox>([&](QMessageBox& box) {
+          asked = box.text();
+          owner = box.parentWidget();
+          onTop = box.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+          box.button(QMessageBox::No)->click();  // the read goes on
+        });
+        Form().close();
+        progress->CancelButton()->click();
+      },
+      Qt::QueuedConnection);
+  qmtest::WhenShown<QInputDialog>([progress](QInputDialog& input) {
+    EXPECT_NE(input.parentWidget(), progress) << "no progress window yet";
+    input.setTextValue(QStringLiteral("40"));
+    input.accept();
+  });
+  Act(Cmd::ReadAllPLU)->trigger();
+  Form().SetDialogs(&dialogs);
+  EXPECT_EQ(asked, QStringLiteral("Вы хотите закончить работу?"));
+  EXPECT_EQ(owner, progress);
+  EXPECT_TRUE(onTop);
+  EXPECT_TRUE(Form().isVisible());
 }
 
 TEST_F(TransferWindowTest, SilentScaleDuringAReadIsReportedOnceWithTheProgressWindowGone) {

@@ -499,10 +499,18 @@ QWidget* PluRowEditor::FieldWithOrder(int order) const {
   return nullptr;
 }
 
+// Enter moves the focus as Tab does, and shows it as Tab does: the window draws the focus frame
+// (on the logo selector, on Write or Add) only after a move by the keyboard, which Qt notes for
+// Tab alone. Without it the operator could not tell whether the next Enter writes or adds.
+void PluRowEditor::FocusByEnter(QWidget* target) {
+  target->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+  target->setFocus(Qt::TabFocusReason);
+}
+
 void PluRowEditor::EnterNext(QWidget* field) {
   if (field == LogoComboBox) {
     if (LogoComboBox->currentIndex() > 0) {
-      SOMemo->setFocus(Qt::TabFocusReason);
+      FocusByEnter(SOMemo);
     } else {
       SOMemo->clear();
       FinishStep();
@@ -513,14 +521,14 @@ void PluRowEditor::EnterNext(QWidget* field) {
     FinishStep();
     return;
   }
-  if (QWidget* next = FieldWithOrder(OrderOf(field) + 1)) next->setFocus(Qt::TabFocusReason);
+  if (QWidget* next = FieldWithOrder(OrderOf(field) + 1)) FocusByEnter(next);
 }
 
 // The end of the Enter order: Write when the number typed is the current row's, Add otherwise.
 void PluRowEditor::FinishStep() {
   const RowCommit commit =
       EnterEndsOn(FromQString(PNMemo->text()), grid_.Cell(kPluNo, grid_.CurrentRow()));
-  (commit == RowCommit::Write ? PLUWrite : PLUAdd)->setFocus(Qt::TabFocusReason);
+  FocusByEnter(commit == RowCommit::Write ? PLUWrite : PLUAdd);
 }
 
 }  // namespace qm

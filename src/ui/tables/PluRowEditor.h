@@ -11,9 +11,10 @@
 // same filter and is refused whole, with a beep, when one character would be; the editing
 // commands (Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+Z, ...) are not characters and always work. Any other
 // change of a field's text by the operator (the Delete key, pasting, cutting) sets PluDirty as
-// well, so the exit question always guards unwritten edits. Enter moves along the Enter order and ends on
-// Write (same PLU number as the current row) or Add (a new number); Escape undoes the field's
-// last change. F1..F7 in any field or on any of the buttons run the row commands.
+// well, so the exit question always guards unwritten edits. Enter moves along the Enter order and
+// ends on Write (same PLU number as the current row) or Add (a new number), each step showing the
+// focus as Tab shows it; Escape undoes the field's last change. F1..F7 in any field or on any of
+// the buttons run the row commands.
 //
 // The editor is the PluEditorHooks of the row commands: Commit is PLUWriteClick, Refresh the
 // forced reload of the current row (PLUSortGridSelectCell with the force marker). It follows
@@ -163,6 +164,7 @@ class PluRowEditor : public QObject, public PluEditorHooks, private GridObserver
   bool PasteAccepted(int charClass, const QString& text);
   bool ButtonKey(QWidget* button, QKeyEvent* event);
   void EnterNext(QWidget* field);
+  void FocusByEnter(QWidget* target);
   void FinishStep();
   QWidget* FieldWithOrder(int order) const;
 

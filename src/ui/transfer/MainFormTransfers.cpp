@@ -41,6 +41,10 @@ void MainFormTransfers::SetSaveTotalsBeforeRead(std::function<bool()> save) {
   flows_->SetSaveTotalsBeforeRead(std::move(save));
 }
 
+void MainFormTransfers::LetThroughDuringTransfers(QAction* action) {
+  hold_->LetThrough(action);
+}
+
 // ---- TransferView ----
 
 void MainFormTransfers::ShowPage(int page) {

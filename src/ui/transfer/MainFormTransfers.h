@@ -4,9 +4,10 @@
 // (TMainForm::Transfers()), created after the tables and the link it works on. The tag of the
 // button or entry selects the current record (1) or the whole table (0).
 //
-// While a transfer runs, the main window takes no operator input and the windows repaint at a
-// paced rate (WindowTransferHold);
-// the progress window, message boxes and the number input stay usable. A close request
+// While a transfer runs, the main window takes no operator input but the Connect button and its
+// key, and the windows repaint at a paced rate (WindowTransferHold); the progress window,
+// message boxes and the number input stay usable. Connect closes the port, which ends the
+// transfer at its next look at the line as a lost link ends it. A close request
 // accepted during a transfer makes the progress window report Cancel at the next step (the
 // window's dialogs see to it), so a table transfer ends early and the window closes once it has
 // let go of the link.
@@ -26,6 +27,7 @@
 #include "files/FileLayouts.h"
 #include "ui/window/MainPages.h"
 
+class QAction;
 class QWidget;
 
 namespace qm {
@@ -53,6 +55,10 @@ class MainFormTransfers : public QObject, public TransferView {
   // TotalsModified is set). False when saving failed; the read then keeps the shown totals and
   // does not go to the scale. Unset (the default) nothing is offered.
   void SetSaveTotalsBeforeRead(std::function<bool()> save);
+
+  // `action` (the Connect button) stays usable while a transfer holds the window's input: the
+  // operator can always cut the line, also while a busy scale keeps the transfer waiting.
+  void LetThroughDuringTransfers(QAction* action);
 
   // The totals the page shows (Windows-1251), for the totals report of the file commands.
   const TotalsPage& Totals() const { return totals_; }

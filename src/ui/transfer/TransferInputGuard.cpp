@@ -5,7 +5,9 @@
 #include <QEvent>
 #include <QMenu>
 #include <QShortcut>
+#include <QToolButton>
 #include <QWidget>
+#include <utility>
 
 #include "ui/transfer/TransferPaintPacer.h"
 
@@ -21,7 +23,9 @@ bool IsOperatorInput(QEvent::Type type) {
     case QEvent::Wheel:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
+    // Not ShortcutOverride: a filtered override counts as taken by the focused widget, and the
+    // window's shortcuts would then never be tried, not even those let through. Letting it pass
+    // changes nothing: the shortcut itself, or the key press that follows, is still swallowed.
     case QEvent::Shortcut:
     case QEvent::ContextMenu:
     case QEvent::TabletPress:
@@ -40,7 +44,8 @@ bool IsOperatorInput(QEvent::Type type) {
 
 }  // namespace
 
-TransferInputGuard::TransferInputGuard(QWidget* window) : window_(window) {
+TransferInputGuard::TransferInputGuard(QWidget* window, std::vector<QPointer<QAction>> passing)
+    : window_(window), passing_(std::move(passing)) {
   qApp->installEventFilter(this);
 }
 
@@ -68,8 +73,20 @@ bool TransferInputGuard::MeantForWindow(QObject* target) const {
   return top == window_;
 }
 
+bool TransferInputGuard::Passes(QObject* target) const {
+  QAction* action = qobject_cast<QAction*>(target);
+  if (!action) {
+    if (auto* button = qobject_cast<QToolButton*>(target)) action = button->defaultAction();
+  }
+  if (!action) return false;
+  for (const QPointer<QAction>& p : passing_) {
+    if (p == action) return true;
+  }
+  return false;
+}
+
 bool TransferInputGuard::eventFilter(QObject* watched, QEvent* event) {
-  if (window_ && IsOperatorInput(event->type()) && MeantForWindow(watched)) {
+  if (window_ && IsOperatorInput(event->type()) && MeantForWindow(watched) && !Passes(watched)) {
     return true;
   }
   return QObject::eventFilter(watched, event);
@@ -80,8 +97,12 @@ WindowTransferHold::WindowTransferHold(QWidget* window) : window_(window) {}
 WindowTransferHold::~WindowTransferHold() = default;
 
 void WindowTransferHold::Hold() {
-  guards_.push_back(std::make_unique<TransferInputGuard>(window_));
+  guards_.push_back(std::make_unique<TransferInputGuard>(window_, passing_));
   if (!pacer_) pacer_ = std::make_unique<TransferPaintPacer>();
+}
+
+void WindowTransferHold::LetThrough(QAction* action) {
+  passing_.emplace_back(action);
 }
 
 void WindowTransferHold::Release() {

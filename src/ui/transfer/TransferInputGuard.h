@@ -20,6 +20,7 @@
 
 #include "link/LinkExchange.h"
 
+class QAction;
 class QWidget;
 
 namespace qm {
@@ -30,8 +31,9 @@ class TransferInputGuard : public QObject {
   Q_OBJECT
 
  public:
-  // Starts swallowing the input of `window` (the main window).
-  explicit TransferInputGuard(QWidget* window);
+  // Starts swallowing the input of `window` (the main window), except what goes to the actions
+  // `passing` (their shortcuts, the tool buttons that show them).
+  explicit TransferInputGuard(QWidget* window, std::vector<QPointer<QAction>> passing = {});
   ~TransferInputGuard() override;
   TransferInputGuard(const TransferInputGuard&) = delete;
   TransferInputGuard& operator=(const TransferInputGuard&) = delete;
@@ -41,8 +43,10 @@ class TransferInputGuard : public QObject {
 
  private:
   bool MeantForWindow(QObject* target) const;
+  bool Passes(QObject* target) const;
 
   QPointer<QWidget> window_;
+  std::vector<QPointer<QAction>> passing_;
 };
 
 // The session's hold on the window during a transfer, from the first exchange to the end: a
@@ -54,9 +58,12 @@ class WindowTransferHold : public ExchangeHold {
   ~WindowTransferHold() override;
   void Hold() override;
   void Release() override;
+  // `action` stays usable while a transfer runs (holds begun from now on).
+  void LetThrough(QAction* action);
 
  private:
   QWidget* window_;
+  std::vector<QPointer<QAction>> passing_;
   std::vector<std::unique_ptr<TransferInputGuard>> guards_;  // nested holds
   std::unique_ptr<TransferPaintPacer> pacer_;                // while any hold lasts
 };

@@ -98,6 +98,8 @@ void TMainForm::CreatePanels() {
       dialogFont_);
 
   commands_->Bind({*dialogs_, *this, *tables_, *files_, *link_, *transfers_, *fontLayout_});
+  // Connect is not held off by a transfer: it cuts the line, also of a scale that stays busy.
+  transfers_->LetThroughDuringTransfers(commands_->Action(Cmd::Connect));
   // What the core shows on the tool bar and over the pages: Save follows the modified flags,
   // Connect the port, the display panels the live poll.
   status_->AttachSaveAction(commands_->Action(Cmd::Save));

@@ -1,10 +1,14 @@
 #include "ui/window/MainPages.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QProxyStyle>
 #include <QTabBar>
 #include <QTabWidget>
+
+#include "ui/tables/EditorKeys.h"
 
 namespace qm {
 namespace {
@@ -19,6 +23,28 @@ class CompactTabStyle : public QProxyStyle {
     const int value = QProxyStyle::pixelMetric(metric, option, widget);
     return metric == PM_TabBarTabHSpace ? value / 2 : value;
   }
+};
+
+// Ctrl+Tab / Ctrl+PgDn and Ctrl+Shift+Tab / Ctrl+PgUp change the page from anywhere in the
+// window that holds the pages. Left to the widgets, the grids take Ctrl+Tab and the page keys
+// for themselves and the page control acts on Ctrl+Tab only, so the keys are taken before any
+// widget of that window sees them. Other windows (boxes, drop-down lists) keep their keys.
+class PageKeys : public QObject {
+ public:
+  explicit PageKeys(QTabWidget* pages) : QObject(pages), pages_(pages) {
+    qApp->installEventFilter(this);
+  }
+  ~PageKeys() override { qApp->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    if (static_cast<QWidget*>(watched)->window() != pages_->window()) return false;
+    return StepPageByKey(pages_, *static_cast<QKeyEvent*>(event));
+  }
+
+ private:
+  QTabWidget* pages_;
 };
 
 }  // namespace
@@ -47,6 +73,7 @@ MainPages BuildMainPages(QWidget* client) {
   p.LogoSelector->setGeometry(8, 8, 120, 21);
 
   p.PageControl->setCurrentIndex(0);
+  new PageKeys(p.PageControl);
   return p;
 }
 

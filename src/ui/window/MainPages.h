@@ -19,7 +19,9 @@ struct MainPages {
   QComboBox* LogoSelector = nullptr;
 };
 
-// Builds the pane on `client` (the window's central widget); page 0 is active.
+// Builds the pane on `client` (the window's central widget); page 0 is active. Ctrl+Tab and
+// Ctrl+PgDn show the next page, Ctrl+Shift+Tab and Ctrl+PgUp the previous one, round the ends,
+// wherever the focus is in the window.
 MainPages BuildMainPages(QWidget* client);
 
 }  // namespace qm

@@ -72,9 +72,19 @@ void QtDialogs::AttachProgressBox(TProgressBox* box) {
   progress_ = box;
 }
 
+QWidget* QtDialogs::BoxParent() const {
+  if (progress_ && progress_->isVisible()) return progress_;
+  return owner_;
+}
+
+void QtDialogs::KeepAbove(QWidget& box) const {
+  if (progress_ && box.parentWidget() == progress_) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
 DialogButton QtDialogs::ShowMessage(const MessageBoxRequest& request) {
   QMessageBox box(ToQtIcon(request.icon), ToQString(request.caption), ToQString(request.text),
-                  QMessageBox::NoButton, owner_);
+                  QMessageBox::NoButton, BoxParent());
+  KeepAbove(box);
   int offered = request.buttons != kButtonNone ? request.buttons : kButtonOk;
   DialogButton first = kButtonNone;
   for (const ButtonPair& b : kButtons) {
@@ -109,11 +119,13 @@ DialogButton QtDialogs::ShowMessage(const MessageBoxRequest& request) {
 std::optional<std::string> QtDialogs::InputLine(const std::string& caption,
                                                 const std::string& prompt,
                                                 const std::string& defaultText) {
-  bool ok = false;
-  const QString text = QInputDialog::getText(owner_, ToQString(caption), ToQString(prompt),
-                                             QLineEdit::Normal, ToQString(defaultText), &ok);
-  if (!ok) return std::nullopt;
-  return FromQString(text);
+  QInputDialog input(BoxParent());
+  KeepAbove(input);
+  input.setWindowTitle(ToQString(caption));
+  input.setLabelText(ToQString(prompt));
+  input.setTextValue(ToQString(defaultText));
+  if (input.exec() != QDialog::Accepted) return std::nullopt;
+  return FromQString(input.textValue());
 }
 
 void QtDialogs::ShowProgress(const std::string& title, const std::string& doneLabel, int total,

@@ -16,7 +16,10 @@ class TProgressBox;
 class QtDialogs : public Dialogs {
  public:
   // Boxes are centred on `owner`. The progress window is attached once it exists; until then the
-  // progress calls do nothing (no transfer runs before start-up has created it).
+  // progress calls do nothing (no transfer runs before start-up has created it). While the
+  // progress window shows, message boxes and the number input belong to it and stay on top as
+  // it does: the progress window is above every other window, and a box under it would hide its
+  // buttons (the close question during a read, a failure box).
   explicit QtDialogs(QWidget* owner);
   void AttachProgressBox(TProgressBox* box);
 
@@ -30,6 +33,11 @@ class QtDialogs : public Dialogs {
   std::optional<FileDialogAnswer> ChooseFile(const FileDialogRequest& request) override;
 
  private:
+  // The progress window while it shows, else the owner.
+  QWidget* BoxParent() const;
+  // Keeps a box over the progress window when that is its parent.
+  void KeepAbove(QWidget& box) const;
+
   QPointer<QWidget> owner_;
   QPointer<TProgressBox> progress_;
   QSize fileDialogSize_;  // the file dialog's size when it last closed; invalid before
