@@ -2,6 +2,7 @@
 
 #include "base/Cp1251.h"
 #include "base/WireCodecs.h"
+#include "link/NetPortUrl.h"
 #include "link/PortNames.h"
 
 namespace qm {
@@ -249,9 +250,14 @@ void ScaleLink::ShowLinkState() {
 }
 
 void ScaleLink::ShowOpenPortError(const EComPort& error) {
-  // A line setting the port refused is named as such; the system's code says the rest.
-  std::string cause = error.Reason();
-  if (cause.empty()) cause = ExplainOpenFailure(error.SystemCode(), port_.DevicePath());
+  // A network line's failures (a server that cannot set the line among them) are the server's,
+  // said in its words; a line setting a serial port refused is named as such; the system's code
+  // says the rest.
+  const std::string& device = port_.DevicePath();
+  std::string cause =
+      IsNetPortName(device) ? ExplainOpenFailure(error.SystemCode(), device) : std::string();
+  if (cause.empty()) cause = error.Reason();
+  if (cause.empty()) cause = ExplainOpenFailure(error.SystemCode(), device);
   if (cause.empty()) cause = error.what();
   LinkFailure failure;
   failure.kind = LinkFailure::Kind::CannotOpenPort;
