@@ -33,7 +33,7 @@ class TransferFlows {
   TransferFlows(ScaleSession& session, Dialogs& dialogs, TransferView& view)
       : session_(session), dialogs_(dialogs), view_(view) {}
 
-  // Offers to save the totals shown before new ones are read (DataFiles::SaveBeforeTotalsRead);
+  // Offers to save the totals shown before new ones are read (FileFlows::SaveBeforeTotalsRead);
   // false when writing the report failed. Empty: nothing is offered.
   void SetSaveTotalsBeforeRead(std::function<bool()> save) { saveTotals_ = std::move(save); }
 

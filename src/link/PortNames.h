@@ -8,7 +8,8 @@
 // A device may also be a network serial line, "tcp://HOST:PORT" or "rfc2217://HOST:PORT"
 // (NetPortUrl.h).
 // Port names are matched without regard to case; blanks around names and paths are dropped.
-// On Windows the names are the system's own devices and nothing is mapped.
+// On Windows the names are the system's own devices; only network lines are mapped there (from
+// QM_PORTS or %APPDATA%\qm-interchange\ports.conf), a serial device keeps its own name.
 #pragma once
 
 #include <map>

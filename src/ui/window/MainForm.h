@@ -8,7 +8,7 @@
 //   modified flags, the check and match commands and the focus rules (TablesWindow.h);
 // - LinkControls(): the serial port, the scale link, the live poll and the live display panels;
 // - Transfers(): the scale transfers and the "Общий итог" page with the totals it shows;
-// - FileControls(): the file commands and the window's DataFiles;
+// - FileControls(): the file commands and their operator flows (FileFlows);
 // - FontLayoutControls(): the font-driven layout, the window's resize handling and the start-up
 //   steps ApplySavedFont, ApplySavedSize.
 // The window takes them down in the reverse order, after the command map, so that no command
