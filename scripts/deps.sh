@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, in two lists:
-#   scripts/deps.sh          what building and running the programs and the virtual scale need,
-#                            and what building the Debian packages needs (about 550 MB on a
-#                            fresh machine, most of it the compiler and Qt)
+#   scripts/deps.sh          what building and running the programs and the virtual scale needs,
+#                            and what building the Debian packages needs (about 730 MB on a
+#                            fresh Debian 12, most of it the compiler, Qt and Mesa)
 #   scripts/deps.sh --tests  that and what the tests need on top: GoogleTest, the package
 #                            checkers, clang for fuzzing, MinGW-w64 and wine for the Windows stage,
-#                            ser2net, LibreOffice (about 1.3 GB more)
+#                            ser2net, LibreOffice (about 1.8 GB more)
 set -euo pipefail
 tests=no
 case "${1:-}" in
