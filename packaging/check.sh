@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from a finished build tree and checks them the way a user's
-# system will meet them: the desktop entry and AppStream data validate, lintian finds no error,
-# each package holds exactly the expected files, the unpacked programs answer --version and
-# --help, the man pages render; plain installs into a prefix with a space, a DESTDIR install and
+# system will meet them: the desktop entry and AppStream data validate, lintian finds no error
+# or warning and no missing hardening, each package holds exactly the expected files, the
+# unpacked programs answer --version and --help, every man page renders without a character
+# lost to "?", the examples load and their systemd units verify, the completion offers what
+# each place takes; plain installs into a prefix with a space, a DESTDIR install and
 # a second install over the first put the same files in place; dpkg installs, lists and removes
 # every file (in a private root, so the machine's own system is never touched).
 #   packaging/check.sh BUILD_DIR
@@ -16,17 +18,25 @@ trap 'rm -rf "$tmp"' EXIT
 expected_tools="usr/bin/qm-scale-sim
 usr/bin/qmctl
 usr/share/bash-completion/completions/qmctl
+usr/share/doc/qm-interchange-tools/README.md.gz
 usr/share/doc/qm-interchange-tools/changelog.gz
 usr/share/doc/qm-interchange-tools/copyright
+usr/share/doc/qm-interchange-tools/examples/ports.conf
+usr/share/doc/qm-interchange-tools/examples/qm-prices.service
+usr/share/doc/qm-interchange-tools/examples/qm-prices.timer
+usr/share/doc/qm-interchange-tools/examples/scales.conf
 usr/share/man/man1/qm-scale-sim.1.gz
 usr/share/man/man1/qmctl.1.gz"
 expected_window="usr/bin/qm-interchange
 usr/share/applications/$app.desktop
+usr/share/doc/qm-interchange/README.md.gz
 usr/share/doc/qm-interchange/changelog.gz
 usr/share/doc/qm-interchange/copyright
+usr/share/doc/qm-interchange/examples/ports.conf
 usr/share/icons/hicolor/256x256/apps/$app.png
 usr/share/icons/hicolor/48x48/apps/$app.png
 usr/share/icons/hicolor/scalable/apps/$app.svg
+usr/share/man/man1/qm-interchange.1.gz
 usr/share/metainfo/$app.metainfo.xml"
 
 fail() { echo "packaging check: $*" >&2; exit 1; }
@@ -48,9 +58,13 @@ window_deb=$(ls "$build"/qm-interchange_*.deb)
 for deb in "$tools_deb" "$window_deb"; do
   echo "-- lintian $(basename "$deb")"
   rc=0
-  lintian --fail-on error --tag-display-limit 0 "$deb" >"$tmp/lintian.txt" 2>&1 || rc=$?
+  # The informational tags are shown too, for the hardening ones: the packages' programs are
+  # built with the distribution's hardening flags.
+  lintian --fail-on error,warning --display-info --tag-display-limit 0 "$deb" \
+    >"$tmp/lintian.txt" 2>&1 || rc=$?
   grep -v "root privileges" "$tmp/lintian.txt" || true
-  [ "$rc" -eq 0 ] || fail "lintian reports errors for $(basename "$deb")"
+  [ "$rc" -eq 0 ] || fail "lintian reports errors or warnings for $(basename "$deb")"
+  ! grep -q "hardening-" "$tmp/lintian.txt" || fail "$(basename "$deb") lacks hardening"
 done
 same_list "$(basename "$tools_deb")" "$expected_tools" \
   "$(dpkg-deb -c "$tools_deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | LC_ALL=C sort)"
@@ -59,15 +73,46 @@ same_list "$(basename "$window_deb")" "$expected_window" \
 
 echo "== the unpacked programs and man pages"
 dpkg-deb -x "$tools_deb" "$tmp/x"
+dpkg-deb -x "$window_deb" "$tmp/x"
 "$tmp/x/usr/bin/qmctl" --version
 "$tmp/x/usr/bin/qmctl" --help | grep -q '^Usage: qmctl' || fail "qmctl --help"
 "$tmp/x/usr/bin/qm-scale-sim" --version
-for page in qmctl qm-scale-sim; do
-  MANWIDTH=80 man -l "$tmp/x/usr/share/man/man1/$page.1.gz" >"$tmp/$page.txt" 2>"$tmp/man.err"
+# Read as a user of a UTF-8 desktop reads them: a "?" in place of a character the help has
+# ("№", "«", "»", "€") means a page was made in the wrong locale.
+for page in qmctl qm-scale-sim qm-interchange; do
+  LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$tmp/x/usr/share/man/man1/$page.1.gz" >"$tmp/$page.txt" \
+    2>"$tmp/man.err"
   [ ! -s "$tmp/man.err" ] || { cat "$tmp/man.err" >&2; fail "man -l $page.1.gz warns"; }
   grep -q "^NAME" "$tmp/$page.txt" && grep -q "^SYNOPSIS" "$tmp/$page.txt" ||
     fail "the man page of $page lacks NAME or SYNOPSIS"
+  ! grep -n '?\{2,\}' "$tmp/$page.txt" || fail "the man page of $page has lost characters"
 done
+grep -q "^EXIT STATUS" "$tmp/qmctl.txt" || fail "the man page of qmctl has no EXIT STATUS"
+grep -q "№" "$tmp/qmctl.txt" || fail "the man page of qmctl lacks the help's '№'"
+
+echo "== the examples"
+examples="$tmp/x/usr/share/doc/qm-interchange-tools/examples"
+# The fleet plans every scale before any starts: one output file for all of them is refused
+# after the whole list was read, so the only line named may be that refusal, once for each
+# scale after the first, and no port is opened.
+rc=0
+"$tmp/x/usr/bin/qmctl" fleet -c "$examples/scales.conf" read-plu --last 1 -o "$tmp/one.csv" \
+  >/dev/null 2>"$tmp/fleet.err" || rc=$?
+grep "scales.conf:[0-9]*:" "$tmp/fleet.err" >"$tmp/fleet.lines" || true
+[ "$rc" -eq 2 ] && ! grep -v "would both write" "$tmp/fleet.lines" &&
+  [ "$(wc -l <"$tmp/fleet.lines")" -eq "$(($(grep -c '^[a-z]' "$examples/scales.conf") - 1))" ] ||
+  { cat "$tmp/fleet.err" >&2; fail "the example scales.conf does not load"; }
+if command -v systemd-analyze >/dev/null; then
+  # The units as installed, their qmctl the unpacked one, its man page the unpacked page.
+  mkdir -p "$tmp/units"
+  for unit in qm-prices.service qm-prices.timer; do
+    sed "s|/usr/bin/qmctl|$tmp/x/usr/bin/qmctl|" "$examples/$unit" >"$tmp/units/$unit"
+  done
+  MANPATH="$tmp/x/usr/share/man" systemd-analyze verify "$tmp/units/qm-prices.service" \
+    "$tmp/units/qm-prices.timer" || fail "the example systemd units do not verify"
+else
+  echo "systemd-analyze is not installed: the example systemd units are not verified"
+fi
 
 echo "== bash completion of the unpacked qmctl"
 mkdir -p "$tmp/files" && touch "$tmp/files/a.csv" "$tmp/files/b.plw" "$tmp/files/c.msw" "$tmp/files/d.txt"
@@ -83,12 +128,20 @@ completion=$(cd "$tmp/files" && PATH="$tmp/x/usr/bin:$PATH" bash -c '
   complete_line qmctl --port COM
   complete_line qmctl read-plu --
   complete_line qmctl write-msg -i ""
-  complete_line qmctl check ""' _ "$tmp/x/usr/share/bash-completion/completions/qmctl")
+  complete_line qmctl check ""
+  complete_line qmctl --model 6 fleet -
+  complete_line qmctl fleet -c ""
+  complete_line qmctl fleet -c scales.conf --retry 2 ""
+  complete_line qmctl fleet -c scales.conf read-plu --' _ "$tmp/x/usr/share/bash-completion/completions/qmctl")
 same_list "completion" "scan 
 COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 
 --last --only 
 a.csv c.msw 
-a.csv b.plw c.msw " "$completion"
+a.csv b.plw c.msw 
+--jobs --report --retry -c 
+a.csv b.plw c.msw d.txt 
+read-msg read-plu read-totals verify weigh write-msg write-plu 
+--last --only " "$completion"
 
 echo "== plain installs: a prefix with a space, twice; DESTDIR"
 expected_all=$(printf '%s\n%s\n' "$expected_tools" "$expected_window" | LC_ALL=C sort)

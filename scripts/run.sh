@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs the program against the virtual scale: installs what is missing, builds, starts
+# Runs the program against the virtual scale: installs what is missing (the build's packages
+# only, not the tests'), builds the window, qmctl and the virtual scale, starts
 # qm-scale-sim on a pseudo-terminal with the demo data, opens the window with every port
 # (COM1..COM8) leading to the virtual scale for this run only, and stops the virtual scale when
-# the window closes. Press Connect to see the live weight.
+# the window closes. Press Connect (the plug on the tool bar, or Ctrl+L) to see the live weight.
 #
 # Arguments go to the virtual scale, e.g. `scripts/run.sh --busy` or `scripts/run.sh --baud 9600`
 # (see `build/bin/qm-scale-sim --help`). The operator's saved settings and port mapping are not
@@ -11,8 +12,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j2 --target qm-interchange qm-scale-sim
+# The tests and benchmarks are not configured: their packages come with `scripts/deps.sh --tests`
+# (scripts/test.sh turns them on again in the same tree).
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF \
+  >/dev/null
+cmake --build build -j2 --target qm-interchange qmctl qm-scale-sim
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/qm-run.XXXXXX")"
 sim_pid=""

@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "link/ComPortBackend.h"
+#include "link/LowLatency.h"
 #include "link/UiDispatcher.h"
 
 namespace qm::comm {
@@ -124,6 +125,37 @@ bool IsPseudoTerminal(int fd) {
   unsigned major = ::major(st.st_rdev);
   return S_ISCHR(st.st_mode) && major >= 136 && major <= 143;
 }
+
+// A pseudo-terminal's either end: the terminal ends (majors 136-143), the masters of the old
+// numbering (128-135) and the multiplexer /dev/ptmx (5, 2).
+bool IsPtyEnd(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) < 0 || !S_ISCHR(st.st_mode)) return false;
+  const unsigned major = ::major(st.st_rdev), minor = ::minor(st.st_rdev);
+  return (major >= 128 && major <= 143) || (major == 5 && minor == 2);
+}
+
+}  // namespace
+
+int SystemSerialIoctl(int fd, unsigned long request, void* data) {
+  return ::ioctl(fd, request, data);
+}
+
+bool RequestLowLatency(int fd, SerialIoctl ioctl) {
+  if (IsPtyEnd(fd)) return false;
+  const int saved = errno;
+  serial_struct serial{};
+  bool asked = false;
+  if (ioctl(fd, TIOCGSERIAL, &serial) == 0 && (serial.flags & ASYNC_LOW_LATENCY) == 0) {
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd, TIOCSSERIAL, &serial);  // a refusal leaves the driver's own timing
+    asked = true;
+  }
+  errno = saved;
+  return asked;
+}
+
+namespace {
 
 bool DsrOn(int fd, int& error) {
   int bits = 0;
@@ -397,6 +429,7 @@ class PosixBackend : public ComPortBackend {
     if (::ioctl(fd, TIOCEXCL) < 0 && errno != ENOTTY) return errno;
     termios2 tio{};
     if (::ioctl(fd, TCGETS2, &tio) < 0) return errno;
+    RequestLowLatency(fd);
     fd_ = std::move(guard);
     rs485_ = false;
     // A pseudo-terminal hands bytes to its other end at once: its output queue says nothing of

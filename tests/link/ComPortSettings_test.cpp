@@ -1,10 +1,17 @@
 // Line settings, opening and closing of TComPort over a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 #include "link/ComPort.h"
+#include "link/LowLatency.h"
 #include "support/PtyPair.h"
 
 namespace {
@@ -261,6 +268,59 @@ TEST_F(ComPortSettings, SubObjectsCopyThemselves) {
   port.Timeouts().SetReadTotalConstant(77);
   port.Timeouts().AssignTo(other.Timeouts());
   EXPECT_EQ(other.Timeouts().ReadTotalConstant(), 77);
+}
+
+// No serial device exists here: /dev/null stands for one (a character device that is no
+// pseudo-terminal) and a scripted driver answers the serial-settings calls.
+struct ScriptedDriver {
+  int getResult = 0;  // -1: the driver has no serial settings
+  int flags = 0;      // what it reports
+  std::vector<unsigned long> requests;
+  int setFlags = -1;  // what it was asked to set
+};
+ScriptedDriver* driver = nullptr;
+int DriverIoctl(int, unsigned long request, void* data) {
+  driver->requests.push_back(request);
+  auto* serial = static_cast<serial_struct*>(data);
+  if (request == TIOCGSERIAL) {
+    if (driver->getResult < 0) errno = ENOTTY;
+    serial->flags = driver->flags;
+    return driver->getResult;
+  }
+  driver->setFlags = serial->flags;
+  errno = EPERM;  // a refusal, which must go unnoticed
+  return -1;
+}
+
+TEST(LowLatency, AskedOfASerialDeviceOnlyAndKeepsItsOtherFlags) {
+  PtyPair pty;
+  const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+  ASSERT_GE(null, 0);
+  struct Case {
+    const char* what;
+    int fd;
+    int getResult, flags;
+    std::vector<unsigned long> requests;
+    int setFlags;
+  } cases[] = {
+      {"serial device", null, 0, ASYNC_SPD_HI, {TIOCGSERIAL, TIOCSSERIAL},
+       ASYNC_SPD_HI | ASYNC_LOW_LATENCY},
+      {"already low latency", null, 0, ASYNC_LOW_LATENCY, {TIOCGSERIAL}, -1},
+      {"no serial settings", null, -1, 0, {TIOCGSERIAL}, -1},
+      {"pseudo-terminal", pty.Terminal(), 0, 0, {}, -1},
+      {"pseudo-terminal master", pty.Master(), 0, 0, {}, -1},
+  };
+  for (const Case& c : cases) {
+    ScriptedDriver scripted{c.getResult, c.flags};
+    driver = &scripted;
+    errno = 0;
+    EXPECT_EQ(qm::comm::RequestLowLatency(c.fd, DriverIoctl), c.setFlags >= 0) << c.what;
+    EXPECT_EQ(scripted.requests, c.requests) << c.what;
+    EXPECT_EQ(scripted.setFlags, c.setFlags) << c.what;
+    EXPECT_EQ(errno, 0) << c.what;
+  }
+  driver = nullptr;
+  ::close(null);
 }
 
 }  // namespace
