@@ -183,7 +183,9 @@ void ParsePort(const std::string& text, LineOptions& line) {
     }
     return;
   }
-  if (text.find('/') != std::string::npos) return;  // a device path
+  // A device path: "/dev/ttyUSB0" here, "\\.\COM12" on Windows, where adapters often get numbers
+  // above COM8 that only the device namespace reaches.
+  if (text.find_first_of("/\\") != std::string::npos) return;
   std::string upper = text;
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });

@@ -83,6 +83,8 @@ TEST(CtlArgs, LineOptionsAndModelLimits) {
   EXPECT_FALSE(path.line.comPort.has_value());
   EXPECT_EQ(path.line.port, "/dev/pts/7");
   EXPECT_TRUE(path.options.watch);
+  // Windows reaches COM10 and up only through the device namespace.
+  EXPECT_EQ(ParseCommandLine({"--port", "\\\\.\\COM12", "weigh"}).line.port, "\\\\.\\COM12");
 
   // Scan covers the model's whole address range unless told otherwise.
   EXPECT_EQ(ParseCommandLine({"scan"}).options.to, 99);
