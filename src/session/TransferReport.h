@@ -39,6 +39,9 @@ struct TransferReport {
   int answerByte = -1;    // OddAnswer, Refused: the byte the scale sent, 0..255
   std::string message;    // what stopped it, as the operator is told (Windows-1251), or empty
   std::optional<LinkFailure> linkFailure;  // LinkFailed: the failure as reported
+  // The selection of the scale that ended the transfer, when one did (the scale not ready,
+  // busy beyond the link's limit, silent, ...).
+  std::optional<Selection> selection;
   // Reads: the numbers passed over without a record, in order. `refused`: the scale has no
   // such record (0xEE; a whole-table read goes on). `oddAnswered`: the scale answered with
   // another byte than the acknowledgement (the last such byte is answerByte), so whether it
