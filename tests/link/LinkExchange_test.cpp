@@ -282,3 +282,43 @@ TEST_F(LinkExchange, AHangUpDuringAPollNeverLeavesLinkBusySet) {
 }
 
 }  // namespace
+
+TEST_F(LinkExchange, AProbeAsksOnceAndNamesWhatCameBack) {
+  struct Case {
+    std::string answer;
+    qm::Selection expected;
+    const char* text;
+  };
+  using Kind = qm::Selection::Kind;
+  const Case cases[] = {
+      {kEchoReady, {Kind::Ready}, "ready"},
+      {Bytes({0x01, 0xDD, 0x10, 0x27, 0x00, 0x00}), {Kind::NotReady, 10000}, "not ready (10000)"},
+      {Bytes({0x01, 0x81}), {Kind::OtherStatus, 0, 0x81}, "status 81"},
+      {"\x01", {Kind::Busy}, "Busy..."},  // echo without a status: not asked again
+      {Bytes({0x01, 0xDD, 0x10}), {Kind::CutShort}, "status 00"},
+      {Bytes({0x02, 0x80}), {Kind::WrongEcho}, ""},
+      {"", {Kind::Silent}, ""},
+  };
+  OpenForExchange();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Answer({.addressAnswer = c.answer});
+    const qm::Selection found = link.ProbeAddress(1);
+    EXPECT_EQ(found, c.expected);
+    EXPECT_EQ(qm::ProbeText(found), c.text);
+    EXPECT_EQ(scale->Received(), "\x01");
+    EXPECT_TRUE(port.Connected());
+  }
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, ABusyLimitEndsTheAskingAndClosesTheLink) {
+  Answer({.addressAnswer = "\x01", .busyAnswers = 1 << 30});
+  OpenForExchange();
+  link.SetBusyLimit(3);
+  EXPECT_EQ(link.SelectScale().kind, qm::Selection::Kind::Busy);
+  EXPECT_EQ(scale->AddressBytes(), 3);
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(status.panels[qm::kPanelBusy], "");
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
