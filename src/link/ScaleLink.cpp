@@ -167,24 +167,22 @@ Selection ScaleLink::SelectScaleOnLine() {
   }
   busyRounds_ = 0;
   status_.SetStatusText(kPanelBusy, std::string());
+  return ReadStatus(static_cast<std::uint8_t>(reply[0]), true);
+}
 
-  const std::uint8_t status = static_cast<std::uint8_t>(reply[0]);
-  switch (status) {
-    case kStatusReady:
-      return {Selection::Kind::Ready};
-    case kStatusNumber:
-      switch (AwaitReply(4, true, reply)) {
-        case Wait::Got:
-          return {Selection::Kind::NotReady, LeBytesToInt(reply)};
-        case Wait::TimedOut:
-          return {Selection::Kind::CutShort};
-        case Wait::Closed:
-          return {Selection::Kind::Closed};
-      }
-      return {Selection::Kind::Closed};
-    default:
-      return {Selection::Kind::OtherStatus, 0, status};
+Selection ScaleLink::ReadStatus(std::uint8_t status, bool reportError) {
+  if (status == kStatusReady) return {Selection::Kind::Ready};
+  if (status != kStatusNumber) return {Selection::Kind::OtherStatus, 0, status};
+  std::string number;
+  switch (AwaitReply(4, reportError, number)) {
+    case Wait::Got:
+      return {Selection::Kind::NotReady, LeBytesToInt(number)};
+    case Wait::TimedOut:
+      return {Selection::Kind::CutShort};
+    case Wait::Closed:
+      break;
   }
+  return {Selection::Kind::Closed};
 }
 
 Selection ScaleLink::ProbeOnLine(std::uint8_t address) {
@@ -202,13 +200,7 @@ Selection ScaleLink::ProbeOnLine(std::uint8_t address) {
   }
   if (reply != byte) return {Selection::Kind::WrongEcho};
   if (!ReadReply(1, false, reply)) return {Selection::Kind::Busy};
-  const std::uint8_t status = static_cast<std::uint8_t>(reply[0]);
-  if (status == kStatusReady) return {Selection::Kind::Ready};
-  if (status == kStatusNumber) {
-    if (!ReadReply(4, false, reply)) return {Selection::Kind::CutShort};
-    return {Selection::Kind::NotReady, LeBytesToInt(reply)};
-  }
-  return {Selection::Kind::OtherStatus, 0, status};
+  return ReadStatus(static_cast<std::uint8_t>(reply[0]), false);
 }
 
 std::string ProbeText(const Selection& selection) {

@@ -211,6 +211,9 @@ class ScaleLink {
 
   Selection SelectScaleOnLine();
   Selection ProbeOnLine(std::uint8_t address);
+  // The selection a status byte after the echo makes; the number after 0xDD is read here (a
+  // time-out reported with `reportError`).
+  Selection ReadStatus(std::uint8_t status, bool reportError);
   Answer SendCommandOnLine(std::uint8_t command, const std::string& data,
                            std::uint32_t replyLength);
   void CloseAfterPortFailure();
