@@ -198,8 +198,8 @@ void TransferFlows::WritePLUClick(int tag) {
                          single ? kPluRowWrittenText : kPluTableWrittenText,
                          [&](const TransferReport& report, bool rowStillValid) {
                            view_.ShowPage(kPluPage);
-                           if (rowStillValid)
-                             grid.MoveToCell(grid.CurrentColumn(), report.failedRow);
+                           if (rowStillValid && report.failedRow)
+                             grid.MoveToCell(grid.CurrentColumn(), *report.failedRow);
                          });
   const int first = single ? grid.CurrentRow() : 1;
   const int last = single ? first : grid.RowCount() - 1;
@@ -251,7 +251,7 @@ void TransferFlows::WriteMessagesClick(int tag) {
                          [&](const TransferReport& report, bool rowStillValid) {
                            view_.ShowPage(kMessagePage);
                            if (!rowStillValid) return;
-                           if (const std::optional<int> row = table.FindRow(report.failedNumber)) {
+                           if (const std::optional<int> row = table.FindRow(report.failedNumber.value_or(-1))) {
                              grid.MoveToCell(kMsgName, *row);
                            }
                          });

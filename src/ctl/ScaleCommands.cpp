@@ -224,7 +224,7 @@ ReadVerdict JudgeRead(ScaleRun& run, const TransferReport& report, const char* w
   }
   if (!report.oddAnswered.empty()) {
     char byte[8];
-    std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(report.answerByte & 0xFF));
+    std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(report.answerByte.value_or(0)));
     err << "qmctl: the scale answered " << byte << " instead of the record for " << what << ' '
         << NumberList(report.oddAnswered) << "; skipped\n";
     verdict.code = kExitFindings;

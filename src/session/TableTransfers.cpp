@@ -214,7 +214,7 @@ TransferReport ScaleSession::WritePlu(int firstRow, int lastRow, TransferObserve
   auto refused = [&](int r, const Answer& answer) {
     const std::string& pluNo = grid.Cell(kPluNo, r);
     run.report.failedRow = r;
-    run.report.failedNumber = ParseInt(pluNo).value_or(-1);
+    run.report.failedNumber = ParseInt(pluNo);
     if (answer.kind == Answer::Kind::Refused) {
       run.Stop(TransferStatus::Refused, PluWriteRefusedText(pluNo), !watch.Changed());
     } else {
