@@ -8,10 +8,6 @@
 
 namespace qm::ctl {
 
-void CtlStatus::SetStatusText(int panel, const std::string& text, bool) {
-  if (panel == kPanelActivity) activity = text;
-}
-
 std::string TraceLine(std::chrono::steady_clock::duration sinceStart, bool sent,
                       const std::string& bytes) {
   const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();

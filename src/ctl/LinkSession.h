@@ -3,8 +3,7 @@
 // the command's tables, set up from the line options. The transfers run on it exactly as in the
 // window program.
 //
-// Status panels go nowhere except the activity panel; `weigh` takes its readings from the live
-// poll. With --trace every frame the link writes and every group of bytes it takes are written
+// Status panels go nowhere; `weigh` takes its readings from the live poll. With --trace every frame the link writes and every group of bytes it takes are written
 // to `err` as hex, with the seconds since the session started.
 #pragma once
 
@@ -23,15 +22,13 @@
 
 namespace qm::ctl {
 
-// The activity panel's text; the other panels show nothing.
+// No panels: what they would show, qmctl learns from the session's results.
 class CtlStatus : public StatusView {
  public:
-  void SetStatusText(int panel, const std::string& text, bool repaintNow) override;
+  void SetStatusText(int, const std::string&, bool) override {}
   void SetSaveEnabled(bool) override {}
   void SetConnectState(bool, const std::string&) override {}
   void SetDisplayText(int, const std::string&) override {}
-
-  std::string activity;  // status panel 0
 };
 
 // "12:34:56.789"-free stamp: seconds since `start`, then the bytes as hex pairs.
