@@ -197,10 +197,9 @@ pid_t StartChildScale(const Line& line, bool paced) {
 
 bool ReadOneRecord(Link& l) {
   qm::LinkBusyScope busy(l.state);
-  std::int32_t value = 0;
-  if (!l.link.SelectScale(value) || value != qm::NoAnswer) return false;
-  std::string data("\x07\x00\x00\x00", 4);
-  return l.link.SendCommand(0x81, true, data, 100) == qm::kCommandDone && data.size() == 100;
+  if (!l.link.SelectScale().Ready()) return false;
+  const qm::Answer answer = l.link.SendCommand(0x81, std::string("\x07\x00\x00\x00", 4), 100);
+  return answer.kind == qm::Answer::Kind::Done && answer.reply.size() == 100;
 }
 
 // Exchanges of command 0x81 (address, echo and status, command and 4 bytes, 0xAA and 100
@@ -269,8 +268,9 @@ void BM_SimSilentScale(benchmark::State& st) {
     if (!l.link.IsOpen()) st.SkipWithError("port did not open");
     const double c0 = ProcessCpuSeconds();
     const auto t0 = Clock::now();
-    std::int32_t value = 0;
-    if (l.link.SelectScale(value)) st.SkipWithError("a silent scale answered");
+    if (l.link.SelectScale().kind != qm::Selection::Kind::Silent) {
+      st.SkipWithError("a silent scale answered");
+    }
     wall += std::chrono::duration<double>(Clock::now() - t0).count();
     cpu += ProcessCpuSeconds() - c0;
   }

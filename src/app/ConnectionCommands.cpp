@@ -45,11 +45,11 @@ void SelectScaleAddrClick(const ConnectionSeams& seams, RunState& state) {
       kAddressQuestionHead + FormatAddress(state.ScaleAddress) + kAddressQuestionTail;
   if (!DisconnectIfOpen(seams, question)) return;
 
-  const std::int32_t address =
+  const std::optional<std::int32_t> address =
       AskNumber(seams.dialogs, kAskScaleAddressPrompt, kBadScaleAddressError, 1,
                 state.CurrentScale.MaxScaleAddress, FormatAddress(state.ScaleAddress));
-  if (address == NoAnswer) return;
-  state.ScaleAddress = static_cast<std::uint8_t>(address);
+  if (!address) return;
+  state.ScaleAddress = static_cast<std::uint8_t>(*address);
   seams.status.SetStatusText(kPanelAddress, FormatAddress(state.ScaleAddress));
 }
 

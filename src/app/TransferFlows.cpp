@@ -160,7 +160,7 @@ void TransferFlows::ReadPluClick(int tag) {
   TextGrid& grid = session_.Plu();
   const std::int32_t maxPlu = state.CurrentScale.MaxPluNo;
 
-  std::int32_t number;
+  std::optional<std::int32_t> number;
   if (single) {
     const std::int32_t shown = ParseInt(grid.Cell(kPluNo, grid.CurrentRow())).value_or(1);
     number = AskNumber(dialogs_, kAskPluNoPrompt, kBadPluNoError, 0, maxPlu, std::to_string(shown));
@@ -168,7 +168,7 @@ void TransferFlows::ReadPluClick(int tag) {
     number =
         AskNumber(dialogs_, kAskLastPluNoPrompt, kBadPluNoError, 1, maxPlu, std::to_string(maxPlu));
   }
-  if (number == NoAnswer) return;
+  if (!number) return;
 
   ReadObserver observer(dialogs_, single, kReadPluTableTitle, kPluTableReadText, [&] {
     // Save was enabled by MarkModified when the first record was stored.
@@ -176,9 +176,9 @@ void TransferFlows::ReadPluClick(int tag) {
     view_.ShowPage(kPluPage);
   });
   if (single) {
-    session_.ReadOnePlu(number, grid.CurrentRow(), observer);
+    session_.ReadOnePlu(*number, grid.CurrentRow(), observer);
   } else {
-    session_.ReadPluTable(number, observer);
+    session_.ReadPluTable(*number, observer);
   }
 }
 
@@ -198,8 +198,8 @@ void TransferFlows::WritePLUClick(int tag) {
                          single ? kPluRowWrittenText : kPluTableWrittenText,
                          [&](const TransferReport& report, bool rowStillValid) {
                            view_.ShowPage(kPluPage);
-                           if (rowStillValid)
-                             grid.MoveToCell(grid.CurrentColumn(), report.failedRow);
+                           if (rowStillValid && report.failedRow)
+                             grid.MoveToCell(grid.CurrentColumn(), *report.failedRow);
                          });
   const int first = single ? grid.CurrentRow() : 1;
   const int last = single ? first : grid.RowCount() - 1;
@@ -213,12 +213,12 @@ void TransferFlows::ReadMessageClick(int tag) {
   MessageTable& table = session_.Messages();
   const std::int32_t maxMessages = state.CurrentScale.MaxMessages;
 
-  const std::int32_t number = single
+  const std::optional<std::int32_t> number = single
                                   ? AskNumber(dialogs_, kAskMessageNoPrompt, kBadMessageNoError, 1,
                                               maxMessages, std::to_string(table.CurrentNumber()))
                                   : AskNumber(dialogs_, kAskLastMessageNoPrompt, kBadMessageNoError,
                                               1, maxMessages, std::to_string(maxMessages));
-  if (number == NoAnswer) return;
+  if (!number) return;
 
   ReadObserver observer(dialogs_, single, kReadMsgTableTitle, kMsgTableReadText, [&] {
     // Save was enabled by MarkModified when the first message was stored.
@@ -228,9 +228,9 @@ void TransferFlows::ReadMessageClick(int tag) {
   // The message editor's keystrokes are replaced by the message read.
   observer.firstRecord = [&] { view_.ClearMessageDirty(); };
   if (single) {
-    session_.ReadOneMessage(number, table.Grid().CurrentRow(), observer);
+    session_.ReadOneMessage(*number, table.Grid().CurrentRow(), observer);
   } else {
-    session_.ReadMessageTable(number, observer);
+    session_.ReadMessageTable(*number, observer);
   }
 }
 
@@ -251,7 +251,7 @@ void TransferFlows::WriteMessagesClick(int tag) {
                          [&](const TransferReport& report, bool rowStillValid) {
                            view_.ShowPage(kMessagePage);
                            if (!rowStillValid) return;
-                           if (const std::optional<int> row = table.FindRow(report.failedNumber)) {
+                           if (const std::optional<int> row = table.FindRow(report.failedNumber.value_or(-1))) {
                              grid.MoveToCell(kMsgName, *row);
                            }
                          });

@@ -4,7 +4,6 @@
 
 #include "base/Cp1251.h"
 #include "base/NumberText.h"
-#include "base/RunState.h"
 
 namespace qm {
 
@@ -19,11 +18,12 @@ const std::string kBadMessageNoError = Win1251("Неправильный ном�
 const std::string kAskScaleAddressPrompt = Win1251("Введите адрес весов:");
 const std::string kBadScaleAddressError = Win1251("Неправильный адрес весов.");
 
-std::int32_t AskNumber(Dialogs& dialogs, const std::string& prompt, const std::string& errorText,
-                       std::int32_t min, std::int32_t max, const std::string& defaultText) {
+std::optional<std::int32_t> AskNumber(Dialogs& dialogs, const std::string& prompt,
+                                      const std::string& errorText, std::int32_t min,
+                                      std::int32_t max, const std::string& defaultText) {
   const std::optional<std::string> entered =
       dialogs.InputLine(kAskNumberCaption, prompt, defaultText);
-  if (!entered) return NoAnswer;
+  if (!entered) return std::nullopt;
 
   // ParseInt trims the blanks itself and takes nothing but an optional sign and digits.
   const std::optional<std::int32_t> number = ParseInt(*entered);
@@ -35,7 +35,7 @@ std::int32_t AskNumber(Dialogs& dialogs, const std::string& prompt, const std::s
   box.icon = DialogIcon::Error;
   box.buttons = kButtonOk;
   dialogs.ShowMessage(box);
-  return NoAnswer;
+  return std::nullopt;
 }
 
 }  // namespace qm

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/Captions.h"
@@ -25,10 +26,11 @@ extern const std::string kBadScaleAddressError;
 
 // Shows the modal input box (caption kAskNumberCaption, `prompt` above the field, `defaultText`
 // in it) once. Returns the entered number when it is a decimal integer (blanks around it
-// allowed) within [min, max]. Returns NoAnswer when the operator cancels (no further box) or
+// allowed) within [min, max]. Returns nothing when the operator cancels (no further box) or
 // when the entry is not such a number; in that case `errorText` is shown once in an error box
 // (caption kErrorCaption, OK) and the input is not asked again. All texts are Windows-1251.
-std::int32_t AskNumber(Dialogs& dialogs, const std::string& prompt, const std::string& errorText,
-                       std::int32_t min, std::int32_t max, const std::string& defaultText);
+std::optional<std::int32_t> AskNumber(Dialogs& dialogs, const std::string& prompt,
+                                      const std::string& errorText, std::int32_t min,
+                                      std::int32_t max, const std::string& defaultText);
 
 }  // namespace qm

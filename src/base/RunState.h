@@ -8,10 +8,6 @@
 
 namespace qm {
 
-// The link's result for "no (complete) answer; the failure was already reported", and the
-// number input's result for "no number entered".
-inline constexpr std::int32_t NoAnswer = 2147483647;
-
 struct RunState {
   std::int32_t ScaleModel = 15;      // 6, 15 or 30 (kg)
   std::int32_t ScaleVersion = 4000;  // 200, 600, 1000 or 4000 PLU

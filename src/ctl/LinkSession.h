@@ -3,13 +3,11 @@
 // the command's tables, set up from the line options. The transfers run on it exactly as in the
 // window program.
 //
-// Status panels go nowhere except the display panels, which are kept for `weigh`. With --trace
-// every frame the link writes and every group of bytes it takes are written to `err` as hex,
-// with the seconds since the session started.
+// Status panels go nowhere; `weigh` takes its readings from the live poll. With --trace every frame the link writes and every group of bytes it takes are written
+// to `err` as hex, with the seconds since the session started.
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -24,20 +22,13 @@
 
 namespace qm::ctl {
 
-// The display panels as the last poll left them, and a call after each complete reading.
+// No panels: what they would show, qmctl learns from the session's results.
 class CtlStatus : public StatusView {
  public:
-  void SetStatusText(int panel, const std::string& text, bool repaintNow) override;
+  void SetStatusText(int, const std::string&, bool) override {}
   void SetSaveEnabled(bool) override {}
   void SetConnectState(bool, const std::string&) override {}
-  void SetDisplayText(int panel, const std::string& text) override;
-
-  DisplayTexts display;
-  // Runs when the PLU number panel was filled, the last panel a poll writes.
-  std::function<void(const DisplayTexts&)> onReading;
-  std::string activity;  // status panel 0
-  // Runs each time the link shows "Busy..." (the scale echoed its address without a status).
-  std::function<void()> onBusy;
+  void SetDisplayText(int, const std::string&) override {}
 };
 
 // "12:34:56.789"-free stamp: seconds since `start`, then the bytes as hex pairs.
@@ -54,21 +45,13 @@ class LinkSession {
   LinkSession(const LinkSession&) = delete;
   LinkSession& operator=(const LinkSession&) = delete;
 
-  // Writes `bytes` straight to the port (traced), for exchanges the link has no routine for.
-  void WriteRaw(const std::string& bytes);
   // Writes a trace line when tracing is on.
   void Trace(bool sent, const std::string& bytes);
 
-  // Whether the scale's last answer to its address was anything but the echo and the ready
-  // status (a wrong echo, 0xDD and a number, another status), for the live poll of `weigh`,
-  // which ends quietly then. Transfers say so in their reports.
-  bool LastSelectNotReady() const { return notReady_; }
-
   // The window asks a busy scale again for as long as the operator leaves the link open. A
-  // script has no operator: after this many "Busy..." rounds in a row (about half a second
-  // each) the session closes the link, which ends the exchange quietly.
+  // script has no operator: after this many busy rounds in a row (about half a second
+  // each) the link gives up and closes, which ends the exchange with a Busy selection.
   static constexpr int kBusyRoundsLimit = 10;
-  bool GaveUpOnBusyScale() const { return gaveUpBusy_; }
 
   HeadlessLoop loop;
   TComPort port;
@@ -79,14 +62,8 @@ class LinkSession {
   LivePoll& poll;
 
  private:
-  void WatchReadiness(bool sent, const std::string& bytes);
-
   std::ostream& err_;
   bool trace_;
-  enum class Phase { Idle, AwaitEcho, AwaitStatus } phase_ = Phase::Idle;
-  bool notReady_ = false;
-  int busyRounds_ = 0;
-  bool gaveUpBusy_ = false;
   std::chrono::steady_clock::time_point start_;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <optional>
 #include <ostream>
 
 #include "base/AskNumber.h"
@@ -64,25 +65,26 @@ struct ScaleRun {
   int Outcome(const TransferReport& report, const ConsoleObserver& console) {
     if (StopRequested() && FleetRunning()) return Interrupted();
     if (linkFailed) return kExitLink;
-    if (session.GaveUpOnBusyScale()) {
-      io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
-             << " stayed busy (it echoed its address but sent no status); gave up\n";
-      return kExitLink;
-    }
+    if (IsBusy(report.selection)) return StayedBusy();
     if (console.stopped) return kExitFindings;
     if (report.status == TransferStatus::NotReady) return NotReady();
     return kExitDone;
   }
-  // The same after the live poll of `weigh`, which has no report.
+  // The same after the live poll of `weigh`, which has no report: its last selection tells.
   int PollOutcome() {
     if (StopRequested() && FleetRunning()) return Interrupted();
     if (linkFailed) return kExitLink;
-    if (session.GaveUpOnBusyScale()) {
-      io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
-             << " stayed busy (it echoed its address but sent no status); gave up\n";
-      return kExitLink;
-    }
-    return session.LastSelectNotReady() ? NotReady() : kExitDone;
+    const std::optional<Selection>& last = session.poll.LastSelection();
+    if (IsBusy(last)) return StayedBusy();
+    return last && last->Refusing() ? NotReady() : kExitDone;
+  }
+  static bool IsBusy(const std::optional<Selection>& selection) {
+    return selection && selection->kind == Selection::Kind::Busy;
+  }
+  int StayedBusy() {
+    io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
+           << " stayed busy (it echoed its address but sent no status); gave up\n";
+    return kExitLink;
   }
   // A fleet was interrupted: whatever the transfer got is dropped, and no file is written.
   int Interrupted() {
@@ -222,7 +224,7 @@ ReadVerdict JudgeRead(ScaleRun& run, const TransferReport& report, const char* w
   }
   if (!report.oddAnswered.empty()) {
     char byte[8];
-    std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(report.answerByte & 0xFF));
+    std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(report.answerByte.value_or(0)));
     err << "qmctl: the scale answered " << byte << " instead of the record for " << what << ' '
         << NumberList(report.oddAnswered) << "; skipped\n";
     verdict.code = kExitFindings;
@@ -390,24 +392,10 @@ int RunScan(const CommandLine& cl, CtlIo& io) {
 
   int answering = 0;
   for (int address = *cl.options.from; address <= *cl.options.to; ++address) {
-    const std::string byte(1, static_cast<char>(address));
-    std::string reply;
-    if (!s.link.PurgeInput()) return kExitLink;
-    s.WriteRaw(byte);
-    if (!s.link.ReadReply(1, false, reply) || reply != byte) continue;
-    std::string state;
-    if (!s.link.ReadReply(1, false, reply)) {
-      state = "Busy...";  // echo without a status
-    } else if (static_cast<std::uint8_t>(reply[0]) == kStatusReady) {
-      state = "ready";
-    } else if (static_cast<std::uint8_t>(reply[0]) == kStatusNumber &&
-               s.link.ReadReply(4, false, reply)) {
-      state = "not ready (" + std::to_string(LeBytesToInt(reply)) + ")";
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "%02X", static_cast<std::uint8_t>(reply[0]));
-      state = std::string("status ") + hex;
-    }
+    const Selection found = s.link.ProbeAddress(static_cast<std::uint8_t>(address));
+    if (found.kind == Selection::Kind::Closed) return kExitLink;
+    const std::string state = ProbeText(found);
+    if (state.empty()) continue;  // nothing, or not the echo, came back
     ++answering;
     io.out << Utf8(FormatAddress(static_cast<std::uint8_t>(address))) << ' ' << state << '\n';
   }
@@ -423,11 +411,11 @@ int RunWeigh(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
   LinkSession& s = run.session;
   int readings = 0;
-  s.status.onReading = [&](const DisplayTexts& d) {
+  s.poll.SetReadingHandler([&](const DisplayTexts& d) {
     ++readings;
     if (io.records) ++*io.records;
     io.out << DisplayLine(d) << '\n' << std::flush;
-  };
+  });
   // Connect as the window's button does, with the first poll due at the tick that runs at once.
   s.state.PollCountdown = 1;
   s.link.OpenLink(true);

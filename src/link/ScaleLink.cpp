@@ -1,5 +1,7 @@
 #include "link/ScaleLink.h"
 
+#include <cstdio>
+
 #include "base/Cp1251.h"
 #include "base/WireCodecs.h"
 #include "link/NetPortUrl.h"
@@ -47,8 +49,12 @@ ScaleLink::~ScaleLink() {
 // --- exchange --------------------------------------------------------------------------------
 
 bool ScaleLink::ReadReply(std::uint32_t count, bool reportError, std::string& bytes) {
+  return AwaitReply(count, reportError, bytes) == Wait::Got;
+}
+
+ScaleLink::Wait ScaleLink::AwaitReply(std::uint32_t count, bool reportError, std::string& bytes) {
   bytes.clear();
-  if (!port_.Connected()) return false;
+  if (!port_.Connected()) return Wait::Closed;
   const std::uint64_t generation = linkGeneration_;
   // Bytes just written that the port could not see onto the line are still on their way: the
   // wait is for the scale, so their time on the line comes on top.
@@ -58,7 +64,7 @@ bool ScaleLink::ReadReply(std::uint32_t count, bool reportError, std::string& by
   std::uint32_t waiting = 0;
   for (;;) {
     // The operator (or the window closing) cut the link while events ran: end quietly.
-    if (!port_.Connected() || linkGeneration_ != generation) return false;
+    if (!port_.Connected() || linkGeneration_ != generation) return Wait::Closed;
     // The count of the last look decides: asking again would only cost another call.
     waiting = port_.InputCount();
     if (waiting >= count || state_.ReplyTicks <= 0) break;
@@ -71,7 +77,7 @@ bool ScaleLink::ReadReply(std::uint32_t count, bool reportError, std::string& by
     if (got == static_cast<std::int32_t>(count)) {
       if (frameTap_) frameTap_(false, buffer);
       bytes = std::move(buffer);
-      return true;
+      return Wait::Got;
     }
     // The driver gave fewer bytes than it had counted: treat it as a reply cut short.
   } else if (waiting > 0) {
@@ -80,7 +86,7 @@ bool ScaleLink::ReadReply(std::uint32_t count, bool reportError, std::string& by
     if (frameTap_ && got > 0) frameTap_(false, dropped.substr(0, static_cast<std::size_t>(got)));
   }
   if (reportError) LinkError();
-  return false;
+  return Wait::TimedOut;
 }
 
 bool ScaleLink::PurgeInput() {
@@ -103,9 +109,16 @@ void ScaleLink::WriteToLine(const std::string& bytes) {
   if (!port_.WriteReachesLine()) lineTimeOwed_ += port_.LineTime(bytes.size());
 }
 
-bool ScaleLink::ReadEcho(std::uint8_t address) {
+std::optional<Selection::Kind> ScaleLink::ReadEcho(std::uint8_t address) {
   std::string reply;
-  if (!ReadReply(1, true, reply)) return false;
+  switch (AwaitReply(1, true, reply)) {
+    case Wait::Got:
+      break;
+    case Wait::TimedOut:
+      return Selection::Kind::Silent;
+    case Wait::Closed:
+      return Selection::Kind::Closed;
+  }
   // The scale echoes before anything else, so bytes ahead of the echo can only be the tail of an
   // earlier answer (trailing noise, a reply left after an odd acknowledgement) that arrived after
   // the input was emptied. They are dropped, but no more of them than the longest answer holds
@@ -115,14 +128,15 @@ bool ScaleLink::ReadEcho(std::uint8_t address) {
   // quietly, as any wrong echo does.
   std::uint32_t dropped = 0;
   while (static_cast<std::uint8_t>(reply[0]) != address) {
-    if (++dropped > kLongestReply || echoTicks_ <= 0) return false;
-    if (!ReadReply(1, false, reply)) return false;
+    if (++dropped > kLongestReply || echoTicks_ <= 0) return Selection::Kind::WrongEcho;
+    const Wait wait = AwaitReply(1, false, reply);
+    if (wait == Wait::Closed) return Selection::Kind::Closed;
+    if (wait == Wait::TimedOut) return Selection::Kind::WrongEcho;
   }
-  return true;
+  return std::nullopt;
 }
 
-bool ScaleLink::SelectScaleOnLine(std::int32_t& value) {
-  value = NoAnswer;
+Selection ScaleLink::SelectScaleOnLine() {
   status_.SetStatusText(kPanelBusy, std::string());
   // "Busy..." stays only while the scale is asked again. However the asking ends (a status, a
   // wrong echo, the operator closing the port during a wait for the echo), it goes.
@@ -134,35 +148,86 @@ bool ScaleLink::SelectScaleOnLine(std::int32_t& value) {
   const std::string address(1, static_cast<char>(state_.ScaleAddress));
   std::string reply;
   for (;;) {
-    if (!PurgeInput()) return false;
+    if (!PurgeInput()) return {Selection::Kind::Closed};
     WriteBytes(address);
     // The deadline for stale bytes ahead of the echo: one reply time-out from the address, plus
     // the line time of the longest answer that could still be draining.
     echoTicks_ = kReplyTimeoutTicks +
                  static_cast<std::int32_t>(port_.LineTime(kLongestReply) / kTickPeriod) +
                  static_cast<std::int32_t>(lineTimeOwed_ / kTickPeriod);
-    if (!ReadEcho(state_.ScaleAddress)) return false;
+    if (const auto failed = ReadEcho(state_.ScaleAddress)) return {*failed};
     if (ReadReply(1, false, reply)) break;
-    // Echo without status: the scale is busy (e.g. printing). Ask again until it answers.
+    // Echo without status: the scale is busy (e.g. printing). Ask again until it answers, or
+    // until the busy limit runs out: then the link is closed and the asking ends.
     status_.SetStatusText(kPanelBusy, kBusyText);
+    const bool giveUp = busyLimit_ > 0 && ++busyRounds_ >= busyLimit_;
+    if (giveUp) CloseLink();
     pump_.ProcessPendingEvents();
+    if (giveUp) return {Selection::Kind::Busy};
   }
+  busyRounds_ = 0;
   status_.SetStatusText(kPanelBusy, std::string());
-
-  switch (static_cast<std::uint8_t>(reply[0])) {
-    case kStatusReady:
-      return true;
-    case kStatusNumber:
-      if (!ReadReply(4, true, reply)) return false;
-      value = LeBytesToInt(reply);
-      return true;
-    default:
-      return false;
-  }
+  return ReadStatus(static_cast<std::uint8_t>(reply[0]), true);
 }
 
-std::int32_t ScaleLink::SendCommandOnLine(std::uint8_t command, bool expectReply, std::string& data,
-                                          std::uint32_t replyLength) {
+Selection ScaleLink::ReadStatus(std::uint8_t status, bool reportError) {
+  if (status == kStatusReady) return {Selection::Kind::Ready};
+  if (status != kStatusNumber) return {Selection::Kind::OtherStatus, 0, status};
+  std::string number;
+  switch (AwaitReply(4, reportError, number)) {
+    case Wait::Got:
+      return {Selection::Kind::NotReady, LeBytesToInt(number)};
+    case Wait::TimedOut:
+      return {Selection::Kind::CutShort};
+    case Wait::Closed:
+      break;
+  }
+  return {Selection::Kind::Closed};
+}
+
+Selection ScaleLink::ProbeOnLine(std::uint8_t address) {
+  if (!PurgeInput()) return {Selection::Kind::Closed};
+  const std::string byte(1, static_cast<char>(address));
+  WriteBytes(byte);
+  std::string reply;
+  switch (AwaitReply(1, false, reply)) {
+    case Wait::Got:
+      break;
+    case Wait::TimedOut:
+      return {Selection::Kind::Silent};
+    case Wait::Closed:
+      return {Selection::Kind::Closed};
+  }
+  if (reply != byte) return {Selection::Kind::WrongEcho};
+  if (!ReadReply(1, false, reply)) return {Selection::Kind::Busy};
+  return ReadStatus(static_cast<std::uint8_t>(reply[0]), false);
+}
+
+std::string ProbeText(const Selection& selection) {
+  char hex[8];
+  switch (selection.kind) {
+    case Selection::Kind::Ready:
+      return "ready";
+    case Selection::Kind::NotReady:
+      return "not ready (" + std::to_string(selection.number) + ")";
+    case Selection::Kind::OtherStatus:
+      std::snprintf(hex, sizeof hex, "%02X", selection.status);
+      return std::string("status ") + hex;
+    case Selection::Kind::CutShort:
+      // The status byte is known to be 0xDD, but its number is not there to show.
+      return "status 00";
+    case Selection::Kind::Busy:
+      return kBusyText;
+    case Selection::Kind::WrongEcho:
+    case Selection::Kind::Silent:
+    case Selection::Kind::Closed:
+      break;
+  }
+  return std::string();
+}
+
+Answer ScaleLink::SendCommandOnLine(std::uint8_t command, const std::string& data,
+                                    std::uint32_t replyLength) {
   // The command byte and its data leave in one write: the same bytes on the line, one call and
   // one pass through the driver fewer. The trace still shows them as the two frames they are.
   std::string frame(1, static_cast<char>(command));
@@ -174,23 +239,22 @@ std::int32_t ScaleLink::SendCommandOnLine(std::uint8_t command, bool expectReply
   WriteToLine(frame);
 
   std::string reply;
-  if (!ReadReply(1, true, reply)) return NoAnswer;
+  if (!ReadReply(1, true, reply)) return {Answer::Kind::NoAnswer};
   const std::uint8_t answer = static_cast<std::uint8_t>(reply[0]);
+  if (answer == kRefusal) return {Answer::Kind::Refused, answer};
   if (answer != kAcknowledge) {
     // A byte the protocol does not know may still carry the reply behind it. It is taken off
     // the line here, so that the next exchange starts on a quiet line whenever it starts.
-    if (expectReply && answer != NotProgrammed) {
+    if (replyLength > 0) {
       std::string dropped;
       ReadReply(replyLength, false, dropped);
     }
-    return answer == 0 ? kAnswerZeroByte : answer;
+    return {Answer::Kind::OddByte, answer};
   }
 
-  data.clear();
-  if (!expectReply) return kCommandDone;
-  if (!ReadReply(replyLength, true, reply)) return NoAnswer;
-  data = std::move(reply);
-  return kCommandDone;
+  if (replyLength == 0) return {Answer::Kind::Done, answer};
+  if (!ReadReply(replyLength, true, reply)) return {Answer::Kind::NoAnswer};
+  return {Answer::Kind::Done, answer, std::move(reply)};
 }
 
 // A port failure inside an exchange (the adapter pulled out, the line hung up) goes on to the
@@ -205,19 +269,28 @@ void ScaleLink::CloseAfterPortFailure() {
   }
 }
 
-bool ScaleLink::SelectScale(std::int32_t& value) {
+Selection ScaleLink::SelectScale() {
   try {
-    return SelectScaleOnLine(value);
+    return SelectScaleOnLine();
   } catch (const EComPort&) {
     CloseAfterPortFailure();
     throw;
   }
 }
 
-std::int32_t ScaleLink::SendCommand(std::uint8_t command, bool expectReply, std::string& data,
-                                    std::uint32_t replyLength) {
+Selection ScaleLink::ProbeAddress(std::uint8_t address) {
   try {
-    return SendCommandOnLine(command, expectReply, data, replyLength);
+    return ProbeOnLine(address);
+  } catch (const EComPort&) {
+    CloseAfterPortFailure();
+    throw;
+  }
+}
+
+Answer ScaleLink::SendCommand(std::uint8_t command, const std::string& data,
+                              std::uint32_t replyLength) {
+  try {
+    return SendCommandOnLine(command, data, replyLength);
   } catch (const EComPort&) {
     CloseAfterPortFailure();
     throw;

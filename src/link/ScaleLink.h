@@ -2,12 +2,7 @@
 // its address byte, sending one command and collecting the acknowledgement and the fixed-length
 // reply. The transfers and the live display poll are built on it.
 //
-// The wire has no framing: every exchange is
-//   program -> address byte;  scale -> the same byte (echo), then a status byte:
-//     0x80 ready, or 0xDD followed by a 4-byte little-endian number (the scale is not ready);
-//     an echo without a status means the scale is busy and the address is sent again;
-//   program -> command byte and its data;  scale -> 0xAA then the reply of the command's length,
-//     or another byte instead of 0xAA (0xEE: refused, e.g. no such record).
+// The exchange on the wire, its bytes and sizes are described in Protocol.h.
 //
 // Waiting: a reply is awaited by handling the window's events through the EventPump until the
 // bytes are in the port's input queue or ReplyTicks has run out. ReplyTicks is set to 5 when a
@@ -29,6 +24,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/Captions.h"
@@ -36,25 +32,52 @@
 #include "base/RunState.h"
 #include "base/StatusView.h"
 #include "link/ComPort.h"
+#include "link/Protocol.h"
 
 namespace qm {
 
-// Results of SendCommand (besides 1..255, the byte the scale sent instead of the acknowledgement).
-inline constexpr std::int32_t kCommandDone = 0;
-// The scale refused the command (e.g. the record does not exist).
-inline constexpr std::int32_t NotProgrammed = 0xEE;
-// The scale answered 0x00 instead of the acknowledgement. Kept apart from kCommandDone so that a
-// stray zero byte is never taken for success; callers treat it like any other unexpected byte.
-inline constexpr std::int32_t kAnswerZeroByte = 256;
+// What asking the scale for its attention came to (SelectScale, ProbeAddress).
+struct Selection {
+  enum class Kind {
+    Ready,        // the echo and the ready status 0x80
+    NotReady,     // the echo, 0xDD and a number (`number`)
+    OtherStatus,  // the echo and a status the protocol does not know (`status`)
+    WrongEcho,    // another byte came back than the address
+    Busy,         // the echo without a status: once for a probe; for a select, as many rounds as
+                  // the busy limit allows, after which the link was closed
+    Silent,       // no echo in time (a select has reported it as a link failure)
+    CutShort,     // 0xDD came but its number not in full (a select has reported it)
+    Closed,       // the port was closed before or while the answer was awaited
+  };
+  Kind kind = Kind::Closed;
+  std::int32_t number = 0;  // NotReady: the number after 0xDD
+  std::uint8_t status = 0;  // OtherStatus: the status byte
 
-// Protocol bytes.
-inline constexpr std::uint8_t kStatusReady = 0x80;
-inline constexpr std::uint8_t kStatusNumber = 0xDD;  // not ready; 4 bytes follow
-inline constexpr std::uint8_t kAcknowledge = 0xAA;
+  bool Ready() const { return kind == Kind::Ready; }
+  // The scale answered its address but is not ready for a command.
+  bool Refusing() const {
+    return kind == Kind::WrongEcho || kind == Kind::NotReady || kind == Kind::OtherStatus;
+  }
+  friend bool operator==(const Selection&, const Selection&) = default;
+};
 
-// The longest answer the scale sends after its acknowledgement (a message, 400 bytes): the most
-// that an earlier exchange can leave on the line ahead of the next echo.
-inline constexpr std::uint32_t kLongestReply = 400;
+// What a command came to (SendCommand).
+struct Answer {
+  enum class Kind {
+    Done,      // acknowledged (0xAA), and the reply arrived in full when one was asked for
+    Refused,   // 0xEE instead of the acknowledgement (e.g. no such record)
+    OddByte,   // another byte instead of the acknowledgement, 0x00 included (`byte`)
+    NoAnswer,  // no (complete) answer, reported as a link failure; or the link was closed
+  };
+  Kind kind = Kind::NoAnswer;
+  std::uint8_t byte = 0;  // Refused, OddByte: the byte sent instead of the acknowledgement
+  std::string reply;      // Done: the reply, empty when none was asked for
+};
+
+// What a probe found at an address, as a search of the line lists it: "ready",
+// "not ready (N)", "status XX", "Busy..."; empty when nothing answered (Silent, WrongEcho,
+// Closed).
+std::string ProbeText(const Selection& selection);
 
 // Timer ticks a wait for reply bytes lasts after the last byte arrived.
 inline constexpr std::int32_t kReplyTimeoutTicks = 5;
@@ -118,22 +141,31 @@ class ScaleLink {
   // Drops whatever waits in the input queue. False when the port is closed.
   bool PurgeInput();
 
-  // Selects the scale: sends ScaleAddress, expects it echoed and then a status. True when the
-  // scale is ready (0x80; value = NoAnswer) or sent 0xDD and a number (value = that number,
-  // little-endian signed 32-bit). False on a wrong echo or another status (quietly), or after a
-  // reported time-out. Bytes that arrive ahead of the echo are the tail of an earlier answer and
+  // Selects the scale: sends ScaleAddress, expects it echoed and then a status. Ready (0x80),
+  // NotReady with the number after 0xDD (little-endian signed 32-bit), WrongEcho and
+  // OtherStatus come quietly; Silent and CutShort after a reported time-out; Closed when the
+  // port was closed. Bytes that arrive ahead of the echo are the tail of an earlier answer and
   // are dropped. While the scale echoes without a status, panel 7 shows "Busy..." and the
-  // address is sent again until it answers, the echo fails, or the port is closed.
+  // address is sent again until it answers, the echo fails, the port is closed, or the busy
+  // limit runs out (Busy, the link closed).
   // A port failure (EComPort) closes the link and is passed on to the caller.
-  bool SelectScale(std::int32_t& value);
+  Selection SelectScale();
 
-  // Sends `command` and `data`, then expects 0xAA. Returns kCommandDone, with `data` := the
-  // reply of `replyLength` bytes when `expectReply` (else emptied); the byte sent instead of
-  // 0xAA (1..255, or kAnswerZeroByte for 0x00) with `data` unchanged (a reply that may follow
-  // such a byte, other than the refusal, is waited for and dropped); or NoAnswer after a
-  // reported failure. A port failure (EComPort) closes the link and is passed on to the caller.
-  std::int32_t SendCommand(std::uint8_t command, bool expectReply, std::string& data,
-                           std::uint32_t replyLength);
+  // Asks `address` once, as a search of the line does: no second asking while the scale is
+  // busy, no stale bytes dropped ahead of the echo, no failure reported. Silent when nothing
+  // came back, Busy when the echo came without a status, CutShort when the number after 0xDD
+  // did not arrive in full. The link must be open; a closed port gives Closed.
+  Selection ProbeAddress(std::uint8_t address);
+
+  // How many rounds in a row SelectScale asks a scale that echoes without a status before it
+  // gives up and closes the link; 0 (the window's way): for as long as the link is open.
+  void SetBusyLimit(int rounds) { busyLimit_ = rounds; }
+
+  // Sends `command` and `data`, then expects 0xAA and, when `replyLength` > 0, a reply of that
+  // many bytes. A reply that may follow an odd byte (not the refusal) is waited for and dropped.
+  // NoAnswer after a reported failure or when the port was closed meanwhile. A port failure
+  // (EComPort) closes the link and is passed on to the caller.
+  Answer SendCommand(std::uint8_t command, const std::string& data, std::uint32_t replyLength);
 
   // Reports a failed exchange: empties panel 7; unless DisconnectRequested, closes the link and
   // hands kLinkErrorText to the failure handler.
@@ -173,9 +205,17 @@ class ScaleLink {
   // After an exchange: resumes the poll of a link that was open (and still is), else closes it.
   void EndExchange(bool wasConnected);
 
-  bool SelectScaleOnLine(std::int32_t& value);
-  std::int32_t SendCommandOnLine(std::uint8_t command, bool expectReply, std::string& data,
-                                 std::uint32_t replyLength);
+  // How a wait for reply bytes ended.
+  enum class Wait { Got, TimedOut, Closed };
+  Wait AwaitReply(std::uint32_t count, bool reportError, std::string& bytes);
+
+  Selection SelectScaleOnLine();
+  Selection ProbeOnLine(std::uint8_t address);
+  // The selection a status byte after the echo makes; the number after 0xDD is read here (a
+  // time-out reported with `reportError`).
+  Selection ReadStatus(std::uint8_t status, bool reportError);
+  Answer SendCommandOnLine(std::uint8_t command, const std::string& data,
+                           std::uint32_t replyLength);
   void CloseAfterPortFailure();
   void ShowLinkState();
   void ShowOpenPortError(const EComPort& error);
@@ -185,9 +225,9 @@ class ScaleLink {
   // The same without the frame tap, for a write that joins frames the tap saw apart.
   void WriteToLine(const std::string& bytes);
   // Waits for the echo of `address`, dropping stale bytes ahead of it (at most kLongestReply of
-  // them, and only until echoTicks_ ran out). False on silence (reported) or on a wrong echo
-  // (quietly).
-  bool ReadEcho(std::uint8_t address);
+  // them, and only until echoTicks_ ran out). Nothing when it came; else Silent (reported),
+  // WrongEcho (quietly) or Closed.
+  std::optional<Selection::Kind> ReadEcho(std::uint8_t address);
 
   TComPort& port_;
   RunState& state_;
@@ -201,6 +241,9 @@ class ScaleLink {
   // Ticks left for dropping stale bytes ahead of an echo; set at each address, counted down by
   // the timer and never started over by arriving bytes.
   std::int32_t echoTicks_ = 0;
+  int busyLimit_ = 0;
+  // Rounds of "Busy..." since the scale last sent a status.
+  int busyRounds_ = 0;
 };
 
 // Holds LinkBusy for one short exchange (the live poll) and clears it however the scope is left,

@@ -55,18 +55,22 @@ template <typename Done>
 void TotalsCommand(TransferRun& run, ScaleLink& link, std::uint8_t command, std::uint32_t replySize,
                    const std::string& refusedText, Done&& done) {
   if (!run.ScaleReady()) return;  // nothing read or erased, nothing said
-  std::string data;
-  const std::int32_t result = link.SendCommand(command, replySize > 0, data, replySize);
-  if (result == kCommandDone) {
-    run.report.stored = 1;
-    done(data);
-  } else if (result == NotProgrammed) {
-    run.Stop(TransferStatus::NotProgrammed, refusedText, false);
-  } else if (result == NoAnswer) {
-    run.LinkLetDown(TransferStatus::LinkClosed);
-  } else {
-    run.report.status = TransferStatus::OddAnswer;
-    run.report.answerByte = result == kAnswerZeroByte ? 0 : (result & 0xFF);
+  const Answer answer = link.SendCommand(command, std::string(), replySize);
+  switch (answer.kind) {
+    case Answer::Kind::Done:
+      run.report.stored = 1;
+      done(answer.reply);
+      break;
+    case Answer::Kind::Refused:
+      run.Stop(TransferStatus::NotProgrammed, refusedText, false);
+      break;
+    case Answer::Kind::NoAnswer:
+      run.LinkLetDown(TransferStatus::LinkClosed);
+      break;
+    case Answer::Kind::OddByte:
+      run.report.status = TransferStatus::OddAnswer;
+      run.report.answerByte = answer.byte;
+      break;
   }
 }
 
@@ -87,7 +91,7 @@ TransferReport ScaleSession::ReadTotals(TransferObserver& observer) {
       return;
     }
     status_.SetStatusText(kPanelActivity, kReadingGtdStatus);
-    TotalsCommand(run, link_, kCommandReadTotals, kGrandTotalsSize, kTotalsReadErrorText,
+    TotalsCommand(run, link_, kCommandReadTotals, kTotalsReplySize, kTotalsReadErrorText,
                   [&](const std::string& reply) {
                     Totals() = DecodeGrandTotals(reply);
                     observer.TotalsChanged(Totals());

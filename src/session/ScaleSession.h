@@ -36,14 +36,6 @@
 
 namespace qm {
 
-// Commands of the protocol.
-inline constexpr std::uint8_t kCommandReadPlu = 0x81;
-inline constexpr std::uint8_t kCommandWritePlu = 0x82;
-inline constexpr std::uint8_t kCommandReadMessage = 0x83;
-inline constexpr std::uint8_t kCommandWriteMessage = 0x84;
-inline constexpr std::uint8_t kCommandReadTotals = 0x85;
-inline constexpr std::uint8_t kCommandClearTotals = 0x86;
-
 class ScaleSession {
  public:
   // Fresh tables (SessionTables); the borrowed parts must outlive the session.

@@ -26,12 +26,8 @@ namespace {
 struct ReadRequest {
   std::uint8_t command;
   int numberBytes;
-  int replySize;
+  std::uint32_t replySize;
 };
-
-int AnswerByte(std::int32_t result) {
-  return result == kAnswerZeroByte ? 0 : (result & 0xFF);
-}
 
 // One exchange after another for ReadRecords, records stored or held as they come.
 template <typename Store, typename AbsentText>
@@ -43,34 +39,34 @@ void ReadEach(TransferRun& run, const GridWatch& watch, bool single, std::int32_
   bool firstPending = true;
   for (std::int32_t k = first; k <= last; ++k) {
     if (!run.ScaleReady()) break;
-    std::string data = IntToLeBytes(k, request.numberBytes);
-    const std::int32_t result = link.SendCommand(request.command, true, data, request.replySize);
-    if (result == kCommandDone) {
+    Answer answer =
+        link.SendCommand(request.command, IntToLeBytes(k, request.numberBytes), request.replySize);
+    if (answer.kind == Answer::Kind::Done) {
       if (watch.Changed()) {  // the rows were rearranged during the wait: stop unfinished
         report.status = TransferStatus::TableChanged;
         break;
       }
       if (firstPending || single) {
-        store(data, firstPending);
+        store(answer.reply, firstPending);
         ++report.stored;
         held.Arrived();
       } else {
-        held.Hold(std::move(data));
+        held.Hold(std::move(answer.reply));
       }
       firstPending = false;
-    } else if (result == NotProgrammed) {
+    } else if (answer.kind == Answer::Kind::Refused) {
       report.refused.push_back(k);
       if (single) {
         report.failedNumber = k;
         run.Stop(TransferStatus::NotProgrammed, absentText(k), false);
         break;
       }
-    } else if (result == NoAnswer) {
+    } else if (answer.kind == Answer::Kind::NoAnswer) {
       run.LinkLetDown(TransferStatus::LinkClosed);
       break;
     } else {
       report.oddAnswered.push_back(k);
-      report.answerByte = AnswerByte(result);
+      report.answerByte = answer.byte;
     }
     if (!single && run.observer.Step(k)) {
       report.status = TransferStatus::Cancelled;
@@ -116,7 +112,7 @@ void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int
 
 // The loop of a write over the items first..last (rows or message numbers). encode(n) gives the
 // record to send, or nothing when the item cannot be sent (it has stopped the run saying why);
-// refused(n, result) stops the run on a refusal or an odd answer. `report.stored` counts the
+// refused(n, answer) stops the run on a refusal or an odd answer. `report.stored` counts the
 // acknowledged items as the loop runs.
 template <typename Encode, typename Refused>
 void WriteRecords(TransferRun& run, const GridWatch& watch, int first, int last,
@@ -130,17 +126,17 @@ void WriteRecords(TransferRun& run, const GridWatch& watch, int first, int last,
     std::optional<std::string> record = encode(n);
     if (!record) break;
     if (!run.ScaleReady()) break;
-    const std::int32_t result = link.SendCommand(command, false, *record, 0);
-    if (result == kCommandDone) {
+    const Answer answer = link.SendCommand(command, *record, 0);
+    if (answer.kind == Answer::Kind::Done) {
       ++report.stored;
-    } else if (result == NoAnswer) {
+    } else if (answer.kind == Answer::Kind::NoAnswer) {
       run.LinkLetDown(TransferStatus::LinkClosed);
       break;
     } else {
       // Refused, or answered with a byte that says nothing about the record: either way it is
       // not known to be stored, so the write stops at the item.
-      report.answerByte = AnswerByte(result);
-      refused(n, result);
+      report.answerByte = answer.byte;
+      refused(n, answer);
       break;
     }
     if (run.observer.Step(n)) {
@@ -189,7 +185,7 @@ TransferReport ReadPlu(ScaleSession& s, bool single, std::int32_t number, int ro
     }
   };
   auto body = [&] {
-    ReadRecords(run, watch, single, first, last, {kCommandReadPlu, 4, kPluReadRecordSize}, store,
+    ReadRecords(run, watch, single, first, last, {kCommandReadPlu, 4, kPluReplySize}, store,
                 PluNotProgrammedText);
   };
   return run.Run(body, [&] { s.Status().SetStatusText(kPanelPluCount, PluCountText(grid)); });
@@ -215,14 +211,14 @@ TransferReport ScaleSession::WritePlu(int firstRow, int lastRow, TransferObserve
 
   EncodedAhead records(grid, &EncodePluRecord, lastRow);
   auto encode = [&](int r) -> std::optional<std::string> { return records.Take(r); };
-  auto refused = [&](int r, std::int32_t result) {
+  auto refused = [&](int r, const Answer& answer) {
     const std::string& pluNo = grid.Cell(kPluNo, r);
     run.report.failedRow = r;
-    run.report.failedNumber = ParseInt(pluNo).value_or(-1);
-    if (result == NotProgrammed) {
+    run.report.failedNumber = ParseInt(pluNo);
+    if (answer.kind == Answer::Kind::Refused) {
       run.Stop(TransferStatus::Refused, PluWriteRefusedText(pluNo), !watch.Changed());
     } else {
-      run.Stop(TransferStatus::OddAnswer, PluWriteOddAnswerText(pluNo, AnswerByte(result)),
+      run.Stop(TransferStatus::OddAnswer, PluWriteOddAnswerText(pluNo, answer.byte),
                !watch.Changed());
     }
   };
@@ -272,7 +268,7 @@ TransferReport ReadMessages(ScaleSession& s, bool single, std::int32_t number, i
     }
   };
   auto body = [&] {
-    ReadRecords(run, watch, single, first, last, {kCommandReadMessage, 2, kMessageBlockSize}, store,
+    ReadRecords(run, watch, single, first, last, {kCommandReadMessage, 2, kMessageReplySize}, store,
                 MessageAbsentText);
   };
   return run.Run(body, [&] { s.Status().SetStatusText(kPanelMsgCount, MessageCountText(grid)); });
@@ -308,12 +304,12 @@ TransferReport ScaleSession::WriteMessages(int firstNumber, int lastNumber,
     }
     return EncodeMessageRecord(n, table.LinesOf(n));
   };
-  auto refused = [&](int n, std::int32_t result) {
+  auto refused = [&](int n, const Answer& answer) {
     run.report.failedNumber = n;
-    if (result == NotProgrammed) {
+    if (answer.kind == Answer::Kind::Refused) {
       run.Stop(TransferStatus::Refused, MessageWriteRefusedText(n), !watch.Changed());
     } else {
-      run.Stop(TransferStatus::OddAnswer, MessageWriteOddAnswerText(n, AnswerByte(result)),
+      run.Stop(TransferStatus::OddAnswer, MessageWriteOddAnswerText(n, answer.byte),
                !watch.Changed());
     }
   };

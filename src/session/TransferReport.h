@@ -34,11 +34,14 @@ enum class TransferStatus {
 struct TransferReport {
   TransferStatus status = TransferStatus::Done;
   int stored = 0;         // records stored into the table (reads) or acknowledged (writes)
-  int failedRow = -1;     // writes: the grid row that stopped the transfer, -1 if none
-  int failedNumber = -1;  // the record number that stopped the transfer, -1 if none
-  int answerByte = -1;    // OddAnswer, Refused: the byte the scale sent, 0..255
+  std::optional<int> failedRow;     // writes: the grid row that stopped the transfer
+  std::optional<int> failedNumber;  // the record number that stopped the transfer, when known
+  std::optional<std::uint8_t> answerByte;  // OddAnswer, Refused: the byte the scale sent
   std::string message;    // what stopped it, as the operator is told (Windows-1251), or empty
   std::optional<LinkFailure> linkFailure;  // LinkFailed: the failure as reported
+  // The selection of the scale that ended the transfer, when one did (the scale not ready,
+  // busy beyond the link's limit, silent, ...).
+  std::optional<Selection> selection;
   // Reads: the numbers passed over without a record, in order. `refused`: the scale has no
   // such record (0xEE; a whole-table read goes on). `oddAnswered`: the scale answered with
   // another byte than the acknowledgement (the last such byte is answerByte), so whether it

@@ -107,10 +107,11 @@ class TransferRun {
   }
 
   // Selects the scale; true only on the ready status 0x80. A wrong echo, a failure and the
-  // status 0xDD with a number all count as not ready.
+  // status 0xDD with a number all count as not ready; the report keeps the selection.
   bool ScaleReady() {
-    std::int32_t value = NoAnswer;
-    if (session.link_.SelectScale(value) && value == NoAnswer) return true;
+    const Selection selection = session.link_.SelectScale();
+    if (selection.Ready()) return true;
+    report.selection = selection;
     LinkLetDown(TransferStatus::NotReady);
     return false;
   }

@@ -16,11 +16,13 @@
 
 #include <string_view>
 
+#include "link/Protocol.h"
 #include "tables/TotalsPage.h"
 
 namespace qm {
 
 inline constexpr int kGrandTotalsSize = 40;
+static_assert(kGrandTotalsSize == int{kTotalsReplySize});
 
 // The totals page a reply fills: the ten field texts and the title. A short reply reads as if
 // padded with 0x00.

@@ -8,12 +8,16 @@
 #include <string_view>
 #include <vector>
 
+#include "link/Protocol.h"
+
 namespace qm {
 
 inline constexpr int kMessageLineSize = 50;
 inline constexpr int kMessageWireLines = 8;
 inline constexpr int kMessageBlockSize = kMessageLineSize * kMessageWireLines;  // 400
 inline constexpr int kMessageWriteRecordSize = 2 + kMessageBlockSize;           // 402
+static_assert(kMessageBlockSize == int{kMessageReplySize} &&
+              kMessageWriteRecordSize == int{kMessageWriteSize});
 
 // The data of the write command for message `number` with these Windows-1251 lines: lines
 // beyond the eighth are not sent, characters beyond the fiftieth are cut, characters the scale's

@@ -25,12 +25,15 @@
 #include <string>
 #include <string_view>
 
+#include "link/Protocol.h"
 #include "tables/TextGrid.h"
 
 namespace qm {
 
 inline constexpr int kPluWriteRecordSize = 83;
 inline constexpr int kPluReadRecordSize = 100;
+static_assert(kPluWriteRecordSize == int{kPluWriteSize} &&
+              kPluReadRecordSize == int{kPluReplySize});
 inline constexpr int kNameLineSize = 28;
 inline constexpr int kNameWithLogoSize = 24;
 

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "base/RunState.h"
+#include <optional>
+
 #include "support/ScriptedDialogs.h"
 
 namespace qm {
@@ -10,7 +11,7 @@ namespace {
 
 using qmtest::ScriptedDialogs;
 
-std::int32_t Ask(ScriptedDialogs& dialogs, std::int32_t min, std::int32_t max) {
+std::optional<std::int32_t> Ask(ScriptedDialogs& dialogs, std::int32_t min, std::int32_t max) {
   return AskNumber(dialogs, kAskPluNoPrompt, kBadPluNoError, min, max, "7");
 }
 
@@ -29,7 +30,7 @@ TEST(AskNumber, NonIntegerEntriesShowTheErrorOnceAndGiveNoAnswer) {
     ScriptedDialogs dialogs;
     dialogs.ExpectInput("Введите номер PLU:", entry)
         .ExpectMessage("Неправильный номер PLU.", kButtonOk, "Ошибка");
-    EXPECT_EQ(Ask(dialogs, 0, 4000), NoAnswer);
+    EXPECT_EQ(Ask(dialogs, 0, 4000), std::nullopt);
     ASSERT_EQ(dialogs.Shown().size(), 1u);
     EXPECT_EQ(dialogs.Shown()[0].icon, DialogIcon::Error);
     EXPECT_EQ(dialogs.Shown()[0].buttons, kButtonOk);
@@ -39,14 +40,14 @@ TEST(AskNumber, NonIntegerEntriesShowTheErrorOnceAndGiveNoAnswer) {
 TEST(AskNumber, BoundsAreInclusiveAndCheckedOnBothSides) {
   struct Case {
     const char* entry;
-    std::int32_t expected;
+    std::optional<std::int32_t> expected;
   };
-  for (const Case c : {Case{"1", 1}, Case{"99", 99}, Case{"+5", 5}, Case{"0", NoAnswer},
-                       Case{"100", NoAnswer}, Case{"-1", NoAnswer}}) {
+  for (const Case c : {Case{"1", 1}, Case{"99", 99}, Case{"+5", 5}, Case{"0", std::nullopt},
+                       Case{"100", std::nullopt}, Case{"-1", std::nullopt}}) {
     SCOPED_TRACE(c.entry);
     ScriptedDialogs dialogs;
     dialogs.ExpectInput("Введите номер PLU:", c.entry);
-    if (c.expected == NoAnswer) dialogs.ExpectMessage("Неправильный номер PLU.", kButtonOk);
+    if (!c.expected) dialogs.ExpectMessage("Неправильный номер PLU.", kButtonOk);
     EXPECT_EQ(Ask(dialogs, 1, 99), c.expected);
   }
 }
@@ -60,7 +61,7 @@ TEST(AskNumber, NegativeLowerBoundAcceptsNegativeNumbers) {
 TEST(AskNumber, CancelGivesNoAnswerWithoutAnyBox) {
   ScriptedDialogs dialogs;
   dialogs.ExpectInput("Введите номер PLU:", std::nullopt);
-  EXPECT_EQ(Ask(dialogs, 0, 4000), NoAnswer);
+  EXPECT_EQ(Ask(dialogs, 0, 4000), std::nullopt);
   EXPECT_TRUE(dialogs.Shown().empty());
 }
 

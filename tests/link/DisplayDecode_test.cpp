@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Cp1251.h"
-#include "link/LivePoll.h"
+#include "link/Protocol.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The exchange rules of the link against a far end that answers from a script.
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include <unistd.h>
@@ -36,13 +37,18 @@ class LinkExchange : public qmtest::LinkFixture {
     scale = std::make_unique<ScriptedScale>(pty, std::move(script));
     SetSettled([this] { return scale->Quiet(); });
   }
-  // One selection and one command as a transfer does them, with LinkBusy held.
-  std::int32_t Exchange(std::uint8_t command, std::string& data, std::uint32_t replyLength) {
+  // One selection and one command as a transfer does them, with LinkBusy held: the command's
+  // answer kind (`data` := the reply when Done), or nothing when the scale was not selected.
+  std::optional<qm::Answer::Kind> Exchange(std::uint8_t command, std::string& data,
+                                           std::uint32_t replyLength) {
     qm::LinkBusyScope busy(state);
-    std::int32_t value = 0;
-    if (!link.SelectScale(value) || value != qm::NoAnswer) return -1;
-    return link.SendCommand(command, true, data, replyLength);
+    if (!link.SelectScale().Ready()) return std::nullopt;
+    qm::Answer answer = link.SendCommand(command, data, replyLength);
+    if (answer.kind == qm::Answer::Kind::Done) data = answer.reply;
+    lastByte = answer.byte;
+    return answer.kind;
   }
+  std::uint8_t lastByte = 0;  // the byte of the last exchange's answer
   std::unique_ptr<ScriptedScale> scale;
 };
 
@@ -50,7 +56,7 @@ TEST_F(LinkExchange, ReadyScaleAcknowledgesAndSendsTheWholeRecord) {
   Answer({.addressAnswer = kEchoReady, .commandData = 4, .commandAnswer = "\xAA" + Record()});
   OpenForExchange();
   std::string data = Bytes({0x07, 0x00, 0x00, 0x00});
-  EXPECT_EQ(Exchange(0x81, data, 100), qm::kCommandDone);
+  EXPECT_EQ(Exchange(0x81, data, 100), qm::Answer::Kind::Done);
   EXPECT_EQ(data, Record());
   EXPECT_EQ(scale->Received(), Bytes({0x01, 0x81, 0x07, 0x00, 0x00, 0x00}));
   EXPECT_TRUE(port.Connected());
@@ -60,9 +66,7 @@ TEST_F(LinkExchange, ReadyScaleAcknowledgesAndSendsTheWholeRecord) {
 TEST_F(LinkExchange, AWrongEchoFailsTheSelectionQuietlyWithoutRetry) {
   Answer({.addressAnswer = Bytes({0x02, 0x80})});
   OpenForExchange();
-  std::int32_t value = 0;
-  EXPECT_FALSE(link.SelectScale(value));
-  EXPECT_EQ(value, qm::NoAnswer);
+  EXPECT_EQ(link.SelectScale().kind, qm::Selection::Kind::WrongEcho);
   EXPECT_EQ(scale->Received(), "\x01");
   EXPECT_TRUE(port.Connected());
   EXPECT_TRUE(dialogs.Shown().empty());
@@ -71,8 +75,7 @@ TEST_F(LinkExchange, AWrongEchoFailsTheSelectionQuietlyWithoutRetry) {
 TEST_F(LinkExchange, AnotherStatusFailsTheSelectionQuietly) {
   Answer({.addressAnswer = Bytes({0x01, 0x81})});
   OpenForExchange();
-  std::int32_t value = 0;
-  EXPECT_FALSE(link.SelectScale(value));
+  EXPECT_EQ(link.SelectScale(), (qm::Selection{qm::Selection::Kind::OtherStatus, 0, 0x81}));
   EXPECT_TRUE(port.Connected());
   EXPECT_TRUE(dialogs.Shown().empty());
 }
@@ -85,8 +88,7 @@ TEST_F(LinkExchange, EchoWithoutStatusShowsBusyAndAsksAgainUntilTheScaleAnswers)
     poll.TimerTick();
     busyTexts.push_back(status.panels[qm::kPanelBusy]);
   });
-  std::int32_t value = 0;
-  EXPECT_TRUE(link.SelectScale(value));
+  EXPECT_TRUE(link.SelectScale().Ready());
   EXPECT_EQ(scale->Received(), "\x01\x01\x01");
   EXPECT_NE(std::find(busyTexts.begin(), busyTexts.end(), "Busy..."), busyTexts.end());
   EXPECT_EQ(status.panels[qm::kPanelBusy], "");
@@ -122,8 +124,7 @@ TEST_F(LinkExchange, ALineThatCarriesNoiseButNoEchoFailsTheSelectionWithinItsDea
     }
     if (ticks == 200) link.CloseLink();  // the wait never ended: end it to report the failure
   });
-  std::int32_t value = 0;
-  EXPECT_FALSE(link.SelectScale(value));
+  EXPECT_EQ(link.SelectScale().kind, qm::Selection::Kind::WrongEcho);
   // One reply time-out plus the longest answer's line time at 9600 baud: about a second.
   EXPECT_LE(ticks, 12);
   EXPECT_TRUE(port.Connected());
@@ -133,9 +134,7 @@ TEST_F(LinkExchange, ALineThatCarriesNoiseButNoEchoFailsTheSelectionWithinItsDea
 TEST_F(LinkExchange, StatusWithANumberSelectsWithThatNumberAndThePollSkipsTheDisplay) {
   Answer({.addressAnswer = Bytes({0x01, 0xDD, 0x10, 0x27, 0x00, 0x00})});
   OpenForExchange();
-  std::int32_t value = 0;
-  EXPECT_TRUE(link.SelectScale(value));
-  EXPECT_EQ(value, 10000);
+  EXPECT_EQ(link.SelectScale(), (qm::Selection{qm::Selection::Kind::NotReady, 10000}));
 
   link.CloseLink();
   link.ConnectClick();
@@ -150,7 +149,7 @@ TEST_F(LinkExchange, RefusalAndOtherBytesComeBackAsTheirValueWithTheLinkOpen) {
   Answer({.addressAnswer = kEchoReady, .commandData = 4, .commandAnswer = "\xEE"});
   OpenForExchange();
   std::string data = Bytes({0x07, 0x00, 0x00, 0x00});
-  EXPECT_EQ(Exchange(0x81, data, 100), qm::NotProgrammed);
+  EXPECT_EQ(Exchange(0x81, data, 100), qm::Answer::Kind::Refused);
   EXPECT_EQ(data, Bytes({0x07, 0x00, 0x00, 0x00}));
   EXPECT_TRUE(port.Connected());
   EXPECT_TRUE(dialogs.Shown().empty());
@@ -161,9 +160,8 @@ TEST_F(LinkExchange, AZeroAnswerByteIsNotTakenForSuccess) {
   Answer({.addressAnswer = kEchoReady, .commandData = 4, .commandAnswer = Bytes({0x00})});
   OpenForExchange();
   std::string data = Bytes({0x07, 0x00, 0x00, 0x00});
-  const std::int32_t result = Exchange(0x81, data, 100);
-  EXPECT_EQ(result, qm::kAnswerZeroByte);
-  EXPECT_NE(result, qm::kCommandDone);
+  EXPECT_EQ(Exchange(0x81, data, 100), qm::Answer::Kind::OddByte);
+  EXPECT_EQ(lastByte, 0x00);
   EXPECT_TRUE(port.Connected());
   EXPECT_TRUE(dialogs.Shown().empty());
 }
@@ -175,14 +173,14 @@ TEST_F(LinkExchange, AReplyCutShortIsReportedOnceAndClosesTheLink) {
   OpenForExchange();
   dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk, "Ошибка");
   std::string data = Bytes({0x07, 0x00, 0x00, 0x00});
-  EXPECT_EQ(Exchange(0x81, data, 100), qm::NoAnswer);
+  EXPECT_EQ(Exchange(0x81, data, 100), qm::Answer::Kind::NoAnswer);
   EXPECT_FALSE(port.Connected());
   EXPECT_EQ(dialogs.Shown().size(), 1u);
   EXPECT_EQ(dialogs.Shown()[0].icon, qm::DialogIcon::Error);
   EXPECT_FALSE(status.connectPressed);
 
   // Once reported, the link is closed: a second exchange fails without a second box.
-  EXPECT_EQ(Exchange(0x81, data, 100), -1);
+  EXPECT_EQ(Exchange(0x81, data, 100), std::nullopt);
   EXPECT_EQ(dialogs.Shown().size(), 1u);
 }
 
@@ -191,7 +189,7 @@ TEST_F(LinkExchange, SilenceAfterTheEchoOrTheAcknowledgementIsALinkError) {
   OpenForExchange();
   dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk);
   std::string data;
-  EXPECT_EQ(Exchange(0x89, data, 15), qm::NoAnswer);
+  EXPECT_EQ(Exchange(0x89, data, 15), qm::Answer::Kind::NoAnswer);
   EXPECT_FALSE(port.Connected());
 }
 
@@ -284,3 +282,43 @@ TEST_F(LinkExchange, AHangUpDuringAPollNeverLeavesLinkBusySet) {
 }
 
 }  // namespace
+
+TEST_F(LinkExchange, AProbeAsksOnceAndNamesWhatCameBack) {
+  struct Case {
+    std::string answer;
+    qm::Selection expected;
+    const char* text;
+  };
+  using Kind = qm::Selection::Kind;
+  const Case cases[] = {
+      {kEchoReady, {Kind::Ready}, "ready"},
+      {Bytes({0x01, 0xDD, 0x10, 0x27, 0x00, 0x00}), {Kind::NotReady, 10000}, "not ready (10000)"},
+      {Bytes({0x01, 0x81}), {Kind::OtherStatus, 0, 0x81}, "status 81"},
+      {"\x01", {Kind::Busy}, "Busy..."},  // echo without a status: not asked again
+      {Bytes({0x01, 0xDD, 0x10}), {Kind::CutShort}, "status 00"},
+      {Bytes({0x02, 0x80}), {Kind::WrongEcho}, ""},
+      {"", {Kind::Silent}, ""},
+  };
+  OpenForExchange();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    Answer({.addressAnswer = c.answer});
+    const qm::Selection found = link.ProbeAddress(1);
+    EXPECT_EQ(found, c.expected);
+    EXPECT_EQ(qm::ProbeText(found), c.text);
+    EXPECT_EQ(scale->Received(), "\x01");
+    EXPECT_TRUE(port.Connected());
+  }
+  EXPECT_TRUE(dialogs.Shown().empty());
+}
+
+TEST_F(LinkExchange, ABusyLimitEndsTheAskingAndClosesTheLink) {
+  Answer({.addressAnswer = "\x01", .busyAnswers = 1 << 30});
+  OpenForExchange();
+  link.SetBusyLimit(3);
+  EXPECT_EQ(link.SelectScale().kind, qm::Selection::Kind::Busy);
+  EXPECT_EQ(scale->AddressBytes(), 3);
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(status.panels[qm::kPanelBusy], "");
+  EXPECT_TRUE(dialogs.Shown().empty());
+}

@@ -3,6 +3,7 @@
 // with its fault switches standing in for a misbehaving scale.
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <thread>
 
 #include "LinkFixture.h"
@@ -43,15 +44,19 @@ class LinkVirtualScale : public qmtest::LinkFixture {
   // The port is closed before the scale goes, so the scale's end never hangs up on an open port.
   ~LinkVirtualScale() override { link.CloseForExit(); }
 
-  // A PLU read as the transfers do it, with LinkBusy held: -1 when the selection failed or the
-  // scale was not ready, else SendCommand's result.
-  std::int32_t ReadPlu(std::int32_t number, std::string& data) {
+  // A PLU read as the transfers do it, with LinkBusy held: nothing when the selection failed or
+  // the scale was not ready, else the kind of SendCommand's answer (its byte in lastByte).
+  // `data` holds the request, or the reply when the read was done.
+  std::optional<qm::Answer::Kind> ReadPlu(std::int32_t number, std::string& data) {
     qm::LinkBusyScope busy(state);
-    std::int32_t value = 0;
-    if (!link.SelectScale(value) || value != qm::NoAnswer) return -1;
+    if (!link.SelectScale().Ready()) return std::nullopt;
     data = PluRequest(number);
-    return link.SendCommand(0x81, true, data, 100);
+    qm::Answer answer = link.SendCommand(0x81, data, 100);
+    if (answer.kind == qm::Answer::Kind::Done) data = answer.reply;
+    lastByte = answer.byte;
+    return answer.kind;
   }
+  std::uint8_t lastByte = 0;
   // Handles events until `n` bytes wait in the port's input queue.
   void AwaitInput(std::uint32_t n) {
     ASSERT_TRUE(WaitUntil([&] { return port.InputCount() >= n; })) << port.InputCount();
@@ -80,7 +85,7 @@ class LinkVirtualScale : public qmtest::LinkFixture {
 TEST_F(LinkVirtualScale, APluReadReturnsTheStoredRecordAndTheWireCarriesExactlyTheExchange) {
   OpenForExchange();
   std::string data;
-  ASSERT_EQ(ReadPlu(7, data), qm::kCommandDone);
+  ASSERT_EQ(ReadPlu(7, data), qm::Answer::Kind::Done);
   EXPECT_EQ(data, AsText(Record()));
   ASSERT_TRUE(scale.WaitForExchanges(1, 5s));
   const auto log = scale.Log();
@@ -100,7 +105,7 @@ TEST_F(LinkVirtualScale, TheAddressSelectsOnlyTheScaleThatHasIt) {
   state.ScaleAddress = 5;
   OpenForExchange();
   std::string data;
-  ASSERT_EQ(ReadPlu(7, data), qm::kCommandDone);
+  ASSERT_EQ(ReadPlu(7, data), qm::Answer::Kind::Done);
   EXPECT_EQ(data, AsText(Record()));
   ASSERT_TRUE(scale.WaitForExchanges(1, 5s));
   EXPECT_EQ(scale.Log()[0].address, 5);
@@ -109,7 +114,7 @@ TEST_F(LinkVirtualScale, TheAddressSelectsOnlyTheScaleThatHasIt) {
   // quiet; the missing echo is a link failure.
   state.ScaleAddress = 1;
   dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk, "Ошибка");
-  EXPECT_EQ(ReadPlu(7, data), -1);
+  EXPECT_EQ(ReadPlu(7, data), std::nullopt);
   EXPECT_EQ(scale.IgnoredByteCount(), 1u);
   EXPECT_EQ(scale.ExchangeCount(), 1u);
   EXPECT_FALSE(port.Connected());
@@ -119,9 +124,7 @@ TEST_F(LinkVirtualScale, TheAddressSelectsOnlyTheScaleThatHasIt) {
 TEST_F(LinkVirtualScale, AWrongEchoOrAnotherStatusFailsTheSelectionQuietlyAndOnce) {
   OpenForExchange();
   scale.SetFaults({.wrongEcho = 0x02});
-  std::int32_t value = 0;
-  EXPECT_FALSE(link.SelectScale(value));
-  EXPECT_EQ(value, qm::NoAnswer);
+  EXPECT_EQ(link.SelectScale().kind, qm::Selection::Kind::WrongEcho);
   ASSERT_TRUE(scale.WaitForExchanges(1, 5s));
   EXPECT_EQ(scale.ExchangeCount(), 1u);  // no second address attempt
   EXPECT_TRUE(port.Connected());
@@ -130,7 +133,7 @@ TEST_F(LinkVirtualScale, AWrongEchoOrAnotherStatusFailsTheSelectionQuietlyAndOnc
   // The link stays usable for a well-behaved scale.
   scale.ClearFaults();
   std::string data;
-  EXPECT_EQ(ReadPlu(7, data), qm::kCommandDone);
+  EXPECT_EQ(ReadPlu(7, data), qm::Answer::Kind::Done);
   EXPECT_EQ(data, AsText(Record()));
   EXPECT_TRUE(dialogs.Shown().empty());
 }
@@ -194,11 +197,9 @@ TEST_F(LinkVirtualScale, ClosingWhileTheEchoOfARepeatedAddressIsAwaitedClearsBus
 TEST_F(LinkVirtualScale, StatusWithANumberSelectsWithThatNumberAndNoCommandFollows) {
   scale.SetFaults({.busyNumber = 10000});
   OpenForExchange();
-  std::int32_t value = 0;
-  EXPECT_TRUE(link.SelectScale(value));
-  EXPECT_EQ(value, 10000);
+  EXPECT_EQ(link.SelectScale(), (qm::Selection{qm::Selection::Kind::NotReady, 10000}));
   std::string data;
-  EXPECT_EQ(ReadPlu(7, data), -1);  // a transfer takes it for "not ready" and stops
+  EXPECT_EQ(ReadPlu(7, data), std::nullopt);  // a transfer takes it for "not ready" and stops
   ASSERT_TRUE(scale.WaitForExchanges(2, 5s));
   EXPECT_EQ(scale.CommandCount(0x81), 0u);
   EXPECT_TRUE(port.Connected());
@@ -208,27 +209,24 @@ TEST_F(LinkVirtualScale, StatusWithANumberSelectsWithThatNumberAndNoCommandFollo
 TEST_F(LinkVirtualScale, ARefusalAndUnexpectedAnswerBytesComeBackAsValuesWithTheLinkOpen) {
   OpenForExchange();
   std::string data;
-  EXPECT_EQ(ReadPlu(8, data), qm::NotProgrammed);  // no PLU 8 on the scale
+  EXPECT_EQ(ReadPlu(8, data), qm::Answer::Kind::Refused);  // no PLU 8 on the scale
   EXPECT_EQ(data, PluRequest(8));
 
-  struct Case {
-    std::uint8_t byte;
-    std::int32_t result;
-  };
-  for (const Case c : {Case{0x00, qm::kAnswerZeroByte}, Case{0x55, 0x55}}) {
-    SCOPED_TRACE(int(c.byte));
+  for (const std::uint8_t byte : {0x00, 0x55}) {
+    SCOPED_TRACE(int(byte));
     scale.ClearLog();
     // The record still follows the odd byte: the link takes it off the line itself, so that it
     // cannot leak into the next exchange however soon that starts.
-    scale.SetFaults({.ackByte = c.byte, .replyAfterOddAck = true});
-    EXPECT_EQ(ReadPlu(7, data), c.result);
+    scale.SetFaults({.ackByte = byte, .replyAfterOddAck = true});
+    EXPECT_EQ(ReadPlu(7, data), qm::Answer::Kind::OddByte);
+    EXPECT_EQ(lastByte, byte);
     EXPECT_NE(data, AsText(Record()));
     ASSERT_TRUE(scale.WaitForExchanges(1, 5s));
     EXPECT_EQ(port.InputCount(), 0u);
     EXPECT_TRUE(port.Connected());
 
     scale.ClearFaults();
-    EXPECT_EQ(ReadPlu(7, data), qm::kCommandDone);
+    EXPECT_EQ(ReadPlu(7, data), qm::Answer::Kind::Done);
     EXPECT_EQ(data, AsText(Record()));
   }
   EXPECT_TRUE(dialogs.Shown().empty());
@@ -239,7 +237,7 @@ TEST_F(LinkVirtualScale, AReplyCutShortIsReportedOnceAndClosesTheLink) {
   OpenForExchange();
   dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk, "Ошибка");
   std::string data;
-  EXPECT_EQ(ReadPlu(7, data), qm::NoAnswer);
+  EXPECT_EQ(ReadPlu(7, data), qm::Answer::Kind::NoAnswer);
   EXPECT_FALSE(port.Connected());
   EXPECT_FALSE(state.LinkBusy);
   EXPECT_FALSE(status.connectPressed);
@@ -249,7 +247,7 @@ TEST_F(LinkVirtualScale, AReplyCutShortIsReportedOnceAndClosesTheLink) {
   EXPECT_EQ(scale.Log()[0].out.size(), 3u + 60u);
 
   // The link is closed: a second read fails without a second box.
-  EXPECT_EQ(ReadPlu(7, data), -1);
+  EXPECT_EQ(ReadPlu(7, data), std::nullopt);
   EXPECT_EQ(dialogs.Shown().size(), 1u);
 }
 
@@ -258,7 +256,7 @@ TEST_F(LinkVirtualScale, ASilentScaleIsReportedOnceAndTheLinkCloses) {
   OpenForExchange();
   dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk, "Ошибка");
   std::string data;
-  EXPECT_EQ(ReadPlu(7, data), -1);
+  EXPECT_EQ(ReadPlu(7, data), std::nullopt);
   EXPECT_FALSE(port.Connected());
   EXPECT_FALSE(state.LinkBusy);
   EXPECT_EQ(status.panels[qm::kPanelBusy], "");
@@ -275,7 +273,7 @@ TEST_F(LinkVirtualScale, GarbageAfterEveryAnswerIsDroppedBeforeTheNextExchange) 
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
     std::string data;
-    ASSERT_EQ(ReadPlu(7, data), qm::kCommandDone);
+    ASSERT_EQ(ReadPlu(7, data), qm::Answer::Kind::Done);
     EXPECT_EQ(data, AsText(Record()));
     AwaitInput(4);
   }
@@ -298,7 +296,7 @@ TEST_F(LinkVirtualScale, HangingUpMidReplyIsAPortFailureThatClosesTheLink) {
   EXPECT_EQ(status.panels[qm::kPanelBusy], "");
   for (const std::string& text : status.display) EXPECT_EQ(text, "");
   EXPECT_TRUE(dialogs.Shown().empty());
-  EXPECT_EQ(ReadPlu(7, data), -1);  // quietly: the link is closed
+  EXPECT_EQ(ReadPlu(7, data), std::nullopt);  // quietly: the link is closed
 }
 
 // --- the live poll ---------------------------------------------------------------------------
@@ -426,12 +424,13 @@ TEST_F(LinkVirtualScale, ClosingTheLinkAtEveryStageOfAnExchangeNeverHangsOrLeave
     closeAt = round % 20;  // 0: the click comes before anything arrived
     if (closeAt == 0) click();
     std::string data;
-    const std::int32_t result = ReadPlu(7, data);
+    const std::optional<qm::Answer::Kind> result = ReadPlu(7, data);
     closeAt = -1;
     // Cut quietly during the selection or the command's wait, or done before the click.
-    if (result == qm::NoAnswer) ++cutAfterSelection;
-    EXPECT_TRUE(result == qm::kCommandDone || result == qm::NoAnswer || result == -1) << result;
-    if (result == qm::kCommandDone) {
+    if (result == qm::Answer::Kind::NoAnswer) ++cutAfterSelection;
+    EXPECT_TRUE(!result || result == qm::Answer::Kind::Done || result == qm::Answer::Kind::NoAnswer)
+        << int(*result);
+    if (result == qm::Answer::Kind::Done) {
       EXPECT_EQ(data, AsText(Record()));
     }
     loop.RunUntil([&] { return !clickPending; });
@@ -451,8 +450,7 @@ TEST_F(LinkVirtualScale, ClosingTheLinkAtEveryStageOfAnExchangeNeverHangsOrLeave
   const std::uint64_t ticks = loop.Count().ticks;
   loop.RunUntil([&] { return loop.Count().ticks >= ticks + 2; });
   std::string data;
-  const std::int32_t result = ReadPlu(7, data);
-  EXPECT_EQ(result, qm::kCommandDone);
+  EXPECT_EQ(ReadPlu(7, data), qm::Answer::Kind::Done);
   EXPECT_EQ(data, AsText(Record()));
 }
 

@@ -108,11 +108,9 @@ TEST(NetLineFailures, AConnectionThatEndsMidReplyOrBeforeTheEchoIsALinkFailure) 
     rig.SetSettled([&] { return ServerSettled(midReply, rig.port); });
     rig.state.ScaleAddress = 1;
     ASSERT_TRUE(rig.OpenForExchange());
-    std::int32_t value = 0;
-    ASSERT_TRUE(rig.link.SelectScale(value));
+    ASSERT_TRUE(rig.link.SelectScale().Ready());
     rig.dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk, "Ошибка");
-    std::string data = Bytes("01000000");
-    EXPECT_EQ(rig.link.SendCommand(0x81, true, data, 100), qm::NoAnswer);
+    EXPECT_EQ(rig.link.SendCommand(0x81, Bytes("01000000"), 100).kind, qm::Answer::Kind::NoAnswer);
     EXPECT_FALSE(rig.port.Connected());
     rig.dialogs.VerifyDone();
   }
@@ -123,9 +121,8 @@ TEST(NetLineFailures, AConnectionThatEndsMidReplyOrBeforeTheEchoIsALinkFailure) 
     rig.SetSettled([&] { return ServerSettled(beforeEcho, rig.port); });
     rig.state.ScaleAddress = 1;
     ASSERT_TRUE(rig.OpenForExchange());
-    std::int32_t value = 0;
     try {
-      rig.link.SelectScale(value);
+      rig.link.SelectScale();
       ADD_FAILURE() << "the lost connection went unnoticed";
     } catch (const qm::EComPort& e) {
       EXPECT_EQ(e.SystemCode(), ECONNRESET);

@@ -2,6 +2,7 @@
 // its status, the row or number it stopped at and the byte the scale sent, with nothing shown;
 // and the one exchange object gives back LinkBusy, the poll, the link and the input hold on
 // every way out.
+#include <optional>
 #include <stdexcept>
 
 #include "transfer/TransferFixture.h"
@@ -58,11 +59,12 @@ TEST_F(SessionReports, EachFaultOfAWriteComesBackAsItsReport) {
     const char* name;
     std::function<void(qmsim::Faults&)> fault;
     TransferStatus status;
-    int stored, failedRow, answerByte;
+    int stored;
+    std::optional<int> failedRow, answerByte;
     bool linkFailure;
   };
   const Case cases[] = {
-      {"clean", [](qmsim::Faults&) {}, TransferStatus::Done, 3, -1, -1, false},
+      {"clean", [](qmsim::Faults&) {}, TransferStatus::Done, 3, {}, {}, false},
       {"refused", [](qmsim::Faults& f) { f.refusedPlus = {2}; }, TransferStatus::Refused, 1, 2,
        0xEE, false},
       {"odd byte",
@@ -73,16 +75,16 @@ TEST_F(SessionReports, EachFaultOfAWriteComesBackAsItsReport) {
        TransferStatus::OddAnswer, 1, 2, 0x55, false},
       {"zero byte", [](qmsim::Faults& f) { f.ackByte = 0x00; }, TransferStatus::OddAnswer, 0, 1, 0,
        false},
-      {"not ready", [](qmsim::Faults& f) { f.busyNumber = 10000; }, TransferStatus::NotReady, 0, -1,
-       -1, false},
-      {"wrong echo", [](qmsim::Faults& f) { f.wrongEcho = 0x07; }, TransferStatus::NotReady, 0, -1,
-       -1, false},
+      {"not ready", [](qmsim::Faults& f) { f.busyNumber = 10000; }, TransferStatus::NotReady, 0, {},
+       {}, false},
+      {"wrong echo", [](qmsim::Faults& f) { f.wrongEcho = 0x07; }, TransferStatus::NotReady, 0, {},
+       {}, false},
       {"silent",
        [](qmsim::Faults& f) {
          f.silent = true;
          f.skipExchanges = 2;
        },
-       TransferStatus::LinkFailed, 2, -1, -1, true},
+       TransferStatus::LinkFailed, 2, {}, {}, true},
   };
   SetGoodRows(3);
   for (const Case& c : cases) {
@@ -98,7 +100,7 @@ TEST_F(SessionReports, EachFaultOfAWriteComesBackAsItsReport) {
     EXPECT_EQ(r.linkFailure.has_value(), c.linkFailure);
     EXPECT_EQ(failures.size(), c.linkFailure ? 1u : 0u);
     // A stop on the scale's side is told when it happens; the finish always runs.
-    EXPECT_EQ(seen.stopped.size(), c.failedRow > 0 ? 1u : 0u);
+    EXPECT_EQ(seen.stopped.size(), c.failedRow ? 1u : 0u);
     EXPECT_EQ(seen.finished, 1);
     ExpectGivenBack();
     Fault([](qmsim::Faults&) {});

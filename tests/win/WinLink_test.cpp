@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <cstdlib>
 #include <string>
@@ -59,13 +60,15 @@ class WinLink : public ::testing::Test, public qmtest::LinkRig {
   WinLink() : LinkRig(TestPort(), [] { return false; }) {}
   ~WinLink() override { link.CloseForExit(); }
 
-  // A PLU read as the transfers make it: -1 when the selection failed, else SendCommand's result.
-  std::int32_t ReadPlu(std::int32_t number, std::string& data) {
+  // A PLU read as the transfers make it: nothing when the selection failed, else the kind of
+  // SendCommand's answer; `data` holds the reply when the read was done.
+  std::optional<qm::Answer::Kind> ReadPlu(std::int32_t number, std::string& data) {
     qm::LinkBusyScope busy(state);
-    std::int32_t value = 0;
-    if (!link.SelectScale(value) || value != qm::NoAnswer) return -1;
+    if (!link.SelectScale().Ready()) return std::nullopt;
     data = PluRequest(number);
-    return link.SendCommand(0x81, true, data, 100);
+    qm::Answer answer = link.SendCommand(0x81, data, 100);
+    if (answer.kind == qm::Answer::Kind::Done) data = answer.reply;
+    return answer.kind;
   }
 };
 
@@ -77,9 +80,9 @@ TEST_F(WinLinkPlain, TheLinkReadsAPluAndRefusalsOfMissingOnesComeThrough) {
   REQUIRE_TEST_PORT();
   ASSERT_TRUE(OpenForExchange());
   std::string data;
-  ASSERT_EQ(ReadPlu(1, data), qm::kCommandDone);
+  ASSERT_EQ(ReadPlu(1, data), qm::Answer::Kind::Done);
   EXPECT_EQ(data.size(), 100u);
-  EXPECT_EQ(ReadPlu(4, data), qm::NotProgrammed);  // the demo holds no PLU 4
+  EXPECT_EQ(ReadPlu(4, data), qm::Answer::Kind::Refused);  // the demo holds no PLU 4
   EXPECT_EQ(port.InputCount(), 0u);
   EXPECT_TRUE(port.Connected());
   EXPECT_TRUE(dialogs.Shown().empty());
@@ -139,7 +142,7 @@ TEST_F(WinLinkSilent, SilenceIsALinkErrorThatClosesThePort) {
   ASSERT_TRUE(OpenForExchange());
   dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk, "Ошибка");
   std::string data;
-  EXPECT_EQ(ReadPlu(1, data), -1);
+  EXPECT_EQ(ReadPlu(1, data), std::nullopt);
   EXPECT_FALSE(port.Connected());
   EXPECT_TRUE(dialogs.AllConsumed());
 }
@@ -153,7 +156,7 @@ TEST_F(WinLinkCut, ACutReplyIsALinkErrorAndNothingOfItIsKept) {
   ASSERT_TRUE(OpenForExchange());
   dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk, "Ошибка");
   std::string data;
-  EXPECT_EQ(ReadPlu(1, data), qm::NoAnswer);
+  EXPECT_EQ(ReadPlu(1, data), qm::Answer::Kind::NoAnswer);
   EXPECT_FALSE(port.Connected());
   EXPECT_TRUE(dialogs.AllConsumed());
 }
