@@ -1,4 +1,4 @@
-#include "Ser2net.h"
+#include "support/Ser2net.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

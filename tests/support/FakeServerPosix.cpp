@@ -1,4 +1,4 @@
-#include "FakeServer.h"
+#include "support/FakeServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
