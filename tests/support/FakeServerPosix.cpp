@@ -1,4 +1,4 @@
-#include "support/FakeServer.h"
+#include "FakeServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

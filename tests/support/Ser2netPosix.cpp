@@ -1,4 +1,4 @@
-#include "support/Ser2net.h"
+#include "Ser2net.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
