@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "../tests/net/Ser2net.h"
+#include "../tests/support/Ser2net.h"
 #include "BenchSupport.h"
 #include "BenchTables.h"
 #include "app/TransferFlows.h"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows stage of the test command: cross-builds the Qt-free core, qmctl and the core tests
 # for 64-bit Windows with MinGW-w64 (build-win/), runs the tests under wine, then drives the
-# virtual scale through a Windows COM port: the Windows link suite (tests/win) and qmctl.exe
-# side by side with the Linux qmctl, whose outputs, files and exit codes must be the same bytes.
+# virtual scale through a Windows COM port: the Windows link suite (the WinLink groups of
+# test_link) and qmctl.exe side by side with the Linux qmctl, whose outputs, files and exit codes
+# must be the same bytes.
 #
 # Needs the Linux build (build/, or QM_NATIVE_BUILD) for qm-scale-sim, qmctl and the preload
 # library that gives wine's serial layer modem lines on a pseudo-terminal.
@@ -99,7 +100,7 @@ start_scale() {
 # The Windows link suite: one group of tests per behaviour of the scale.
 while read -r suite options; do
   start_scale $options
-  QM_TEST_COM=COM2 timeout 300 wine "$win/bin/test_win.exe" --gtest_filter="$suite.*" --gtest_brief=1 ||
+  QM_TEST_COM=COM2 timeout 300 wine "$win/bin/test_link.exe" --gtest_filter="$suite.*" --gtest_brief=1 ||
     fail "the link suite $suite"
 done <<'EOF'
 WinLinkPlain --demo --still

@@ -42,13 +42,11 @@ scripts/test-windows.sh
 fuzz/run --runs 20000
 
 # ThreadSanitizer over the tests of the serial port and the link, where the port's event thread
-# meets the thread that waits for the scale (core only, about 4 minutes on 2 cores).
+# meets the thread that waits for the scale, and of the network line, whose reader thread fills
+# the port's queue while the link reads it (core only, about 4 minutes on 2 cores).
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_UI=OFF -DQM_BUILD_BENCH=OFF \
       -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread "${launcher[@]}"
-cmake --build build-tsan -j"$jobs" --target test_link test_net
+cmake --build build-tsan -j"$jobs" --target test_link
 QM_TEST_BIN="$PWD/build-tsan/bin" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   build-tsan/bin/test_link
-# The network line: its reader thread fills the port's queue while the link reads it.
-QM_TEST_BIN="$PWD/build-tsan/bin" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  build-tsan/bin/test_net
 scripts/tsan-fleet.sh

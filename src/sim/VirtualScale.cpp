@@ -408,9 +408,11 @@ void VirtualScale::Serve(Line& line, std::uint8_t address) {
     std::this_thread::sleep_for(f.hangUpDelay);
     {
       std::lock_guard lock(writeMutex_);
+      // Marked before the close: whoever sees the line go dead finds the hang-up reported,
+      // however late this thread runs again.
+      hungUp_ = true;
       pty_->CloseMaster();
     }
-    hungUp_ = true;
     return Finish(std::move(rec));
   }
   finish();

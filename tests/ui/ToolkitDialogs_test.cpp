@@ -2,6 +2,8 @@
 // proposes and the files saved under them, and Qt's texts in Russian.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -104,18 +106,34 @@ TEST(ToolkitDialogs, TheFileDialogShowsItsColumnsAndKeepsTheOperatorsSize) {
     WhenShown<QFileDialog>([&](QFileDialog& d) {
       auto* details = d.findChild<QTreeView*>(QStringLiteral("treeView"));
       const QAbstractItemView* items = details;
-      EXPECT_TRUE(qmtest::PumpUntil([&] { return details->model()->rowCount(details->rootIndex()) == 1; }));
+      QHeaderView* header = details->header();
+      const auto lastColumnEnd = [&] {
+        const int last = header->count() - 1;
+        return header->sectionViewportPosition(last) + header->sectionSize(last);
+      };
+      EXPECT_TRUE(qmtest::PumpUntil(
+          [&] { return details->model()->rowCount(details->rootIndex()) == 1; }));
+      // The file system model reads the folder on its own thread: the rows arrive first and the
+      // "folder read" signal that fits the columns after them, when that thread gets its turn
+      // (on a loaded machine, after the rows have been shown). So the columns are looked at
+      // once they fit, or once the bound has passed.
+      const auto fitted = [&] {
+        for (int column = 1; column < header->count(); ++column) {
+          const int fits =
+              std::max(items->sizeHintForColumn(column), header->sectionSizeHint(column));
+          if (details->columnWidth(column) < fits) return false;
+        }
+        return lastColumnEnd() <= details->viewport()->width();
+      };
+      qmtest::PumpUntil(fitted);
       QCoreApplication::processEvents();
       opened = d.size();
-      QHeaderView* header = details->header();
       for (int column = 1; column < header->count(); ++column) {
         SCOPED_TRACE(column);
         EXPECT_GE(details->columnWidth(column), items->sizeHintForColumn(column));
         EXPECT_GE(details->columnWidth(column), header->sectionSizeHint(column));
       }
-      EXPECT_LE(header->sectionViewportPosition(header->count() - 1) +
-                    header->sectionSize(header->count() - 1),
-                details->viewport()->width())
+      EXPECT_LE(lastColumnEnd(), details->viewport()->width())
           << "the last column ends inside the list";
       if (resize.isValid()) d.resize(resize);
       d.reject();

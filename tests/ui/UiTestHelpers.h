@@ -7,7 +7,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
+#include <QObject>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -58,16 +60,55 @@ void WhenShown(std::function<void(T&)> act) {
 }
 
 // Virtual time for the main windows created while it lives: their timer ticks as soon as the far
-// end (`quiet`, e.g. VirtualScale::Quiet) has nothing on its way. Declare it before the windows.
+// end (`quiet`, e.g. VirtualScale::Quiet) has nothing on its way and Qt's own queue of posted
+// events has run empty since the last look. The window hands work on through that queue (the
+// tick reaches the link as a posted call, and so do the live poll, the port's hand-offs and a
+// close waiting for an exchange), and the far end cannot see it: on a loaded machine the
+// window's thread can find several timer periods due at once, and a tick given while such a call
+// still waits would come ahead of work that real time lets run first. Declare it before the
+// windows.
 class WindowTicks : public qm::VirtualTicks {
  public:
   explicit WindowTicks(std::function<bool()> quiet)
-      : qm::VirtualTicks(std::move(quiet), kTestBackstop) {
+      : qm::VirtualTicks([this] { return Settled(); }, kTestBackstop), quiet_(std::move(quiet)) {
     qm::TMainForm::SetTicksForTesting(this);
   }
   ~WindowTicks() override { qm::TMainForm::SetTicksForTesting(nullptr); }
   WindowTicks(const WindowTicks&) = delete;
   WindowTicks& operator=(const WindowTicks&) = delete;
+
+ private:
+  // An event posted behind everything already waiting (low priority): when it is delivered, the
+  // queue ahead of it has been handled.
+  class QueueProbe : public QObject {
+   public:
+    static QEvent::Type Type() {
+      static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+      return type;
+    }
+    bool event(QEvent* e) override {
+      if (e->type() != Type()) return QObject::event(e);
+      pending = false;
+      return true;
+    }
+    bool pending = false;
+  };
+
+  // The window's thread, at each look of its timer.
+  bool Settled() {
+    const bool farEndQuiet = !quiet_ || quiet_();
+    const bool queueRanEmpty = posted_ && !probe_.pending;
+    if (!probe_.pending) {
+      probe_.pending = true;
+      posted_ = true;
+      QCoreApplication::postEvent(&probe_, new QEvent(QueueProbe::Type()), Qt::LowEventPriority);
+    }
+    return farEndQuiet && queueRanEmpty;
+  }
+
+  std::function<bool()> quiet_;
+  QueueProbe probe_;
+  bool posted_ = false;
 };
 
 // The settings file of this test run, removed so that every test starts without the key.

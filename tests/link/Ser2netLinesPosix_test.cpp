@@ -9,10 +9,10 @@
 #include <sstream>
 #include <thread>
 
-#include "NetRig.h"
 #include "base/Cp1251.h"
 #include "ctl/Qmctl.h"
 #include "sim/DemoData.h"
+#include "support/NetRig.h"
 #include "tables/MessageTable.h"
 #include "tables/TextGrid.h"
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "Ser2net.h"
 #include "link/ComPort.h"
 #include "link/HeadlessLoop.h"
 #include "session/ScaleSession.h"
 #include "sim/VirtualScale.h"
 #include "support/LineTicks.h"
 #include "support/RecordingStatusView.h"
+#include "support/Ser2net.h"
 
 namespace qmtest {
 

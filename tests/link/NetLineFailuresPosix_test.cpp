@@ -9,13 +9,13 @@
 #include <chrono>
 #include <thread>
 
-#include "FakeServer.h"
-#include "Ser2net.h"
 #include "base/Cp1251.h"
 #include "ctl/Qmctl.h"
 #include "link/ComPort.h"
 #include "link/PortBackends.h"
+#include "support/FakeServer.h"
 #include "support/LinkRig.h"
+#include "support/Ser2net.h"
 
 namespace qmtest {
 namespace {
