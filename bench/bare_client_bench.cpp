@@ -48,8 +48,8 @@
 #include "BenchSupport.h"
 #include "BenchTables.h"
 #include "SessionCases.h"
-#include "link/ComPort.h"
-#include "link/HeadlessLoop.h"
+#include "port/ComPort.h"
+#include "port/HeadlessLoop.h"
 #include "sim/VirtualScale.h"
 
 namespace {

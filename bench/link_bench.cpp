@@ -30,8 +30,8 @@
 #include "BenchSupport.h"
 #include "base/Dialogs.h"
 #include "base/StatusView.h"
-#include "link/ComPort.h"
-#include "link/HeadlessLoop.h"
+#include "port/ComPort.h"
+#include "port/HeadlessLoop.h"
 #include "link/ScaleLink.h"
 #include "sim/VirtualScale.h"
 

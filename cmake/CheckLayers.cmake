@@ -3,7 +3,8 @@
 # - a file includes one from a folder its own folder may not use.
 # The folders, lowest first, and what each may include besides itself:
 #   base                       the floor: text, numbers, code pages, the interfaces the window implements
-#   link, tables               the serial line and the scale link; the tables and their commands
+#   port                       serial and network lines: ports, their backends, loops, dispatch
+#   link, tables               the scale's protocol over a port; the tables and their commands
 #   files, transfer            file layouts and loading; the transfers over the link
 #   session                    the core session over all of them
 #   app                        the program's own logic: operator flows, settings, layout
@@ -12,16 +13,17 @@
 # Run by CTest:  cmake -DSRC=<source>/src -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.25)
 set(allowed_base "")
-set(allowed_link base)
+set(allowed_port base)
+set(allowed_link base port)
 set(allowed_tables base)
 set(allowed_files base tables)
-set(allowed_transfer base link tables)
-set(allowed_session base link tables files transfer)
-set(allowed_app base link tables files transfer session)
-set(allowed_ui base link tables files transfer session app)
-set(allowed_ctl base link tables files transfer session app)
+set(allowed_transfer base port link tables)
+set(allowed_session base port link tables files transfer)
+set(allowed_app base port link tables files transfer session)
+set(allowed_ui base port link tables files transfer session app)
+set(allowed_ctl base port link tables files transfer session app)
 set(allowed_sim "")
-set(layers base link tables files transfer session app ui ctl sim)
+set(layers base port link tables files transfer session app ui ctl sim)
 
 if(NOT SRC)
   message(FATAL_ERROR "usage: cmake -DSRC=<source>/src -P CheckLayers.cmake")

@@ -46,7 +46,9 @@ fuzz/run --runs 20000
 # the port's queue while the link reads it (core only, about 4 minutes on 2 cores).
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_UI=OFF -DQM_BUILD_BENCH=OFF \
       -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread "${launcher[@]}"
-cmake --build build-tsan -j"$jobs" --target test_link
-QM_TEST_BIN="$PWD/build-tsan/bin" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  build-tsan/bin/test_link
+cmake --build build-tsan -j"$jobs" --target test_port test_link
+for suite in test_port test_link; do
+  QM_TEST_BIN="$PWD/build-tsan/bin" TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    "build-tsan/bin/$suite"
+done
 scripts/tsan-fleet.sh

@@ -8,7 +8,7 @@
 #include "app/ConnectionCommands.h"
 #include "app/PortDialogModel.h"
 #include "app/PortLineSettings.h"
-#include "link/ComPort.h"
+#include "port/ComPort.h"
 
 namespace qm {
 

@@ -6,8 +6,8 @@
 #include <charconv>
 
 #include "base/ScaleParams.h"
-#include "link/NetPortUrl.h"
-#include "link/PortNames.h"
+#include "port/NetPortUrl.h"
+#include "port/PortNames.h"
 
 #ifndef QM_VERSION
 #define QM_VERSION "unknown"

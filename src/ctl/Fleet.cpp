@@ -17,10 +17,10 @@
 #include "ctl/FleetReport.h"
 #include "ctl/TableFiles.h"
 #include "files/FileIo.h"
-#include "link/ComPort.h"
-#include "link/NetPortUrl.h"
-#include "link/NetSocket.h"
-#include "link/PortNames.h"
+#include "port/ComPort.h"
+#include "port/NetPortUrl.h"
+#include "port/NetSocket.h"
+#include "port/PortNames.h"
 
 namespace qm::ctl {
 namespace {

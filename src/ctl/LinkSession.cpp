@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "base/ScaleParams.h"
-#include "link/PortNames.h"
+#include "port/PortNames.h"
 
 namespace qm::ctl {
 

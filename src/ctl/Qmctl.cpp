@@ -8,9 +8,9 @@
 #include "ctl/Fleet.h"
 #include "ctl/TableFiles.h"
 #include "base/Cp1251.h"
-#include "link/ComPort.h"
-#include "link/NetPortUrl.h"
-#include "link/PortNames.h"
+#include "port/ComPort.h"
+#include "port/NetPortUrl.h"
+#include "port/PortNames.h"
 
 namespace qm::ctl {
 

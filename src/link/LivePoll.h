@@ -10,7 +10,7 @@
 
 #include "base/RunState.h"
 #include "base/StatusView.h"
-#include "link/ComPort.h"
+#include "port/ComPort.h"
 #include "link/Protocol.h"
 #include "link/ScaleLink.h"
 

@@ -4,38 +4,18 @@
 
 #include "base/Cp1251.h"
 #include "base/WireCodecs.h"
-#include "link/NetPortUrl.h"
-#include "link/PortNames.h"
+#include "port/NetPortUrl.h"
+#include "port/PortNames.h"
 
 namespace qm {
 
 const std::string kLinkErrorText = Win1251("Ошибка связи с весами.");
 const std::string kCannotOpenPortText = Win1251("Не могу открыть порт COM");
-const std::string kConnectHint = Win1251("Подключить весы");
-const std::string kDisconnectHint = Win1251("Отключить весы");
 const std::string kBusyText = "Busy...";
 
 std::string CannotOpenPortText(const std::string& portName, const std::string& cause) {
   return Win1251("Не могу открыть порт ") + portName + "." + "\n" + cause;
 }
-
-namespace {
-
-// What the display panels show while the link is open but nothing was read yet.
-void ShowDisplayWaiting(StatusView& status) {
-  status.SetDisplayText(kDisplayPluNo, std::string());
-  status.SetDisplayText(kDisplayWeight, ".");
-  status.SetDisplayText(kDisplayPrice, ".");
-  status.SetDisplayText(kDisplayTotal, ".");
-}
-
-void ClearDisplay(StatusView& status) {
-  for (int panel : {kDisplayPluNo, kDisplayWeight, kDisplayPrice, kDisplayTotal}) {
-    status.SetDisplayText(panel, std::string());
-  }
-}
-
-}  // namespace
 
 ScaleLink::ScaleLink(TComPort& port, RunState& state, StatusView& status, EventPump& pump)
     : port_(port), state_(state), status_(status), pump_(pump) {
@@ -303,22 +283,24 @@ void ScaleLink::LinkError() {
   try {
     CloseLink();
   } catch (const EComPort&) {
-    // The message below matters more; the button shows the state the port is left in.
+    // The message below matters more; the operator is shown the state the port is left in.
   }
-  status_.SetConnectState(port_.Connected(), port_.Connected() ? kDisconnectHint : kConnectHint);
+  ShowLinkState();
   if (failureHandler_) failureHandler_({LinkFailure::Kind::NoAnswer, kLinkErrorText, {}, {}});
 }
 
 // --- connection ------------------------------------------------------------------------------
 
+void ScaleLink::Notify(LinkEvent event) {
+  if (linkEventHandler_) linkEventHandler_(event);
+}
+
 void ScaleLink::ShowLinkState() {
   if (port_.Connected()) {
-    status_.SetConnectState(true, kDisconnectHint);
-    ShowDisplayWaiting(status_);
+    Notify(LinkEvent::Opened);
   } else {
     state_.PollEnabled = false;
-    status_.SetConnectState(false, kConnectHint);
-    ClearDisplay(status_);
+    Notify(LinkEvent::Closed);
   }
 }
 
@@ -373,7 +355,7 @@ bool ScaleLink::BeginExchange(bool& wasConnected) {
   state_.PollEnabled = false;
   while (port_.Connected() && port_.HasPendingOperations()) pump_.ProcessPendingEvents();
   if (!port_.Connected()) return false;
-  ShowDisplayWaiting(status_);
+  Notify(LinkEvent::ExchangeStarted);
   return true;
 }
 
@@ -397,15 +379,8 @@ void ScaleLink::ConnectClick() {
   // Transfers are outstanding: cut the line; the exchange that owns them stays silent about it.
   ++linkGeneration_;
   auto showState = [this] {
-    const bool open = port_.Connected();
-    state_.DisconnectRequested = !open;
-    if (open) {
-      status_.SetConnectState(true, kDisconnectHint);
-    } else {
-      state_.PollEnabled = false;
-      ClearDisplay(status_);
-      status_.SetConnectState(false, kConnectHint);
-    }
+    state_.DisconnectRequested = !port_.Connected();
+    ShowLinkState();
   };
   try {
     port_.Close();

@@ -31,7 +31,7 @@
 #include "base/EventPump.h"
 #include "base/RunState.h"
 #include "base/StatusView.h"
-#include "link/ComPort.h"
+#include "port/ComPort.h"
 #include "link/Protocol.h"
 
 namespace qm {
@@ -86,8 +86,6 @@ inline constexpr std::chrono::milliseconds kTickPeriod{100};
 
 extern const std::string kLinkErrorText;       // "Ошибка связи с весами."
 extern const std::string kCannotOpenPortText;  // "Не могу открыть порт COM"
-extern const std::string kConnectHint;         // "Подключить весы"
-extern const std::string kDisconnectHint;      // "Отключить весы"
 extern const std::string kBusyText;            // "Busy..."
 
 // "Не могу открыть порт " + portName + "." + "\n" + cause (Windows-1251).
@@ -103,6 +101,13 @@ struct LinkFailure {
   std::string text;      // the whole text for the operator, Windows-1251
   std::string cause;     // CannotOpenPort: the reason, Windows-1251 (the text's second line)
   std::string portName;  // CannotOpenPort: "COM1".."COM8"
+};
+
+// What happened to the line, for the operator's side to show (the Connect button, the display).
+enum class LinkEvent {
+  Opened,           // the port is open (again, or still after a failure)
+  Closed,           // the port is closed
+  ExchangeStarted,  // a transfer took the open line from the live poll
 };
 
 class LinkExchange;
@@ -130,6 +135,10 @@ class ScaleLink {
   // replies and dropped bytes alike, for tracing the line. Runs on the UI thread; may be unset.
   using FrameTap = std::function<void(bool sent, const std::string& bytes)>;
   void SetFrameTap(FrameTap tap) { frameTap_ = std::move(tap); }
+
+  // Told of every LinkEvent, on the UI thread; unset (qmctl): nothing is shown.
+  using LinkEventHandler = std::function<void(LinkEvent)>;
+  void SetLinkEventHandler(LinkEventHandler handler) { linkEventHandler_ = std::move(handler); }
 
   // --- exchange ------------------------------------------------------------------------------
 
@@ -217,6 +226,8 @@ class ScaleLink {
   Answer SendCommandOnLine(std::uint8_t command, const std::string& data,
                            std::uint32_t replyLength);
   void CloseAfterPortFailure();
+  void Notify(LinkEvent event);
+  // Tells the operator's side whether the port is open; a closed port also stops the poll.
   void ShowLinkState();
   void ShowOpenPortError(const EComPort& error);
   // Writes with wait; on a line where the port cannot see its bytes onto the wire, their line
@@ -236,6 +247,7 @@ class ScaleLink {
   FailureHandler failureHandler_;
   std::function<void()> timerTick_;
   FrameTap frameTap_;
+  LinkEventHandler linkEventHandler_;
   std::uint64_t linkGeneration_ = 0;
   std::chrono::microseconds lineTimeOwed_{};
   // Ticks left for dropping stale bytes ahead of an echo; set at each address, counted down by

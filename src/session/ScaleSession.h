@@ -23,7 +23,7 @@
 #include "base/EventPump.h"
 #include "base/RunState.h"
 #include "base/StatusView.h"
-#include "link/ComPort.h"
+#include "port/ComPort.h"
 #include "link/LinkExchange.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"

@@ -11,8 +11,8 @@
 
 #include "base/Cp1251.h"
 #include "ctl/Qmctl.h"
-#include "link/ComPort.h"
-#include "link/PortBackends.h"
+#include "port/ComPort.h"
+#include "port/PortBackends.h"
 #include "support/FakeServer.h"
 #include "support/LinkRig.h"
 #include "support/Ser2net.h"

@@ -16,9 +16,9 @@
 #include <string>
 
 #include "base/Cp1251.h"
-#include "link/ComPort.h"
+#include "port/ComPort.h"
 #include "link/LinkExchange.h"
-#include "link/PortNames.h"
+#include "port/PortNames.h"
 #include "support/LinkRig.h"
 
 namespace {

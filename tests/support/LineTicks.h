@@ -9,8 +9,8 @@
 #include <functional>
 
 #include "base/TickSource.h"
-#include "link/ComPort.h"
-#include "link/HeadlessLoop.h"
+#include "port/ComPort.h"
+#include "port/HeadlessLoop.h"
 
 namespace qmtest {
 

@@ -8,9 +8,10 @@
 #include <functional>
 #include <string>
 
+#include "app/LinkIndicators.h"
 #include "app/TransferFlows.h"
-#include "link/ComPort.h"
-#include "link/HeadlessLoop.h"
+#include "port/ComPort.h"
+#include "port/HeadlessLoop.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"
 #include "support/LineTicks.h"
@@ -34,6 +35,8 @@ class LinkRig {
     link.SetTimerTick([this] { poll.TimerTick(); });
     link.SetFailureHandler(
         [this](const qm::LinkFailure& failure) { qm::ShowLinkFailureBox(dialogs, failure); });
+    // The window's view of the line: the Connect button and the display panels.
+    link.SetLinkEventHandler([this](qm::LinkEvent event) { qm::ShowLinkEvent(status, event); });
     loop.SetTickHandler([this] { poll.TimerTick(); });
     loop.StartTimer();
   }

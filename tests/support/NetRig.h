@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "link/ComPort.h"
-#include "link/HeadlessLoop.h"
+#include "port/ComPort.h"
+#include "port/HeadlessLoop.h"
 #include "session/ScaleSession.h"
 #include "sim/VirtualScale.h"
 #include "support/LineTicks.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "UiTestHelpers.h"
-#include "link/ComPort.h"
+#include "port/ComPort.h"
 #include "support/PtyPair.h"
 
 namespace qm {

@@ -7,6 +7,7 @@
 
 #include "app/ComPortSettingsAccess.h"
 #include "app/ConnectionCommands.h"
+#include "app/LinkIndicators.h"
 #include "app/TransferFlows.h"
 #include "base/Cp1251.h"
 #include "ui/window/CommFrm.h"
@@ -74,8 +75,10 @@ MainFormLink::MainFormLink(QWidget* client, TComPort& port, QtUiDispatcher& disp
   session_.SetLinkFailureHandler(
       [this](const LinkFailure& failure) { ShowLinkFailureBox(dialogs_, failure); });
 
+  session_.Link().SetLinkEventHandler([this](LinkEvent event) { ShowLinkEvent(status_, event); });
+
   BuildDisplayPanels();
-  status_.SetConnectState(false, kConnectHint);
+  ShowConnectButton(status_, false);
 }
 
 MainFormLink::~MainFormLink() {
@@ -87,6 +90,7 @@ MainFormLink::~MainFormLink() {
   }
   dispatcher_.SetErrorHandler(nullptr);
   session_.SetLinkFailureHandler(nullptr);
+  session_.Link().SetLinkEventHandler(nullptr);
 }
 
 void MainFormLink::BuildDisplayPanels() {
@@ -125,8 +129,7 @@ void MainFormLink::ReportError(std::exception_ptr error) {
 }
 
 void MainFormLink::ShowConnectState() {
-  const bool open = port_.Connected();
-  status_.SetConnectState(open, open ? kDisconnectHint : kConnectHint);
+  ShowConnectButton(status_, port_.Connected());
 }
 
 void MainFormLink::TimerTick() {

@@ -23,7 +23,7 @@
 #include <memory>
 
 #include "app/ConnectionCommands.h"
-#include "link/ComPort.h"
+#include "port/ComPort.h"
 #include "link/LivePoll.h"
 #include "link/ScaleLink.h"
 #include "session/ScaleSession.h"

@@ -19,7 +19,7 @@
 #include <functional>
 #include <memory>
 
-#include "link/UiDispatcher.h"
+#include "port/UiDispatcher.h"
 
 class QObject;
 class QSocketNotifier;

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 
 #include "app/CloseRequest.h"
+#include "app/LinkIndicators.h"
 #include "app/ScaleTypeSelection.h"
 #include "app/Settings.h"
 #include "base/TickSource.h"
@@ -247,7 +248,7 @@ bool TMainForm::FormClose() {
     // A file could not be written (the operator was told): the window stays open with the data
     // in it, disconnected from the scale; the next close asks again.
     closeConfirmed_ = false;
-    status_->SetConnectState(false, kConnectHint);
+    ShowConnectButton(*status_, false);
     timer_.start();
     return false;
   }

@@ -31,7 +31,7 @@
 #include "app/FontValues.h"
 #include "app/PortLineSettings.h"
 #include "base/RunState.h"
-#include "link/ComPort.h"
+#include "port/ComPort.h"
 #include "ui/link/QtUiDispatcher.h"
 #include "ui/window/MainPages.h"
 
