@@ -68,7 +68,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-(cd "$win" && ctest -j"$jobs" --output-on-failure --timeout 300 --repeat until-pass:3)
+(cd "$win" && ctest -j"$jobs" --output-on-failure --timeout 300)
 
 # The list separator from the user's locale (wine reads it from LC_ALL).
 for locale in "ru_RU.UTF-8 ;" "en_US.UTF-8 ,"; do

@@ -6,6 +6,7 @@
 
 #include "CtlRun.h"
 #include "sim/VirtualScale.h"
+#include "support/ScaleRig.h"
 #include "support/ScaleFaults.h"
 
 namespace qmtest {
@@ -36,7 +37,9 @@ const char* const kExpected[kCommandCount][kFaultCount] = {
     {"0", "3", "3", "3", "3", "1", "1", "1", "0", "0", "0", "0", "0"},
 };
 
-class CtlFaultMatrix : public CtlTest, public ::testing::WithParamInterface<std::tuple<int, int>> {
+class CtlFaultMatrix : public CtlTest,
+                       protected ScaleForProgram,
+                       public ::testing::WithParamInterface<std::tuple<int, int>> {
  protected:
   CtlFaultMatrix() {
     scale.SetWeightMoving(false);
@@ -47,9 +50,6 @@ class CtlFaultMatrix : public CtlTest, public ::testing::WithParamInterface<std:
     }
     for (std::int32_t k = 1; k <= 2; ++k) scale.SetMessage(k, qmsim::Bytes(400, 0x40 + k));
   }
-
-  qmsim::VirtualScale scale;
-  qm::VirtualTicks ticks{[this] { return scale.Quiet(); }};
 };
 
 TEST_P(CtlFaultMatrix, ExitCodeAndTheOutputFile) {

@@ -8,6 +8,7 @@
 #include "CtlRun.h"
 #include "ctl/LinkSession.h"
 #include "sim/VirtualScale.h"
+#include "support/ScaleRig.h"
 #include "support/PtyPair.h"
 
 namespace qmtest {
@@ -63,7 +64,7 @@ const char kPluHeader[] =
     "\"Вес тары\",Код,\"Код группы\",\"Сообщение №\",Логотип,\"Начало продаж\",Количество,Сумма,"
     "Вес\n";
 
-class ScaleCommands : public CtlTest {
+class ScaleCommands : public CtlTest, protected ScaleForProgram {
  protected:
   ScaleCommands() { scale.SetWeightMoving(false); }
 
@@ -81,9 +82,6 @@ class ScaleCommands : public CtlTest {
     set(f);
     scale.SetFaults(f);
   }
-
-  qmsim::VirtualScale scale;
-  qm::VirtualTicks ticks{[this] { return scale.Quiet(); }};  // the link's timer
 };
 
 TEST_F(ScaleCommands, ReadPluWritesTheWindowsFileLayouts) {

@@ -113,7 +113,7 @@ TEST_F(LinkConnection, ClosingDuringThePollLeavesLinkBusyClear) {
   // Close once the poll has sent the address and waits for the echo; the far end is not done
   // until the click is on its way.
   std::atomic<bool> clicked{false};
-  SetSettled([&] { return clicked.load(); });
+  SetFarEnd([&] { return clicked.load(); });
   std::jthread closer([&, this](std::stop_token) {
     if (!pty.Receive(1, 5s).empty()) loop.Post([this] { link.ConnectClick(); });
     clicked = true;

@@ -35,7 +35,7 @@ class LinkExchange : public qmtest::LinkFixture {
   void Answer(ScaleScript script) {
     scale.reset();
     scale = std::make_unique<ScriptedScale>(pty, std::move(script));
-    SetSettled([this] { return scale->Quiet(); });
+    SetFarEnd([this] { return scale->Quiet(); });
   }
   // One selection and one command as a transfer does them, with LinkBusy held: the command's
   // answer kind (`data` := the reply when Done), or nothing when the scale was not selected.
@@ -262,7 +262,7 @@ TEST_F(LinkExchange, AHangUpDuringAPollNeverLeavesLinkBusySet) {
   });
   // The far end goes away in the middle of the display reply: until it has, it is not done.
   std::atomic<bool> gone{false};
-  SetSettled([&] { return gone.load(); });
+  SetFarEnd([&] { return gone.load(); });
   std::jthread hangUp([&, this](std::stop_token stop) {
     while (!stop.stop_requested() && scale->Received().size() < 2) std::this_thread::sleep_for(2ms);
     scale.reset();

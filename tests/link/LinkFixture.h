@@ -1,4 +1,4 @@
-// The link tests' fixture: the link rig on a pseudo-terminal whose master end the test (or a
+// The link tests' fixture: the session rig on a pseudo-terminal whose master end the test (or a
 // scripted far end on it) drives; the rig's ticks wait for the line to settle.
 #pragma once
 
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "link/LinkExchange.h"
-#include "support/LinkRig.h"
 #include "support/PtyPair.h"
+#include "support/SessionRig.h"
 
 namespace qmtest {
 
@@ -17,15 +17,15 @@ struct PtyHolder {
   PtyPair pty;
 };
 
-class LinkFixture : public ::testing::Test, protected PtyHolder, public LinkRig {
+class LinkFixture : public ::testing::Test, protected PtyHolder, public SessionRig {
  protected:
-  LinkFixture() : LinkRig(pty.Path(), [this] { return pty.Settled(); }) {}
+  LinkFixture() : SessionRig(pty.Path(), [this] { return pty.Settled(); }) {}
   ~LinkFixture() override {
     link.CloseForExit();
     EXPECT_FALSE(state.LinkBusy);
   }
 
-  void OpenForExchange() { ASSERT_TRUE(LinkRig::OpenForExchange()); }
+  void OpenForExchange() { ASSERT_TRUE(SessionRig::OpenForExchange()); }
 };
 
 }  // namespace qmtest

@@ -6,8 +6,9 @@
 #include <optional>
 #include <thread>
 
-#include "LinkFixture.h"
+#include "link/LinkExchange.h"
 #include "sim/VirtualScale.h"
+#include "support/ScaleRig.h"
 
 namespace {
 
@@ -34,15 +35,23 @@ std::string PluRequest(std::int32_t number) {
   return s;
 }
 
-class LinkVirtualScale : public qmtest::LinkFixture {
+// A scale left waiting for a command or its data (closing the port drops what the scale has
+// not read yet) gives up soon, so a cut exchange is over quickly.
+qmsim::VirtualScale::Options QuickToGiveUp() {
+  return {.commandTimeout = 300ms, .byteTimeout = 300ms};
+}
+
+class LinkVirtualScale : public ::testing::Test, public qmtest::ScaleRig {
  protected:
-  LinkVirtualScale() {
-    SetDevice(scale.SlavePath());
-    SetSettled([this] { return scale.Quiet(); });
+  LinkVirtualScale() : ScaleRig(qmtest::NetLine::Pty, QuickToGiveUp()) {
     scale.SetPlu(7, Record());
   }
-  // The port is closed before the scale goes, so the scale's end never hangs up on an open port.
-  ~LinkVirtualScale() override { link.CloseForExit(); }
+  ~LinkVirtualScale() override {
+    link.CloseForExit();
+    EXPECT_FALSE(state.LinkBusy);
+  }
+
+  void OpenForExchange() { ASSERT_TRUE(ScaleRig::OpenForExchange()); }
 
   // A PLU read as the transfers do it, with LinkBusy held: nothing when the selection failed or
   // the scale was not ready, else the kind of SendCommand's answer (its byte in lastByte).
@@ -73,10 +82,6 @@ class LinkVirtualScale : public qmtest::LinkFixture {
     });
   }
 
-  // A scale left waiting for a command or its data (closing the port drops what the scale has
-  // not read yet) gives up soon, so a cut exchange is over quickly.
-  qmsim::VirtualScale scale{
-      qmsim::VirtualScale::Options{.commandTimeout = 300ms, .byteTimeout = 300ms}};
   std::vector<std::string> reported;
 };
 

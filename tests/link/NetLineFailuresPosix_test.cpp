@@ -14,7 +14,7 @@
 #include "port/ComPort.h"
 #include "port/PortBackends.h"
 #include "support/FakeServer.h"
-#include "support/LinkRig.h"
+#include "support/SessionRig.h"
 #include "support/Ser2net.h"
 
 namespace qmtest {
@@ -43,7 +43,7 @@ const char kConfirm9600[] =
 const char kSettings9600[] =
     "FFFA2C01 00002580 FFF0 FFFA2C02 08 FFF0 FFFA2C03 01 FFF0 FFFA2C04 01 FFF0 FFFA2C05 01 FFF0";
 
-// The far end of a LinkRig is settled once the server's script is over, every byte it sent has
+// The far end of a SessionRig is settled once the server's script is over, every byte it sent has
 // reached the port, and the port has noticed the end of the connection (its count fails) unless
 // it still holds bytes to read.
 bool ServerSettled(const FakeServer& server, qm::TComPort& port) {
@@ -88,7 +88,7 @@ TEST(NetLineFailures, OpeningTellsTheOperatorWhatIsWrongWithTheAddressOrTheServe
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.device);
-    LinkRig rig(c.device, nullptr);
+    SessionRig rig(c.device, nullptr);
     rig.dialogs.ExpectMessage("Не могу открыть порт COM2.\n" + c.reason, qm::kButtonOk, "Ошибка");
     EXPECT_FALSE(rig.OpenForExchange());
     rig.dialogs.VerifyDone();
@@ -104,8 +104,8 @@ TEST(NetLineFailures, AConnectionThatEndsMidReplyOrBeforeTheEchoIsALinkFailure) 
     peer.Write(Bytes("AA") + std::string(60, '\x11'));
   });
   {
-    LinkRig rig(midReply.Url("tcp"), nullptr);
-    rig.SetSettled([&] { return ServerSettled(midReply, rig.port); });
+    SessionRig rig(midReply.Url("tcp"), nullptr);
+    rig.SetFarEnd([&] { return ServerSettled(midReply, rig.port); });
     rig.state.ScaleAddress = 1;
     ASSERT_TRUE(rig.OpenForExchange());
     ASSERT_TRUE(rig.link.SelectScale().Ready());
@@ -117,8 +117,8 @@ TEST(NetLineFailures, AConnectionThatEndsMidReplyOrBeforeTheEchoIsALinkFailure) 
   // The server hangs up on the address: the port fails as a local one whose device went away.
   FakeServer beforeEcho([](FakeServer::Peer& peer) { peer.Read(1); });
   {
-    LinkRig rig(beforeEcho.Url("tcp"), nullptr);
-    rig.SetSettled([&] { return ServerSettled(beforeEcho, rig.port); });
+    SessionRig rig(beforeEcho.Url("tcp"), nullptr);
+    rig.SetFarEnd([&] { return ServerSettled(beforeEcho, rig.port); });
     rig.state.ScaleAddress = 1;
     ASSERT_TRUE(rig.OpenForExchange());
     try {

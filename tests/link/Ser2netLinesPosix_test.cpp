@@ -12,7 +12,7 @@
 #include "base/Cp1251.h"
 #include "ctl/Qmctl.h"
 #include "sim/DemoData.h"
-#include "support/NetRig.h"
+#include "support/ScaleRig.h"
 #include "tables/MessageTable.h"
 #include "tables/TextGrid.h"
 
@@ -56,6 +56,15 @@ qmsim::Bytes PluWithEscapeBytes() {
 
 // Everything one run shows: what the session stored and displayed, and every byte the scale
 // took in and gave out, exchange by exchange.
+// The rig as these tests use it: a scale whose weight stands still, and link failures recorded.
+class NetRig : public ScaleRig {
+ public:
+  explicit NetRig(NetLine line) : ScaleRig(line) {
+    scale.SetWeightMoving(false);
+    RecordFailures();
+  }
+};
+
 std::string RunEveryTransfer(NetRig& rig) {
   qmsim::LoadDemoData(rig.scale);
   rig.scale.SetPlu(9, PluWithEscapeBytes());

@@ -19,7 +19,7 @@
 #include "port/ComPort.h"
 #include "link/LinkExchange.h"
 #include "port/PortNames.h"
-#include "support/LinkRig.h"
+#include "support/SessionRig.h"
 
 namespace {
 
@@ -55,9 +55,9 @@ void Aim(qm::TComPort& port, const std::string& device) {
   port.SetDeviceResolver([device](qm::TPortType) { return device; });
 }
 
-class WinLink : public ::testing::Test, public qmtest::LinkRig {
+class WinLink : public ::testing::Test, public qmtest::SessionRig {
  protected:
-  WinLink() : LinkRig(TestPort(), [] { return false; }) {}
+  WinLink() : SessionRig(TestPort(), [] { return false; }) {}
   ~WinLink() override { link.CloseForExit(); }
 
   // A PLU read as the transfers make it: nothing when the selection failed, else the kind of

@@ -36,9 +36,7 @@ class RecordingObserver : public qm::TransferObserver {
 
 class SessionReports : public TransferFixture {
  protected:
-  SessionReports() {
-    session.SetLinkFailureHandler([this](const qm::LinkFailure& f) { failures.push_back(f); });
-  }
+  SessionReports() { RecordFailures(); }
   void Fault(const std::function<void(qmsim::Faults&)>& set) {
     qmsim::Faults f;
     set(f);
@@ -50,7 +48,6 @@ class SessionReports : public TransferFixture {
     EXPECT_FALSE(port.Connected());
     EXPECT_FALSE(state.PollEnabled);
   }
-  std::vector<qm::LinkFailure> failures;
   RecordingObserver observer;
 };
 

@@ -1,12 +1,9 @@
-// The transfers as the main window runs them, without a window: the real serial port on the
-// virtual scale's pseudo-terminal, the scale link with its live poll, a headless event loop with
-// the 100 ms timer, the two tables, the modified flags, recorded panels, scripted boxes and a
-// recording transfer view.
+// The transfers as the main window runs them, without a window: the session rig on the virtual
+// scale's pseudo-terminal, with the window's transfer flows over it and a recording transfer
+// view, and records written out by hand.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <string>
@@ -16,16 +13,7 @@
 #include "app/TransferFlows.h"
 #include "base/Cp1251.h"
 #include "files/FileLayouts.h"
-#include "port/ComPort.h"
-#include "port/HeadlessLoop.h"
-#include "link/LivePoll.h"
-#include "link/ScaleLink.h"
-#include "session/ScaleSession.h"
-#include "sim/VirtualScale.h"
-#include "support/LineTicks.h"
-#include "support/PtyPair.h"
-#include "support/RecordingStatusView.h"
-#include "support/ScriptedDialogs.h"
+#include "support/ScaleRig.h"
 #include "tables/MessageTable.h"
 #include "tables/ModifiedFlags.h"
 #include "tables/PluColumns.h"
@@ -35,8 +23,6 @@
 namespace qmtest {
 
 using qmsim::Bytes;
-
-inline const char kLinkErrorUtf8[] = "Ошибка связи с весами.";
 
 // Bytes written out by hand: two hex digits per byte, blanks anywhere.
 inline Bytes HexBytes(std::string_view text) {
@@ -115,27 +101,11 @@ class RecordingTransferView : public qm::TransferView {
   std::vector<qm::TotalsPage> totalsShown;
 };
 
-class TransferFixture : public ::testing::Test {
+class TransferFixture : public ::testing::Test, public ScaleRig {
  protected:
   TransferFixture() {
-    port.SetSyncMethod(qm::TSyncMethod::smWindow);
-    port.SetDispatcher(&loop.Dispatcher());
-    ticks.Watch(port, loop);
-    port.SetPort(qm::TPortType::COM2);
-    port.SetDeviceResolver([this](qm::TPortType) { return scale.SlavePath(); });
-    session.SetLinkFailureHandler(
-        [this](const qm::LinkFailure& failure) { qm::ShowLinkFailureBox(dialogs, failure); });
     transfers.SetSaveTotalsBeforeRead([this] { return saveTotals ? saveTotals() : true; });
-    loop.SetTickHandler([this] {
-      if (onTick) onTick();
-      poll.TimerTick();
-    });
-    loop.StartTimer();
     qm::ResetPluTable(plu);
-  }
-  ~TransferFixture() override {
-    link.CloseForExit();
-    loop.StopTimer();
   }
 
   // The operator pressed Connect: the link is open and polling before the transfer.
@@ -166,15 +136,6 @@ class TransferFixture : public ::testing::Test {
       data.push_back(row);
     }
     plu.ReplaceDataRows(std::move(data));
-  }
-
-  // Waits until the virtual scale has filed every exchange it answered: the program may read
-  // the last answer before the scale's thread has logged it. Once the scale is quiet its thread
-  // waits for the program again, after filing what it finished; an exchange the program left
-  // half done stays open without anything more to file. Nothing is sent down the line, so a
-  // scale left in the middle of an exchange is not disturbed.
-  void Quiesce() {
-    ASSERT_TRUE(WaitUntil([this] { return scale.Quiet(); }, std::chrono::seconds(10)));
   }
 
   // A row that passes the check of a 15 kg / 4000 PLU scale.
@@ -208,27 +169,13 @@ class TransferFixture : public ::testing::Test {
     return out;
   }
 
-  // Runs first in every timer tick, e.g. to close the window in the middle of a wait.
-  std::function<void()> onTick;
-
   std::string Panel(int panel) const { return status.panels[panel]; }
   std::string CellUtf8(int column, int row) const { return qm::Utf8(plu.Cell(column, row)); }
 
-  qmsim::VirtualScale scale;
-  LineTicks ticks{[this] { return scale.Quiet(); }};  // virtual time
-  qm::HeadlessLoop loop{ticks};
-  qm::TComPort port;
-  qm::RunState state;
-  RecordingStatusView status;
-  ScriptedDialogs dialogs;
-
-  qm::ScaleSession session{port, loop, status, state};
   qm::TextGrid& plu = session.Plu();
   qm::MessageTable& messages = session.Messages();
   qm::ModifiedFlags& flags = session.Flags();
   qm::TotalsPage& totals = session.Totals();
-  qm::ScaleLink& link = session.Link();
-  qm::LivePoll& poll = session.Poll();
   RecordingTransferView view;
   std::function<bool()> saveTotals;
   qm::TransferFlows transfers{session, dialogs, view};

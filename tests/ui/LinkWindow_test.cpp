@@ -28,15 +28,10 @@
 namespace qm {
 namespace {
 
+using qmtest::PortMapping;
+
 const char* const kCloseQuestion = "Вы хотите закончить работу?";
 const char* const kLinkError = "Ошибка связи с весами.";
-
-// The program's ports lead where the test says, for this process only.
-class PortMapping {
- public:
-  explicit PortMapping(const std::string& mapping) { qputenv("QM_PORTS", mapping.c_str()); }
-  ~PortMapping() { qunsetenv("QM_PORTS"); }
-};
 
 QStringList DisplayTexts(TMainForm& form) {
   QStringList texts;
@@ -63,7 +58,7 @@ void ClickButton(QWidget& dialog, const char* name) {
   button->click();
 }
 
-class LinkWindowTest : public testing::Test {
+class LinkWindowTest : public testing::Test, protected qmtest::WindowScale {
  protected:
   void SetUp() override { settingsPath_ = qmtest::FreshSettingsFile(); }
 
@@ -81,9 +76,6 @@ class LinkWindowTest : public testing::Test {
   std::size_t Polls() const { return scale.CommandCount(0x89); }
 
   QString settingsPath_;
-  qmsim::VirtualScale scale;
-  qmtest::WindowTicks ticks_{[this] { return scale.Quiet(); }};
-  PortMapping mapping{"COM2=" + scale.SlavePath()};
   qmtest::ScriptedDialogs dialogs;
 };
 

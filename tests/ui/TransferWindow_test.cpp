@@ -51,12 +51,6 @@ using qmsim::Bytes;
 
 const char* const kLinkError = "Ошибка связи с весами.";
 
-class PortMapping {
- public:
-  explicit PortMapping(const std::string& mapping) { qputenv("QM_PORTS", mapping.c_str()); }
-  ~PortMapping() { qunsetenv("QM_PORTS"); }
-};
-
 // ---- Wire bytes written out by hand ----
 
 Bytes Le(std::uint32_t value, std::size_t width) {
@@ -136,7 +130,7 @@ class WindowProgressDialogs : public Dialogs {
   TProgressBox* box_;
 };
 
-class TransferWindowTest : public testing::Test {
+class TransferWindowTest : public testing::Test, protected qmtest::WindowScale {
  protected:
   void SetUp() override {
     qmtest::FreshSettingsFile();
@@ -213,9 +207,6 @@ class TransferWindowTest : public testing::Test {
     }
   }
 
-  qmsim::VirtualScale scale;
-  qmtest::WindowTicks ticks_{[this] { return scale.Quiet(); }};
-  PortMapping mapping{"COM2=" + scale.SlavePath()};
   qmtest::ScriptedDialogs dialogs;  // before the window: it outlives it
   std::unique_ptr<TMainForm> form_;
   std::unique_ptr<WindowProgressDialogs> window_;

@@ -16,8 +16,10 @@
 #include <QTimer>
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "base/TickSource.h"
+#include "sim/VirtualScale.h"
 #include "ui/window/MainForm.h"
 #include "ui/window/QtSettingsStore.h"
 
@@ -109,6 +111,23 @@ class WindowTicks : public qm::VirtualTicks {
   std::function<bool()> quiet_;
   QueueProbe probe_;
   bool posted_ = false;
+};
+
+// The program's ports lead where the test says (QM_PORTS), for this process only.
+class PortMapping {
+ public:
+  explicit PortMapping(const std::string& mapping) { qputenv("QM_PORTS", mapping.c_str()); }
+  ~PortMapping() { qunsetenv("QM_PORTS"); }
+  PortMapping(const PortMapping&) = delete;
+  PortMapping& operator=(const PortMapping&) = delete;
+};
+
+// The virtual scale behind the window's COM2, with the windows' virtual time waiting for it. A
+// base of the window tests' fixtures, so that it is there before their windows and gone after.
+struct WindowScale {
+  qmsim::VirtualScale scale;
+  WindowTicks ticks_{[this] { return scale.Quiet(); }};
+  PortMapping mapping{"COM2=" + scale.SlavePath()};
 };
 
 // The settings file of this test run, removed so that every test starts without the key.

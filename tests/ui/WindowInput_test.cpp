@@ -17,12 +17,6 @@
 namespace qm {
 namespace {
 
-class PortMapping {
- public:
-  explicit PortMapping(const std::string& mapping) { qputenv("QM_PORTS", mapping.c_str()); }
-  ~PortMapping() { qunsetenv("QM_PORTS"); }
-};
-
 // Message boxes as the window's real modal boxes, each answered by a click on its button from
 // inside its own loop; which box comes and which button answers it is the script's. The
 // progress window is the window's own, and `onStep` runs around each of its steps.
@@ -72,7 +66,7 @@ class RealBoxes : public Dialogs {
   QtDialogs real_;
 };
 
-class WindowInputTest : public qmtest::TablesFixture {
+class WindowInputTest : public qmtest::TablesFixture, protected qmtest::WindowScale {
  protected:
   void SetUp() override {
     TablesFixture::SetUp();
@@ -109,9 +103,6 @@ class WindowInputTest : public qmtest::TablesFixture {
     return std::string(record->begin() + 10, record->begin() + 38).c_str();
   }
 
-  qmsim::VirtualScale scale;
-  qmtest::WindowTicks ticks_{[this] { return scale.Quiet(); }};
-  PortMapping mapping_{"COM2=" + scale.SlavePath()};
   std::unique_ptr<RealBoxes> boxes_;
 };
 
