@@ -3,8 +3,8 @@
 namespace qm {
 
 bool ScaleTypeMenuClick(RunState& state, StatusView& status, int tag) {
-  if (tag < 0 || tag >= 3) return false;
-  state.ScaleModel = kScaleTypeMenuModels[tag];
+  if (tag < 0 || tag >= kScaleModelCount) return false;
+  state.ScaleModel = kScaleModels[tag].kg;
   state.ScaleVersion = kScaleTypeMenuVersion;
   state.CurrentScale = BuildScaleParams(state.ScaleModel, state.ScaleVersion);
   status.SetStatusText(kPanelModel, state.CurrentScale.ModelName);

@@ -6,8 +6,8 @@
 
 namespace qm {
 
-// Tag 0, 1 or 2 selects the 6, 15 or 30 kg model, always in the 4000-PLU version, rebuilds
-// CurrentScale and shows its name in status panel 1. Nothing in the tables, the port settings or
+// The tag is the index of the model in kScaleModels (0, 1, 2: 6, 15, 30 kg); the model is always
+// taken in the 4000-PLU version. Rebuilds CurrentScale and shows its name in status panel 1. Nothing in the tables, the port settings or
 // the scale address changes. Returns false (and changes nothing) for any other tag.
 bool ScaleTypeMenuClick(RunState& state, StatusView& status, int tag);
 

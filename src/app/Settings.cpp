@@ -48,8 +48,8 @@ void ReadSettings(const SettingsStore& store, StoredSettings& v) {
   v.Line.Parity = ReadOrdinal(store, s, "Parity", kParityCount, TParityBits::prNone);
   v.Line.StopBits = ReadOrdinal(store, s, "Stop Bits", kStopBitsCount, TStopBits::sbOneStopBit);
   v.ScaleAddress = static_cast<std::uint8_t>(ReadNumber(store, s, "Scale Address", 1) & 0xFF);
-  v.ScaleModel = ReadNumber(store, s, "Scale Model", 15);
-  v.ScaleVersion = ReadNumber(store, s, "Scale Version", 4000);
+  v.ScaleModel = ReadNumber(store, s, "Scale Model", kDefaultScaleModel);
+  v.ScaleVersion = ReadNumber(store, s, "Scale Version", kDefaultScaleVersion);
   v.Left = ReadNumber(store, s, "Left Position", v.Left);
   v.Top = ReadNumber(store, s, "Top Position", v.Top);
   v.Width = ReadNumber(store, s, "Form Width", 640);

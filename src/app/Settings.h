@@ -21,8 +21,8 @@ inline constexpr const char* kFontSection = "Settings\\Font";
 struct StoredSettings {
   PortLineSettings Line;  // port, baud rate, parity, stop bits; data bits are never stored
   std::uint8_t ScaleAddress = 1;
-  std::int32_t ScaleModel = 15;
-  std::int32_t ScaleVersion = 4000;
+  std::int32_t ScaleModel = kDefaultScaleModel;
+  std::int32_t ScaleVersion = kDefaultScaleVersion;
   std::int32_t Left = 0;  // window position, as the window system counts it
   std::int32_t Top = 0;
   std::int32_t Width = 640;  // window size to apply after the saved font

@@ -9,9 +9,9 @@
 namespace qm {
 
 struct RunState {
-  std::int32_t ScaleModel = 15;      // 6, 15 or 30 (kg)
-  std::int32_t ScaleVersion = 4000;  // 200, 600, 1000 or 4000 PLU
-  TScaleParams CurrentScale = BuildScaleParams(15, 4000);
+  std::int32_t ScaleModel = kDefaultScaleModel;      // kg, a row of kScaleModels
+  std::int32_t ScaleVersion = kDefaultScaleVersion;  // PLUs, a row of kScaleVersions
+  TScaleParams CurrentScale = BuildScaleParams(kDefaultScaleModel, kDefaultScaleVersion);
   std::uint8_t ScaleAddress = 1;     // address byte that selects the scale
   bool SettingsKeyPresent = false;   // the settings key existed at start-up
   bool LinkBusy = false;             // an exchange or a long table operation is running

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "base/LineSettings.h"
@@ -33,14 +35,60 @@ struct TScaleParams {
   friend bool operator==(const TScaleParams&, const TScaleParams&) = default;
 };
 
-// Starts from the base row, applies the model row (6, 15, 30 kg) and then the version row (200,
-// 600, 1000, 4000 PLU). Numbers outside these rows keep the base values and add no name part.
-TScaleParams BuildScaleParams(int model, int version);
+// One scale model, by its capacity: what it adds to the base row and its entry in the window's
+// scale-type menu. Every place that offers or takes a model (the menu, qmctl's --model and its
+// help, the fleet's list of scales) reads this table.
+struct ScaleModelRow {
+  int kg;                   // the model number (ScaleModel)
+  const char* nameSuffix;   // appended to ModelName
+  double maxTare;           // kg
+  double tareDivision;      // kg
+  const char* menuCaption;  // the menu entry; "&" stands before its access key
+};
 
-// The three entries of the scale-type menu, by tag 0..2: the model each selects. The menu always
-// selects the 4000-PLU version.
-inline constexpr int kScaleTypeMenuModels[3] = {6, 15, 30};
+// One memory version, by its PLU count: the limits it sets over the base row. The limits left
+// unset here keep their base values.
+struct ScaleVersionRow {
+  int plus;  // the version number (ScaleVersion)
+  const char* nameSuffix;
+  std::uint16_t maxPluNo;
+  std::uint16_t nameLen;
+  std::uint16_t maxMessages;
+  std::uint16_t msgLines;
+  std::optional<std::uint16_t> maxShelfLife = std::nullopt;
+  std::optional<std::uint16_t> nameLenWithLogo = std::nullopt;
+  std::optional<std::uint8_t> maxScaleAddress = std::nullopt;
+  std::optional<std::uint8_t> soCodeLen = std::nullopt;
+};
+
+// The models in the order the menu lists them; the menu's tag is the index.
+inline constexpr ScaleModelRow kScaleModels[] = {
+    {6, "-06(R)", 2.99, 0.002, "QM-&06(R)"},
+    {15, "-15(R)", 5.99, 0.005, "QM-&15(R)"},
+    {30, "-30(R)", 9.99, 0.01, "QM-&30(R)"},
+};
+
+inline constexpr ScaleVersionRow kScaleVersions[] = {
+    {200, " 200 PLU", 200, 28, 200, 8},
+    {600, " 600 PLU", 600, 28, 200, 4},
+    {1000, " 1000 PLU", 1000, 28, 0, 0},
+    {4000, " 4000 PLU", 4000, 28, 1000, 8, 365, 24, 99, 4},
+};
+
+inline constexpr int kScaleModelCount = static_cast<int>(std::size(kScaleModels));
+
+// The pair a fresh start and qmctl use until told otherwise.
+inline constexpr int kDefaultScaleModel = 15;
+inline constexpr int kDefaultScaleVersion = 4000;
+// The scale-type menu always selects this version.
 inline constexpr int kScaleTypeMenuVersion = 4000;
-inline constexpr const char* kScaleTypeMenuCaptions[3] = {"QM-&06(R)", "QM-&15(R)", "QM-&30(R)"};
+
+// The row of a model or version number; nullptr for a number no row has.
+const ScaleModelRow* FindScaleModel(int kg);
+const ScaleVersionRow* FindScaleVersion(int plus);
+
+// Starts from the base row (TScaleParams' own values), applies the model row and then the version
+// row. Numbers outside the tables keep the base values and add no name part.
+TScaleParams BuildScaleParams(int model, int version);
 
 }  // namespace qm

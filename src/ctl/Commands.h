@@ -1,6 +1,10 @@
-// The commands of qmctl. Each takes the parsed command line and returns the exit code; usage
-// and file errors are raised (UsageError, FileError) and turned into exit code 2 by RunQmctl.
+// The commands of qmctl. Each takes the parsed command line and returns how it ended; usage and
+// file errors are raised (UsageError, FileError) and turned into exit code 2 by
+// RunParsedCommand. Each is a row of the command table (CommandTable.h).
 #pragma once
+
+#include <iosfwd>
+#include <string>
 
 #include "ctl/CtlArgs.h"
 #include "ctl/Qmctl.h"
@@ -8,24 +12,29 @@
 namespace qm::ctl {
 
 // Files only.
-int RunCheck(const CommandLine& cl, CtlIo& io);
-int RunMatch(const CommandLine& cl, CtlIo& io);
-int RunConvert(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunCheck(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunMatch(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunConvert(const CommandLine& cl, CtlIo& io);
 
 // The scale.
-int RunScan(const CommandLine& cl, CtlIo& io);
-int RunWeigh(const CommandLine& cl, CtlIo& io);
-int RunReadPlu(const CommandLine& cl, CtlIo& io);
-int RunWritePlu(const CommandLine& cl, CtlIo& io);
-int RunReadMsg(const CommandLine& cl, CtlIo& io);
-int RunWriteMsg(const CommandLine& cl, CtlIo& io);
-int RunReadTotals(const CommandLine& cl, CtlIo& io);
-int RunClearTotals(const CommandLine& cl, CtlIo& io);
-int RunVerify(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunScan(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunWeigh(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunReadPlu(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunWritePlu(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunReadMsg(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunWriteMsg(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunReadTotals(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunClearTotals(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunVerify(const CommandLine& cl, CtlIo& io);
 
-// Runs the parsed command (one of the above) and turns what it raises into a line on `io.err`
+// Writes "qmctl: `text`" as a line on `err` and ends with `code`, the text its summary.
+CommandOutcome Fail(std::ostream& err, int code, const std::string& text, int records = 0);
+// Writes `text` as the last result line on `out` and ends done, the text its summary.
+CommandOutcome Done(std::ostream& out, const std::string& text, int records = 0);
+
+// Runs the parsed command (its row's function) and turns what it raises into a line on `io.err`
 // and the exit code: usage and file errors 2, a port failure in the middle of an exchange 3.
 // Other exceptions pass on.
-int RunParsedCommand(const CommandLine& cl, CtlIo& io);
+CommandOutcome RunParsedCommand(const CommandLine& cl, CtlIo& io);
 
 }  // namespace qm::ctl

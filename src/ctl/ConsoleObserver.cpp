@@ -62,7 +62,8 @@ void ConsoleObserver::EndLine() {
 
 void ConsoleObserver::Stopped(const TransferReport& report, bool) {
   EndLine();
-  err_ << "qmctl: " << OneLine(report.message) << '\n';
+  stoppedText = OneLine(report.message);
+  err_ << "qmctl: " << stoppedText << '\n';
   stopped = true;
 }
 
@@ -73,7 +74,9 @@ void ConsoleObserver::Finishing(const TransferReport&) {
 void ConsoleObserver::Finished(const TransferReport& report) {
   completed = write_ ? report.status == TransferStatus::Done && report.stored > 0
                      : !single_ && !report.Stopped() && report.stored > 0;
-  if (completed) completion_ << Utf8(doneText_) << '\n';
+  if (!completed) return;
+  completionText = Utf8(doneText_);
+  completion_ << completionText << '\n';
 }
 
 }  // namespace qm::ctl

@@ -46,6 +46,8 @@ class ConsoleObserver : public TransferObserver {
 
   bool stopped = false;    // the scale's side stopped the transfer, and it was said
   bool completed = false;  // the completion text was written
+  std::string stoppedText;     // what stopped it, as it was said (UTF-8), when stopped
+  std::string completionText;  // the completion text as it was written (UTF-8), when completed
 
  private:
   void Draw(int position);

@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "base/ScaleParams.h"
+#include "ctl/CommandTable.h"
 #include "port/NetPortUrl.h"
 #include "port/PortNames.h"
 
@@ -17,126 +18,7 @@ namespace qm::ctl {
 
 namespace {
 
-// The system's own texts for numbers the window would refuse (UTF-8 here: they go to the
-// terminal).
-constexpr const char* kBadPluNumber = "Неправильный номер PLU.";
-constexpr const char* kBadMessageNumber = "Неправильный номер сообщения.";
 constexpr const char* kBadAddress = "Неправильный адрес весов.";
-
-// One command: its name, the one sentence the command list shows (whole, so that a man page
-// and a completion menu never show half a phrase) and its own help page. Every option of the
-// command has a line of its own in the help page that starts with the option, the shape that
-// help2man and bash-completion's option parser read.
-struct CommandText {
-  const char* name;
-  const char* summary;
-  const char* help;
-};
-
-const std::vector<CommandText>& Commands() {
-  static const std::vector<CommandText> commands = {
-      {"read-plu", "Reads PLU records from the scale into a file.",
-       "qmctl [line options] read-plu (--last N | --only N) -o FILE\n"
-       "  Reads PLU records from the scale and writes them to FILE (.csv or .plw).\n"
-       "  --last N  every PLU number from 1 up to N (1..the model's highest PLU number);\n"
-       "            numbers the scale does not hold are skipped\n"
-       "  --only N  the one PLU number N (0..the model's highest PLU number)\n"
-       "  -o FILE   the file to write\n"},
-      {"write-plu", "Programs the PLU rows of a file into the scale.",
-       "qmctl [line options] write-plu -i FILE [--only N] [--messages FILE] [--force]\n"
-       "  Programs the PLU rows of FILE (.csv or .plw) into the scale, top to bottom.\n"
-       "  The rows are validated first against the model's limits; with findings nothing is\n"
-       "  sent (exit 1) unless --force is given.\n"
-       "  -i FILE           the file to read\n"
-       "  --only N          only the row whose PLU number is N\n"
-       "  --messages FILE   the message table (.csv or .msw) the message numbers are checked\n"
-       "                    against; without it the table holds one message, as in a fresh\n"
-       "                    window\n"
-       "  --force           write despite findings\n"},
-      {"read-msg", "Reads messages from the scale into a file.",
-       "qmctl [line options] read-msg (--last N | --only N) -o FILE\n"
-       "  Reads messages from the scale and writes them to FILE (.csv or .msw).\n"
-       "  --last N  every message number from 1 up to N; absent ones are skipped\n"
-       "  --only N  the one message number N\n"
-       "  -o FILE   the file to write\n"},
-      {"write-msg", "Programs the messages of a file into the scale.",
-       "qmctl [line options] write-msg -i FILE [--force]\n"
-       "  Programs every message of FILE (.csv or .msw) into the scale after validation;\n"
-       "  with findings nothing is sent (exit 1) unless --force is given.\n"
-       "  -i FILE   the file to read\n"
-       "  --force   write despite findings\n"},
-      {"read-totals", "Reads the scale's sales totals into a report file.",
-       "qmctl [line options] read-totals -o FILE\n"
-       "  Reads the scale's sales totals and writes the totals report to FILE.\n"
-       "  -o FILE   the file to write\n"},
-      {"clear-totals", "Erases the sales totals in the scale.",
-       "qmctl [line options] clear-totals --yes\n"
-       "  Erases the sales totals in the scale.\n"
-       "  --yes     required: confirms the erasure\n"},
-      {"weigh", "Prints the scale's display: weight, prices and PLU number.",
-       "qmctl [line options] weigh [--watch]\n"
-       "  Prints the scale's display (weight with its indicator letters, unit price, total\n"
-       "  price, PLU number) as one line.\n"
-       "  --watch   a line about every second until interrupted\n"},
-      {"check", "Validates .csv, .plw and .msw files against the model's limits.",
-       "qmctl [--model M --version V] check [--strict] FILE...\n"
-       "  Validates the files (.csv, .plw, .msw) against the model's limits and prints every\n"
-       "  finding on its own line, then the summary. A PLU file is checked against the\n"
-       "  number of messages of a message file given on the same line. Exit 1 on findings.\n"
-       "  --strict  also warns of every name, logo code and message line holding characters\n"
-       "            the scale cannot print (\"№\", \"«\", \"»\", \"€\", letters outside Russian\n"
-       "            and ASCII: the label shows \"*\" for them), naming the characters\n"},
-      {"match", "Puts every PLU row of a file at the position of its PLU number.",
-       "qmctl [--model M --version V] match -i FILE -o FILE\n"
-       "  Puts every PLU row at the position of its PLU number (gaps filled with empty rows,\n"
-       "  rows above the model's highest PLU number, without a number or duplicated dropped).\n"
-       "  -i FILE   the file to read\n"
-       "  -o FILE   the file to write\n"},
-      {"convert", "Converts between .csv and .plw, or .csv and .msw.",
-       "qmctl convert -i FILE -o FILE [--force]\n"
-       "  Converts between .csv and .plw (PLU table) or .csv and .msw (messages).\n"
-       "  A .plw file keeps neither the logo nor the sales totals. Characters of a UTF-8\n"
-       "  FILE that Windows-1251 cannot hold are named; nothing is written then (exit 1)\n"
-       "  unless --force is given.\n"
-       "  -i FILE   the file to read\n"
-       "  -o FILE   the file to write\n"
-       "  --force   write although characters were replaced by \"?\"\n"},
-      {"scan", "Lists the scale addresses that answer on the line.",
-       "qmctl [line options] scan [--from N --to M]\n"
-       "  Lists the scale addresses that answer on the line. A silent address is given up\n"
-       "  after about 0.2 s (the window waits 0.5 s). Exit 3 when no address answers.\n"
-       "  --from N  the first address (default 1)\n"
-       "  --to M    the last address (default: the model's highest address)\n"},
-      {"verify", "Compares the scale's PLU records with a file.",
-       "qmctl [line options] verify -i FILE [--last N]\n"
-       "  Reads the PLU numbers of FILE back from the scale (or every number up to N) and\n"
-       "  lists every cell that differs from the file, one a line. Exit 1 on differences.\n"
-       "  -i FILE   the file to compare with\n"
-       "  --last N  every PLU number from 1 up to N instead of the file's numbers\n"},
-      {"fleet", "Runs one transfer on many scales listed in a file.",
-       "qmctl [line options] fleet -c FILE [--jobs N] [--retry N] [--report FILE] COMMAND ...\n"
-       "  Runs COMMAND (read-plu, write-plu, read-msg, write-msg, read-totals, verify, or\n"
-       "  weigh without --watch) with its own options on every scale listed in FILE, one\n"
-       "  scale a line:   NAME PORT ADDRESS [MODEL [VERSION]]\n"
-       "  Fields are separated by blanks; '#' begins a comment, blank lines are skipped.\n"
-       "  Names are unique (letters, digits, '_', '-', '.'); MODEL and VERSION replace\n"
-       "  --model and --version for that scale; the other line options apply to all.\n"
-       "  \"{name}\" in the command's options stands for the scale's name, so that every\n"
-       "  scale reads into a file of its own (-o plu-{name}.csv). Bad lines are named by\n"
-       "  their number and nothing is started.\n"
-       "  Scales on different lines run at the same time; scales sharing a line (the same\n"
-       "  port) run one after the other. Each scale's output is written whole when it is\n"
-       "  done, every line headed \"[NAME] \"; then a table: scale, result, exit code,\n"
-       "  records, seconds, message. Exit 0 when every scale is done, 4 when one or more\n"
-       "  is not, 2 on a usage error or a bad FILE.\n"
-       "  -c FILE        the list of scales\n"
-       "  --jobs N       at most N lines at once (default 8)\n"
-       "  --retry N      runs a scale whose link failed (exit 3) up to N more times\n"
-       "                 (default 0); findings, refusals and file errors are not retried\n"
-       "  --report FILE  also writes the table as CSV (UTF-8) to FILE\n"},
-  };
-  return commands;
-}
 
 int ParseNumber(const std::string& option, const std::string& text) {
   int value = 0;
@@ -169,6 +51,7 @@ std::string NetUrlErrorText(NetUrlError error) {
 }
 
 }  // namespace
+}  // namespace
 
 void ParsePort(const std::string& text, LineOptions& line) {
   if (text.empty()) throw UsageError("option --port needs a device path or COM1..COM8");
@@ -199,6 +82,8 @@ void ParsePort(const std::string& text, LineOptions& line) {
   throw UsageError("unknown port '" + text + "': give COM1..COM8 or a device path");
 }
 
+namespace {
+
 TBaudRate ParseBaud(int value) {
   for (int i = 0; i < kBaudRateCount; ++i) {
     if (kBaudRateValues[i] == value) return static_cast<TBaudRate>(i);
@@ -223,50 +108,6 @@ TStopBits ParseStop(const std::string& text) {
 }
 
 
-// The options each command takes, as CLI11 sees them; values land in `o`. Numbers are read by
-// ParseNumber (decimal only: CLI11's own conversion would take "010" as octal).
-void AddCommandOptions(CLI::App& sub, const std::string& c, CommandOptions& o) {
-  const auto number = [&sub](const char* name, std::optional<int>& into) {
-    sub.add_option_function<std::string>(
-        name, [name, &into](const std::string& v) { into = ParseNumber(name, v); });
-  };
-  const auto text = [&sub](const char* name, std::string& into) {
-    sub.add_option(name, into);
-  };
-  if (c == "read-plu" || c == "read-msg") {
-    number("--last", o.last);
-    number("--only", o.only);
-    text("-o", o.output);
-  } else if (c == "write-plu") {
-    text("-i", o.input);
-    number("--only", o.only);
-    text("--messages", o.messages);
-    sub.add_flag("--force", o.force);
-  } else if (c == "write-msg") {
-    text("-i", o.input);
-    sub.add_flag("--force", o.force);
-  } else if (c == "read-totals") {
-    text("-o", o.output);
-  } else if (c == "clear-totals") {
-    sub.add_flag("--yes", o.yes);
-  } else if (c == "weigh") {
-    sub.add_flag("--watch", o.watch);
-  } else if (c == "check") {
-    sub.add_option("FILE", o.files);
-    sub.add_flag("--strict", o.strict);
-  } else if (c == "match" || c == "convert") {
-    text("-i", o.input);
-    text("-o", o.output);
-    if (c == "convert") sub.add_flag("--force", o.force);
-  } else if (c == "scan") {
-    number("--from", o.from);
-    number("--to", o.to);
-  } else if (c == "verify") {
-    text("-i", o.input);
-    number("--last", o.last);
-  }
-}
-
 // What was left over after parsing: an unknown command or option, or a stray argument.
 void RejectLeftovers(const CLI::App& app, const CLI::App* sub, const std::string& command) {
   if (!app.remaining().empty()) {
@@ -283,67 +124,68 @@ void RejectLeftovers(const CLI::App& app, const CLI::App* sub, const std::string
   }
 }
 
-void Require(bool condition, const std::string& command, const std::string& what) {
-  if (!condition) throw UsageError(command + " needs " + what);
+// "6, 15 or 30", "6|15|30": the numbers of a table's rows as the help and the errors list them.
+template <typename Rows, typename Number>
+std::string NumberList(const Rows& rows, Number number, const char* between, const char* last) {
+  std::string text;
+  const std::size_t count = std::size(rows);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) text += i + 1 == count ? last : between;
+    text += std::to_string(number(rows[i]));
+  }
+  return text;
 }
 
-void CheckRange(std::optional<int> value, int low, int high, const char* text) {
-  if (value && (*value < low || *value > high)) throw UsageError(text);
+int ModelOf(const ScaleModelRow& row) {
+  return row.kg;
+}
+int VersionOf(const ScaleVersionRow& row) {
+  return row.plus;
 }
 
-// The checks that need the whole line: required options and the model's number ranges.
-void CheckCommand(CommandLine& cl) {
-  const std::string& c = cl.command;
-  CommandOptions& o = cl.options;
-  const TScaleParams limits = BuildScaleParams(cl.line.model, cl.line.version);
-  if (cl.line.address < 1 || cl.line.address > limits.MaxScaleAddress) {
-    throw UsageError(kBadAddress);
-  }
-  if (c == "read-plu" || c == "read-msg") {
-    Require(o.last.has_value() != o.only.has_value(), c, "either --last N or --only N");
-    Require(!o.output.empty(), c, "-o FILE");
-    if (c == "read-plu") {
-      CheckRange(o.last, 1, limits.MaxPluNo, kBadPluNumber);
-      CheckRange(o.only, 0, limits.MaxPluNo, kBadPluNumber);
-    } else {
-      CheckRange(o.last, 1, limits.MaxMessages, kBadMessageNumber);
-      CheckRange(o.only, 1, limits.MaxMessages, kBadMessageNumber);
-    }
-  } else if (c == "write-plu" || c == "write-msg") {
-    Require(!o.input.empty(), c, "-i FILE");
-    CheckRange(o.only, 0, limits.MaxPluNo, kBadPluNumber);
-  } else if (c == "read-totals") {
-    Require(!o.output.empty(), c, "-o FILE");
-  } else if (c == "clear-totals") {
-    Require(o.yes, c, "--yes to erase the totals in the scale");
-  } else if (c == "check") {
-    Require(!o.files.empty(), c, "at least one FILE");
-  } else if (c == "match" || c == "convert") {
-    Require(!o.input.empty() && !o.output.empty(), c, "-i FILE and -o FILE");
-  } else if (c == "scan") {
-    const int from = o.from.value_or(1);
-    const int to = o.to.value_or(limits.MaxScaleAddress);
-    if (from < 0 || from > 255 || to < 0 || to > 255) {
-      throw UsageError("scan addresses run from 0 to 255");
-    }
-    if (from > to) throw UsageError("scan needs --from N no greater than --to M");
-    o.from = from;
-    o.to = to;
-  } else if (c == "verify") {
-    Require(!o.input.empty(), c, "-i FILE");
-    CheckRange(o.last, 1, limits.MaxPluNo, kBadPluNumber);
-  }
+// One option of the line options' help: the option and its value, then its text at column 24,
+// on a line of its own when the option is too long for the column.
+std::string HelpRow(const std::string& option, const std::string& text) {
+  constexpr std::size_t kColumn = 23;
+  std::string row = "  " + option;
+  row += row.size() < kColumn ? std::string(kColumn - row.size(), ' ')
+                              : "\n" + std::string(kColumn, ' ');
+  return row + text + "\n";
 }
 
 }  // namespace
 
-const std::vector<std::string>& CommandNames() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> list;
-    for (const CommandText& c : Commands()) list.emplace_back(c.name);
-    return list;
-  }();
-  return names;
+std::string ModelList(const char* between, const char* last) {
+  return NumberList(kScaleModels, ModelOf, between, last);
+}
+
+std::string VersionList(const char* between, const char* last) {
+  return NumberList(kScaleVersions, VersionOf, between, last);
+}
+
+void OptionWiring::Number(const char* name, std::optional<int>& into) {
+  sub_.add_option_function<std::string>(
+      name, [name, &into](const std::string& v) { into = ParseNumber(name, v); });
+}
+
+void OptionWiring::Text(const char* name, std::string& into) {
+  sub_.add_option(name, into);
+}
+
+void OptionWiring::Flag(const char* name, bool& into) {
+  sub_.add_flag(name, into);
+}
+
+void OptionWiring::Rest(const char* name, std::vector<std::string>& into) {
+  sub_.add_option(name, into);
+}
+
+void CheckCommand(CommandLine& cl) {
+  const TScaleParams limits = BuildScaleParams(cl.line.model, cl.line.version);
+  if (cl.line.address < 1 || cl.line.address > limits.MaxScaleAddress) {
+    throw UsageError(kBadAddress);
+  }
+  if (const CommandRow* row = FindCommand(cl.command)) row->check(cl, limits);
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -372,8 +214,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       "--address", [&](const std::string& v) { line.address = ParseNumber("--address", v); });
   app.add_option_function<std::string>("--model", [&](const std::string& v) {
     line.model = ParseNumber("--model", v);
-    if (line.model != 6 && line.model != 15 && line.model != 30) {
-      throw UsageError("option --model takes 6, 15 or 30");
+    if (!FindScaleModel(line.model)) {
+      throw UsageError("option --model takes " + ModelList(", ", " or "));
     }
   });
   // "--version N" chooses the scale's PLU memory; "--version" alone asks for the program's
@@ -382,11 +224,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   app.add_flag("--trace", line.trace);
 
   std::vector<CLI::App*> subs;
-  for (const CommandText& c : Commands()) {
+  for (const CommandRow& c : CommandTable()) {
     CLI::App* sub = app.add_subcommand(c.name, c.summary);
     sub->set_help_flag();
     sub->add_flag("-h,--help", cl.help);
-    AddCommandOptions(*sub, c.name, cl.options);
+    OptionWiring wire(*sub);
+    c.options(wire, cl.options);
     subs.push_back(sub);
   }
 
@@ -406,12 +249,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     if (version.empty() && cl.command.empty()) {
       cl.version = !cl.help;
     } else if (version.empty()) {
-      throw UsageError("option --version needs 200, 600, 1000 or 4000 before a command");
+      throw UsageError("option --version needs " + VersionList(", ", " or ") +
+                       " before a command");
     } else {
       line.version = ParseNumber("--version", version);
-      if (line.version != 200 && line.version != 600 && line.version != 1000 &&
-          line.version != 4000) {
-        throw UsageError("option --version takes 200, 600, 1000 or 4000");
+      if (!FindScaleVersion(line.version)) {
+        throw UsageError("option --version takes " + VersionList(", ", " or "));
       }
     }
   }
@@ -439,17 +282,19 @@ std::string ProgramHelp() {
       "  --parity none|odd|even|mark|space\n"
       "                       the parity (default none)\n"
       "  --stop 1|1.5|2       the stop bits (default 1)\n"
-      "  --address N          the scale's address (default 1)\n"
-      "  --model 6|15|30      the scale's capacity in kg (default 15)\n"
-      "  --version 200|600|1000|4000\n"
-      "                       the scale's PLU memory (default 4000)\n"
+      "  --address N          the scale's address (default 1)\n";
+  text += HelpRow("--model " + ModelList("|", "|"),
+                  "the scale's capacity in kg (default " + std::to_string(kDefaultScaleModel) + ")");
+  text += HelpRow("--version " + VersionList("|", "|"),
+                  "the scale's PLU memory (default " + std::to_string(kDefaultScaleVersion) + ")");
+  text +=
       "  --trace              print every frame sent (>) and received (<) as hex with the time\n"
       "                       since start on stderr\n"
       "  -h, --help           this help; after a command, the command's help\n"
       "  --version            alone: the program's version\n"
       "\n"
       "Commands:\n";
-  for (const CommandText& c : Commands()) {
+  for (const CommandRow& c : CommandTable()) {
     const std::string name = c.name;
     text += "  " + name + std::string(14 - name.size(), ' ') + c.summary + "\n";
   }
@@ -469,10 +314,8 @@ std::string ProgramHelp() {
 }
 
 std::string CommandHelp(const std::string& command) {
-  for (const CommandText& c : Commands()) {
-    if (command == c.name) return c.help;
-  }
-  return ProgramHelp();
+  const CommandRow* row = FindCommand(command);
+  return row ? row->help : ProgramHelp();
 }
 
 std::string VersionText() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/LineSettings.h"
+#include "base/ScaleParams.h"
 
 namespace qm::ctl {
 
@@ -30,8 +31,8 @@ struct LineOptions {
   TParityBits parity = TParityBits::prNone;
   TStopBits stop = TStopBits::sbOneStopBit;
   int address = 1;
-  int model = 15;
-  int version = 4000;
+  int model = kDefaultScaleModel;      // a row of kScaleModels
+  int version = kDefaultScaleVersion;  // a row of kScaleVersions
   bool trace = false;
 };
 
@@ -57,12 +58,21 @@ struct CommandLine {
   bool version = false;  // "--version" with no number and no command: the program's version
 };
 
-// The commands, in the order the help lists them.
-const std::vector<std::string>& CommandNames();
-
-// Parses the arguments after the program name. Number ranges that depend on the model (the
-// address, --only, --last) are checked by the commands, which know the model's limits.
+// Parses the arguments after the program name (the commands and their options are the rows of
+// CommandTable.h) and checks the result (CheckCommand) unless help was asked for.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The checks that need the whole line, run again when the line changes (a fleet gives each scale
+// its port, address and model): the address against the model's range, then the command's own
+// (its row's), which may fill in defaults that depend on the model.
+void CheckCommand(CommandLine& cl);
+
+// Sets `line.port` (and `line.comPort` for COM1..COM8, in any case) as --port takes it.
+void ParsePort(const std::string& text, LineOptions& line);
+
+// The model and version numbers of the model table, "6, 15 or 30" with (", ", " or ").
+std::string ModelList(const char* between, const char* last);
+std::string VersionList(const char* between, const char* last);
 
 // The help texts (UTF-8, for the terminal).
 std::string ProgramHelp();

@@ -52,7 +52,7 @@ int PrintUnprintable(std::ostream& out, const LoadedFile& f) {
 
 }  // namespace
 
-int RunCheck(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunCheck(const CommandLine& cl, CtlIo& io) {
   const TScaleParams limits = BuildScaleParams(cl.line.model, cl.line.version);
   // Every file is read before anything is checked, so a missing file stops the run at once.
   std::vector<LoadedFile> files;
@@ -84,11 +84,13 @@ int RunCheck(const CommandLine& cl, CtlIo& io) {
     if (cl.options.strict) warnings += PrintUnprintable(io.out, f);
   }
   // The check command's summary, for all files together.
-  io.out << "Ошибок: " << errors << ",   Предупреждений: " << warnings << ".\n";
-  return errors + warnings > 0 ? kExitFindings : kExitDone;
+  CommandOutcome outcome = Done(io.out, "Ошибок: " + std::to_string(errors) +
+                                            ",   Предупреждений: " + std::to_string(warnings) + ".");
+  if (errors + warnings > 0) outcome.code = kExitFindings;
+  return outcome;
 }
 
-int RunMatch(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunMatch(const CommandLine& cl, CtlIo& io) {
   const TScaleParams limits = BuildScaleParams(cl.line.model, cl.line.version);
   Tables tables;
   std::vector<UnmappedCharacter> unmapped;
@@ -99,11 +101,11 @@ int RunMatch(const CommandLine& cl, CtlIo& io) {
   RequireWritable(cl.options.output);
   const MatchReport report = MatchPluTable(tables, limits.MaxPluNo);
   SavePluTable(cl.options.output, tables.plu, &io.err);
-  io.out << Utf8(report.message) << '\n' << Utf8(report.countText) << '\n';
-  return kExitDone;
+  io.out << Utf8(report.message) << '\n';
+  return Done(io.out, Utf8(report.countText));
 }
 
-int RunConvert(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunConvert(const CommandLine& cl, CtlIo& io) {
   Tables tables;
   std::vector<UnmappedCharacter> unmapped;
   const FileKind kind = LoadTableFile(cl.options.input, tables, &unmapped);
@@ -112,9 +114,8 @@ int RunConvert(const CommandLine& cl, CtlIo& io) {
   // A converted file would keep the '?' for good; a script must notice before it is made.
   PrintUnmapped(io.err, cl.options.input, kind, unmapped);
   if (!unmapped.empty() && !cl.options.force) {
-    io.err << "qmctl: nothing was written; --force converts despite the characters replaced by "
-              "\"?\"\n";
-    return kExitFindings;
+    return Fail(io.err, kExitFindings,
+                "nothing was written; --force converts despite the characters replaced by \"?\"");
   }
   if (IsPluKind(kind)) {
     if (out == Extension::Plw && HoldsLogoOrSales(tables.plu)) {
@@ -123,12 +124,10 @@ int RunConvert(const CommandLine& cl, CtlIo& io) {
     }
     SavePluTable(cl.options.output, tables.plu, &io.err);
     // The records written: a table loaded from a file without records keeps one empty row.
-    io.out << StoredRowCount(tables.plu) << " PLU\n";
-  } else {
-    SaveMessageTable(cl.options.output, tables.messages, &io.err);
-    io.out << StoredRowCount(tables.messages.Grid()) << " MSG\n";
+    return Done(io.out, std::to_string(StoredRowCount(tables.plu)) + " PLU");
   }
-  return kExitDone;
+  SaveMessageTable(cl.options.output, tables.messages, &io.err);
+  return Done(io.out, std::to_string(StoredRowCount(tables.messages.Grid())) + " MSG");
 }
 
 }  // namespace qm::ctl

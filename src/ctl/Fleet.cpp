@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "base/TickSource.h"
+#include "ctl/CommandTable.h"
 #include "ctl/Commands.h"
 #include "ctl/CtlArgs.h"
 #include "ctl/FleetArgs.h"
@@ -31,15 +32,20 @@ struct Planned {
   CommandLine cl;
 };
 
-std::vector<std::string> ScaleArgs(const FleetLine& f, const FleetScale& s) {
-  std::vector<std::string> args = f.lineArgs;
-  args.insert(args.end(), {"--port", s.port, "--address", std::to_string(s.address)});
-  if (s.model) args.insert(args.end(), {"--model", std::to_string(*s.model)});
-  if (s.version) args.insert(args.end(), {"--version", std::to_string(*s.version)});
-  args.push_back(f.command);
-  const std::vector<std::string> rest = WithName(f.commandArgs, s.name);
-  args.insert(args.end(), rest.begin(), rest.end());
-  return args;
+// The command line of one scale: the fleet's, with the scale's port, address and model, and its
+// name put into the command's file names. The checks that depend on them run again; a mistake
+// raises UsageError.
+CommandLine ScaleLine(const CommandLine& fleet, const FleetScale& s) {
+  CommandLine cl = fleet;
+  ParsePort(s.port, cl.line);
+  cl.line.address = s.address;
+  if (s.model) cl.line.model = *s.model;
+  if (s.version) cl.line.version = *s.version;
+  CommandOptions& o = cl.options;
+  for (std::string* text : {&o.input, &o.output, &o.messages}) *text = WithName(*text, s.name);
+  for (std::string& file : o.files) file = WithName(file, s.name);
+  CheckCommand(cl);
+  return cl;
 }
 
 // The longest pause between two runs of a scale.
@@ -64,24 +70,13 @@ void PauseUnlessStopped(std::chrono::milliseconds pause) {
 // What a file is to this run, for telling the operator why it may not be written.
 using FileUses = std::map<FileIdentity, std::string>;
 
-std::string LastLine(const std::string& text) {
-  std::string last;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    if (line.find_first_not_of(" \r") != std::string::npos) last = line;
-  }
-  if (last.rfind("qmctl: ", 0) == 0) last.erase(0, 7);
-  return last;
-}
-
 // One command on one scale, ending as RunQmctl ends what the command raises.
-int RunCommand(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunCommand(const CommandLine& cl, CtlIo& io) {
   try {
     return RunParsedCommand(cl, io);
   } catch (const std::exception& e) {
     // Nothing may leave a worker thread; whatever this was, it ends this scale only.
-    io.err << "qmctl: " << e.what() << '\n';
-    return kExitUsage;
+    return Fail(io.err, kExitUsage, e.what());
   }
 }
 
@@ -138,14 +133,12 @@ class FleetRun {
         }
       }
       ++o.attempts;
-      o.records = 0;
       std::unique_ptr<TickSource> ticks = ticks_ ? ticks_(p.scale) : nullptr;
-      std::ostringstream attemptErr;
-      CtlIo io{out, attemptErr, false, ticks.get()};
-      io.records = &o.records;
-      o.code = RunCommand(p.cl, io);
-      err << attemptErr.str();
-      o.message = LastLine(o.code == kExitDone ? out.str() : attemptErr.str());
+      CtlIo io{out, err, false, ticks.get()};
+      const CommandOutcome run = RunCommand(p.cl, io);
+      o.code = run.code;
+      o.records = run.records;
+      o.message = run.summary;
     } while (o.code == kExitLink && o.attempts <= f_.retry);
     o.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     Report(p, std::move(o), out, err);
@@ -180,15 +173,14 @@ std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
   const FileResult read = ReadWholeFile(f.config, text);
   if (!read.ok) throw FileError(f.config + ": cannot be read (" + read.systemMessage + ")");
 
-  // The command's own options, once, so that a mistake there is not told once per scale.
-  {
-    std::vector<std::string> args = f.lineArgs;
-    args.push_back(f.command);
-    const std::vector<std::string> rest = WithName(f.commandArgs, "x");
-    args.insert(args.end(), rest.begin(), rest.end());
-    if (ParseCommandLine(args).options.watch) {
-      throw UsageError("a fleet reads each scale's display once: no --watch");
-    }
+  // The command line, once: a mistake in it is told once, not once per scale.
+  std::vector<std::string> args = f.lineArgs;
+  args.push_back(f.command);
+  args.insert(args.end(), f.commandArgs.begin(), f.commandArgs.end());
+  const CommandLine fleet = ParseCommandLine(args);
+  const FleetUse& use = FindCommand(f.command)->fleet;
+  if (const char* refused = use.refuse ? use.refuse(fleet.options) : nullptr) {
+    throw UsageError(refused);
   }
 
   std::map<std::string, std::string> lineOf;  // port as written -> its line, asked once each
@@ -202,7 +194,7 @@ std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
   std::vector<Planned> planned;
   for (const FleetScale& s : config.scales) {
     try {
-      planned.push_back({s, ParseCommandLine(ScaleArgs(f, s))});
+      planned.push_back({s, ScaleLine(fleet, s)});
     } catch (const UsageError& e) {
       errors.push_back({s.line, e.what()});
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "ctl/CommandTable.h"
 #include "ctl/CtlArgs.h"
 
 namespace qm::ctl {
@@ -47,14 +48,6 @@ bool IsHelp(const std::string& arg) {
 }
 
 }  // namespace
-
-const std::vector<std::string>& FleetCommandNames() {
-  // clear-totals and scan are left out on purpose: erasing many scales' totals at once is not a
-  // thing to do by accident, and scan looks for scales rather than working on known ones.
-  static const std::vector<std::string> names = {
-      "read-plu", "write-plu", "read-msg", "write-msg", "read-totals", "verify", "weigh"};
-  return names;
-}
 
 bool IsFleetLine(const std::vector<std::string>& args) {
   const std::size_t at = FirstWord(args);
@@ -112,25 +105,24 @@ FleetLine ParseFleetLine(const std::vector<std::string>& args) {
   if (f.help) return f;
   if (f.config.empty()) throw UsageError("fleet needs -c FILE, the list of scales");
   if (f.command.empty()) throw UsageError("fleet needs a command to run on the scales");
-  const auto& names = FleetCommandNames();
+  const std::vector<std::string> names = FleetCommandNames();
   if (std::find(names.begin(), names.end(), f.command) == names.end()) {
-    throw UsageError(
-        "fleet runs read-plu, write-plu, read-msg, write-msg, read-totals, verify "
-        "or weigh, not '" +
-        f.command + "'");
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (i > 0) list += i + 1 == names.size() ? " or " : ", ";
+      list += names[i];
+    }
+    throw UsageError("fleet runs " + list + ", not '" + f.command + "'");
   }
   return f;
 }
 
-std::vector<std::string> WithName(const std::vector<std::string>& args, const std::string& name) {
-  std::vector<std::string> out = args;
-  for (std::string& arg : out) {
-    for (std::size_t at = arg.find("{name}"); at != std::string::npos;
-         at = arg.find("{name}", at + name.size())) {
-      arg.replace(at, 6, name);
-    }
+std::string WithName(std::string text, const std::string& name) {
+  for (std::size_t at = text.find("{name}"); at != std::string::npos;
+       at = text.find("{name}", at + name.size())) {
+    text.replace(at, 6, name);
   }
-  return out;
+  return text;
 }
 
 }  // namespace qm::ctl

@@ -5,6 +5,8 @@
 #include <utility>
 #include <variant>
 
+#include "base/ScaleParams.h"
+#include "ctl/CtlArgs.h"
 #include "files/Utf8Text.h"
 
 namespace qm::ctl {
@@ -62,14 +64,14 @@ std::variant<FleetScale, std::string> ParseLine(const std::vector<std::string>& 
   s.address = *address;
   if (f.size() >= 4) {
     s.model = Number(f[3]);
-    if (s.model != 6 && s.model != 15 && s.model != 30) {
-      return "the model '" + f[3] + "' is not 6, 15 or 30";
+    if (!s.model || !FindScaleModel(*s.model)) {
+      return "the model '" + f[3] + "' is not " + ModelList(", ", " or ");
     }
   }
   if (f.size() == 5) {
     s.version = Number(f[4]);
-    if (s.version != 200 && s.version != 600 && s.version != 1000 && s.version != 4000) {
-      return "the version '" + f[4] + "' is not 200, 600, 1000 or 4000";
+    if (!s.version || !FindScaleVersion(*s.version)) {
+      return "the version '" + f[4] + "' is not " + VersionList(", ", " or ");
     }
   }
   return s;

@@ -9,7 +9,7 @@
 // Fields are separated by blanks or tabs. The name (letters, digits, '_', '-', '.'; any UTF-8
 // letter) names the scale in the report and in output file names, so it must be unique. The
 // port is written as qmctl's --port takes it; scales whose ports lead to the same line share
-// it. The model (6, 15 or 30) and the version (200, 600, 1000 or 4000) default to the command
+// it. The model and the version (rows of the model table, ScaleParams.h) default to the command
 // line's --model and --version. Blank lines are skipped; '#' at the start of a field begins a
 // comment that runs to the end of the line.
 //

@@ -17,7 +17,7 @@ struct ScaleOutcome {
   int records = 0;
   int attempts = 0;     // runs, 1 + the retries taken
   double seconds = 0;   // every run together
-  std::string message;  // the last line it wrote to stderr, or to stdout when it succeeded
+  std::string message;  // the summary of the last run's outcome (CommandOutcome)
 };
 
 // "done", "findings", "file error", "link failed" for exit codes 0..3, "interrupted" for the

@@ -1,8 +1,8 @@
 #include "ctl/Qmctl.h"
 
-#include <map>
 #include <ostream>
 
+#include "ctl/CommandTable.h"
 #include "ctl/Commands.h"
 #include "ctl/CtlArgs.h"
 #include "ctl/Fleet.h"
@@ -63,46 +63,34 @@ int RunQmctl(const std::vector<std::string>& args, CtlIo io) {
     io.out << (cl.command.empty() ? ProgramHelp() : CommandHelp(cl.command));
     return kExitDone;
   }
-  if (cl.command == "fleet") {  // a line IsFleetLine did not take for one
-    io.err << "qmctl: fleet needs its options after it: fleet -c FILE ... COMMAND\n";
-    return kExitUsage;
-  }
-
-  return RunParsedCommand(cl, io);
+  return RunParsedCommand(cl, io).code;
 }
 
-int RunParsedCommand(const CommandLine& cl, CtlIo& io) {
-  using Runner = int (*)(const CommandLine&, CtlIo&);
-  static const std::map<std::string, Runner> runners = {
-      {"read-plu", RunReadPlu},
-      {"write-plu", RunWritePlu},
-      {"read-msg", RunReadMsg},
-      {"write-msg", RunWriteMsg},
-      {"read-totals", RunReadTotals},
-      {"clear-totals", RunClearTotals},
-      {"weigh", RunWeigh},
-      {"check", RunCheck},
-      {"match", RunMatch},
-      {"convert", RunConvert},
-      {"scan", RunScan},
-      {"verify", RunVerify},
-  };
+CommandOutcome Fail(std::ostream& err, int code, const std::string& text, int records) {
+  err << "qmctl: " << text << '\n';
+  return {code, records, text};
+}
+
+CommandOutcome Done(std::ostream& out, const std::string& text, int records) {
+  out << text << '\n';
+  return {kExitDone, records, text};
+}
+
+CommandOutcome RunParsedCommand(const CommandLine& cl, CtlIo& io) {
   try {
-    return runners.at(cl.command)(cl, io);
+    return FindCommand(cl.command)->run(cl, io);
   } catch (const FileError& e) {
-    io.err << "qmctl: " << e.what() << '\n';
-    return kExitUsage;
+    return Fail(io.err, kExitUsage, e.what());
   } catch (const UsageError& e) {
-    io.err << "qmctl: " << e.what() << '\n';
-    return kExitUsage;
+    return Fail(io.err, kExitUsage, e.what());
   } catch (const EComPort& e) {
     // The port failed in the middle of an exchange (the line went away). A network server that
     // cut the connection is named as it is when it does so while the line opens.
     const std::string device = cl.line.comPort ? ResolvePortDevice(*cl.line.comPort) : cl.line.port;
     const std::string cause =
         IsNetPortName(device) ? Utf8(ExplainNetOpenFailure(e.SystemCode(), device)) : std::string();
-    io.err << "qmctl: Ошибка связи с весами. (" << (cause.empty() ? e.what() : cause) << ")\n";
-    return kExitLink;
+    return Fail(io.err, kExitLink,
+                "Ошибка связи с весами. (" + (cause.empty() ? std::string(e.what()) : cause) + ")");
   }
 }
 

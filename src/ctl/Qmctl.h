@@ -27,9 +27,18 @@ struct CtlIo {
   bool errIsTerminal = false;  // show progress on `err`
   // Where the link's timer ticks come from; nullptr: the steady clock. Tests pass virtual time.
   TickSource* ticks = nullptr;
-  // When set, the scale commands add the records each transfer stored or acknowledged (and
-  // weigh its readings), for the fleet's report.
-  int* records = nullptr;
+};
+
+// How a command ended, as the fleet's report shows it.
+struct CommandOutcome {
+  int code = kExitDone;
+  // Stored or acknowledged by the command's transfers (weigh: its readings); a command that ended
+  // in an exception (the port failing in the middle of an exchange, a file that could not be
+  // written) reports none.
+  int records = 0;
+  // The line (UTF-8) that says how the command ended, as it was written to stdout or, without
+  // its "qmctl: " in front, to stderr. Empty when it ended without a word.
+  std::string summary;
 };
 
 // Set (from a signal handler or another thread) to end `weigh --watch` or a fleet; cleared by

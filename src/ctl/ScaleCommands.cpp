@@ -44,7 +44,8 @@ struct ScaleRun {
       if (failure.kind == LinkFailure::Kind::CannotOpenPort && !portPath.empty()) {
         text = CannotOpenPortText(Win1251(portPath), failure.cause);
       }
-      this->io.err << "qmctl: " << OneLine(text) << '\n';
+      failureText = OneLine(text);
+      this->io.err << "qmctl: " << failureText << '\n';
     });
     if (io.ticks) session.loop.SetTickSource(*io.ticks);
   }
@@ -55,59 +56,67 @@ struct ScaleRun {
     observer = &console;
     TransferReport report = transfer(console);
     observer = nullptr;
-    if (io.records) *io.records += report.stored;
+    records += report.stored;
     return report;
   }
 
-  // The exit code after a transfer: a lost link (3), a scale that stayed busy or was not ready
-  // (3, said here since the transfer ends quietly), a refusal (1). kExitDone when none of these
-  // happened.
-  int Outcome(const TransferReport& report, const ConsoleObserver& console) {
+  // How a transfer ended when it did not go through: a lost link (3), a scale that stayed busy
+  // or was not ready (3, said here since the transfer ends quietly), a refusal (1). Nothing when
+  // none of these happened.
+  std::optional<CommandOutcome> Failed(const TransferReport& report,
+                                       const ConsoleObserver& console) {
     if (StopRequested() && FleetRunning()) return Interrupted();
-    if (linkFailed) return kExitLink;
+    if (linkFailed) return LinkFailed();
     if (IsBusy(report.selection)) return StayedBusy();
-    if (console.stopped) return kExitFindings;
+    if (console.stopped) return End(kExitFindings, console.stoppedText);
     if (report.status == TransferStatus::NotReady) return NotReady();
-    return kExitDone;
+    return std::nullopt;
   }
   // The same after the live poll of `weigh`, which has no report: its last selection tells.
-  int PollOutcome() {
+  std::optional<CommandOutcome> PollFailed() {
     if (StopRequested() && FleetRunning()) return Interrupted();
-    if (linkFailed) return kExitLink;
+    if (linkFailed) return LinkFailed();
     const std::optional<Selection>& last = session.poll.LastSelection();
     if (IsBusy(last)) return StayedBusy();
-    return last && last->Refusing() ? NotReady() : kExitDone;
+    if (last && last->Refusing()) return NotReady();
+    return std::nullopt;
   }
   static bool IsBusy(const std::optional<Selection>& selection) {
     return selection && selection->kind == Selection::Kind::Busy;
   }
-  int StayedBusy() {
-    io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
-           << " stayed busy (it echoed its address but sent no status); gave up\n";
-    return kExitLink;
+  CommandOutcome StayedBusy() {
+    return Fail(kExitLink, "the scale at address " + Utf8(FormatAddress(session.state.ScaleAddress)) +
+                               " stayed busy (it echoed its address but sent no status); gave up");
   }
   // A fleet was interrupted: whatever the transfer got is dropped, and no file is written.
-  int Interrupted() {
+  CommandOutcome Interrupted() {
     if (observer) observer->EndLine();
-    io.err << "qmctl: interrupted\n";
-    return InterruptedExitCode();
+    return Fail(InterruptedExitCode(), "interrupted");
   }
-  int NotReady() {
-    io.err << "qmctl: the scale at address " << Utf8(FormatAddress(session.state.ScaleAddress))
-           << " is not ready (no ready status after its address)\n";
-    return kExitLink;
+  CommandOutcome NotReady() {
+    return Fail(kExitLink, "the scale at address " + Utf8(FormatAddress(session.state.ScaleAddress)) +
+                               " is not ready (no ready status after its address)");
   }
+  // The link failed; its failure was said when it happened.
+  CommandOutcome LinkFailed() { return End(kExitLink, failureText); }
   // A record number the window's number input would not take.
-  int BadNumber(const std::string& error) {
-    io.err << "qmctl: " << OneLine(error) << '\n';
-    return kExitFindings;
+  CommandOutcome BadNumber(const std::string& error) {
+    return Fail(kExitFindings, OneLine(error));
   }
+  // Says `text` as qmctl's line on the error stream and ends with `code`.
+  CommandOutcome Fail(int code, const std::string& text) {
+    return ctl::Fail(io.err, code, text, records);
+  }
+  // Ends with `code`, the summary said already.
+  CommandOutcome End(int code, const std::string& summary) { return {code, records, summary}; }
 
   CtlIo& io;
   LinkSession session;
   Tables& tables;  // the session's
   ConsoleObserver* observer = nullptr;
   bool linkFailed = false;
+  std::string failureText;  // the link failure as it was said, when linkFailed
+  int records = 0;          // stored or acknowledged by the transfers so far
 };
 
 ReportMoment LocalNow() {
@@ -169,19 +178,20 @@ bool CheckedBeforeWrite(ScaleRun& run, bool checkPlu, bool single, bool force, i
   if (check.errors == 0 && warnings == 0) return true;
   run.io.err << Utf8(CheckResultQuestion(check.errors, warnings)) << (force ? " --force" : "")
              << '\n';
-  if (force) return true;
-  run.io.err << "qmctl: nothing was written; --force writes despite the findings\n";
-  return false;
+  return force;
+}
+
+// Nothing was written for the findings of the check before it.
+CommandOutcome RefusedForFindings(ScaleRun& run) {
+  return run.Fail(kExitFindings, "nothing was written; --force writes despite the findings");
 }
 
 // The end of a write that did not fail otherwise: it must have gone through.
-int WriteOutcome(ScaleRun& run, const TransferReport& report, const ConsoleObserver& console) {
-  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
-  if (!console.completed) {
-    run.io.err << "qmctl: the write did not complete\n";
-    return kExitFindings;
-  }
-  return kExitDone;
+CommandOutcome WriteOutcome(ScaleRun& run, const TransferReport& report,
+                            const ConsoleObserver& console) {
+  if (auto failed = run.Failed(report, console)) return *failed;
+  if (!console.completed) return run.Fail(kExitFindings, "the write did not complete");
+  return run.End(kExitDone, console.completionText);
 }
 
 // The PLU number of a row as the write sends it: a whole number, 0 otherwise.
@@ -212,26 +222,26 @@ std::string NumberList(const std::vector<int>& numbers) {
 // answered with an odd byte make the exit code 1 (the file holds what was read).
 struct ReadVerdict {
   bool write = true;
-  int code = kExitDone;
+  // How the read ends when it writes no file, or when it does and still has findings (exit 1).
+  std::optional<CommandOutcome> findings;
 };
 ReadVerdict JudgeRead(ScaleRun& run, const TransferReport& report, const char* what, bool single,
                       const std::string& output) {
-  std::ostream& err = run.io.err;
   ReadVerdict verdict;
   if (!single && !report.refused.empty()) {
-    err << "qmctl: " << report.refused.size() << " refused by the scale (no such " << what
-        << "): " << NumberList(report.refused) << '\n';
+    run.io.err << "qmctl: " << report.refused.size() << " refused by the scale (no such " << what
+               << "): " << NumberList(report.refused) << '\n';
   }
   if (!report.oddAnswered.empty()) {
     char byte[8];
     std::snprintf(byte, sizeof byte, "%02X", static_cast<unsigned>(report.answerByte.value_or(0)));
-    err << "qmctl: the scale answered " << byte << " instead of the record for " << what << ' '
-        << NumberList(report.oddAnswered) << "; skipped\n";
-    verdict.code = kExitFindings;
+    verdict.findings = run.Fail(kExitFindings, std::string("the scale answered ") + byte +
+                                                   " instead of the record for " + what + ' ' +
+                                                   NumberList(report.oddAnswered) + "; skipped");
   }
   if (report.stored == 0) {
-    err << "qmctl: no " << what << " was read; " << output << " was not written\n";
-    return {false, kExitFindings};
+    return {false, run.Fail(kExitFindings, std::string("no ") + what + " was read; " + output +
+                                               " was not written")};
   }
   return verdict;
 }
@@ -243,7 +253,7 @@ std::string DisplayLine(const DisplayTexts& d) {
 
 }  // namespace
 
-int RunReadPlu(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunReadPlu(const CommandLine& cl, CtlIo& io) {
   RequirePluOutput(cl.options.output);
   ScaleRun run(cl, io);
   TextGrid& plu = run.tables.plu;
@@ -258,15 +268,16 @@ int RunReadPlu(const CommandLine& cl, CtlIo& io) {
     return single ? run.session.core.ReadOnePlu(number, plu.CurrentRow(), o)
                   : run.session.core.ReadPluTable(number, o);
   });
-  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+  if (auto failed = run.Failed(report, console)) return *failed;
   const ReadVerdict verdict = JudgeRead(run, report, "PLU", single, cl.options.output);
-  if (!verdict.write) return verdict.code;
+  if (!verdict.write) return *verdict.findings;
   SavePluTable(cl.options.output, plu, &io.err);
-  io.out << StoredRowCount(plu) << " PLU\n";
-  return verdict.code;
+  const CommandOutcome done =
+      Done(io.out, std::to_string(StoredRowCount(plu)) + " PLU", run.records);
+  return verdict.findings.value_or(done);
 }
 
-int RunReadMsg(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunReadMsg(const CommandLine& cl, CtlIo& io) {
   RequireMessageOutput(cl.options.output);
   ScaleRun run(cl, io);
   const bool single = cl.options.only.has_value();
@@ -281,15 +292,16 @@ int RunReadMsg(const CommandLine& cl, CtlIo& io) {
                ? run.session.core.ReadOneMessage(number, run.tables.messages.Grid().CurrentRow(), o)
                : run.session.core.ReadMessageTable(number, o);
   });
-  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+  if (auto failed = run.Failed(report, console)) return *failed;
   const ReadVerdict verdict = JudgeRead(run, report, "message", single, cl.options.output);
-  if (!verdict.write) return verdict.code;
+  if (!verdict.write) return *verdict.findings;
   SaveMessageTable(cl.options.output, run.tables.messages, &io.err);
-  io.out << run.tables.messages.Count() << " MSG\n";
-  return verdict.code;
+  const CommandOutcome done =
+      Done(io.out, std::to_string(run.tables.messages.Count()) + " MSG", run.records);
+  return verdict.findings.value_or(done);
 }
 
-int RunWritePlu(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunWritePlu(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
   FileKind kind;
   const std::vector<UnmappedCharacter> unmapped = LoadForScale(run, cl.options.input, kind);
@@ -321,7 +333,9 @@ int RunWritePlu(const CommandLine& cl, CtlIo& io) {
   const int replaced = static_cast<int>(std::count_if(
       unmapped.begin(), unmapped.end(),
       [&](const UnmappedCharacter& u) { return !single || u.row == plu.CurrentRow(); }));
-  if (!CheckedBeforeWrite(run, true, single, cl.options.force, replaced)) return kExitFindings;
+  if (!CheckedBeforeWrite(run, true, single, cl.options.force, replaced)) {
+    return RefusedForFindings(run);
+  }
 
   ConsoleObserver console(io.err, io.errIsTerminal, single, true, kWritePluTableTitle,
                           kWrittenCountLabel, io.out,
@@ -333,7 +347,7 @@ int RunWritePlu(const CommandLine& cl, CtlIo& io) {
   return WriteOutcome(run, report, console);
 }
 
-int RunWriteMsg(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunWriteMsg(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
   FileKind kind;
   const std::vector<UnmappedCharacter> unmapped = LoadForScale(run, cl.options.input, kind);
@@ -342,7 +356,7 @@ int RunWriteMsg(const CommandLine& cl, CtlIo& io) {
   scope.checkMessages = true;
   PrintFindings(run, cl.options.input, scope);
   if (!CheckedBeforeWrite(run, false, false, cl.options.force, static_cast<int>(unmapped.size())))
-    return kExitFindings;
+    return RefusedForFindings(run);
 
   ConsoleObserver console(io.err, io.errIsTerminal, false, true, kWriteMsgTableTitle,
                           kWrittenCountLabel, io.out, kMessagesWrittenText);
@@ -352,87 +366,80 @@ int RunWriteMsg(const CommandLine& cl, CtlIo& io) {
   return WriteOutcome(run, report, console);
 }
 
-int RunReadTotals(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunReadTotals(const CommandLine& cl, CtlIo& io) {
   RequireWritable(cl.options.output);
   ScaleRun run(cl, io);
   ConsoleObserver console(io.err, false, true, false, {}, {}, io.out, {});
   const TransferReport report =
       run.Run(console, [&](TransferObserver& o) { return run.session.core.ReadTotals(o); });
-  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
-  if (report.stored == 0) {
-    io.err << "qmctl: the scale sent no totals\n";
-    return kExitFindings;
-  }
+  if (auto failed = run.Failed(report, console)) return *failed;
+  if (report.stored == 0) return run.Fail(kExitFindings, "the scale sent no totals");
   SaveBytes(cl.options.output, WriteTotalsReport(run.tables.totals, LocalNow()));
-  io.out << Utf8(run.tables.totals.title) << '\n';
-  return kExitDone;
+  return Done(io.out, Utf8(run.tables.totals.title), run.records);
 }
 
-int RunClearTotals(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunClearTotals(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
   ConsoleObserver console(io.err, false, true, false, {}, {}, io.out, {});
   const TransferReport report =
       run.Run(console, [&](TransferObserver& o) { return run.session.core.ClearTotals(o); });
-  if (const int code = run.Outcome(report, console); code != kExitDone) return code;
-  if (report.stored == 0) {
-    io.err << "qmctl: the scale did not confirm the erasure\n";
-    return kExitFindings;
-  }
-  io.out << Utf8(run.tables.totals.title) << '\n';
-  return kExitDone;
+  if (auto failed = run.Failed(report, console)) return *failed;
+  if (report.stored == 0) return run.Fail(kExitFindings, "the scale did not confirm the erasure");
+  return Done(io.out, Utf8(run.tables.totals.title), run.records);
 }
 
-int RunScan(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunScan(const CommandLine& cl, CtlIo& io) {
   // Five ticks of 40 ms: a silent address is given up after about 0.2 s instead of the 0.5 s the
   // window waits, which a scale answering at 9600 baud beats by far (one byte takes 1 ms).
   ScaleRun run(cl, io, std::chrono::milliseconds(40));
   LinkSession& s = run.session;
   s.link.OpenLink(false);
-  if (!s.link.IsOpen()) return kExitLink;
+  if (!s.link.IsOpen()) return run.LinkFailed();
 
   int answering = 0;
+  std::string lastLine;
   for (int address = *cl.options.from; address <= *cl.options.to; ++address) {
     const Selection found = s.link.ProbeAddress(static_cast<std::uint8_t>(address));
-    if (found.kind == Selection::Kind::Closed) return kExitLink;
+    if (found.kind == Selection::Kind::Closed) return run.LinkFailed();
     const std::string state = ProbeText(found);
     if (state.empty()) continue;  // nothing, or not the echo, came back
     ++answering;
-    io.out << Utf8(FormatAddress(static_cast<std::uint8_t>(address))) << ' ' << state << '\n';
+    lastLine = Utf8(FormatAddress(static_cast<std::uint8_t>(address))) + ' ' + state;
+    io.out << lastLine << '\n';
   }
   if (answering == 0) {
-    io.err << "qmctl: no scale answered at addresses " << *cl.options.from << ".." << *cl.options.to
-           << '\n';
-    return kExitLink;
+    return run.Fail(kExitLink, "no scale answered at addresses " +
+                                   std::to_string(*cl.options.from) + ".." +
+                                   std::to_string(*cl.options.to));
   }
-  return kExitDone;
+  return run.End(kExitDone, lastLine);
 }
 
-int RunWeigh(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunWeigh(const CommandLine& cl, CtlIo& io) {
   ScaleRun run(cl, io);
   LinkSession& s = run.session;
-  int readings = 0;
+  std::string lastReading;
   s.poll.SetReadingHandler([&](const DisplayTexts& d) {
-    ++readings;
-    if (io.records) ++*io.records;
-    io.out << DisplayLine(d) << '\n' << std::flush;
+    ++run.records;
+    lastReading = DisplayLine(d);
+    io.out << lastReading << '\n' << std::flush;
   });
   // Connect as the window's button does, with the first poll due at the tick that runs at once.
   s.state.PollCountdown = 1;
   s.link.OpenLink(true);
-  if (!cl.options.watch) {
-    if (const int code = run.PollOutcome(); code != kExitDone) return code;
-    return readings > 0 ? kExitDone : kExitLink;
+  if (cl.options.watch) {
+    WatchRunning() = true;
+    s.loop.RunUntil([&] { return StopRequested().load() || !s.port.Connected(); });
+    WatchRunning() = false;
+    if (run.linkFailed) return run.LinkFailed();
+    if (run.records > 0) return run.End(kExitDone, lastReading);
   }
-  WatchRunning() = true;
-  s.loop.RunUntil([&] { return StopRequested().load() || !s.port.Connected(); });
-  WatchRunning() = false;
-  if (run.linkFailed) return kExitLink;
-  if (readings > 0) return kExitDone;
-  const int code = run.PollOutcome();
-  return code != kExitDone ? code : kExitLink;
+  if (auto failed = run.PollFailed()) return *failed;
+  // No reading and nothing that says why but a link failure said before, if any.
+  return run.records > 0 ? run.End(kExitDone, lastReading) : run.End(kExitLink, run.failureText);
 }
 
-int RunVerify(const CommandLine& cl, CtlIo& io) {
+CommandOutcome RunVerify(const CommandLine& cl, CtlIo& io) {
   Tables file;
   std::vector<UnmappedCharacter> unmapped;
   const FileKind kind = LoadTableFile(cl.options.input, file, &unmapped);
@@ -463,14 +470,14 @@ int RunVerify(const CommandLine& cl, CtlIo& io) {
                             kReadCountLabel, io.err, kPluTableReadText);
     const TransferReport report = run.Run(
         console, [&](TransferObserver& o) { return run.session.core.ReadPluTable(last, o); });
-    if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+    if (auto failed = run.Failed(report, console)) return *failed;
     for (int r = 1; r <= StoredRowCount(plu); ++r) {
       found[PluNumberOf(plu.Row(r))] = plu.Row(r);
     }
   } else {
     // One read per number of the file, over a link kept open between them.
     run.session.link.OpenLink(false);
-    if (!run.session.link.IsOpen()) return kExitLink;
+    if (!run.session.link.IsOpen()) return run.LinkFailed();
     for (int number : order) {
       plu.ReplaceDataRows({});
       if (number < 0 || number > maxPlu) {  // cannot be asked for: missing
@@ -482,9 +489,9 @@ int RunVerify(const CommandLine& cl, CtlIo& io) {
       const TransferReport report = run.Run(console, [&](TransferObserver& o) {
         return run.session.core.ReadOnePlu(number, plu.CurrentRow(), o);
       });
-      if (run.linkFailed) return kExitLink;
+      if (run.linkFailed) return run.LinkFailed();
       if (console.stopped) continue;  // not programmed: missing
-      if (const int code = run.Outcome(report, console); code != kExitDone) return code;
+      if (auto failed = run.Failed(report, console)) return *failed;
       found[number] = plu.Row(1);
     }
   }
@@ -512,7 +519,9 @@ int RunVerify(const CommandLine& cl, CtlIo& io) {
              << "\" in the file, \"" << Utf8(b) << "\" in the scale\n";
     }
   }
-  return differences ? kExitFindings : kExitDone;
+  if (differences == 0) return run.End(kExitDone, "");
+  return run.End(kExitFindings,
+                 std::to_string(differences) + (differences == 1 ? " difference" : " differences"));
 }
 
 }  // namespace qm::ctl

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "CtlRun.h"
+#include "ctl/CommandTable.h"
 #include "ctl/CtlArgs.h"
+#include "ctl/FleetConfig.h"
 
 namespace qmtest {
 namespace {
@@ -91,35 +93,33 @@ TEST(CtlArgs, LineOptionsAndModelLimits) {
   EXPECT_EQ(ParseCommandLine({"--version", "200", "scan"}).options.to, 1);
 }
 
-TEST(CtlArgs, HelpForTheProgramAndEveryCommand) {
+// Every row of the command table is listed by the program's help in table order, has its own
+// help page, and parses. help2man turns the help into the man pages and bash completion reads
+// the options from it: the command list shows whole sentences, and every option in a command's
+// usage line has a line of its own that starts with it.
+TEST(CtlArgs, EveryRowOfTheCommandTableIsListedHelpedAndParsed) {
   const CtlResult all = RunCtl({"--help"});
   EXPECT_EQ(all.code, 0);
-  for (const std::string& name : qm::ctl::CommandNames()) {
-    EXPECT_NE(all.out.find("  " + name + " "), std::string::npos) << name;
-    const CtlResult one = RunCtl({name, "--help"});
-    EXPECT_EQ(one.code, 0) << name;
-    EXPECT_EQ(one.out.rfind("qmctl ", 0), 0u) << name;
-    EXPECT_NE(one.out.find(name), std::string::npos) << name;
-  }
-  // Help needs none of the command's required options.
-  EXPECT_EQ(RunCtl({"read-plu", "--help"}).code, 0);
-}
-
-// help2man turns the help into the man pages and bash completion reads the options from it:
-// the command list shows whole sentences, and every option in a command's usage line has a
-// line of its own that starts with it.
-TEST(CtlArgs, HelpHasTheShapeManPagesAndCompletionRead) {
-  const std::string all = RunCtl({"--help"}).out;
-  EXPECT_EQ(all.rfind("Usage: qmctl ", 0), 0u);
-  for (const std::string& name : qm::ctl::CommandNames()) {
-    const std::size_t at = all.find("\n  " + name + " ");
+  EXPECT_EQ(all.out.rfind("Usage: qmctl ", 0), 0u);
+  std::size_t previous = 0;
+  for (const qm::ctl::CommandRow& row : qm::ctl::CommandTable()) {
+    const std::string name = row.name;
+    const std::size_t at = all.out.find("\n  " + name + " ");
     ASSERT_NE(at, std::string::npos) << name;
-    const std::string entry = all.substr(at + 1, all.find('\n', at + 1) - at - 1);
+    EXPECT_GT(at, previous) << name;  // in the order of the table
+    previous = at;
+    const std::string entry = all.out.substr(at + 1, all.out.find('\n', at + 1) - at - 1);
+    EXPECT_EQ(entry.substr(16), row.summary) << entry;
     EXPECT_EQ(entry.back(), '.') << entry;
     EXPECT_LE(entry.size(), 80u) << entry;
 
-    const std::string help = qm::ctl::CommandHelp(name);
-    const std::string usage = help.substr(0, help.find('\n'));
+    // Help needs none of the command's required options.
+    const CtlResult one = RunCtl({name, "--help"});
+    EXPECT_EQ(one.code, 0) << name;
+    EXPECT_EQ(one.out, row.help) << name;
+    EXPECT_EQ(one.out.rfind("qmctl ", 0), 0u) << name;
+    EXPECT_NE(one.out.find(name), std::string::npos) << name;
+    const std::string usage = one.out.substr(0, one.out.find('\n'));
     std::string token;
     bool afterCommand = false;  // options before the command are line options
     for (const char ch : usage + " ") {
@@ -129,10 +129,54 @@ TEST(CtlArgs, HelpHasTheShapeManPagesAndCompletionRead) {
       }
       if (token == name) afterCommand = true;
       if (afterCommand && token.size() > 1 && token[0] == '-') {
-        EXPECT_NE(help.find("\n  " + token + " "), std::string::npos) << name << " " << token;
+        EXPECT_NE(one.out.find("\n  " + token + " "), std::string::npos) << name << " " << token;
       }
       token.clear();
     }
+  }
+  // The fleet runs rows of the table, in its own order, and names them so when it refuses one.
+  EXPECT_EQ(qm::ctl::FleetCommandNames(),
+            (std::vector<std::string>{"read-plu", "write-plu", "read-msg", "write-msg",
+                                      "read-totals", "verify", "weigh"}));
+  EXPECT_NE(RunCtl({"fleet", "-c", "x", "scan"})
+                .err.find("fleet runs read-plu, write-plu, read-msg, write-msg, read-totals, "
+                          "verify or weigh, not 'scan'"),
+            std::string::npos);
+}
+
+// qmctl and the fleet's list of scales take exactly the models and versions of the model table,
+// and name them all when they refuse another.
+TEST(CtlArgs, EveryModelAndVersionOfTheTableIsTakenAndNoOther) {
+  struct Case {
+    int model, version;
+    bool known;
+  };
+  std::vector<Case> cases = {{0, 4000, false}, {16, 4000, false}, {15, 0, false},
+                             {15, 500, false}, {15, 4001, false}};
+  for (const qm::ScaleModelRow& m : qm::kScaleModels) {
+    for (const qm::ScaleVersionRow& v : qm::kScaleVersions) cases.push_back({m.kg, v.plus, true});
+  }
+  for (const Case& c : cases) {
+    const std::string model = std::to_string(c.model), version = std::to_string(c.version);
+    const CtlResult r = RunCtl({"--model", model, "--version", version, "check", "--help"});
+    EXPECT_EQ(r.code, c.known ? 0 : qm::ctl::kExitUsage) << model << " " << version;
+    const qm::ctl::FleetConfig config =
+        qm::ctl::ParseFleetConfig("a COM1 1 " + model + " " + version + "\n");
+    EXPECT_EQ(config.errors.empty(), c.known) << model << " " << version;
+    if (c.known) {
+      EXPECT_EQ(ParseCommandLine({"--model", model, "--version", version, "check", "a.csv"})
+                    .line.model,
+                c.model);
+      continue;
+    }
+    const bool badModel = !qm::FindScaleModel(c.model);
+    EXPECT_NE(r.err.find(badModel ? "takes 6, 15 or 30" : "takes 200, 600, 1000 or 4000"),
+              std::string::npos)
+        << r.err;
+    ASSERT_EQ(config.errors.size(), 1u);
+    EXPECT_EQ(config.errors[0].text,
+              badModel ? "the model '" + model + "' is not 6, 15 or 30"
+                       : "the version '" + version + "' is not 200, 600, 1000 or 4000");
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "CtlRun.h"
+#include "ctl/Commands.h"
 #include "ctl/LinkSession.h"
 #include "sim/VirtualScale.h"
 #include "support/ScaleRig.h"
@@ -131,6 +132,63 @@ TEST_F(ScaleCommands, VerifyAfterWriteFindsNothingAndThenExactlyTheChangedPrice)
   EXPECT_EQ(range.out,
             "PLU 1: Данные PLU номер 1 не запрограммированы.\n"
             "PLU 2, Цена: \"12.50\" in the file, \"10.00\" in the scale\n");
+}
+
+// How each command ended is handed back whole, for the fleet's report: the exit code, the
+// records the scale stored or acknowledged, and the line that said how it ended.
+TEST_F(ScaleCommands, EveryWayACommandEndsIsItsOutcome) {
+  struct Case {
+    std::function<void()> setUp;
+    std::vector<std::string> args;  // after the line options
+    qm::ctl::CommandOutcome want;
+    bool said = true;  // the summary was the last line on stdout (done) or stderr
+  };
+  const std::string prices = Prices();
+  const std::string bad =
+      WriteText("bad.csv", std::string(kPluHeader) + "1,Хлеб,,12a,3,0,2,1,0,0,,0,0,0\n");
+  const auto none = [] {};
+  const std::vector<Case> cases = {
+      {none, {"write-plu", "-i", prices}, {0, 2, "Таблица товаров записана."}},
+      // PLU 3 is refused on the way and said so; the read is done all the same.
+      {none, {"read-plu", "--last", "3", "-o", Path("out.csv")}, {0, 2, "2 PLU"}},
+      {[this] {
+         Bytes changed = *scale.Plu(2);
+         changed[66] = 0xE8;
+         scale.SetPlu(2, changed);
+       },
+       {"verify", "-i", prices}, {1, 2, "1 difference"}, false},
+      {none,
+       {"write-plu", "-i", bad},
+       {1, 0, "nothing was written; --force writes despite the findings"}},
+      {[this] { Fault([](qmsim::Faults& f) { f.refusedPlus = {2}; }); },
+       {"read-plu", "--only", "2", "-o", Path("two.csv")},
+       {1, 0, "Данные PLU номер 2 не запрограммированы."}},
+      {[this] { Fault([](qmsim::Faults& f) { f.refusedPlus = {2}; }); },
+       {"write-plu", "-i", prices}, {1, 1, "Ошибка записи PLU номер 2"}},
+      // With --trace the frames follow on stderr; the outcome still names the failure.
+      {[this] { Fault([](qmsim::Faults& f) { f.silent = true; }); },
+       {"--trace", "read-totals", "-o", Path("t.txt")}, {3, 0, "Ошибка связи с весами."}, false},
+      {[this] { Fault([](qmsim::Faults&) {}); }, {"read-totals", "-o", Path("missing/t.txt")},
+       {2, 0, "cannot write " + Path("missing/t.txt") + ": No such file or directory"}},
+      {none, {"convert", "-i", prices, "-o", Path("p.plw")}, {0, 0, "2 PLU"}},
+  };
+  for (const Case& c : cases) {
+    c.setUp();
+    std::vector<std::string> args = {"--port", scale.SlavePath()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    std::ostringstream out, err;
+    qm::ctl::CtlIo io{out, err, false, &ticks};
+    const qm::ctl::CommandOutcome got =
+        qm::ctl::RunParsedCommand(qm::ctl::ParseCommandLine(args), io);
+    const std::string name = c.args[0];
+    EXPECT_EQ(got.code, c.want.code) << name << err.str();
+    EXPECT_EQ(got.records, c.want.records) << name;
+    EXPECT_EQ(got.summary, c.want.summary) << name;
+    if (!c.said) continue;
+    const std::string said = got.code == 0 ? got.summary : "qmctl: " + got.summary;
+    const std::string text = got.code == 0 ? out.str() : err.str();
+    EXPECT_TRUE(text.ends_with(said + "\n")) << name << ": " << text;
+  }
 }
 
 TEST_F(ScaleCommands, WriteRefusesOnFindingsUnlessForced) {

@@ -142,9 +142,8 @@ QKeySequence KeysOf(Cmd id) {
   return {};
 }
 
-// The drop-down of SelectScaleType: the three models, tags 0..2, one checked at most (none at
-// start), captions from the model table.
-constexpr Cmd kScaleTypeEntries[3] = {Cmd::ScaleType06, Cmd::ScaleType15, Cmd::ScaleType30};
+// The drop-down of SelectScaleType: one entry a model of the model table, its index the tag, one
+// checked at most (none at start).
 void SelectScaleModel(T t, int tag) {
   t.form.ScaleTypeItemClick(tag);
 }
@@ -265,13 +264,12 @@ void CommandMap::BuildToolBar(QMainWindow& window) {
         menu->setObjectName(QStringLiteral("ScaleTypeMenu"));
         auto* group = new QActionGroup(menu);
         group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-        for (int tag = 0; tag < 3; ++tag) {
-          QAction* entry = menu->addAction(QString::fromLatin1(kScaleTypeMenuCaptions[tag]));
+        for (int tag = 0; tag < kScaleModelCount; ++tag) {
+          QAction* entry = menu->addAction(QString::fromLatin1(kScaleModels[tag].menuCaption));
           entry->setCheckable(true);
           entry->setData(tag);
           group->addAction(entry);
           Wire(entry, SelectScaleModel);
-          actions_[Index(kScaleTypeEntries[tag])] = entry;
         }
         menus_[Index(Cmd::ScaleTypeMenu)] = menu;
         actions_[Index(Cmd::ScaleTypeMenu)] = menu->menuAction();

@@ -58,11 +58,9 @@ enum class Cmd {
   ReadGTD,
   ClearGTD,
   SelectFont,
-  // The scale-type drop-down: "QM-&06(R)", "QM-&15(R)", "QM-&30(R)".
+  // The scale-type drop-down: one entry a scale model ("QM-&06(R)", ...), in the order of the
+  // model table; Menu(ScaleTypeMenu) holds them.
   ScaleTypeMenu,
-  ScaleType06,
-  ScaleType15,
-  ScaleType30,
   // Menu bar.
   FileMenu,
   FileNewMenu,

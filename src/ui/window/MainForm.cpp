@@ -198,7 +198,7 @@ void TMainForm::AboutClick() {
 
 void TMainForm::ScaleTypeItemClick(int tag) {
   if (!ScaleTypeMenuClick(state_, *status_, tag)) return;
-  commands_->Action(static_cast<Cmd>(static_cast<int>(Cmd::ScaleType06) + tag))->setChecked(true);
+  commands_->Menu(Cmd::ScaleTypeMenu)->actions().at(tag)->setChecked(true);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
