@@ -48,6 +48,8 @@ FileResult ReadWholeFile(const std::string& path, std::string& bytes,
 //     lets the user give them.
 //   - A file the user may not write is refused ("Permission denied"), as writing it in place
 //     would be, even when the folder would let the user replace it; so is a folder.
+//   - A device or a pipe that is there already (/dev/null, a FIFO a script reads) is written
+//     into as it stands, never replaced (POSIX).
 FileResult WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // Whether WriteWholeFile could write `path` now, asked before long work whose result goes there:

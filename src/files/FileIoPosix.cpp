@@ -70,6 +70,18 @@ int CreateTemporary(const std::string& target, std::string& name) {
   return -1;
 }
 
+FileResult WriteInPlace(const std::string& target, std::string_view bytes) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return Failure(errno);
+  if (!WriteAll(fd, bytes)) {
+    const int code = errno;
+    ::close(fd);
+    return Failure(code);
+  }
+  if (::close(fd) != 0) return Failure(errno);
+  return {};
+}
+
 }  // namespace
 
 namespace files_detail {
@@ -113,6 +125,9 @@ FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
     // Writing in place would need write permission on the file itself; replacing it needs only
     // the folder's. Ask as the file would be opened.
     if (::access(target.c_str(), W_OK) != 0) return Failure(errno);
+    // A device or a pipe (/dev/null, a script's FIFO) is written into: a file renamed into its
+    // place would replace the device itself, for everyone on the machine.
+    if (!S_ISREG(old.st_mode)) return WriteInPlace(target, bytes);
   }
 
   files_detail::ClearStaleTemporaries(target, std::filesystem::file_time_type::clock::now());
@@ -128,8 +143,10 @@ FileResult WriteWholeFile(const std::string& path, std::string_view bytes) {
   if (replacing) {
     // The owner first: giving a file away may clear its set-id bits, which the mode then puts
     // back. An owner the user may not give keeps the user's; the group alone may still go.
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-      (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+      // Neither: the file stays the user's, as a new file would be.
+    }
     if (::fchmod(fd, old.st_mode & 07777) != 0) return fail(errno);
   }
   if (::fsync(fd) != 0) return fail(errno);
@@ -155,6 +172,7 @@ FileResult CheckWritable(const std::string& path) {
   if (::stat(target.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return Failure(EISDIR);
     if (::access(target.c_str(), W_OK) != 0) return Failure(errno);
+    if (!S_ISREG(st.st_mode)) return {};  // written in place: its folder does not matter
   } else if (errno != ENOENT) {
     return Failure(errno);  // a file in the place of a folder on the way, a loop of links
   }

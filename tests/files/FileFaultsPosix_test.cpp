@@ -180,6 +180,25 @@ TEST_F(FileFaults, LeftoversOfKilledSavesAreClearedOnceStale) {
   ExpectOnly(kept);
 }
 
+// A device or a pipe that is there already is written into; a file renamed into its place would
+// replace the device for everyone on the machine.
+TEST_F(FileFaults, ADeviceOrAPipeIsWrittenIntoAndStays) {
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  const int reader = ::open(Path("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  for (const std::string& path : {std::string("/dev/null"), Path("fifo")}) {
+    EXPECT_TRUE(CheckWritable(path).ok) << path;
+    EXPECT_TRUE(WriteWholeFile(path, "12345").ok) << path;
+  }
+  char got[16] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got), 5);
+  EXPECT_STREQ(got, "12345");
+  ::close(reader);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
+  ExpectOnly({"fifo"});
+}
+
 // Asked before the work: the same answers the save would give.
 TEST_F(FileFaults, AnOutputIsCheckedBeforeTheWork) {
   fs::create_directories(dir / "folder.csv");
