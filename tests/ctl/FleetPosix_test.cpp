@@ -304,7 +304,7 @@ TEST_F(Fleet, BadLinesAreNamedAndNothingStarts) {
       {ok + "b COM1 1 16\n", {"weigh"}, ":2: the model '16' is not 6, 15 or 30"},
       {ok + "b COM1 1 15 500\n", {"weigh"}, ":2: the version '500' is not 200"},
       {ok + "b COM9 1\n", {"weigh"}, ":2: unknown port 'COM9'"},
-      {ok + "b COM1 5 15 200\n", {"weigh"}, ":2: Неправильный адрес весов."},
+      {ok + "b COM1 5 15 200\n", {"weigh"}, ":2: --address takes only 1 for this model"},
       {ok + "b COM1 1\n", {"read-totals", "-o", Path("t.txt")}, ":2: scales ok and b would both"},
       // One line however it is written, one file however it is named.
       {ok + "b " + Path("deli-line") + " 1\n", {"weigh"}, ":2: port " + Path("deli-line") + ", address 1 is already the scale on line 1"},
