@@ -281,7 +281,7 @@ const CommandRow kCommands[] = {
        "  --json         instead of the table, one JSON object a scale on stdout, a line\n"
        "                 each: {\"name\", \"port\", \"address\", \"result\", \"exit_code\",\n"
        "                 \"records\", \"seconds\", \"message\"}; the scales' own lines go to\n"
-       "                 stderr\n",
+       "                 stderr (--json after COMMAND means the same)\n",
      [](OptionWiring&, CommandOptions&) {},
      [](CommandLine&, const TScaleParams&) {},
      // A fleet line is taken apart before this parser sees it (IsFleetLine); here "fleet" stood

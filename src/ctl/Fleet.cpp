@@ -169,7 +169,7 @@ class FleetRun {
 // Reads and checks everything before any scale runs: scales.conf, every scale's command line,
 // the outputs. Bad lines are told on `err` and end in a UsageError. The lines come back in the
 // order of their first scale in the file.
-std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
+std::vector<std::vector<Planned>> Plan(FleetLine& f, std::ostream& err) {
   std::string text;
   const FileResult read = ReadWholeFile(f.config, text);
   if (!read.ok) throw FileError(f.config + ": cannot be read (" + read.systemMessage + ")");
@@ -178,7 +178,11 @@ std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
   std::vector<std::string> args = f.lineArgs;
   args.push_back(f.command);
   args.insert(args.end(), f.commandArgs.begin(), f.commandArgs.end());
-  const CommandLine fleet = ParseCommandLine(args);
+  CommandLine fleet = ParseCommandLine(args);
+  // The command's --json asks for the fleet's: a script reads one object a scale either way,
+  // and the scales' own lines go to stderr as words.
+  if (fleet.options.json) f.json = true;
+  fleet.options.json = false;
   if (fleet.options.input == "-" || fleet.options.output == "-") {
     throw UsageError("a fleet reads and writes files of its own for each scale, not - (standard "
                      "input or output)");
