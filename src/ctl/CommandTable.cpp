@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "ctl/Commands.h"
+#include "ctl/TableFiles.h"
 
 namespace qm::ctl {
 namespace {
@@ -27,7 +28,12 @@ void Output(OptionWiring& w, CommandOptions& o) {
   w.Text("--format", o.format);
 }
 
-bool EndsWithTxt(const std::string& path) {
+// Where the text report may go: a file named .txt, so that a name like totals.csv never holds a
+// text a spreadsheet would misread, or a device or pipe that is there already (/dev/null, a FIFO
+// a script reads), which has no layout to mistake.
+bool ReportPlace(const std::string& path) {
+  if (path == "/dev/null" || path == "NUL") return true;  // by name: a container may fake it
+  if (IsDeviceOrPipe(path)) return true;
   if (path.size() < 4) return false;
   std::string ext = path.substr(path.size() - 4);
   std::transform(ext.begin(), ext.end(), ext.begin(),
@@ -132,7 +138,7 @@ const CommandRow kCommands[] = {
      [](CommandLine& cl, const TScaleParams&) {
        const std::string& output = cl.options.output;
        Require(!output.empty(), cl, "-o FILE");
-       if (output != "-" && !EndsWithTxt(output)) {
+       if (output != "-" && !ReportPlace(output)) {
          throw UsageError("read-totals writes the totals as a text report: name the file .txt, "
                           "not " + output);
        }

@@ -397,7 +397,8 @@ CommandOutcome RunWriteMsg(const CommandLine& cl, CtlIo& io) {
 }
 
 CommandOutcome RunReadTotals(const CommandLine& cl, CtlIo& io) {
-  RequireWritable(cl.options.output);
+  // A device or a pipe is written as it stands; its folder (/dev) need not take a new file.
+  if (!IsDeviceOrPipe(cl.options.output)) RequireWritable(cl.options.output);
   ScaleRun run(cl, io);
   ConsoleObserver console(io.err, false, true, false, {}, {}, io.out, {});
   const TransferReport report =

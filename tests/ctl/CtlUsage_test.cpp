@@ -46,6 +46,8 @@ TEST(CtlUsage, MistakesSayWhatWasMeant) {
        "19200, 38400, 56000, 57600 or 115200"},
       {{"read-totals", "-o", "totals.csv"},
        "read-totals writes the totals as a text report: name the file .txt, not totals.csv"},
+      {{"read-totals", "-o", "/dev"},
+       "read-totals writes the totals as a text report: name the file .txt, not /dev"},
       {{"convert", "-i", "-", "-o", "b.csv"},
        "convert needs --format csv, plw or msw with - (standard input)"},
       {{"convert", "-i", "-", "-o", "-", "--format", "csv"},

@@ -347,6 +347,8 @@ TEST_F(Fleet, TheCommandLineOfAFleet) {
       {{"fleet", "-c", conf, "weigh", "--watch"}, "no --watch"},
       {{"fleet", "-c", conf, "read-plu", "--last", "3"}, "read-plu needs -o FILE"},
       {{"fleet", "-c", Path("none.conf"), "weigh"}, "none.conf: cannot be read"},
+      {{"fleet", "-c", conf, "read-plu", "--last", "3", "-o", "-", "--format", "csv"},
+       "a fleet reads and writes files of its own for each scale, not -"},
   };
   for (const auto& [args, error] : mistakes) {
     const CtlResult r = Run(args);

@@ -2,6 +2,10 @@
 // input and output, against the virtual scale on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <functional>
 #include <sstream>
 
@@ -57,6 +61,15 @@ TEST_F(ScriptOutput, JsonIsOneObjectALine) {
        0,
        "{\"weight\": \"1.234\", \"unit_price\": \"123.45\", \"total\": \"15.23\", \"plu\": \"7\", "
        "\"stable\": true, \"tare\": true, \"zero\": false}\n"},
+      {[&] {
+         qmsim::Display d;
+         d.flags = 0x0C;  // t and z
+         scale.SetDisplay(d);
+       },
+       {"weigh", "--json"},
+       0,
+       "{\"weight\": \"0.000\", \"unit_price\": \"0.0\", \"total\": \"0.0\", \"plu\": \"0\", "
+       "\"stable\": false, \"tare\": true, \"zero\": true}\n"},
       {[] {}, {"scan", "--from", "1", "--to", "3", "--json"}, 0,
        "{\"address\": 1, \"status\": \"ready\"}\n"},
       {[] {}, {"verify", "-i", prices, "--json"}, 0,
@@ -105,6 +118,20 @@ TEST_F(ScriptOutput, TablesComeAndGoThroughStandardStreams) {
   const CtlResult totals = Run({"read-totals", "-o", "-"});
   ASSERT_EQ(totals.code, 0) << totals.err;
   EXPECT_FALSE(totals.out.empty());
+  // A pipe a script reads from takes the report as it stands and stays a pipe.
+  const std::string fifo = Path("totals.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const CtlResult piped = Run({"read-totals", "-o", fifo});
+  EXPECT_EQ(piped.code, 0) << piped.err;
+  char report[8192];
+  const ssize_t got = ::read(reader, report, sizeof report);
+  close(reader);
+  EXPECT_EQ(got, static_cast<ssize_t>(totals.out.size()));
+  struct stat after {};
+  ASSERT_EQ(stat(fifo.c_str(), &after), 0);
+  EXPECT_TRUE(S_ISFIFO(after.st_mode));
   const CtlResult verify = Run({"--quiet", "verify", "-i", "-", "--format", "csv"}, csv);
   EXPECT_EQ(verify.code, 0) << verify.err;
   EXPECT_EQ(verify.out + verify.err, "");
