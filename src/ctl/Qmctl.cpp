@@ -72,6 +72,12 @@ class StreamFiles {
       std::error_code error;
       if (std::filesystem::create_directory(dir, error)) dir_ = dir;
     }
+    // The tables that pass through are nobody else's business.
+    std::error_code error;
+    if (!dir_.empty()) {
+      std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::replace, error);
+    }
     if (dir_.empty()) throw FileError("cannot make a temporary folder for - in " + base.string());
   }
   ~StreamFiles() {
@@ -86,6 +92,14 @@ class StreamFiles {
  private:
   std::filesystem::path dir_;
 };
+
+std::string Renamed(std::string text, const std::string& path, const std::string& name) {
+  for (std::size_t at = text.find(path); at != std::string::npos;
+       at = text.find(path, at + name.size())) {
+    text.replace(at, path.size(), name);
+  }
+  return text;
+}
 
 // Passes what is written on to `to` a line at a time (a '\r' of the progress line ends one too),
 // with `path` written as `name`: the lines of a command name the file that stood for "-" as
@@ -104,11 +118,7 @@ class Renaming : public std::streambuf {
     return c;
   }
   int sync() override {
-    for (std::size_t at = line_.find(path_); at != std::string::npos;
-         at = line_.find(path_, at + name_.size())) {
-      line_.replace(at, path_.size(), name_);
-    }
-    to_ << line_ << std::flush;
+    to_ << Renamed(line_, path_, name_) << std::flush;
     line_.clear();
     return 0;
   }
@@ -118,14 +128,6 @@ class Renaming : public std::streambuf {
   std::string path_, name_;
   std::string line_;
 };
-
-std::string Renamed(std::string text, const std::string& path, const std::string& name) {
-  for (std::size_t at = text.find(path); at != std::string::npos;
-       at = text.find(path, at + name.size())) {
-    text.replace(at, path.size(), name);
-  }
-  return text;
-}
 
 }  // namespace
 
