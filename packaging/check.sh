@@ -132,16 +132,20 @@ completion=$(cd "$tmp/files" && PATH="$tmp/x/usr/bin:$PATH" bash -c '
   complete_line qmctl --model 6 fleet -
   complete_line qmctl fleet -c ""
   complete_line qmctl fleet -c scales.conf --retry 2 ""
-  complete_line qmctl fleet -c scales.conf read-plu --' _ "$tmp/x/usr/share/bash-completion/completions/qmctl")
+  complete_line qmctl fleet -c scales.conf read-plu --
+  complete_line qmctl help re
+  complete_line qmctl read-totals -o ""' _ "$tmp/x/usr/share/bash-completion/completions/qmctl")
 same_list "completion" "scan 
 COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 
---last --only 
+--format --last --only --output 
 a.csv c.msw 
 a.csv b.plw c.msw 
---jobs --report --retry -c 
+--jobs --json --report --retry -c 
 a.csv b.plw c.msw d.txt 
 read-msg read-plu read-totals verify weigh write-msg write-plu 
---last --only " "$completion"
+--format --last --only --output 
+read-msg read-plu read-totals 
+d.txt " "$completion"
 
 echo "== plain installs: a prefix with a space, twice; DESTDIR"
 expected_all=$(printf '%s\n%s\n' "$expected_tools" "$expected_window" | LC_ALL=C sort)

@@ -1,23 +1,44 @@
 #include "ctl/CommandTable.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "ctl/Commands.h"
+#include "ctl/TableFiles.h"
 
 namespace qm::ctl {
 namespace {
-
-// The system's own texts for numbers the window would refuse (UTF-8 here: they go to the
-// terminal).
-constexpr const char* kBadPluNumber = "Неправильный номер PLU.";
-constexpr const char* kBadMessageNumber = "Неправильный номер сообщения.";
 
 void Require(bool condition, const CommandLine& cl, const std::string& what) {
   if (!condition) throw UsageError(cl.command + " needs " + what);
 }
 
-void CheckRange(std::optional<int> value, int low, int high, const char* text) {
-  if (value && (*value < low || *value > high)) throw UsageError(text);
+// A number outside the model's range, named with the range.
+void CheckRange(std::optional<int> value, int low, int high, const char* option) {
+  if (value && (*value < low || *value > high)) throw UsageError(RangeText(option, low, high));
+}
+
+// -i and -o with their long forms, and the layout of "-".
+void Input(OptionWiring& w, CommandOptions& o) {
+  w.Text("-i,--input", o.input);
+  w.Text("--format", o.format);
+}
+void Output(OptionWiring& w, CommandOptions& o) {
+  w.Text("-o,--output", o.output);
+  w.Text("--format", o.format);
+}
+
+// Where the text report may go: a file named .txt, so that a name like totals.csv never holds a
+// text a spreadsheet would misread, or a device or pipe that is there already (/dev/null, a FIFO
+// a script reads), which has no layout to mistake.
+bool ReportPlace(const std::string& path) {
+  if (path == "/dev/null" || path == "NUL") return true;  // by name: a container may fake it
+  if (IsDeviceOrPipe(path)) return true;
+  if (path.size() < 4) return false;
+  std::string ext = path.substr(path.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext == ".txt";
 }
 
 void RequireInputAndOutput(CommandLine& cl, const TScaleParams&) {
@@ -32,18 +53,19 @@ const CommandRow kCommands[] = {
        "  --last N  every PLU number from 1 up to N (1..the model's highest PLU number);\n"
        "            numbers the scale does not hold are skipped\n"
        "  --only N  the one PLU number N (0..the model's highest PLU number)\n"
-       "  -o FILE   the file to write\n",
+       "  -o, --output FILE  the file to write; - writes to standard output\n"
+       "  --format F         csv or plw: the layout of -\n",
      [](OptionWiring& w, CommandOptions& o) {
        w.Number("--last", o.last);
        w.Number("--only", o.only);
-       w.Text("-o", o.output);
+       Output(w, o);
      },
      [](CommandLine& cl, const TScaleParams& limits) {
        const CommandOptions& o = cl.options;
        Require(o.last.has_value() != o.only.has_value(), cl, "either --last N or --only N");
        Require(!o.output.empty(), cl, "-o FILE");
-       CheckRange(o.last, 1, limits.MaxPluNo, kBadPluNumber);
-       CheckRange(o.only, 0, limits.MaxPluNo, kBadPluNumber);
+       CheckRange(o.last, 1, limits.MaxPluNo, "--last");
+       CheckRange(o.only, 0, limits.MaxPluNo, "--only");
      },
      RunReadPlu, {1}},
     {"write-plu", "Programs the PLU rows of a file into the scale.",
@@ -51,21 +73,22 @@ const CommandRow kCommands[] = {
        "  Programs the PLU rows of FILE (.csv or .plw) into the scale, top to bottom.\n"
        "  The rows are validated first against the model's limits; with findings nothing is\n"
        "  sent (exit 1) unless --force is given.\n"
-       "  -i FILE           the file to read\n"
+       "  -i, --input FILE  the file to read; - reads standard input\n"
+       "  --format F        csv or plw: the layout of -\n"
        "  --only N          only the row whose PLU number is N\n"
        "  --messages FILE   the message table (.csv or .msw) the message numbers are checked\n"
        "                    against; without it the table holds one message, as in a fresh\n"
        "                    window\n"
        "  --force           write despite findings\n",
      [](OptionWiring& w, CommandOptions& o) {
-       w.Text("-i", o.input);
+       Input(w, o);
        w.Number("--only", o.only);
        w.Text("--messages", o.messages);
        w.Flag("--force", o.force);
      },
      [](CommandLine& cl, const TScaleParams& limits) {
        Require(!cl.options.input.empty(), cl, "-i FILE");
-       CheckRange(cl.options.only, 0, limits.MaxPluNo, kBadPluNumber);
+       CheckRange(cl.options.only, 0, limits.MaxPluNo, "--only");
      },
      RunWritePlu, {2}},
     {"read-msg", "Reads messages from the scale into a file.",
@@ -73,28 +96,30 @@ const CommandRow kCommands[] = {
        "  Reads messages from the scale and writes them to FILE (.csv or .msw).\n"
        "  --last N  every message number from 1 up to N; absent ones are skipped\n"
        "  --only N  the one message number N\n"
-       "  -o FILE   the file to write\n",
+       "  -o, --output FILE  the file to write; - writes to standard output\n"
+       "  --format F         csv or msw: the layout of -\n",
      [](OptionWiring& w, CommandOptions& o) {
        w.Number("--last", o.last);
        w.Number("--only", o.only);
-       w.Text("-o", o.output);
+       Output(w, o);
      },
      [](CommandLine& cl, const TScaleParams& limits) {
        const CommandOptions& o = cl.options;
        Require(o.last.has_value() != o.only.has_value(), cl, "either --last N or --only N");
        Require(!o.output.empty(), cl, "-o FILE");
-       CheckRange(o.last, 1, limits.MaxMessages, kBadMessageNumber);
-       CheckRange(o.only, 1, limits.MaxMessages, kBadMessageNumber);
+       CheckRange(o.last, 1, limits.MaxMessages, "--last");
+       CheckRange(o.only, 1, limits.MaxMessages, "--only");
      },
      RunReadMsg, {3}},
     {"write-msg", "Programs the messages of a file into the scale.",
        "qmctl [line options] write-msg -i FILE [--force]\n"
        "  Programs every message of FILE (.csv or .msw) into the scale after validation;\n"
        "  with findings nothing is sent (exit 1) unless --force is given.\n"
-       "  -i FILE   the file to read\n"
+       "  -i, --input FILE  the file to read; - reads standard input\n"
+       "  --format F        csv or msw: the layout of -\n"
        "  --force   write despite findings\n",
      [](OptionWiring& w, CommandOptions& o) {
-       w.Text("-i", o.input);
+       Input(w, o);
        w.Flag("--force", o.force);
      },
      [](CommandLine& cl, const TScaleParams&) {
@@ -104,10 +129,19 @@ const CommandRow kCommands[] = {
     {"read-totals", "Reads the scale's sales totals into a report file.",
        "qmctl [line options] read-totals -o FILE\n"
        "  Reads the scale's sales totals and writes the totals report to FILE.\n"
-       "  -o FILE   the file to write\n",
-     [](OptionWiring& w, CommandOptions& o) { w.Text("-o", o.output); },
+       "  -o, --output FILE  the file to write, a text report: its name ends in .txt;\n"
+       "                     - writes the report to standard output\n",
+     [](OptionWiring& w, CommandOptions& o) {
+       w.Text("-o,--output", o.output);
+       w.Text("--format", o.format);  // refused with a word of why (CheckCommand)
+     },
      [](CommandLine& cl, const TScaleParams&) {
-       Require(!cl.options.output.empty(), cl, "-o FILE");
+       const std::string& output = cl.options.output;
+       Require(!output.empty(), cl, "-o FILE");
+       if (output != "-" && !ReportPlace(output)) {
+         throw UsageError("read-totals writes the totals as a text report: name the file .txt, "
+                          "not " + output);
+       }
      },
      RunReadTotals, {5}},
     {"clear-totals", "Erases the sales totals in the scale.",
@@ -121,11 +155,17 @@ const CommandRow kCommands[] = {
      // Not for a fleet: erasing many scales' totals at once is not a thing to do by accident.
      RunClearTotals, {}},
     {"weigh", "Prints the scale's display: weight, prices and PLU number.",
-       "qmctl [line options] weigh [--watch]\n"
+       "qmctl [line options] weigh [--watch] [--json]\n"
        "  Prints the scale's display (weight with its indicator letters, unit price, total\n"
        "  price, PLU number) as one line.\n"
-       "  --watch   a line about every second until interrupted\n",
-     [](OptionWiring& w, CommandOptions& o) { w.Flag("--watch", o.watch); },
+       "  --watch   a line about every second until interrupted\n"
+       "  --json    each reading as a JSON object on a line of its own, the display's texts\n"
+       "            as strings: {\"weight\", \"unit_price\", \"total\", \"plu\", \"stable\",\n"
+       "            \"tare\", \"zero\"} (the last three true when the indicator is lit)\n",
+     [](OptionWiring& w, CommandOptions& o) {
+       w.Flag("--watch", o.watch);
+       w.Flag("--json", o.json);
+     },
      [](CommandLine&, const TScaleParams&) {},
      RunWeigh,
      {7, [](const CommandOptions& o) {
@@ -151,11 +191,12 @@ const CommandRow kCommands[] = {
        "qmctl [--model M --version V] match -i FILE -o FILE\n"
        "  Puts every PLU row at the position of its PLU number (gaps filled with empty rows,\n"
        "  rows above the model's highest PLU number, without a number or duplicated dropped).\n"
-       "  -i FILE   the file to read\n"
-       "  -o FILE   the file to write\n",
+       "  -i, --input FILE   the file to read; - reads standard input\n"
+       "  -o, --output FILE  the file to write; - writes to standard output\n"
+       "  --format F         csv or plw: the layout of -\n",
      [](OptionWiring& w, CommandOptions& o) {
-       w.Text("-i", o.input);
-       w.Text("-o", o.output);
+       Input(w, o);
+       w.Text("-o,--output", o.output);
      },
      RequireInputAndOutput, RunMatch, {}},
     {"convert", "Converts between .csv and .plw, or .csv and .msw.",
@@ -164,24 +205,28 @@ const CommandRow kCommands[] = {
        "  A .plw file keeps neither the logo nor the sales totals. Characters of a UTF-8\n"
        "  FILE that Windows-1251 cannot hold are named; nothing is written then (exit 1)\n"
        "  unless --force is given.\n"
-       "  -i FILE   the file to read\n"
-       "  -o FILE   the file to write\n"
+       "  -i, --input FILE   the file to read; - reads standard input\n"
+       "  -o, --output FILE  the file to write; - writes to standard output\n"
+       "  --format F         csv, plw or msw: the layout of - (one of -i and -o)\n"
        "  --force   write although characters were replaced by \"?\"\n",
      [](OptionWiring& w, CommandOptions& o) {
-       w.Text("-i", o.input);
-       w.Text("-o", o.output);
+       Input(w, o);
+       w.Text("-o,--output", o.output);
        w.Flag("--force", o.force);
      },
      RequireInputAndOutput, RunConvert, {}},
     {"scan", "Lists the scale addresses that answer on the line.",
-       "qmctl [line options] scan [--from N --to M]\n"
+       "qmctl [line options] scan [--from N --to M] [--json]\n"
        "  Lists the scale addresses that answer on the line. A silent address is given up\n"
        "  after about 0.2 s (the window waits 0.5 s). Exit 3 when no address answers.\n"
        "  --from N  the first address (default 1)\n"
-       "  --to M    the last address (default: the model's highest address)\n",
+       "  --to M    the last address (default: the model's highest address)\n"
+       "  --json    each answering address as a JSON object on a line of its own:\n"
+       "            {\"address\": 1, \"status\": \"ready\"}\n",
      [](OptionWiring& w, CommandOptions& o) {
        w.Number("--from", o.from);
        w.Number("--to", o.to);
+       w.Flag("--json", o.json);
      },
      [](CommandLine& cl, const TScaleParams& limits) {
        CommandOptions& o = cl.options;
@@ -197,22 +242,29 @@ const CommandRow kCommands[] = {
      // Not for a fleet: scan looks for scales rather than working on known ones.
      RunScan, {}},
     {"verify", "Compares the scale's PLU records with a file.",
-       "qmctl [line options] verify -i FILE [--last N]\n"
+       "qmctl [line options] verify -i FILE [--last N] [--json]\n"
        "  Reads the PLU numbers of FILE back from the scale (or every number up to N) and\n"
-       "  lists every cell that differs from the file, one a line. Exit 1 on differences.\n"
-       "  -i FILE   the file to compare with\n"
-       "  --last N  every PLU number from 1 up to N instead of the file's numbers\n",
+       "  lists every cell that differs from the file, one a line. Exit 1 on differences;\n"
+       "  \"N PLU match\" when there are none.\n"
+       "  -i, --input FILE  the file to compare with; - reads standard input\n"
+       "  --format F        csv or plw: the layout of -\n"
+       "  --last N  every PLU number from 1 up to N instead of the file's numbers\n"
+       "  --json    the result as one JSON object: {\"plu_checked\": N, \"match\": true or\n"
+       "            false, \"differences\": [{\"plu\": N, \"missing\": true} or {\"plu\": N,\n"
+       "            \"fields\": [{\"field\": \"price\", \"file\": \"...\", \"scale\": \"...\"}]}]}\n",
      [](OptionWiring& w, CommandOptions& o) {
-       w.Text("-i", o.input);
+       Input(w, o);
        w.Number("--last", o.last);
+       w.Flag("--json", o.json);
      },
      [](CommandLine& cl, const TScaleParams& limits) {
        Require(!cl.options.input.empty(), cl, "-i FILE");
-       CheckRange(cl.options.last, 1, limits.MaxPluNo, kBadPluNumber);
+       CheckRange(cl.options.last, 1, limits.MaxPluNo, "--last");
      },
      RunVerify, {6}},
     {"fleet", "Runs one transfer on many scales listed in a file.",
-       "qmctl [line options] fleet -c FILE [--jobs N] [--retry N] [--report FILE] COMMAND ...\n"
+       "qmctl [line options] fleet -c FILE [--jobs N] [--retry N] [--report FILE] [--json]\n"
+       "      COMMAND ...\n"
        "  Runs COMMAND (read-plu, write-plu, read-msg, write-msg, read-totals, verify, or\n"
        "  weigh without --watch) with its own options on every scale listed in FILE, one\n"
        "  scale a line:   NAME PORT ADDRESS [MODEL [VERSION]]\n"
@@ -231,7 +283,11 @@ const CommandRow kCommands[] = {
        "  --jobs N       at most N lines at once (default 8)\n"
        "  --retry N      runs a scale whose link failed (exit 3) up to N more times\n"
        "                 (default 0); findings, refusals and file errors are not retried\n"
-       "  --report FILE  also writes the table as CSV (UTF-8) to FILE\n",
+       "  --report FILE  also writes the table as CSV (UTF-8) to FILE\n"
+       "  --json         instead of the table, one JSON object a scale on stdout, a line\n"
+       "                 each: {\"name\", \"port\", \"address\", \"result\", \"exit_code\",\n"
+       "                 \"records\", \"seconds\", \"message\"}; the scales' own lines go to\n"
+       "                 stderr (--json after COMMAND means the same)\n",
      [](OptionWiring&, CommandOptions&) {},
      [](CommandLine&, const TScaleParams&) {},
      // A fleet line is taken apart before this parser sees it (IsFleetLine); here "fleet" stood

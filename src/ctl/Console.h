@@ -12,6 +12,11 @@ namespace qm::ctl {
 // reports; otherwise it ends the program as the system would without a handler.
 void InstallStopHandler();
 
+// Standard input and output carry files byte for byte ("-i -", "-o -"): on Windows they are
+// switched out of text mode, which would turn every LF into CR LF and stop a .plw at its first
+// byte 0x1A; elsewhere there is nothing to do.
+void BinaryStandardStreams();
+
 // True when the standard error stream is a terminal (a console window on Windows).
 bool StderrIsTerminal();
 

@@ -31,6 +31,8 @@ void InstallStopHandler() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
+void BinaryStandardStreams() {}
+
 bool StderrIsTerminal() {
   return isatty(STDERR_FILENO) == 1;
 }

@@ -1,6 +1,7 @@
 // qmctl's system calls on Windows: the console's control handler, _isatty, localtime_s.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
@@ -28,6 +29,11 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 void InstallStopHandler() {
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+void BinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 
 bool StderrIsTerminal() {

@@ -7,6 +7,7 @@
 
 #include "base/ScaleParams.h"
 #include "ctl/CommandTable.h"
+#include "ctl/Suggest.h"
 #include "port/NetPortUrl.h"
 #include "port/PortNames.h"
 
@@ -17,8 +18,6 @@
 namespace qm::ctl {
 
 namespace {
-
-constexpr const char* kBadAddress = "Неправильный адрес весов.";
 
 int ParseNumber(const std::string& option, const std::string& text) {
   int value = 0;
@@ -88,7 +87,12 @@ TBaudRate ParseBaud(int value) {
   for (int i = 0; i < kBaudRateCount; ++i) {
     if (kBaudRateValues[i] == value) return static_cast<TBaudRate>(i);
   }
-  throw UsageError("unsupported baud rate " + std::to_string(value));
+  std::string rates;
+  for (int i = 0; i < kBaudRateCount; ++i) {
+    if (i > 0) rates += i + 1 == kBaudRateCount ? " or " : ", ";
+    rates += std::to_string(kBaudRateValues[i]);
+  }
+  throw UsageError("unsupported baud rate " + std::to_string(value) + "; --baud takes " + rates);
 }
 
 TParityBits ParseParity(const std::string& text) {
@@ -108,19 +112,73 @@ TStopBits ParseStop(const std::string& text) {
 }
 
 
-// What was left over after parsing: an unknown command or option, or a stray argument.
+// Every name of every option of `app` ("-o", "--output", ...), the help flags left out.
+std::vector<std::string> OptionNames(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : app.get_options()) {
+    for (const std::string& s : option->get_snames()) {
+      if (s != "h") names.push_back("-" + s);
+    }
+    for (const std::string& l : option->get_lnames()) {
+      if (l != "help") names.push_back("--" + l);
+    }
+  }
+  return names;
+}
+
+std::vector<std::string> CommandNames() {
+  std::vector<std::string> names;
+  for (const CommandRow& c : CommandTable()) names.emplace_back(c.name);
+  return names;
+}
+
+bool Holds(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The option of "--name=value" or "--name".
+std::string OptionPart(const std::string& arg) {
+  return arg.substr(0, arg.find('='));
+}
+
+// What was left over after parsing: an unknown command or option, or a stray argument. A name
+// close to one that exists is suggested; an option given on the wrong side of the command is
+// told where it goes.
 void RejectLeftovers(const CLI::App& app, const CLI::App* sub, const std::string& command) {
+  const std::vector<std::string> lineNames = OptionNames(app);
+  const std::vector<std::string> commandNames =
+      sub != nullptr ? OptionNames(*sub) : std::vector<std::string>();
   if (!app.remaining().empty()) {
     const std::string arg = app.remaining().front();
-    if (!arg.empty() && arg[0] == '-') throw UsageError("unknown option " + arg);
-    throw UsageError(command.empty() ? "unknown command '" + arg + "'"
-                                     : "unexpected argument '" + arg + "' for " + command);
+    if (!arg.empty() && arg[0] == '-') {
+      const std::string name = OptionPart(arg);
+      if (Holds(commandNames, name)) {
+        throw UsageError(name + " is an option of " + command + ": it goes after the command");
+      }
+      throw UsageError("unknown option " + arg + DidYouMean(Suggestions(name, lineNames)));
+    }
+    std::vector<std::string> commands = CommandNames();
+    commands.emplace_back("help");
+    throw UsageError(command.empty()
+                         ? "unknown command '" + arg + "'" + DidYouMean(Suggestions(arg, commands))
+                         : "unexpected argument '" + arg + "' for " + command);
   }
   if (sub != nullptr && !sub->remaining().empty()) {
-    const std::string arg = sub->remaining().front();
-    throw UsageError(!arg.empty() && arg[0] == '-'
-                         ? "unknown option " + arg + " for " + command
-                         : "unexpected argument '" + arg + "' for " + command);
+    const std::vector<std::string>& rest = sub->remaining();
+    const std::string arg = rest.front();
+    if (arg.empty() || arg[0] != '-') {
+      throw UsageError("unexpected argument '" + arg + "' for " + command);
+    }
+    const std::string name = OptionPart(arg);
+    if (Holds(lineNames, name)) {
+      // "read-plu --port X": show the line as it should have been written.
+      std::string option = arg;
+      if (name == arg && name != "--trace" && rest.size() > 1) option += " " + rest[1];
+      throw UsageError("line options go before the command: qmctl " + option + " " + command +
+                       " ...");
+    }
+    throw UsageError("unknown option " + arg + " for " + command +
+                     DidYouMean(Suggestions(name, commandNames)));
   }
 }
 
@@ -180,16 +238,65 @@ void OptionWiring::Rest(const char* name, std::vector<std::string>& into) {
   sub_.add_option(name, into);
 }
 
+std::string RangeText(const std::string& option, int low, int high) {
+  return option + " takes " +
+         (low == high ? "only " + std::to_string(low)
+                      : std::to_string(low) + " to " + std::to_string(high)) +
+         " for this model";
+}
+
+namespace {
+
+// "-" for standard input or output, with --format naming the layout its extension would.
+void CheckStandardStreams(const CommandLine& cl) {
+  const CommandOptions& o = cl.options;
+  const bool in = o.input == "-", out = o.output == "-";
+  if (in && out) {
+    throw UsageError(cl.command + " takes - for -i or for -o, not both: name a file for one");
+  }
+  const bool report = cl.command == "read-totals";  // always the text report
+  if (!o.format.empty()) {
+    if (report) throw UsageError("read-totals writes the text report; it takes no --format");
+    if (o.format != "csv" && o.format != "plw" && o.format != "msw") {
+      throw UsageError("option --format takes csv, plw or msw, not '" + o.format + "'");
+    }
+    if (!in && !out) {
+      throw UsageError("--format is for - (standard input or output); a file's name ends in "
+                       "its layout");
+    }
+  } else if ((in || out) && !report) {
+    throw UsageError(cl.command + " needs --format csv, plw or msw with - (standard " +
+                     (in ? "input" : "output") + ")");
+  }
+}
+
+}  // namespace
+
 void CheckCommand(CommandLine& cl) {
   const TScaleParams limits = BuildScaleParams(cl.line.model, cl.line.version);
   if (cl.line.address < 1 || cl.line.address > limits.MaxScaleAddress) {
-    throw UsageError(kBadAddress);
+    throw UsageError(RangeText("--address", 1, limits.MaxScaleAddress));
   }
   if (const CommandRow* row = FindCommand(cl.command)) row->check(cl, limits);
+  CheckStandardStreams(cl);
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
+  // "qmctl help" and "qmctl help COMMAND" are the two kinds of help, as git has them.
+  if (!args.empty() && args[0] == "help") {
+    cl.help = true;
+    if (args.size() > 2) throw UsageError("help takes one command at most");
+    if (args.size() == 2 && args[1] != "help") {
+      if (!FindCommand(args[1])) {
+        std::vector<std::string> commands = CommandNames();
+        throw UsageError("unknown command '" + args[1] + "'" +
+                         DidYouMean(Suggestions(args[1], commands)));
+      }
+      cl.command = args[1];
+    }
+    return cl;
+  }
   CLI::App app("", "qmctl");
   // The help pages are ours (below), so are the checks of required options: help must work
   // without them. Leftovers are collected and reported in our words, a repeated option keeps
@@ -222,12 +329,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   // version, as every GNU-style tool answers it.
   CLI::Option* versionOption = app.add_option("--version", version)->expected(0, 1);
   app.add_flag("--trace", line.trace);
+  app.add_flag("-q,--quiet", cl.quiet);
 
   std::vector<CLI::App*> subs;
   for (const CommandRow& c : CommandTable()) {
     CLI::App* sub = app.add_subcommand(c.name, c.summary);
     sub->set_help_flag();
     sub->add_flag("-h,--help", cl.help);
+    sub->add_flag("-q,--quiet", cl.quiet);  // a common option, taken after the command too
     OptionWiring wire(*sub);
     c.options(wire, cl.options);
     subs.push_back(sub);
@@ -290,6 +399,8 @@ std::string ProgramHelp() {
   text +=
       "  --trace              print every frame sent (>) and received (<) as hex with the time\n"
       "                       since start on stderr\n"
+      "  -q, --quiet          no progress line and no line that only says how it went; errors\n"
+      "                       and the data asked for are still written\n"
       "  -h, --help           this help; after a command, the command's help\n"
       "  --version            alone: the program's version\n"
       "\n"
@@ -300,7 +411,8 @@ std::string ProgramHelp() {
   }
   text +=
       "\n"
-      "'qmctl COMMAND --help' describes a command.\n"
+      "'qmctl help COMMAND' or 'qmctl COMMAND --help' describes a command. -i and -o also\n"
+      "take - for standard input or output, with --format csv|plw|msw for its layout.\n"
       "\n"
       "Exit status:\n"
       "  0  done\n"

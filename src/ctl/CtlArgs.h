@@ -39,8 +39,9 @@ struct LineOptions {
 struct CommandOptions {
   std::optional<int> last;         // --last N: a table read from the first number up to N
   std::optional<int> only;         // --only N: one record
-  std::string input;               // -i FILE
-  std::string output;              // -o FILE
+  std::string input;               // -i FILE, --input FILE; "-": standard input
+  std::string output;              // -o FILE, --output FILE; "-": standard output
+  std::string format;              // --format csv|plw|msw: the layout of "-" (the extension)
   std::string messages;            // write-plu --messages FILE: the table the check counts
   bool force = false;              // write-plu, write-msg, convert: go on despite findings
   bool yes = false;                // clear-totals
@@ -48,6 +49,7 @@ struct CommandOptions {
   std::optional<int> from, to;     // scan
   std::vector<std::string> files;  // check
   bool strict = false;             // check --strict: also the characters the scale cannot print
+  bool json = false;               // weigh, scan, verify: the results as JSON, one object a line
 };
 
 struct CommandLine {
@@ -56,6 +58,7 @@ struct CommandLine {
   CommandOptions options;
   bool help = false;     // --help: for the program, or for `command` when one was given
   bool version = false;  // "--version" with no number and no command: the program's version
+  bool quiet = false;    // -q, --quiet: no progress and no informational lines
 };
 
 // Parses the arguments after the program name (the commands and their options are the rows of
@@ -66,6 +69,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 // its port, address and model): the address against the model's range, then the command's own
 // (its row's), which may fill in defaults that depend on the model.
 void CheckCommand(CommandLine& cl);
+
+// "--last takes 1 to 4000 for this model": the usage error of a number out of the model's range.
+std::string RangeText(const std::string& option, int low, int high);
 
 // Sets `line.port` (and `line.comPort` for COM1..COM8, in any case) as --port takes it.
 void ParsePort(const std::string& text, LineOptions& line);

@@ -101,8 +101,8 @@ CommandOutcome RunMatch(const CommandLine& cl, CtlIo& io) {
   RequireWritable(cl.options.output);
   const MatchReport report = MatchPluTable(tables, limits.MaxPluNo);
   SavePluTable(cl.options.output, tables.plu, &io.err);
-  io.out << Utf8(report.message) << '\n';
-  return Done(io.out, Utf8(report.countText));
+  Info(io) << Utf8(report.message) << '\n';
+  return Done(Info(io), Utf8(report.countText));
 }
 
 CommandOutcome RunConvert(const CommandLine& cl, CtlIo& io) {
@@ -124,10 +124,10 @@ CommandOutcome RunConvert(const CommandLine& cl, CtlIo& io) {
     }
     SavePluTable(cl.options.output, tables.plu, &io.err);
     // The records written: a table loaded from a file without records keeps one empty row.
-    return Done(io.out, std::to_string(StoredRowCount(tables.plu)) + " PLU");
+    return Done(Info(io), std::to_string(StoredRowCount(tables.plu)) + " PLU");
   }
   SaveMessageTable(cl.options.output, tables.messages, &io.err);
-  return Done(io.out, std::to_string(StoredRowCount(tables.messages.Grid())) + " MSG");
+  return Done(Info(io), std::to_string(StoredRowCount(tables.messages.Grid())) + " MSG");
 }
 
 }  // namespace qm::ctl

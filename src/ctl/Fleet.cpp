@@ -113,7 +113,7 @@ class FleetRun {
   void RunScale(const Planned& p) {
     const auto start = std::chrono::steady_clock::now();
     std::ostringstream out, err;
-    ScaleOutcome o{p.scale.name, p.scale.line};
+    ScaleOutcome o{p.scale.name, p.scale.port, p.scale.address, p.scale.line};
     if (StopRequested()) {  // interrupted before its turn
       o.code = InterruptedExitCode();
       o.message = "interrupted before it started";
@@ -148,7 +148,8 @@ class FleetRun {
               const std::ostringstream& err) {
     // The scale's lines whole, so that nothing of another scale falls between them.
     std::lock_guard<std::mutex> lock(mutex_);
-    Prefixed(io_.out, p.scale.name, out.str());
+    // With --json standard output holds the objects alone; the scales' lines go with the errors.
+    Prefixed(f_.json ? io_.err : io_.out, p.scale.name, out.str());
     Prefixed(io_.err, p.scale.name, err.str());
     io_.out.flush();
     io_.err.flush();
@@ -168,7 +169,7 @@ class FleetRun {
 // Reads and checks everything before any scale runs: scales.conf, every scale's command line,
 // the outputs. Bad lines are told on `err` and end in a UsageError. The lines come back in the
 // order of their first scale in the file.
-std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
+std::vector<std::vector<Planned>> Plan(FleetLine& f, std::ostream& err) {
   std::string text;
   const FileResult read = ReadWholeFile(f.config, text);
   if (!read.ok) throw FileError(f.config + ": cannot be read (" + read.systemMessage + ")");
@@ -177,7 +178,15 @@ std::vector<std::vector<Planned>> Plan(const FleetLine& f, std::ostream& err) {
   std::vector<std::string> args = f.lineArgs;
   args.push_back(f.command);
   args.insert(args.end(), f.commandArgs.begin(), f.commandArgs.end());
-  const CommandLine fleet = ParseCommandLine(args);
+  CommandLine fleet = ParseCommandLine(args);
+  // The command's --json asks for the fleet's: a script reads one object a scale either way,
+  // and the scales' own lines go to stderr as words.
+  if (fleet.options.json) f.json = true;
+  fleet.options.json = false;
+  if (fleet.options.input == "-" || fleet.options.output == "-") {
+    throw UsageError("a fleet reads and writes files of its own for each scale, not - (standard "
+                     "input or output)");
+  }
   const FleetUse& use = FindCommand(f.command)->fleet;
   if (const char* refused = use.refuse ? use.refuse(fleet.options) : nullptr) {
     throw UsageError(refused);
@@ -316,7 +325,11 @@ int RunFleet(const std::vector<std::string>& args, CtlIo& io, const FleetTicks& 
   FleetRunning() = false;
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  PrintFleetSummary(io.out, all, seconds);
+  if (f.json) {
+    io.out << FleetJsonLines(all) << std::flush;
+  } else {
+    PrintFleetSummary(io.out, all, seconds);
+  }
   if (!f.report.empty()) {
     try {
       SaveBytes(f.report, FleetCsvReport(all));

@@ -94,6 +94,8 @@ FleetLine ParseFleetLine(const std::vector<std::string>& args) {
       f.retry = FleetNumber(arg, value, 0);
     } else if (arg == "--report") {
       f.report = value;
+    } else if (arg == "--json" && eq == std::string::npos) {
+      f.json = true;
     } else {
       throw UsageError("unknown option " + arg + " for fleet");
     }

@@ -19,6 +19,7 @@ struct FleetLine {
   int jobs = 8;                       // --jobs N: lines at once, at least 1
   int retry = 0;                      // --retry N: further runs after a link failure
   std::string report;                 // --report FILE
+  bool json = false;                  // --json: one JSON object a scale instead of the table
   std::string command;                // one of FleetCommandNames() (CommandTable.h)
   std::vector<std::string> commandArgs;
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "ctl/JsonText.h"
 #include "ctl/Qmctl.h"
 
 namespace qm::ctl {
@@ -66,6 +67,24 @@ void PrintFleetSummary(std::ostream& out, const std::vector<ScaleOutcome>& all, 
         << o.message << '\n';
   }
   out << done << " of " << all.size() << " scales done in " << Seconds(seconds) << " s\n";
+}
+
+std::string FleetJsonLines(const std::vector<ScaleOutcome>& all) {
+  std::string lines;
+  for (const ScaleOutcome& o : all) {
+    lines += JsonObject()
+                 .Text("name", o.name)
+                 .Text("port", o.port)
+                 .Number("address", o.address)
+                 .Text("result", ResultWord(o.code))
+                 .Number("exit_code", o.code)
+                 .Number("records", o.records)
+                 .Decimal("seconds", o.seconds)
+                 .Text("message", o.message)
+                 .Str() +
+             "\n";
+  }
+  return lines;
 }
 
 std::string FleetCsvReport(const std::vector<ScaleOutcome>& all) {

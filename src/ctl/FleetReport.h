@@ -10,6 +10,8 @@ namespace qm::ctl {
 
 struct ScaleOutcome {
   std::string name;
+  std::string port;  // as scales.conf gives it
+  int address = 0;
   int line = 0;  // of scales.conf
   int code = 0;  // the command's exit code on this scale (the last run's)
   // Stored or acknowledged by the last run, as its transfers reported; a run that the port's
@@ -28,6 +30,11 @@ std::string ResultWord(int code);
 //   scale   result       exit  records  seconds  message
 //   deli    done            0        2     0.05  Таблица товаров записана.
 void PrintFleetSummary(std::ostream& out, const std::vector<ScaleOutcome>& all, double seconds);
+
+// One JSON object a scale, a line each, in the order given; `port` and `address` by the name:
+//   {"name": "deli", "port": "COM1", "address": 1, "result": "done", "exit_code": 0,
+//    "records": 2, "seconds": 0.05, "message": "Таблица товаров записана."}
+std::string FleetJsonLines(const std::vector<ScaleOutcome>& all);
 
 // The same as CSV, UTF-8, comma-separated, fields with commas or quotes quoted:
 //   scale,result,exit code,records,seconds,message

@@ -27,7 +27,15 @@ struct CtlIo {
   bool errIsTerminal = false;  // show progress on `err`
   // Where the link's timer ticks come from; nullptr: the steady clock. Tests pass virtual time.
   TickSource* ticks = nullptr;
+  // Where "-i -" reads from; nullptr: the process's standard input.
+  std::istream* in = nullptr;
+  // -q: the informational lines (Info) and the progress line are left out.
+  bool quiet = false;
 };
+
+// `io.out`, or nowhere when quiet: for the lines that say how things went (completion texts,
+// counts of records written to a file), not for the data asked for.
+std::ostream& Info(CtlIo& io);
 
 // How a command ended, as the fleet's report shows it.
 struct CommandOutcome {

@@ -16,6 +16,7 @@
 #include "ctl/Console.h"
 #include "ctl/ConsoleObserver.h"
 #include "ctl/FindingPrinter.h"
+#include "ctl/JsonText.h"
 #include "ctl/LinkSession.h"
 #include "ctl/TableFiles.h"
 #include "session/ScaleSession.h"
@@ -251,6 +252,35 @@ std::string DisplayLine(const DisplayTexts& d) {
          "  Стоимость: " + Utf8(d.totalPrice) + "  Номер PLU: " + Utf8(d.pluNo);
 }
 
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The display as a JSON object: the panels' texts, the weight without its indicator letters,
+// and the letters as flags.
+std::string DisplayJson(const DisplayTexts& d) {
+  const std::string letters = d.weight.substr(0, 3) + "   ";
+  return JsonObject()
+      .Text("weight", Utf8(Trimmed(d.weight.size() > 3 ? d.weight.substr(3) : std::string())))
+      .Text("unit_price", Utf8(d.unitPrice))
+      .Text("total", Utf8(d.totalPrice))
+      .Text("plu", Utf8(d.pluNo))
+      .Bool("stable", letters[1] == 's')
+      .Bool("tare", letters[0] == 't')
+      .Bool("zero", letters[2] == 'z')
+      .Str();
+}
+
+// The columns of a PLU record verify compares, by the keys its JSON names them with.
+const char* FieldKey(int column) {
+  static const char* const keys[] = {"plu",       "name1",     "name2",      "price",
+                                     "shelf_life", "tare",     "item_code",  "group_code",
+                                     "message",   "logo"};
+  return column >= 0 && column <= kLogo ? keys[column] : "";
+}
+
 }  // namespace
 
 CommandOutcome RunReadPlu(const CommandLine& cl, CtlIo& io) {
@@ -263,7 +293,7 @@ CommandOutcome RunReadPlu(const CommandLine& cl, CtlIo& io) {
   const int maxPlu = run.session.state.CurrentScale.MaxPluNo;
   if (number < (single ? 0 : 1) || number > maxPlu) return run.BadNumber(kBadPluNoError);
   ConsoleObserver console(io.err, io.errIsTerminal, single, false, kReadPluTableTitle,
-                          kReadCountLabel, io.out, kPluTableReadText);
+                          kReadCountLabel, Info(io), kPluTableReadText);
   const TransferReport report = run.Run(console, [&](TransferObserver& o) {
     return single ? run.session.core.ReadOnePlu(number, plu.CurrentRow(), o)
                   : run.session.core.ReadPluTable(number, o);
@@ -273,7 +303,7 @@ CommandOutcome RunReadPlu(const CommandLine& cl, CtlIo& io) {
   if (!verdict.write) return *verdict.findings;
   SavePluTable(cl.options.output, plu, &io.err);
   const CommandOutcome done =
-      Done(io.out, std::to_string(StoredRowCount(plu)) + " PLU", run.records);
+      Done(Info(io), std::to_string(StoredRowCount(plu)) + " PLU", run.records);
   return verdict.findings.value_or(done);
 }
 
@@ -286,7 +316,7 @@ CommandOutcome RunReadMsg(const CommandLine& cl, CtlIo& io) {
     return run.BadNumber(kBadMessageNoError);
   }
   ConsoleObserver console(io.err, io.errIsTerminal, single, false, kReadMsgTableTitle,
-                          kReadCountLabel, io.out, kMsgTableReadText);
+                          kReadCountLabel, Info(io), kMsgTableReadText);
   const TransferReport report = run.Run(console, [&](TransferObserver& o) {
     return single
                ? run.session.core.ReadOneMessage(number, run.tables.messages.Grid().CurrentRow(), o)
@@ -297,7 +327,7 @@ CommandOutcome RunReadMsg(const CommandLine& cl, CtlIo& io) {
   if (!verdict.write) return *verdict.findings;
   SaveMessageTable(cl.options.output, run.tables.messages, &io.err);
   const CommandOutcome done =
-      Done(io.out, std::to_string(run.tables.messages.Count()) + " MSG", run.records);
+      Done(Info(io), std::to_string(run.tables.messages.Count()) + " MSG", run.records);
   return verdict.findings.value_or(done);
 }
 
@@ -338,7 +368,7 @@ CommandOutcome RunWritePlu(const CommandLine& cl, CtlIo& io) {
   }
 
   ConsoleObserver console(io.err, io.errIsTerminal, single, true, kWritePluTableTitle,
-                          kWrittenCountLabel, io.out,
+                          kWrittenCountLabel, Info(io),
                           single ? kPluRowWrittenText : kPluTableWrittenText);
   const int first = single ? plu.CurrentRow() : 1;
   const int last = single ? first : plu.RowCount() - 1;
@@ -359,7 +389,7 @@ CommandOutcome RunWriteMsg(const CommandLine& cl, CtlIo& io) {
     return RefusedForFindings(run);
 
   ConsoleObserver console(io.err, io.errIsTerminal, false, true, kWriteMsgTableTitle,
-                          kWrittenCountLabel, io.out, kMessagesWrittenText);
+                          kWrittenCountLabel, Info(io), kMessagesWrittenText);
   const int last = run.tables.messages.Grid().RowCount() - 1;
   const TransferReport report = run.Run(
       console, [&](TransferObserver& o) { return run.session.core.WriteMessages(1, last, o); });
@@ -367,7 +397,8 @@ CommandOutcome RunWriteMsg(const CommandLine& cl, CtlIo& io) {
 }
 
 CommandOutcome RunReadTotals(const CommandLine& cl, CtlIo& io) {
-  RequireWritable(cl.options.output);
+  // A device or a pipe is written as it stands; its folder (/dev) need not take a new file.
+  if (!IsDeviceOrPipe(cl.options.output)) RequireWritable(cl.options.output);
   ScaleRun run(cl, io);
   ConsoleObserver console(io.err, false, true, false, {}, {}, io.out, {});
   const TransferReport report =
@@ -375,7 +406,7 @@ CommandOutcome RunReadTotals(const CommandLine& cl, CtlIo& io) {
   if (auto failed = run.Failed(report, console)) return *failed;
   if (report.stored == 0) return run.Fail(kExitFindings, "the scale sent no totals");
   SaveBytes(cl.options.output, WriteTotalsReport(run.tables.totals, LocalNow()));
-  return Done(io.out, Utf8(run.tables.totals.title), run.records);
+  return Done(Info(io), Utf8(run.tables.totals.title), run.records);
 }
 
 CommandOutcome RunClearTotals(const CommandLine& cl, CtlIo& io) {
@@ -385,7 +416,7 @@ CommandOutcome RunClearTotals(const CommandLine& cl, CtlIo& io) {
       run.Run(console, [&](TransferObserver& o) { return run.session.core.ClearTotals(o); });
   if (auto failed = run.Failed(report, console)) return *failed;
   if (report.stored == 0) return run.Fail(kExitFindings, "the scale did not confirm the erasure");
-  return Done(io.out, Utf8(run.tables.totals.title), run.records);
+  return Done(Info(io), Utf8(run.tables.totals.title), run.records);
 }
 
 CommandOutcome RunScan(const CommandLine& cl, CtlIo& io) {
@@ -405,7 +436,11 @@ CommandOutcome RunScan(const CommandLine& cl, CtlIo& io) {
     if (state.empty()) continue;  // nothing, or not the echo, came back
     ++answering;
     lastLine = Utf8(FormatAddress(static_cast<std::uint8_t>(address))) + ' ' + state;
-    io.out << lastLine << '\n';
+    if (cl.options.json) {
+      io.out << JsonObject().Number("address", address).Text("status", Utf8(state)).Str() << '\n';
+    } else {
+      io.out << lastLine << '\n';
+    }
   }
   if (answering == 0) {
     return run.Fail(kExitLink, "no scale answered at addresses " +
@@ -422,7 +457,7 @@ CommandOutcome RunWeigh(const CommandLine& cl, CtlIo& io) {
   s.poll.SetReadingHandler([&](const DisplayTexts& d) {
     ++run.records;
     lastReading = DisplayLine(d);
-    io.out << lastReading << '\n' << std::flush;
+    io.out << (cl.options.json ? DisplayJson(d) : lastReading) << '\n' << std::flush;
   });
   // Connect as the window's button does, with the first poll due at the tick that runs at once.
   s.state.PollCountdown = 1;
@@ -498,15 +533,24 @@ CommandOutcome RunVerify(const CommandLine& cl, CtlIo& io) {
 
   int differences = 0;
   const auto& titles = PluColumnTitles();
+  std::string json;  // the differences as JSON objects, comma-separated
+  const auto addJson = [&json](const std::string& object) {
+    json += (json.empty() ? "" : ", ") + object;
+  };
   for (int number : order) {
     const auto it = found.find(number);
     if (it == found.end()) {
-      io.out << "PLU " << number << ": " << Utf8(PluNotProgrammedText(number)) << '\n';
+      if (cl.options.json) {
+        addJson(JsonObject().Number("plu", number).Bool("missing", true).Str());
+      } else {
+        io.out << "PLU " << number << ": " << Utf8(PluNotProgrammedText(number)) << '\n';
+      }
       ++differences;
       continue;
     }
     const Cells& want = expected[number];
     const Cells& got = it->second;
+    std::string fields;
     for (int c = kPluNo; c <= kLogo; ++c) {
       std::string a = want.at(c), b = got.at(c);
       if (c == kLogo) {  // no logo reads back as "0"
@@ -515,11 +559,30 @@ CommandOutcome RunVerify(const CommandLine& cl, CtlIo& io) {
       }
       if (a == b) continue;
       ++differences;
+      if (cl.options.json) {
+        fields += (fields.empty() ? "" : ", ") +
+                  JsonObject().Text("field", FieldKey(c)).Text("file", Utf8(a)).Text("scale", Utf8(b)).Str();
+        continue;
+      }
       io.out << "PLU " << number << ", " << Utf8(titles.at(c)) << ": \"" << Utf8(a)
              << "\" in the file, \"" << Utf8(b) << "\" in the scale\n";
     }
+    if (!fields.empty()) addJson(JsonObject().Number("plu", number).Raw("fields", "[" + fields + "]").Str());
   }
-  if (differences == 0) return run.End(kExitDone, "");
+  const int checked = static_cast<int>(order.size());
+  if (cl.options.json) {
+    io.out << JsonObject()
+                  .Number("plu_checked", checked)
+                  .Bool("match", differences == 0)
+                  .Raw("differences", "[" + json + "]")
+                  .Str()
+           << '\n';
+  }
+  if (differences == 0) {
+    const std::string match = std::to_string(checked) + " PLU match";
+    if (!cl.options.json) Info(io) << match << '\n';
+    return run.End(kExitDone, match);
+  }
   return run.End(kExitFindings,
                  std::to_string(differences) + (differences == 1 ? " difference" : " differences"));
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 
 #include "base/Captions.h"
@@ -117,7 +119,21 @@ void RequireWritable(const std::string& path) {
   if (!result.ok) throw FileError("cannot write " + path + ": " + result.systemMessage);
 }
 
+bool IsDeviceOrPipe(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+         !std::filesystem::is_directory(status);
+}
+
 void SaveBytes(const std::string& path, const std::string& bytes) {
+  if (IsDeviceOrPipe(path)) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) throw FileError("cannot write " + path);
+    return;
+  }
   const FileResult result = WriteWholeFile(path, bytes);
   if (!result.ok) throw FileError("cannot write " + path + ": " + result.systemMessage);
 }

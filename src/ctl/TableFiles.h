@@ -63,8 +63,14 @@ void SaveMessageTable(const std::string& path, const MessageTable& messages,
 // a command asks before it does the work whose result goes there.
 void RequireWritable(const std::string& path);
 
-// Writes `bytes` as the whole file (temporary file and rename).
+// Writes `bytes` as the whole file (temporary file and rename); a device or a pipe that is there
+// already (IsDeviceOrPipe) is written as it stands instead, since a file renamed into its place
+// would destroy it.
 void SaveBytes(const std::string& path, const std::string& bytes);
+
+// Whether `path` (links followed) is there and is neither a plain file nor a folder: /dev/null,
+// a FIFO a script reads from, a terminal.
+bool IsDeviceOrPipe(const std::string& path);
 
 // Whether any row holds something a .plw file cannot keep (a logo or sales figures).
 bool HoldsLogoOrSales(const TextGrid& plu);

@@ -1,6 +1,6 @@
 // qm-scale-sim: a virtual QM scale on a pseudo-terminal. Prints the path of the terminal end
 // (one line on stdout) and answers the scale side of the serial exchange until SIGINT or
-// SIGTERM.
+// SIGTERM, its normal way to stop (exit code 0).
 #include <getopt.h>
 #include <signal.h>
 
@@ -25,7 +25,9 @@ const char kUsage[] =
     "until interrupted (SIGINT or SIGTERM).\n"
     "\n"
     "  -a, --address N        scale address byte, 0..255 (default 1)\n"
-    "  -b, --baud N           pace the line as N baud would (10 bits per byte); 0 = no pacing\n"
+    "  -b, --baud N           pace the line as N baud would (10 bits per byte): 110, 300,\n"
+    "                         600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600\n"
+    "                         or 115200; 0 = no pacing (the default)\n"
     "  -l, --link PATH        keep a symbolic link to the terminal at PATH\n"
     "  -d, --demo             load the demo data (PLUs 1, 2, 3, 5, 7, messages 1 and 2, totals)\n"
     "      --still            keep the displayed weight still (it moves by default)\n"
@@ -87,9 +89,37 @@ qmsim::Bytes Hex(const char* text) {
   return out;
 }
 
+// The rates a scale's port runs at; any other would pace a line no scale has.
+const long kBaudRates[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                           14400, 19200, 38400, 56000, 57600, 115200};
+
+unsigned Baud(const char* text) {
+  const long baud = Number(text, 0, 4000000, "baud");
+  if (baud == 0) return 0;
+  for (long rate : kBaudRates) {
+    if (rate == baud) return static_cast<unsigned>(baud);
+  }
+  std::string rates;
+  for (long rate : kBaudRates) rates += (rates.empty() ? "" : ", ") + std::to_string(rate);
+  Usage((std::string("bad baud: ") + text + " (give 0 or one of " + rates + ")").c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Block the stop signals first thing: before the scale's thread starts, so that only sigwait
+  // sees them, and before anything else, so that a stop asked for while the scale is still
+  // starting waits for sigwait and ends the program as normally as any later one, with 0,
+  // rather than killing it (exit status 143). A shell starts background jobs with SIGINT
+  // ignored, and an ignored signal never reaches sigwait: restore the default first.
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
   enum {
     kStill = 1000,
     kSilent,
@@ -142,7 +172,7 @@ int main(int argc, char** argv) {
         opt.address = static_cast<std::uint8_t>(Number(optarg, 0, 255, "address"));
         break;
       case 'b':
-        opt.baud = static_cast<unsigned>(Number(optarg, 0, 4000000, "baud"));
+        opt.baud = Baud(optarg);
         break;
       case 'l':
         opt.linkPath = optarg;
@@ -208,17 +238,6 @@ int main(int argc, char** argv) {
     }
   }
   if (optind < argc) Usage((std::string("unexpected argument: ") + argv[optind]).c_str());
-
-  // Block the stop signals before the scale's thread starts, so that only sigwait sees them.
-  // A shell starts background jobs with SIGINT ignored, and an ignored signal never reaches
-  // sigwait: restore the default first.
-  signal(SIGINT, SIG_DFL);
-  signal(SIGTERM, SIG_DFL);
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   try {
     qmsim::VirtualScale scale(opt);

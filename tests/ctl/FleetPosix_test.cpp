@@ -304,7 +304,7 @@ TEST_F(Fleet, BadLinesAreNamedAndNothingStarts) {
       {ok + "b COM1 1 16\n", {"weigh"}, ":2: the model '16' is not 6, 15 or 30"},
       {ok + "b COM1 1 15 500\n", {"weigh"}, ":2: the version '500' is not 200"},
       {ok + "b COM9 1\n", {"weigh"}, ":2: unknown port 'COM9'"},
-      {ok + "b COM1 5 15 200\n", {"weigh"}, ":2: Неправильный адрес весов."},
+      {ok + "b COM1 5 15 200\n", {"weigh"}, ":2: --address takes only 1 for this model"},
       {ok + "b COM1 1\n", {"read-totals", "-o", Path("t.txt")}, ":2: scales ok and b would both"},
       // One line however it is written, one file however it is named.
       {ok + "b " + Path("deli-line") + " 1\n", {"weigh"}, ":2: port " + Path("deli-line") + ", address 1 is already the scale on line 1"},
@@ -312,7 +312,7 @@ TEST_F(Fleet, BadLinesAreNamedAndNothingStarts) {
        {"weigh"},
        ":3: port TCP://localhost:4999/, address 1 is already the scale on line 2"},
       {ok + "b COM1 1\n", totals, ":2: scales ok and b would both write " + Path("t-b.txt")},
-      {ok, {"read-totals", "-o", Path("bad.conf")}, ":1: scale ok would write " + Path("bad.conf") + ", which is the list of scales"},
+      {ok, {"read-plu", "--last", "1", "-o", Path("bad.conf")}, ":1: scale ok would write " + Path("bad.conf") + ", which is the list of scales"},
       {ok, {"read-totals", "-o", Path("missing/t-{name}.txt")}, ":1: cannot write " + Path("missing/t-ok.txt") + ": No such file or directory"},
       {"# nothing\n\n", {"weigh"}, ": lists no scale"},
   };
@@ -347,6 +347,8 @@ TEST_F(Fleet, TheCommandLineOfAFleet) {
       {{"fleet", "-c", conf, "weigh", "--watch"}, "no --watch"},
       {{"fleet", "-c", conf, "read-plu", "--last", "3"}, "read-plu needs -o FILE"},
       {{"fleet", "-c", Path("none.conf"), "weigh"}, "none.conf: cannot be read"},
+      {{"fleet", "-c", conf, "read-plu", "--last", "3", "-o", "-", "--format", "csv"},
+       "a fleet reads and writes files of its own for each scale, not -"},
   };
   for (const auto& [args, error] : mistakes) {
     const CtlResult r = Run(args);
@@ -360,6 +362,41 @@ TEST_F(Fleet, TheCommandLineOfAFleet) {
     const CtlResult help = RunCtl(args);
     EXPECT_EQ(help.code, 0);
     EXPECT_EQ(help.out, qm::ctl::CommandHelp("fleet"));
+  }
+}
+
+// --json: standard output holds one object a scale, in the order of scales.conf, with the
+// scales' own lines on stderr; the same word goes after the command too.
+TEST_F(Fleet, JsonGivesOneObjectAScaleAndNothingElseOnStdout) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"fleet", "--json", "-c", conf, "weigh"},
+        std::vector<std::string>{"fleet", "-c", conf, "weigh", "--json"}}) {
+    const CtlResult r = Run(args);
+    EXPECT_EQ(r.code, qm::ctl::kExitNotAllScales) << r.err;
+    std::istringstream lines(r.out);
+    std::vector<std::string> objects;
+    for (std::string line; std::getline(lines, line);) {
+      // Seconds vary: everything else is pinned.
+      const std::size_t at = line.find("\"seconds\": ");
+      ASSERT_NE(at, std::string::npos) << line;
+      line.replace(at, line.find(',', at) - at, "\"seconds\": S");
+      objects.push_back(line);
+    }
+    const std::string weighed =
+        "\"result\": \"done\", \"exit_code\": 0, \"records\": 1, \"seconds\": S, "
+        "\"message\": \"Вес:";
+    ASSERT_EQ(objects.size(), 4u) << r.out;
+    EXPECT_EQ(objects[0].rfind("{\"name\": \"deli\", \"port\": \"" + deli.SlavePath() +
+                                   "\", \"address\": 1, " + weighed,
+                               0),
+              0u)
+        << objects[0];
+    EXPECT_EQ(objects[3], "{\"name\": \"meat\", \"port\": \"" + Path("fish-line") +
+                              "\", \"address\": 2, \"result\": \"link failed\", \"exit_code\": 3, "
+                              "\"records\": 0, \"seconds\": S, \"message\": \"Ошибка связи с "
+                              "весами.\"}");
+    EXPECT_EQ(LinesOf(r.err, "meat"), std::vector<std::string>{"qmctl: Ошибка связи с весами."});
+    EXPECT_FALSE(LinesOf(r.err, "deli").empty());
   }
 }
 

@@ -116,7 +116,7 @@ TEST_F(ScaleCommands, VerifyAfterWriteFindsNothingAndThenExactlyTheChangedPrice)
 
   const CtlResult same = Run({"verify", "-i", prices});
   EXPECT_EQ(same.code, 0) << same.err;
-  EXPECT_EQ(same.out, "");
+  EXPECT_EQ(same.out, "2 PLU match\n");
 
   Bytes changed = sent;
   changed[66] = 0xE8;  // 1000 kopecks
