@@ -6,8 +6,10 @@
 //
 // Waiting: a reply is awaited by handling the window's events through the EventPump until the
 // bytes are in the port's input queue or ReplyTicks has run out. ReplyTicks is set to 5 when a
-// wait starts and by every receive notification (ComPortRxChar) and counted down by the 100 ms
-// timer (TickReplyTimeout), so a wait ends 0.4-0.5 s after the last byte that arrived. Timer
+// wait starts, by every receive notification (ComPortRxChar) and whenever the wait itself finds
+// more bytes queued than at its last look (so a port opened without events times the same), and
+// counted down by the 100 ms timer (TickReplyTimeout), so a wait ends 0.4-0.5 s after the last
+// byte that arrived. Timer
 // ticks, port notifications and operator commands therefore run inside a wait; LinkBusy (set by
 // the callers) keeps a second exchange from starting.
 //
