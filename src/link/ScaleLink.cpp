@@ -42,11 +42,16 @@ ScaleLink::Wait ScaleLink::AwaitReply(std::uint32_t count, bool reportError, std
   lineTimeOwed_ = {};
   state_.ReplyTicks = kReplyTimeoutTicks + static_cast<std::int32_t>(lineTicks);
   std::uint32_t waiting = 0;
+  std::optional<std::uint32_t> seen;  // the count of the wait's last look
   for (;;) {
     // The operator (or the window closing) cut the link while events ran: end quietly.
     if (!port_.Connected() || linkGeneration_ != generation) return Wait::Closed;
     // The count of the last look decides: asking again would only cost another call.
     waiting = port_.InputCount();
+    // Bytes that came during the wait start the time-out over, as the receive notification
+    // does; a port opened without events (qmctl) has no notification, and this is its only one.
+    if (seen && waiting > *seen) state_.ReplyTicks = kReplyTimeoutTicks;
+    seen = waiting;
     if (waiting >= count || state_.ReplyTicks <= 0) break;
     pump_.ProcessPendingEvents();
   }

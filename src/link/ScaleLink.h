@@ -6,10 +6,11 @@
 //
 // Waiting: a reply is awaited by handling the window's events through the EventPump until the
 // bytes are in the port's input queue or ReplyTicks has run out. ReplyTicks is set to 5 when a
-// wait starts and by every receive notification (ComPortRxChar) and counted down by the 100 ms
-// timer (TickReplyTimeout), so a wait ends 0.4-0.5 s after the last byte that arrived. Timer
-// ticks, port notifications and operator commands therefore run inside a wait; LinkBusy (set by
-// the callers) keeps a second exchange from starting.
+// wait starts, by every receive notification (ComPortRxChar) and whenever the wait itself finds
+// more bytes queued than at its last look (so a port opened without events times the same), and
+// counted down by the 100 ms timer (TickReplyTimeout), so a wait ends 0.4-0.5 s after the last
+// byte that arrived. Timer ticks, port notifications and operator commands therefore run inside
+// a wait; LinkBusy (set by the callers) keeps a second exchange from starting.
 //
 // Closing the port while a wait runs (the Connect button, the window closing) ends the wait as a
 // failure without a message: the operator asked for it.
@@ -115,8 +116,9 @@ class LinkExchange;
 class ScaleLink {
  public:
   // Assigns the port's OnRxChar to ComPortRxChar. Everything is borrowed and must outlive the
-  // link. The port's events must reach this thread (SyncMethod smWindow or smSynchronize with a
-  // dispatcher served by `pump`).
+  // link. The port's events, if it asks for any, must reach this thread (SyncMethod smWindow or
+  // smSynchronize with a dispatcher served by `pump`); a port without events must have its
+  // arrivals end `pump`'s waits some other way (the headless loop waits on the device).
   ScaleLink(TComPort& port, RunState& state, StatusView& status, EventPump& pump);
   ~ScaleLink();
   ScaleLink(const ScaleLink&) = delete;

@@ -289,10 +289,7 @@ void TComPort::Open() {
     throw std::logic_error("TComPort: smSynchronize and smWindow need a UiDispatcher");
   }
   devicePath_ = resolver_ ? resolver_(port_) : ResolvePortDevice(port_);
-  if (IsNetPortName(devicePath_) != netBackend_) {
-    backend_ = comm::CreatePortBackend(devicePath_);
-    netBackend_ = !netBackend_;
-  }
+  ChooseBackend(devicePath_);
   ++applied_.opens;
   if (int code = backend_->Open(devicePath_)) Raise(kOpenFailed, code);
   connected_ = true;
@@ -325,6 +322,18 @@ void TComPort::Open() {
     bellDispatcher_->SetArrivalBell(bell_.get());
   }
   if (OnOpen) OnOpen(*this);
+}
+
+void TComPort::ChooseBackend(const std::string& device) {
+  if (IsNetPortName(device) != netBackend_) {
+    backend_ = comm::CreatePortBackend(device);
+    netBackend_ = !netBackend_;
+  }
+}
+
+bool TComPort::DeviceRingsOnArrival() {
+  if (!connected_) ChooseBackend(resolver_ ? resolver_(port_) : ResolvePortDevice(port_));
+  return backend_->RingsOnArrival();
 }
 
 void TComPort::Close() {

@@ -175,6 +175,8 @@ class ComPortBackend {
   // The open device's arrival bell (UiDispatcher.h), or null when the platform has none. Owned
   // by the backend, valid until Close.
   virtual ArrivalBell* Bell() { return nullptr; }
+  // Whether Bell gives a bell once the device is open; asked before opening.
+  virtual bool RingsOnArrival() const { return false; }
   // UI thread, after the bell rang, when the UI thread delivers arrivals itself: the events of
   // `mask` (RxChar, Rx80Full) that the arrival makes, as the event waiter would have reported
   // them, and the input queue's size seen. Returns 0 or the system's error code.

@@ -6,8 +6,6 @@
 
 #include "base/NumberText.h"
 #include "base/WireCodecs.h"
-#include "session/EncodedAhead.h"
-#include "session/HeldReplies.h"
 #include "session/ScaleSession.h"
 #include "session/TransferRun.h"
 #include "tables/CommaText.h"
@@ -29,14 +27,18 @@ struct ReadRequest {
   std::uint32_t replySize;
 };
 
-// One exchange after another for ReadRecords, records stored or held as they come.
+// The loop of a read over the numbers first..last. Each record received goes to
+// store(reply, isFirst) as it comes, unless the table was restructured during the wait. A number
+// the scale has not programmed is passed over in a whole-table read; a single read stops there
+// with absentText(k). The report is kept up to date as the loop runs (`stored` counts the
+// records stored), so the finish sees it also after an exception.
 template <typename Store, typename AbsentText>
-void ReadEach(TransferRun& run, const GridWatch& watch, bool single, std::int32_t first,
-              std::int32_t last, const ReadRequest& request, Store& store, HeldReplies& held,
-              AbsentText& absentText) {
+void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int32_t first,
+                 std::int32_t last, const ReadRequest& request, Store&& store,
+                 AbsentText&& absentText) {
   ScaleLink& link = run.session.Link();
   TransferReport& report = run.report;
-  bool firstPending = true;
+  bool isFirst = true;
   for (std::int32_t k = first; k <= last; ++k) {
     if (!run.ScaleReady()) break;
     Answer answer =
@@ -46,14 +48,9 @@ void ReadEach(TransferRun& run, const GridWatch& watch, bool single, std::int32_
         report.status = TransferStatus::TableChanged;
         break;
       }
-      if (firstPending || single) {
-        store(answer.reply, firstPending);
-        ++report.stored;
-        held.Arrived();
-      } else {
-        held.Hold(std::move(answer.reply));
-      }
-      firstPending = false;
+      store(answer.reply, isFirst);
+      ++report.stored;
+      isFirst = false;
     } else if (answer.kind == Answer::Kind::Refused) {
       report.refused.push_back(k);
       if (single) {
@@ -74,40 +71,6 @@ void ReadEach(TransferRun& run, const GridWatch& watch, bool single, std::int32_
     }
     if (!run.GoOn(watch)) break;
   }
-}
-
-// The loop of a read over the numbers first..last. Each record received goes to
-// store(reply, isFirst), unless the table was restructured during the wait. In a whole-table
-// read the records after the first are held while they come fast (HeldReplies) and stored
-// when the loop ends, also by an exception. A number the scale has not
-// programmed is passed over in a whole-table read; a single read stops there with
-// absentText(k). The report is kept up to date as the loop runs (`stored` counts the records
-// stored), so the finish sees it also after an exception.
-template <typename Store, typename AbsentText>
-void ReadRecords(TransferRun& run, const GridWatch& watch, bool single, std::int32_t first,
-                 std::int32_t last, const ReadRequest& request, Store&& store,
-                 AbsentText&& absentText) {
-  TransferReport& report = run.report;
-  HeldReplies held([&](std::string& reply) {
-    store(reply, false);
-    ++report.stored;
-  });
-  // Held records go to the table they were read for; into a table replaced meanwhile (a file
-  // loaded), as before, none. After other changes they are appended, as a stored record stays.
-  auto settle = [&] {
-    if (watch.Replaced()) {
-      held.Drop();
-    } else {
-      held.Flush();
-    }
-  };
-  try {
-    ReadEach(run, watch, single, first, last, request, store, held, absentText);
-  } catch (...) {
-    settle();
-    throw;
-  }
-  settle();
 }
 
 // The loop of a write over the items first..last (rows or message numbers). encode(n) gives the
@@ -209,8 +172,7 @@ TransferReport ScaleSession::WritePlu(int firstRow, int lastRow, TransferObserve
   TextGrid& grid = tables_.plu;
   GridWatch watch(grid);
 
-  EncodedAhead records(grid, &EncodePluRecord, lastRow);
-  auto encode = [&](int r) -> std::optional<std::string> { return records.Take(r); };
+  auto encode = [&](int r) -> std::optional<std::string> { return EncodePluRecord(grid.Row(r)); };
   auto refused = [&](int r, const Answer& answer) {
     const std::string& pluNo = grid.Cell(kPluNo, r);
     run.report.failedRow = r;

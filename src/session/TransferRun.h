@@ -28,9 +28,6 @@ class GridWatch : public GridObserver {
   GridWatch& operator=(const GridWatch&) = delete;
 
   bool Changed() const { return changed_; }
-  // Whether the change replaced the whole content (a load, a new table): rows the transfer
-  // still had to store belong to a table that is gone.
-  bool Replaced() const { return replaced_; }
 
   // Runs a change the transfer makes itself (appending a row) without counting it.
   template <typename F>
@@ -48,10 +45,7 @@ class GridWatch : public GridObserver {
   void RowsAboutToBeInserted(int, int) override { Mark(); }
   void RowsAboutToBeRemoved(int, int) override { Mark(); }
   void AboutToReorder() override { Mark(); }
-  void AboutToReset() override {
-    if (!own_) replaced_ = true;
-    Mark();
-  }
+  void AboutToReset() override { Mark(); }
 
  private:
   void Mark() {
@@ -60,7 +54,6 @@ class GridWatch : public GridObserver {
   TextGrid& grid_;
   bool own_ = false;
   bool changed_ = false;
-  bool replaced_ = false;
 };
 
 // One transfer from the moment it takes the link: the exchange, the report being filled in, and

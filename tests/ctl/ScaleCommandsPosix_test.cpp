@@ -3,6 +3,8 @@
 // findings, a port that does not exist).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sstream>
 #include <string_view>
 
 #include "CtlRun.h"
@@ -455,6 +457,27 @@ TEST_F(ScaleCommands, APortThatIsNoSerialDeviceIsNamedSo) {
                          " не является последовательным портом: укажите порт весов в настройке "
                          "портов.\n");
   }
+}
+
+// qmctl shows no line events: on a serial device its port asks for none and opening it starts
+// no thread; the loop waits on the device, and the exchanges go as before.
+TEST_F(ScaleCommands, QmctlsPortOpensWithoutLineEventsOrAnEventThread) {
+  auto threads = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                         std::filesystem::directory_iterator());
+  };
+  qm::ctl::LineOptions line;
+  line.port = scale.SlavePath();
+  line.comPort.reset();
+  std::ostringstream err;
+  qm::ctl::LinkSession session(line, err);
+  EXPECT_TRUE(session.port.Events().Empty());
+  const auto before = threads();
+  session.link.OpenLink(false);
+  ASSERT_TRUE(session.port.Connected());
+  EXPECT_EQ(threads(), before);
+  EXPECT_TRUE(session.link.SelectScale().Ready());
+  EXPECT_EQ(session.link.SendCommand(0x89, std::string(), 15).kind, qm::Answer::Kind::Done);
 }
 
 }  // namespace

@@ -322,3 +322,39 @@ TEST_F(LinkExchange, ABusyLimitEndsTheAskingAndClosesTheLink) {
   EXPECT_EQ(status.panels[qm::kPanelBusy], "");
   EXPECT_TRUE(dialogs.Shown().empty());
 }
+
+// A reply that trickles in: two bytes at a time, `gap` ticks apart. Each arrival starts the
+// five-tick time-out over, whether a receive notification tells of it (events asked for) or only
+// the wait's own look at the queue (a port opened without events, as qmctl opens it).
+TEST_F(LinkExchange, EveryArrivalStartsTheReplyTimeOutOverWithOrWithoutLineEvents) {
+  struct Case {
+    qm::TEvents events;
+    int gap;  // ticks between two pieces
+    bool got;
+  } cases[] = {{qm::TEvents::All(), 3, true},
+               {qm::TEvents{}, 3, true},
+               {qm::TEvents::All(), 6, false},
+               {qm::TEvents{}, 6, false}};
+  const std::string reply = "0123456789";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "events " << c.events.Bits() << ", gap " << c.gap);
+    port.SetEvents(c.events);
+    std::size_t sent = 2;
+    int ticks = 0;
+    loop.SetTickHandler([&] {
+      poll.TimerTick();
+      if (++ticks % c.gap == 0 && sent < reply.size()) {
+        pty.Send(reply.substr(sent, 2));
+        sent += 2;
+      }
+    });
+    OpenForExchange();
+    if (!c.got) dialogs.ExpectMessage(kLinkErrorUtf8, qm::kButtonOk);
+    pty.Send(reply.substr(0, 2));
+    std::string bytes;
+    EXPECT_EQ(link.ReadReply(10, true, bytes), c.got);
+    EXPECT_EQ(bytes, c.got ? reply : "");
+    EXPECT_EQ(ticks, c.got ? 4 * c.gap : 5);
+    link.CloseLink();
+  }
+}

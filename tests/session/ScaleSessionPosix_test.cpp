@@ -104,6 +104,32 @@ TEST_F(SessionReports, EachFaultOfAWriteComesBackAsItsReport) {
   }
 }
 
+// Events run between two rows of a write: a row edited then goes out as it stands when its
+// turn comes, never as it was when the write began.
+TEST_F(SessionReports, AWriteSendsEachRowAsTheTableHoldsItWhenItsTurnComes) {
+  struct Case {
+    int editAtStep, editedRow;
+  } cases[] = {{1, 2}, {1, 3}, {2, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "step " << c.editAtStep << ", row " << c.editedRow);
+    scale.ClearLog();
+    SetGoodRows(3);
+    RecordingObserver editing;
+    editing.stepAt = c.editAtStep;
+    editing.atStep = [&] { plu.SetCell(qm::kName1, c.editedRow, "Edited"); };
+    EXPECT_EQ(session.WritePlu(1, 3, editing).status, TransferStatus::Done);
+    const std::vector<Bytes> sent = Received(0x82);
+    ASSERT_EQ(sent.size(), 3u);
+    for (int row = 1; row <= 3; ++row) {
+      const Bytes& bytes = sent[static_cast<std::size_t>(row - 1)];
+      const std::string record(bytes.begin(), bytes.end());
+      const bool edited = record.find("Edited") != std::string::npos;
+      EXPECT_EQ(edited, row == c.editedRow) << "row " << row;
+      EXPECT_EQ(record.find("Item " + std::to_string(row)) != std::string::npos, !edited);
+    }
+  }
+}
+
 TEST_F(SessionReports, ReadsReportUnprogrammedNumbersOnlyWhenAskedForOne) {
   scale.SetPlu(1, PluReply(1, "A", 100));
   scale.SetPlu(3, PluReply(3, "C", 300));
