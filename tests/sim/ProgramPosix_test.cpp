@@ -86,7 +86,9 @@ TEST(SimProgram, RefusesRatesNoPortHasAndStopsWithZero) {
     const Ended e = RunSim(program, c.args, c.stop);
     EXPECT_EQ(e.code, c.code) << c.args[1] << ": " << e.err;
     EXPECT_EQ(e.err.substr(0, c.err.size()), c.err) << c.args[1];
-    if (c.code == 0) EXPECT_EQ(e.path.rfind("/dev/", 0), 0u) << e.path;
+    if (c.code == 0) {
+      EXPECT_EQ(e.path.rfind("/dev/", 0), 0u) << e.path;
+    }
   }
 }
 
