@@ -27,6 +27,8 @@ struct CtlIo {
   bool errIsTerminal = false;  // show progress on `err`
   // Where the link's timer ticks come from; nullptr: the steady clock. Tests pass virtual time.
   TickSource* ticks = nullptr;
+  // The ledger of what the scales hold; empty: the per-user one (Ledger::DefaultPath).
+  std::string ledger;
 };
 
 // How a command ended, as the fleet's report shows it.

@@ -302,7 +302,8 @@ void WriteChanged(TransferRun& run, const std::vector<int>& items, const ReadReq
                   const ChangedWriteOptions& options, LedgerTap& tap,
                   const std::function<std::string(int)>& encode,
                   const std::function<int(const std::string&)>& numberOf, Write&& write) {
-  ChangedPlan plan = PlanChanged(items, tap.Held(), encode, numberOf);
+  const LedgerRecords held = tap.Held();  // the plan points into it
+  ChangedPlan plan = PlanChanged(items, held, encode, numberOf);
   if (!SampleAgrees(run, plan, request, options, tap)) return;
   if (run.report.ledgerDisagrees) {
     plan.send = items;
