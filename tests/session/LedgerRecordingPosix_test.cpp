@@ -236,5 +236,42 @@ TEST_F(LedgerRecording, ALedgerThatCannotBeReadStopsEveryWriteAndNoRead) {
   }
 }
 
+// The window's command: the same question and completion box as the whole-table write, the
+// counts in the activity panel, a box and nothing sent when the ledger cannot be read.
+TEST_F(LedgerRecording, TheWindowsChangedWriteAsksAndReportsAsTheWholeTableWrite) {
+  struct Case {
+    const char* name;
+    std::function<void()> before;
+    const char* box;
+    const char* panel;
+    std::size_t writes;
+  };
+  const std::string damaged = "Ничего не записано: журнал записей весов недоступен (the ledger " +
+                              Path() +
+                              " is damaged; remove it (the next write of changed records then "
+                              "sends every record)).";
+  const Case cases[] = {
+      {"empty ledger", [] {}, "Таблица товаров записана.", "3 sent, 0 unchanged", 3},
+      {"nothing changed", [] {}, "Таблица товаров записана.", "0 sent, 3 unchanged", 0},
+      {"one price", [this] { plu.SetCell(qm::kPrice, 2, "3.30"); }, "Таблица товаров записана.",
+       "1 sent, 2 unchanged", 1},
+      {"damaged ledger",
+       [this] { std::ofstream(Path(), std::ios::binary) << std::string(8192, '\x5a'); },
+       damaged.c_str(), "Done.", 0},
+  };
+  SetGoodRows(3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.before();
+    scale.ClearLog();
+    dialogs.ExpectMessage("Записать таблицу товаров?", qm::kButtonYes, "Подтвердите")
+        .ExpectMessage(c.box, qm::kButtonOk);
+    transfers.WriteChangedPluClick();
+    EXPECT_EQ(Received(0x82).size(), c.writes);
+    EXPECT_EQ(Panel(qm::kPanelActivity), c.panel);
+    ExpectSettled(false);
+  }
+}
+
 }  // namespace
 }  // namespace qmtest
