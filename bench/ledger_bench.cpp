@@ -82,9 +82,8 @@ void BM_ChangedPrices(benchmark::State& st) {
     scale.ClearLog();
     scale.SetPacing(kBaud);
     const auto t0 = Clock::now();
-    const int code = Qmctl({"--port", scale.SlavePath(), "write-plu", "-i", after, "--force",
-                            "--changed"},
-                           ledger);
+    const int code = Qmctl(
+        {"--port", scale.SlavePath(), "write-plu", "-i", after, "--force", "--changed"}, ledger);
     const double changed = std::chrono::duration<double>(Clock::now() - t0).count();
     if (code != 0) st.SkipWithError("write-plu --changed failed");
     const double wire = WireSeconds(scale);
@@ -127,8 +126,7 @@ void BM_FleetChangedPrices(benchmark::State& st) {
     }
     const auto t0 = Clock::now();
     const int code = qm::ctl::RunFleet(
-        {"fleet", "-c", conf, "--jobs", "4", "write-plu", "-i", after, "--force", "--changed"},
-        io);
+        {"fleet", "-c", conf, "--jobs", "4", "write-plu", "-i", after, "--force", "--changed"}, io);
     const double fleet = std::chrono::duration<double>(Clock::now() - t0).count();
     if (code != 0) st.SkipWithError("fleet write-plu --changed failed");
     // Workers take the lines in file order: two scales each, one after the other.

@@ -52,9 +52,12 @@ struct ScaleRun {
     });
     if (io.ticks) session.loop.SetTickSource(*io.ticks);
     if (Ledger::Available()) {
-      LedgerPlace place{io.ledger.empty() ? Ledger::DefaultPath() : io.ledger,
-                        cl.scaleName.empty() ? LineScaleName(cl.line) : cl.scaleName};
-      session.core.SetLedgerPlace([place] { return place; });
+      // Named when a transfer starts: scan and weigh never ask, and a network line's host is
+      // then looked up for nothing.
+      const std::string path = io.ledger.empty() ? Ledger::DefaultPath() : io.ledger;
+      session.core.SetLedgerPlace([path, name = cl.scaleName, line = cl.line] {
+        return LedgerPlace{path, name.empty() ? LineScaleName(line) : name};
+      });
     }
   }
 

@@ -84,8 +84,8 @@ Ledger::Ledger(std::string path, std::chrono::milliseconds busyWait) : path_(std
                         ")");
     }
   }
-  const int opened = sqlite3_open_v2(path_.c_str(), &db_,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int opened =
+      sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (opened != SQLITE_OK) {
     const std::string why = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(opened);
     sqlite3_close(db_);
@@ -105,8 +105,10 @@ Ledger::Ledger(std::string path, std::chrono::milliseconds busyWait) : path_(std
       version = static_cast<int>(q.ColumnInt(0));
     }
     if (version > kSchemaVersion) {
-      throw LedgerError("the ledger " + path_ + " was made by a newer version of the program "
-                        "(layout " + std::to_string(version) + ", this one knows " +
+      throw LedgerError("the ledger " + path_ +
+                        " was made by a newer version of the program "
+                        "(layout " +
+                        std::to_string(version) + ", this one knows " +
                         std::to_string(kSchemaVersion) + "); it was left unchanged");
     }
     {
@@ -141,7 +143,8 @@ Ledger::~Ledger() {
 
 void Ledger::Fail(int code, const std::string& doing) {
   const int primary = code & 0xFF;
-  if (db_ && sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  if (db_ && sqlite3_get_autocommit(db_) == 0)
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   switch (primary) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -275,7 +278,8 @@ std::vector<LedgerScale> Ledger::Scales() {
 bool Ledger::Forget(const std::string& scale) {
   Exec("BEGIN IMMEDIATE", "forgetting");
   int changed = 0;
-  for (const char* sql : {"DELETE FROM records WHERE scale=?1", "DELETE FROM sending WHERE scale=?1"}) {
+  for (const char* sql :
+       {"DELETE FROM records WHERE scale=?1", "DELETE FROM sending WHERE scale=?1"}) {
     Statement s(db_, sql);
     if (s.PrepareCode() != SQLITE_OK) Fail(s.PrepareCode(), "forgetting");
     s.Text(1, scale);

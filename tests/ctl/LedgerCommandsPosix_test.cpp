@@ -43,7 +43,7 @@ class LedgerCommands : public CtlTest, protected ScaleForProgram {
   std::string Ledger() const { return Path("state/ledger.sqlite"); }
   std::size_t Writes() {
     EXPECT_TRUE(WaitUntil([this] { return scale.Quiet(); }, std::chrono::seconds(10)));
-    return scale.CommandCount(0x82);
+    return scale.CommandCount(0x82) + scale.CommandCount(0x84);
   }
 };
 
@@ -52,24 +52,38 @@ TEST_F(LedgerCommands, EachRunSendsWhatTheScaleLacksAndSaysSo) {
     const char* name;
     std::function<std::vector<std::string>()> args;
     int code;
-    std::size_t writes;     // PLU write commands the scale received in this step
-    const char* outEnds;    // the last line on stdout
-    const char* errHas;     // a text on stderr, or nullptr
+    std::size_t writes;   // PLU and message writes the scale received in this step
+    const char* outEnds;  // the last line on stdout
+    const char* errHas;   // a text on stderr, or nullptr
   };
   const std::string prices = WriteText("prices.csv", PriceRows("12.50"));
   const std::string dearer = WriteText("dearer.csv", PriceRows("13.10"));
   const std::string bad = WriteText("bad.csv", PriceRows("12a"));
+  const char* kNotes = "Сообщения,\n№,Название,\"Строка 1\"\n1,Первое,Abc\n2,Второе,";
+  const std::string notes = WriteText("m.csv", std::string(kNotes) + "X\n");
+  const std::string newNotes = WriteText("m2.csv", std::string(kNotes) + "Y\n");
   const std::string name = std::filesystem::canonical(scale.SlavePath()).string() + "#1";
   const std::vector<Step> steps = {
-      {"an empty ledger sends all", [&] { return std::vector<std::string>{"write-plu", "-i", prices, "--changed"}; },
+      {"an empty ledger sends all",
+       [&] {
+         return std::vector<std::string>{"write-plu", "-i", prices, "--changed"};
+       },
        0, 3, "3 sent, 0 unchanged", nullptr},
-      {"one price", [&] { return std::vector<std::string>{"write-plu", "-i", dearer, "--changed"}; }, 0, 1,
-       "1 sent, 2 unchanged", nullptr},
-      {"nothing new", [&] { return std::vector<std::string>{"write-plu", "-i", dearer, "--changed"}; }, 0, 0,
-       "0 sent, 3 unchanged", nullptr},
+      {"one price",
+       [&] {
+         return std::vector<std::string>{"write-plu", "-i", dearer, "--changed"};
+       },
+       0, 1, "1 sent, 2 unchanged", nullptr},
+      {"nothing new",
+       [&] {
+         return std::vector<std::string>{"write-plu", "-i", dearer, "--changed"};
+       },
+       0, 0, "0 sent, 3 unchanged", nullptr},
       {"a price file with errors is refused first",
-       [&] { return std::vector<std::string>{"write-plu", "-i", bad, "--changed"}; }, 1, 0,
-       "", "nothing was written; --force writes despite the findings"},
+       [&] {
+         return std::vector<std::string>{"write-plu", "-i", bad, "--changed"};
+       },
+       1, 0, "", "nothing was written; --force writes despite the findings"},
       {"edited at the scale",
        [&] {
          qmsim::Bytes edited = *scale.Plu(3);
@@ -80,14 +94,42 @@ TEST_F(LedgerCommands, EachRunSendsWhatTheScaleLacksAndSaysSo) {
        0, 3, "3 sent, 0 unchanged",
        "PLU 3 on the scale is not what the ledger holds (edited at the scale, or the scale was "
        "reset): sending everything"},
-      {"the ledger lists the scale", [] { return std::vector<std::string>{"ledger", "list"}; }, 0, 0,
-       "\t3\t0\t", nullptr},
-      {"forgotten", [&] { return std::vector<std::string>{"ledger", "forget", name}; }, 0, 0,
-       "", nullptr},
-      {"after forgetting all go", [&] { return std::vector<std::string>{"write-plu", "-i", dearer, "--changed"}; },
-       0, 3, "3 sent, 0 unchanged", nullptr},
-      {"an unknown scale", [] { return std::vector<std::string>{"ledger", "forget", "nobody"}; }, 1, 0,
-       "", "the ledger holds no scale nobody"},
+      {"the ledger lists the scale",
+       [] {
+         return std::vector<std::string>{"ledger", "list"};
+       },
+       0, 0, "\t3\t0\t", nullptr},
+      {"forgotten",
+       [&] {
+         return std::vector<std::string>{"ledger", "forget", name};
+       },
+       0, 0, "", nullptr},
+      // A read records what the scale sent: after it nothing needs to go.
+      {"read back",
+       [&] {
+         return std::vector<std::string>{"read-plu", "--last", "3", "-o", Path("back.csv")};
+       },
+       0, 0, "3 PLU", nullptr},
+      {"after the read",
+       [&] {
+         return std::vector<std::string>{"write-plu", "-i", dearer, "--changed"};
+       },
+       0, 0, "0 sent, 3 unchanged", nullptr},
+      {"messages, all",
+       [&] {
+         return std::vector<std::string>{"write-msg", "-i", notes, "--changed"};
+       },
+       0, 2, "2 sent, 0 unchanged", nullptr},
+      {"messages, one changed",
+       [&] {
+         return std::vector<std::string>{"write-msg", "-i", newNotes, "--changed"};
+       },
+       0, 1, "1 sent, 1 unchanged", nullptr},
+      {"an unknown scale",
+       [] {
+         return std::vector<std::string>{"ledger", "forget", "nobody"};
+       },
+       1, 0, "", "the ledger holds no scale nobody"},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.name);
@@ -111,7 +153,8 @@ TEST_F(LedgerCommands, ALedgerThatCannotBeReadIsExitTwoAndNothingIsSent) {
     const char* says;
   };
   const Case cases[] = {
-      {"damaged", [](const std::string& p) { std::ofstream(p, std::ios::binary) << std::string(5000, '#'); },
+      {"damaged",
+       [](const std::string& p) { std::ofstream(p, std::ios::binary) << std::string(5000, '#'); },
        "is damaged"},
       {"read-only",
        [](const std::string& p) {
@@ -153,12 +196,13 @@ TEST_F(LedgerCommands, ALedgerThatCannotBeReadIsExitTwoAndNothingIsSent) {
 // Two scales on lines of their own run at once, each recording into the one ledger.
 TEST_F(LedgerCommands, EveryScaleOfAFleetGetsItsOwnDelta) {
   qmsim::VirtualScale deli, bakery;
-  const std::string conf = WriteText("scales.conf", "deli " + deli.SlavePath() + " 1\nbakery " +
-                                                        bakery.SlavePath() + " 1\n");
+  const std::string conf = WriteText(
+      "scales.conf", "deli " + deli.SlavePath() + " 1\nbakery " + bakery.SlavePath() + " 1\n");
   auto fleet = [&](const std::vector<std::string>& command) {
     std::vector<std::string> args = {"fleet", "-c", conf};
     args.insert(args.end(), command.begin(), command.end());
-    qm::ctl::FleetTicks ticks = [&](const qm::ctl::FleetScale& s) -> std::unique_ptr<qm::TickSource> {
+    qm::ctl::FleetTicks ticks =
+        [&](const qm::ctl::FleetScale& s) -> std::unique_ptr<qm::TickSource> {
       qmsim::VirtualScale* scale = s.name == "deli" ? &deli : &bakery;
       return std::make_unique<qm::VirtualTicks>([scale] { return scale->Quiet(); });
     };

@@ -130,7 +130,8 @@ TEST_F(LedgerFile, ABadFileIsRefusedWithItsReasonAndLeftAsItWas) {
       Ledger ledger(Path());
       ADD_FAILURE() << c.name << ": opened";
     } catch (const LedgerError& e) {
-      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << c.name << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos)
+          << c.name << ": " << e.what();
       EXPECT_NE(std::string(e.what()).find(Path()), std::string::npos) << c.name;
     }
     EXPECT_EQ(Bytes(Path()), before) << c.name;
@@ -141,8 +142,8 @@ TEST_F(LedgerFile, AFileAnotherProgramHoldsIsLocked) {
   { Ledger made(Path()); }
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(Path().c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr,
-                         nullptr, nullptr),
+  ASSERT_EQ(sqlite3_exec(other, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr,
+                         nullptr),
             SQLITE_OK);
   try {
     Ledger ledger(Path(), std::chrono::milliseconds(0));

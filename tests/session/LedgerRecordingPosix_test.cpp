@@ -152,17 +152,30 @@ TEST_F(LedgerRecording, AChangedWriteSendsWhatTheLedgerCannotVouchFor) {
   };
   auto price = [this](int row, const char* p) { plu.SetCell(qm::kPrice, row, p); };
   const Case cases[] = {
-      {"two prices", [&] {
+      {"two prices",
+       [&] {
          price(2, "2.50");
          price(5, "7.25");
-       }, 8, {2, 5}, 4, {}},
+       },
+       8,
+       {2, 5},
+       4,
+       {}},
       {"nothing changed", [] {}, 8, {}, 6, {}},
-      {"edited at the scale", [this] { scale.SetPlu(3, PluReply(3, "Keyboard", 1)); }, 100,
-       {1, 2, 3, 4, 5, 6}, 0, 3},
+      {"edited at the scale",
+       [this] { scale.SetPlu(3, PluReply(3, "Keyboard", 1)); },
+       100,
+       {1, 2, 3, 4, 5, 6},
+       0,
+       3},
       {"scale reset", [this] { scale.ErasePlu(4); }, 100, {1, 2, 3, 4, 5, 6}, 0, 4},
       // The sample is what notices the scale's own edits: without it the ledger is trusted.
       {"no sample", [this] { scale.SetPlu(3, PluReply(3, "Keyboard", 1)); }, 0, {}, 6, {}},
-      {"ledger forgotten", [this] { qm::Ledger(Path()).Forget("rig"); }, 8, {1, 2, 3, 4, 5, 6}, 0,
+      {"ledger forgotten",
+       [this] { qm::Ledger(Path()).Forget("rig"); },
+       8,
+       {1, 2, 3, 4, 5, 6},
+       0,
        {}},
       // Two rows for PLU 5: both go, the last is what the scale keeps.
       {"number shared", [this] { plu.SetCell(qm::kPluNo, 6, "5"); }, 8, {5, 5}, 4, {}},
