@@ -6,6 +6,7 @@
 #   port                       serial and network lines: ports, their backends, loops, dispatch
 #   link, tables               the scale's protocol over a port; the tables and their commands
 #   files, transfer            file layouts and loading; the transfers over the link
+#   ledger                     what each scale holds, as this program has seen it (SQLite)
 #   session                    the core session over all of them
 #   app                        the program's own logic: operator flows, settings, layout
 #   ui, ctl                    the window layer; the command-line tool
@@ -18,12 +19,13 @@ set(allowed_link base port)
 set(allowed_tables base)
 set(allowed_files base tables)
 set(allowed_transfer base port link tables)
-set(allowed_session base port link tables files transfer)
-set(allowed_app base port link tables files transfer session)
-set(allowed_ui base port link tables files transfer session app)
-set(allowed_ctl base port link tables files transfer session app)
+set(allowed_ledger base)
+set(allowed_session base port link tables files transfer ledger)
+set(allowed_app base port link tables files transfer ledger session)
+set(allowed_ui base port link tables files transfer ledger session app)
+set(allowed_ctl base port link tables files transfer ledger session app)
 set(allowed_sim "")
-set(layers base port link tables files transfer session app ui ctl sim)
+set(layers base port link tables files transfer ledger session app ui ctl sim)
 
 if(NOT SRC)
   message(FATAL_ERROR "usage: cmake -DSRC=<source>/src -P CheckLayers.cmake")

@@ -18,6 +18,8 @@ build_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libcli11-dev
+  # the ledger of what each scale holds (the programs link SQLite)
+  libsqlite3-dev
   # Qt's own texts (message box buttons, file and font dialogs) in Russian.
   qt6-translations-l10n
   # a virtual display for a machine without one (scripts/run.sh, scripts/screenshots.sh)

@@ -5,6 +5,7 @@
 
 #include "base/AskNumber.h"
 #include "base/Captions.h"
+#include "base/Cp1251.h"
 #include "base/NumberText.h"
 #include "link/LinkExchange.h"
 #include "tables/PluColumns.h"
@@ -94,10 +95,13 @@ class WriteObserver : public ProgressObserver {
   }
   void Finishing(const TransferReport&) override { dialogs_.HideProgress(); }
   void Finished(const TransferReport& report) override {
-    if (report.status == TransferStatus::Done && report.stored > 0) {
+    // A write of changed records that found nothing to send leaves the table on the scale too.
+    if (report.status == TransferStatus::Done && (report.stored > 0 || report.unchanged > 0)) {
+      if (afterDone) afterDone(report);
       ShowDoneBox(dialogs_, done_);
     }
   }
+  std::function<void(const TransferReport&)> afterDone;
 
  private:
   const std::string& done_;
@@ -123,6 +127,49 @@ class TotalsObserver : public TransferObserver {
   Dialogs& dialogs_;
   TransferView& view_;
 };
+
+// A write the ledger of what the scale holds stopped before anything was sent.
+void ShowLedgerFailure(Dialogs& dialogs, const TransferReport& report) {
+  if (report.status != TransferStatus::LedgerFailed) return;
+  ShowErrorBox(dialogs, Win1251("Ничего не записано: журнал записей весов недоступен (" +
+                                report.ledgerError + ")."));
+}
+
+}  // namespace
+
+std::string ChangedCountsText(const TransferReport& report) {
+  std::string text = std::to_string(report.stored) + " sent, " +
+                     std::to_string(report.unchanged) + " unchanged";
+  if (report.ledgerDisagrees) {
+    text = "PLU " + std::to_string(*report.ledgerDisagrees) + " differs on the scale: " + text;
+  }
+  return text;
+}
+
+namespace {
+
+// The PLU write of both commands: `changed` sends only the rows the scale lacks.
+void RunPluWrite(ScaleSession& session, Dialogs& dialogs, TransferView& view, bool single,
+                 bool changed) {
+  TextGrid& grid = session.Plu();
+  WriteObserver observer(dialogs, single, kWritePluTableTitle,
+                         single ? kPluRowWrittenText : kPluTableWrittenText,
+                         [&](const TransferReport& report, bool rowStillValid) {
+                           view.ShowPage(kPluPage);
+                           if (rowStillValid && report.failedRow)
+                             grid.MoveToCell(grid.CurrentColumn(), *report.failedRow);
+                         });
+  const int first = single ? grid.CurrentRow() : 1;
+  const int last = single ? first : grid.RowCount() - 1;
+  if (changed) {
+    observer.afterDone = [&](const TransferReport& report) {
+      session.Status().SetStatusText(kPanelActivity, ChangedCountsText(report));
+    };
+    ShowLedgerFailure(dialogs, session.WritePluChanged(first, last, {}, observer));
+  } else {
+    ShowLedgerFailure(dialogs, session.WritePlu(first, last, observer));
+  }
+}
 
 }  // namespace
 
@@ -185,7 +232,6 @@ void TransferFlows::ReadPluClick(int tag) {
 void TransferFlows::WritePLUClick(int tag) {
   if (session_.State().LinkBusy) return;
   const bool single = tag == kCurrentRecord;
-  TextGrid& grid = session_.Plu();
 
   if (!AskYes(dialogs_, single ? kAskWritePluRow : kAskWritePluTable)) return;
   view_.SettlePluEditor();
@@ -193,17 +239,16 @@ void TransferFlows::WritePLUClick(int tag) {
   // LinkBusy from the check on, as the transfer holds it.
   LinkBusyScope busy(session_.State());
   if (!CheckedBeforeWrite(true, single)) return;
+  RunPluWrite(session_, dialogs_, view_, single, false);
+}
 
-  WriteObserver observer(dialogs_, single, kWritePluTableTitle,
-                         single ? kPluRowWrittenText : kPluTableWrittenText,
-                         [&](const TransferReport& report, bool rowStillValid) {
-                           view_.ShowPage(kPluPage);
-                           if (rowStillValid && report.failedRow)
-                             grid.MoveToCell(grid.CurrentColumn(), *report.failedRow);
-                         });
-  const int first = single ? grid.CurrentRow() : 1;
-  const int last = single ? first : grid.RowCount() - 1;
-  session_.WritePlu(first, last, observer);
+void TransferFlows::WriteChangedPluClick() {
+  if (session_.State().LinkBusy) return;
+  if (!AskYes(dialogs_, kAskWritePluTable)) return;
+  view_.SettlePluEditor();
+  LinkBusyScope busy(session_.State());
+  if (!CheckedBeforeWrite(true, false)) return;
+  RunPluWrite(session_, dialogs_, view_, false, true);
 }
 
 void TransferFlows::ReadMessageClick(int tag) {
@@ -257,7 +302,7 @@ void TransferFlows::WriteMessagesClick(int tag) {
                          });
   const int first = single ? table.CurrentNumber() : 1;
   const int last = single ? first : grid.RowCount() - 1;
-  session_.WriteMessages(first, last, observer);
+  ShowLedgerFailure(dialogs_, session_.WriteMessages(first, last, observer));
 }
 
 void TransferFlows::ReadGTDClick() {

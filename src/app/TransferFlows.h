@@ -17,6 +17,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "app/TransferView.h"
 #include "base/Dialogs.h"
@@ -44,6 +45,10 @@ class TransferFlows {
   // PLU write of the current row (kCurrentRecord) or every row in table order (kWholeTable),
   // after a confirmation and a silent check of the PLU rows.
   void WritePLUClick(int tag);
+  // The whole-table write of only the rows the scale lacks (ScaleSession::WritePluChanged),
+  // after the same confirmation and check; the completion box as for the whole table, and the
+  // counts sent and unchanged in the activity panel.
+  void WriteChangedPluClick();
   // Message read: one number into the current row, or from the number of data rows on up to a
   // last number (into the current row first, then appended rows).
   void ReadMessageClick(int tag);
@@ -65,6 +70,10 @@ class TransferFlows {
   TransferView& view_;
   std::function<bool()> saveTotals_;
 };
+
+// What the activity panel shows after a write of changed records: "50 sent, 3950 unchanged",
+// led by the number the scale disagreed with the ledger at, when it did.
+std::string ChangedCountsText(const TransferReport& report);
 
 // The box of a link failure: "Ошибка", error icon, OK. A lost link hides the progress window
 // first.

@@ -41,6 +41,25 @@ bool ReportPlace(const std::string& path) {
   return ext == ".txt";
 }
 
+// The options of a write of changed records, which write-plu and write-msg share.
+#define kChangedHelp                                                                        \
+  "  --changed         send only the records the scale lacks: those that differ from the\n" \
+  "                    ledger of what it holds, or that the ledger lacks; a sample of the\n" \
+  "                    others is read back first, and if one differs everything is sent\n"  \
+  "  --sample K        records read back before trusting the ledger (default 8)\n"
+
+void ChangedOptions(OptionWiring& w, CommandOptions& o) {
+  w.Flag("--changed", o.changed);
+  w.Number("--sample", o.sample);
+}
+
+void CheckChanged(CommandLine& cl) {
+  if (cl.options.sample && !cl.options.changed) {
+    throw UsageError(cl.command + " takes --sample K only with --changed");
+  }
+  CheckRange(cl.options.sample, 0, 100000, "--sample");
+}
+
 void RequireInputAndOutput(CommandLine& cl, const TScaleParams&) {
   Require(!cl.options.input.empty() && !cl.options.output.empty(), cl, "-i FILE and -o FILE");
 }
@@ -70,6 +89,7 @@ const CommandRow kCommands[] = {
      RunReadPlu, {1}},
     {"write-plu", "Programs the PLU rows of a file into the scale.",
        "qmctl [line options] write-plu -i FILE [--only N] [--messages FILE] [--force]\n"
+       "                               [--changed [--sample K]]\n"
        "  Programs the PLU rows of FILE (.csv or .plw) into the scale, top to bottom.\n"
        "  The rows are validated first against the model's limits; with findings nothing is\n"
        "  sent (exit 1) unless --force is given.\n"
@@ -79,16 +99,19 @@ const CommandRow kCommands[] = {
        "  --messages FILE   the message table (.csv or .msw) the message numbers are checked\n"
        "                    against; without it the table holds one message, as in a fresh\n"
        "                    window\n"
-       "  --force           write despite findings\n",
+       "  --force           write despite findings\n"
+       kChangedHelp,
      [](OptionWiring& w, CommandOptions& o) {
        Input(w, o);
        w.Number("--only", o.only);
        w.Text("--messages", o.messages);
        w.Flag("--force", o.force);
+       ChangedOptions(w, o);
      },
      [](CommandLine& cl, const TScaleParams& limits) {
        Require(!cl.options.input.empty(), cl, "-i FILE");
        CheckRange(cl.options.only, 0, limits.MaxPluNo, "--only");
+       CheckChanged(cl);
      },
      RunWritePlu, {2}},
     {"read-msg", "Reads messages from the scale into a file.",
@@ -112,18 +135,21 @@ const CommandRow kCommands[] = {
      },
      RunReadMsg, {3}},
     {"write-msg", "Programs the messages of a file into the scale.",
-       "qmctl [line options] write-msg -i FILE [--force]\n"
+       "qmctl [line options] write-msg -i FILE [--force] [--changed [--sample K]]\n"
        "  Programs every message of FILE (.csv or .msw) into the scale after validation;\n"
        "  with findings nothing is sent (exit 1) unless --force is given.\n"
        "  -i, --input FILE  the file to read; - reads standard input\n"
        "  --format F        csv or msw: the layout of -\n"
-       "  --force   write despite findings\n",
+       "  --force   write despite findings\n"
+       kChangedHelp,
      [](OptionWiring& w, CommandOptions& o) {
        Input(w, o);
        w.Flag("--force", o.force);
+       ChangedOptions(w, o);
      },
      [](CommandLine& cl, const TScaleParams&) {
        Require(!cl.options.input.empty(), cl, "-i FILE");
+       CheckChanged(cl);
      },
      RunWriteMsg, {4}},
     {"read-totals", "Reads the scale's sales totals into a report file.",
@@ -262,6 +288,27 @@ const CommandRow kCommands[] = {
        CheckRange(cl.options.last, 1, limits.MaxPluNo, "--last");
      },
      RunVerify, {6}},
+    {"ledger", "Lists or forgets what the ledger holds of each scale.",
+       "qmctl ledger (list | forget NAME | rename OLD NEW)\n"
+       "  The ledger keeps, for every scale, the records it last acknowledged or sent, so\n"
+       "  that write-plu --changed sends only what a scale lacks. A scale of a fleet is kept\n"
+       "  under its name in scales.conf, any other under its line and address\n"
+       "  (\"/dev/ttyUSB0#1\", \"tcp://192.168.1.20:4001#3\").\n"
+       "  list              every scale: its name, PLU and message records held, and the\n"
+       "                    time of its last exchange\n"
+       "  forget NAME       drops what the ledger holds of NAME: its next --changed write\n"
+       "                    sends everything\n"
+       "  rename OLD NEW    keeps the history of a scale that moved to another port\n",
+     [](OptionWiring& w, CommandOptions& o) { w.Rest("ACTION", o.words); },
+     [](CommandLine& cl, const TScaleParams&) {
+       const std::vector<std::string>& w = cl.options.words;
+       const bool list = w.size() == 1 && w[0] == "list";
+       const bool forget = w.size() == 2 && w[0] == "forget";
+       const bool rename = w.size() == 3 && w[0] == "rename";
+       Require(list || forget || rename, cl, "list, forget NAME or rename OLD NEW");
+     },
+     // Not for a fleet: the ledger is one file for all scales.
+     RunLedger, {}},
     {"fleet", "Runs one transfer on many scales listed in a file.",
        "qmctl [line options] fleet -c FILE [--jobs N] [--retry N] [--report FILE] [--json]\n"
        "      COMMAND ...\n"

@@ -27,6 +27,9 @@ CommandOutcome RunReadTotals(const CommandLine& cl, CtlIo& io);
 CommandOutcome RunClearTotals(const CommandLine& cl, CtlIo& io);
 CommandOutcome RunVerify(const CommandLine& cl, CtlIo& io);
 
+// The ledger of what the scales hold.
+CommandOutcome RunLedger(const CommandLine& cl, CtlIo& io);
+
 // Writes "qmctl: `text`" as a line on `err` and ends with `code`, the text its summary.
 CommandOutcome Fail(std::ostream& err, int code, const std::string& text, int records = 0);
 // Writes `text` as the last result line on `out` and ends done, the text its summary.

@@ -72,7 +72,9 @@ void ConsoleObserver::Finishing(const TransferReport&) {
 }
 
 void ConsoleObserver::Finished(const TransferReport& report) {
-  completed = write_ ? report.status == TransferStatus::Done && report.stored > 0
+  // A write of changed records that found nothing to send went through as well.
+  completed = write_ ? report.status == TransferStatus::Done &&
+                           (report.stored > 0 || report.unchanged > 0)
                      : !single_ && !report.Stopped() && report.stored > 0;
   if (!completed) return;
   completionText = Utf8(doneText_);

@@ -50,12 +50,18 @@ struct CommandOptions {
   std::vector<std::string> files;  // check
   bool strict = false;             // check --strict: also the characters the scale cannot print
   bool json = false;               // weigh, scan, verify: the results as JSON, one object a line
+  bool changed = false;            // write-plu, write-msg --changed: only what the scale lacks
+  std::optional<int> sample;       // --sample K: records read back before trusting the ledger
+  std::vector<std::string> words;  // ledger: what to do and to which scale
 };
 
 struct CommandLine {
   LineOptions line;
   std::string command;  // empty with --help before any command
   CommandOptions options;
+  // The scale's name in a fleet (scales.conf); empty on a line of its own. The ledger keeps
+  // a scale under this name when it has one.
+  std::string scaleName;
   bool help = false;     // --help: for the program, or for `command` when one was given
   bool version = false;  // "--version" with no number and no command: the program's version
   bool quiet = false;    // -q, --quiet: no progress and no informational lines

@@ -37,6 +37,7 @@ struct Planned {
 // raises UsageError.
 CommandLine ScaleLine(const CommandLine& fleet, const FleetScale& s) {
   CommandLine cl = fleet;
+  cl.scaleName = s.name;
   ParsePort(s.port, cl.line);
   cl.line.address = s.address;
   if (s.model) cl.line.model = *s.model;
@@ -134,7 +135,7 @@ class FleetRun {
       }
       ++o.attempts;
       std::unique_ptr<TickSource> ticks = ticks_ ? ticks_(p.scale) : nullptr;
-      CtlIo io{out, err, false, ticks.get()};
+      CtlIo io{out, err, false, ticks.get(), io_.ledger};
       const CommandOutcome run = RunCommand(p.cl, io);
       o.code = run.code;
       o.records = run.records;

@@ -31,6 +31,8 @@ struct CtlIo {
   std::istream* in = nullptr;
   // -q: the informational lines (Info) and the progress line are left out.
   bool quiet = false;
+  // The ledger of what the scales hold; empty: the per-user one (Ledger::DefaultPath).
+  std::string ledger;
 };
 
 // `io.out`, or nowhere when quiet: for the lines that say how things went (completion texts,

@@ -19,6 +19,9 @@
 #include "ctl/JsonText.h"
 #include "ctl/LinkSession.h"
 #include "ctl/TableFiles.h"
+#include "ledger/Ledger.h"
+#include "port/PortNames.h"
+#include "session/LedgerName.h"
 #include "session/ScaleSession.h"
 #include "tables/PluColumns.h"
 #include "tables/PluTable.h"
@@ -49,6 +52,20 @@ struct ScaleRun {
       this->io.err << "qmctl: " << failureText << '\n';
     });
     if (io.ticks) session.loop.SetTickSource(*io.ticks);
+    if (Ledger::Available()) {
+      // Named when a transfer starts: scan and weigh never ask, and a network line's host is
+      // then looked up for nothing.
+      const std::string path = io.ledger.empty() ? Ledger::DefaultPath() : io.ledger;
+      session.core.SetLedgerPlace([path, name = cl.scaleName, line = cl.line] {
+        return LedgerPlace{path, name.empty() ? LineScaleName(line) : name};
+      });
+    }
+  }
+
+  // A scale without a name of its own is kept in the ledger under its line and address.
+  static std::string LineScaleName(const LineOptions& line) {
+    return LedgerScaleName(line.comPort ? ResolvePortDevice(*line.comPort) : line.port,
+                           line.address);
   }
 
   // Runs a transfer with a console observer.
@@ -66,6 +83,13 @@ struct ScaleRun {
   // none of these happened.
   std::optional<CommandOutcome> Failed(const TransferReport& report,
                                        const ConsoleObserver& console) {
+    if (report.status == TransferStatus::LedgerFailed) {
+      return Fail(kExitUsage, "nothing was written: " + report.ledgerError);
+    }
+    if (!report.ledgerError.empty()) {
+      io.err << "qmctl: warning: " << report.ledgerError
+             << "; what the scale holds was not recorded\n";
+    }
     if (StopRequested() && FleetRunning()) return Interrupted();
     if (linkFailed) return LinkFailed();
     if (IsBusy(report.selection)) return StayedBusy();
@@ -189,10 +213,44 @@ CommandOutcome RefusedForFindings(ScaleRun& run) {
 
 // The end of a write that did not fail otherwise: it must have gone through.
 CommandOutcome WriteOutcome(ScaleRun& run, const TransferReport& report,
-                            const ConsoleObserver& console) {
+                            const ConsoleObserver& console, bool changed = false) {
   if (auto failed = run.Failed(report, console)) return *failed;
   if (!console.completed) return run.Fail(kExitFindings, "the write did not complete");
+  if (changed) {
+    return Done(run.io.out,
+                std::to_string(report.stored) + " sent, " + std::to_string(report.unchanged) +
+                    " unchanged",
+                run.records);
+  }
   return run.End(kExitDone, console.completionText);
+}
+
+// The console of a write of changed records: says, before the rows go, when the scale
+// disagreed with the ledger.
+class ChangedConsole : public ConsoleObserver {
+ public:
+  ChangedConsole(std::ostream& err, bool progress, bool single, const std::string& title,
+                 std::ostream& completion, const std::string& doneText, const char* what)
+      : ConsoleObserver(err, progress, single, true, title, kWrittenCountLabel, completion,
+                        doneText),
+        err_(err),
+        what_(what) {}
+  void Planned(const TransferReport& report, int) override {
+    if (!report.ledgerDisagrees) return;
+    err_ << "qmctl: " << what_ << ' ' << *report.ledgerDisagrees
+         << " on the scale is not what the ledger holds (edited at the scale, or the scale was "
+            "reset): sending everything\n";
+  }
+
+ private:
+  std::ostream& err_;
+  const char* what_;
+};
+
+ChangedWriteOptions ChangedOptionsOf(const CommandLine& cl) {
+  ChangedWriteOptions options;
+  if (cl.options.sample) options.sample = *cl.options.sample;
+  return options;
 }
 
 // The PLU number of a row as the write sends it: a whole number, 0 otherwise.
@@ -367,14 +425,16 @@ CommandOutcome RunWritePlu(const CommandLine& cl, CtlIo& io) {
     return RefusedForFindings(run);
   }
 
-  ConsoleObserver console(io.err, io.errIsTerminal, single, true, kWritePluTableTitle,
-                          kWrittenCountLabel, Info(io),
-                          single ? kPluRowWrittenText : kPluTableWrittenText);
+  ChangedConsole console(io.err, io.errIsTerminal, single, kWritePluTableTitle, Info(io),
+                         single ? kPluRowWrittenText : kPluTableWrittenText, "PLU");
   const int first = single ? plu.CurrentRow() : 1;
   const int last = single ? first : plu.RowCount() - 1;
-  const TransferReport report = run.Run(
-      console, [&](TransferObserver& o) { return run.session.core.WritePlu(first, last, o); });
-  return WriteOutcome(run, report, console);
+  const bool changed = cl.options.changed;
+  const TransferReport report = run.Run(console, [&](TransferObserver& o) {
+    return changed ? run.session.core.WritePluChanged(first, last, ChangedOptionsOf(cl), o)
+                   : run.session.core.WritePlu(first, last, o);
+  });
+  return WriteOutcome(run, report, console, changed);
 }
 
 CommandOutcome RunWriteMsg(const CommandLine& cl, CtlIo& io) {
@@ -388,12 +448,15 @@ CommandOutcome RunWriteMsg(const CommandLine& cl, CtlIo& io) {
   if (!CheckedBeforeWrite(run, false, false, cl.options.force, static_cast<int>(unmapped.size())))
     return RefusedForFindings(run);
 
-  ConsoleObserver console(io.err, io.errIsTerminal, false, true, kWriteMsgTableTitle,
-                          kWrittenCountLabel, Info(io), kMessagesWrittenText);
+  ChangedConsole console(io.err, io.errIsTerminal, false, kWriteMsgTableTitle, Info(io),
+                         kMessagesWrittenText, "message");
   const int last = run.tables.messages.Grid().RowCount() - 1;
-  const TransferReport report = run.Run(
-      console, [&](TransferObserver& o) { return run.session.core.WriteMessages(1, last, o); });
-  return WriteOutcome(run, report, console);
+  const bool changed = cl.options.changed;
+  const TransferReport report = run.Run(console, [&](TransferObserver& o) {
+    return changed ? run.session.core.WriteMessagesChanged(1, last, ChangedOptionsOf(cl), o)
+                   : run.session.core.WriteMessages(1, last, o);
+  });
+  return WriteOutcome(run, report, console, changed);
 }
 
 CommandOutcome RunReadTotals(const CommandLine& cl, CtlIo& io) {
@@ -585,6 +648,37 @@ CommandOutcome RunVerify(const CommandLine& cl, CtlIo& io) {
   }
   return run.End(kExitFindings,
                  std::to_string(differences) + (differences == 1 ? " difference" : " differences"));
+}
+
+CommandOutcome RunLedger(const CommandLine& cl, CtlIo& io) {
+  const std::vector<std::string>& w = cl.options.words;
+  const std::string path = io.ledger.empty() ? Ledger::DefaultPath() : io.ledger;
+  try {
+    Ledger ledger(path);
+    if (w[0] == "list") {
+      const std::vector<LedgerScale> scales = ledger.Scales();
+      if (scales.empty()) return Done(io.out, "the ledger " + path + " holds no scale");
+      io.out << "scale\tPLU\tmessages\tlast exchange\n";
+      for (const LedgerScale& s : scales) {
+        const std::tm local = LocalTime(static_cast<std::time_t>(s.lastExchange));
+        char when[32];
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+        io.out << s.name << '\t' << s.pluRows << '\t' << s.messageRows << '\t' << when << '\n';
+      }
+      return {kExitDone, static_cast<int>(scales.size()),
+              std::to_string(scales.size()) + (scales.size() == 1 ? " scale" : " scales")};
+    }
+    if (w[0] == "forget") {
+      if (!ledger.Forget(w[1])) return Fail(io.err, kExitFindings, "the ledger holds no scale " + w[1]);
+      return Done(io.out, "forgot " + w[1]);
+    }
+    if (!ledger.Rename(w[1], w[2])) {
+      return Fail(io.err, kExitFindings, "the ledger holds no scale " + w[1]);
+    }
+    return Done(io.out, w[1] + " is now " + w[2]);
+  } catch (const LedgerError& e) {
+    return Fail(io.err, kExitUsage, e.what());
+  }
 }
 
 }  // namespace qm::ctl

@@ -19,6 +19,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "base/EventPump.h"
 #include "base/RunState.h"
@@ -35,6 +37,20 @@
 #include "tables/TotalsPage.h"
 
 namespace qm {
+
+// Where the transfers of a session record what the scale holds: the ledger's file and the name
+// of the scale in it.
+struct LedgerPlace {
+  std::string path;
+  std::string scale;
+};
+
+// A write of changed records: how many of the records it would leave out are read back first.
+struct ChangedWriteOptions {
+  int sample = 8;
+  // Chooses the sample; nothing: a fresh random choice each time.
+  std::optional<std::uint32_t> seed;
+};
 
 class ScaleSession {
  public:
@@ -60,6 +76,15 @@ class ScaleSession {
   }
   // The window's hold on its input during every transfer; may be null; must outlive the session.
   void SetExchangeHold(ExchangeHold* hold) { hold_ = hold; }
+  // Where the table transfers record what the scale holds, asked at the start of each; nothing
+  // (no function, or no place) records nothing. A write does not start when the ledger there
+  // cannot be opened (LedgerFailed); a read goes on without recording (ledgerError).
+  void SetLedgerPlace(std::function<std::optional<LedgerPlace>()> place) {
+    ledgerPlace_ = std::move(place);
+  }
+  std::optional<LedgerPlace> CurrentLedgerPlace() const {
+    return ledgerPlace_ ? ledgerPlace_() : std::nullopt;
+  }
 
   // --- PLU records: command 0x81 (4-byte number, 100-byte reply), 0x82 (83-byte record) ---
 
@@ -72,6 +97,13 @@ class ScaleSession {
   // Writes rows firstRow..lastRow in table order. 0xAA goes on; 0xEE (Refused) or any other
   // byte (OddAnswer) stops at that row.
   TransferReport WritePlu(int firstRow, int lastRow, TransferObserver& observer);
+  // Writes those of rows firstRow..lastRow, in table order, whose record the ledger does not
+  // show on the scale (the ledger lacks it or holds another); `unchanged` counts the others.
+  // Rows sharing a PLU number are all sent. Before trusting the ledger a sample of the rows
+  // left out is read back; when one differs from the ledger or is absent, every row is sent
+  // (ledgerDisagrees). Without a ledger place, or with an empty ledger, every row is sent.
+  TransferReport WritePluChanged(int firstRow, int lastRow, const ChangedWriteOptions& options,
+                                 TransferObserver& observer);
 
   // --- Messages: command 0x83 (2-byte number, 400-byte reply), 0x84 (402-byte record) ---
 
@@ -83,6 +115,11 @@ class ScaleSession {
   // Writes messages firstNumber..lastNumber. A number without text stops it (NoText): sending
   // nothing would erase the scale's message.
   TransferReport WriteMessages(int firstNumber, int lastNumber, TransferObserver& observer);
+  // Writes those of messages firstNumber..lastNumber the ledger does not show on the scale, as
+  // WritePluChanged does.
+  TransferReport WriteMessagesChanged(int firstNumber, int lastNumber,
+                                      const ChangedWriteOptions& options,
+                                      TransferObserver& observer);
 
   // --- Sales totals: command 0x85 (40-byte reply), 0x86 ---
 
@@ -105,6 +142,7 @@ class ScaleSession {
   LivePoll poll_;
   ExchangeHold* hold_ = nullptr;
   ScaleLink::FailureHandler failureHandler_;
+  std::function<std::optional<LedgerPlace>()> ledgerPlace_;
   // Every failure the link reported, counted, and the last one: a transfer tells from the count
   // whether its own exchanges failed.
   std::uint64_t failures_ = 0;

@@ -29,6 +29,8 @@ enum class TransferStatus {
   Refused,        // a write refused (0xEE)
   OddAnswer,      // answered with another byte than the acknowledgement (answerByte)
   NoText,         // a message write: the list names a message it holds no text for
+  LedgerFailed,   // a write: the ledger of what the scale holds could not be read or prepared,
+                  // so nothing was sent (ledgerError says why)
 };
 
 struct TransferReport {
@@ -48,6 +50,15 @@ struct TransferReport {
   // holds the record is not known; the read goes on without it.
   std::vector<int> refused;
   std::vector<int> oddAnswered;
+  // A write of changed records: the rows left out because the ledger shows the scale holds
+  // them (`stored` counts those sent and acknowledged).
+  int unchanged = 0;
+  // A write of changed records: the number whose record, read back before the write, was not
+  // the ledger's (or was absent); every row was sent then.
+  std::optional<int> ledgerDisagrees;
+  // The ledger's failure (UTF-8): with LedgerFailed why nothing was sent; otherwise the
+  // transfer went on and recorded nothing more from then on.
+  std::string ledgerError;
 
   bool Stopped() const {
     return status == TransferStatus::Cancelled || status == TransferStatus::TableChanged;
@@ -72,6 +83,10 @@ class TransferObserver {
   // NoText): `report` names it. A write's row is still the row it was when the transfer began
   // when `rowStillValid`.
   virtual void Stopped(const TransferReport& /*report*/, bool /*rowStillValid*/) {}
+  // A write of changed records has compared the table with the ledger (and read back its
+  // sample): `report` holds the rows it leaves out and whether the scale disagreed; `sending`
+  // rows go out now.
+  virtual void Planned(const TransferReport& /*report*/, int /*sending*/) {}
   // The transfer has ended, before "Done." shows in the activity panel.
   virtual void Finishing(const TransferReport& /*report*/) {}
   // After "Done." (and the count panel of a table read), before the link is given back.

@@ -272,11 +272,14 @@ TEST_F(TransferWindowTest, MenusStandBetweenCheckAndInformationWithCaptionsAndTa
   EXPECT_EQ(titles[read + 1], QStringLiteral("&Запись"));
   EXPECT_EQ(titles[read + 2], QStringLiteral("&Информация"));
 
-  auto check = [](QMenu* menu, const char* caption, const char* whole, const char* current) {
+  // `changed`: the entry of the write of changed rows, between the two.
+  auto check = [](QMenu* menu, const char* caption, const char* whole, const char* current,
+                  const char* changed = nullptr) {
     SCOPED_TRACE(caption);
     EXPECT_EQ(menu->title(), QString::fromUtf8(caption));
-    const QList<QAction*> entries = menu->actions();
-    ASSERT_EQ(entries.size(), 2);
+    QList<QAction*> entries = menu->actions();
+    ASSERT_EQ(entries.size(), changed ? 3 : 2);
+    if (changed) EXPECT_EQ(entries.takeAt(1)->text(), QString::fromUtf8(changed));
     EXPECT_EQ(entries[0]->text(), QString::fromUtf8(whole));
     EXPECT_EQ(entries[0]->data().toInt(), 0);
     EXPECT_EQ(entries[1]->text(), QString::fromUtf8(current));
@@ -288,7 +291,8 @@ TEST_F(TransferWindowTest, MenusStandBetweenCheckAndInformationWithCaptionsAndTa
   check(readMenus[1]->menu(), "&Сообщений      ", "&Всех", "&Текущего");
   const QList<QAction*> writeMenus = Form().Commands().Menu(Cmd::WriteMenu)->actions();
   ASSERT_EQ(writeMenus.size(), 2);
-  check(writeMenus[0]->menu(), "&Товаров   ", "&Всей таблицы", "&Текущей строки");
+  check(writeMenus[0]->menu(), "&Товаров   ", "&Всей таблицы", "&Текущей строки",
+        "Записать &изменённые товары");
   check(writeMenus[1]->menu(), "&Сообщений      ", "&Всех", "&Текущего");
 }
 

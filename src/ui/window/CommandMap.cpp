@@ -50,6 +50,9 @@ void ReadPlu(T t, int tag) {
 void WritePlu(T t, int tag) {
   t.transfers.Commands().WritePLUClick(tag);
 }
+void WriteChangedPlu(T t, int) {
+  t.transfers.Commands().WriteChangedPluClick();
+}
 void ReadMessages(T t, int tag) {
   t.transfers.Commands().ReadMessageClick(tag);
 }
@@ -191,6 +194,7 @@ const MenuRow kMenus[] = {
     {0, Cmd::WriteMenu, "&Запись", 0, nullptr},
     {1, Cmd::WritePluMenu, "&Товаров   ", 0, nullptr},
     {2, Cmd::WritePluTable, "&Всей таблицы", 0, WritePlu},
+    {2, Cmd::WritePluChanged, "Записать &изменённые товары", 0, WriteChangedPlu},
     {2, Cmd::WritePluRow, "&Текущей строки", 1, WritePlu},
     {1, Cmd::WriteMsgMenu, "&Сообщений      ", 0, nullptr},
     {2, Cmd::WriteMsgAll, "&Всех", 0, WriteMessages},

@@ -89,6 +89,7 @@ enum class Cmd {
   WriteMenu,
   WritePluMenu,
   WritePluTable,
+  WritePluChanged,
   WritePluRow,
   WriteMsgMenu,
   WriteMsgAll,

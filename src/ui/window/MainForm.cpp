@@ -14,7 +14,10 @@
 #include "app/ScaleTypeSelection.h"
 #include "app/Settings.h"
 #include "base/TickSource.h"
+#include "ledger/Ledger.h"
 #include "link/ScaleLink.h"
+#include "port/PortNames.h"
+#include "session/LedgerName.h"
 #include "session/ScaleSession.h"
 #include "ui/files/MainFormFiles.h"
 #include "ui/link/MainFormLink.h"
@@ -56,6 +59,14 @@ TMainForm::TMainForm(QWidget* parent)
   pages_ = BuildMainPages(client);
   status_ = std::make_unique<QtStatusView>(statusBar());
   session_ = std::make_unique<ScaleSession>(port_, *pump_, *status_, state_);
+  // What each scale holds is kept in the per-user ledger, under the scale's line and address as
+  // they are when a transfer starts.
+  if (Ledger::Available()) {
+    session_->SetLedgerPlace([this] {
+      return LedgerPlace{Ledger::DefaultPath(),
+                         LedgerScaleName(ResolvePortDevice(port_.Port()), state_.ScaleAddress)};
+    });
+  }
 
   timer_.setInterval(kTimerInterval);
   if ((ticks_ = testTicks)) {
