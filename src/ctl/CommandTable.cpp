@@ -57,7 +57,9 @@ void CheckChanged(CommandLine& cl) {
   if (cl.options.sample && !cl.options.changed) {
     throw UsageError(cl.command + " takes --sample K only with --changed");
   }
-  CheckRange(cl.options.sample, 0, 100000, "--sample");
+  if (cl.options.sample && (*cl.options.sample < 0 || *cl.options.sample > 100000)) {
+    throw UsageError("--sample takes 0 to 100000");
+  }
 }
 
 void RequireInputAndOutput(CommandLine& cl, const TScaleParams&) {

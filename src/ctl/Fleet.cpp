@@ -135,7 +135,8 @@ class FleetRun {
       }
       ++o.attempts;
       std::unique_ptr<TickSource> ticks = ticks_ ? ticks_(p.scale) : nullptr;
-      CtlIo io{out, err, false, ticks.get(), io_.ledger};
+      CtlIo io{out, err, false, ticks.get()};
+      io.ledger = io_.ledger;
       const CommandOutcome run = RunCommand(p.cl, io);
       o.code = run.code;
       o.records = run.records;

@@ -199,7 +199,7 @@ CommandOutcome RunWithStreams(const CommandLine& given, CtlIo& io) {
   }
   Renaming errBuffer(io.err, path, name), outBuffer(out ? io.err : io.out, path, name);
   std::ostream err(&errBuffer), lines(&outBuffer);
-  CtlIo renamed{lines, err, io.errIsTerminal, io.ticks, io.in, io.quiet};
+  CtlIo renamed{lines, err, io.errIsTerminal, io.ticks, io.ledger, io.in, io.quiet};
   CommandOutcome outcome;
   try {
     outcome = row.run(cl, renamed);

@@ -27,12 +27,12 @@ struct CtlIo {
   bool errIsTerminal = false;  // show progress on `err`
   // Where the link's timer ticks come from; nullptr: the steady clock. Tests pass virtual time.
   TickSource* ticks = nullptr;
+  // The ledger of what the scales hold; empty: the per-user one (Ledger::DefaultPath).
+  std::string ledger;
   // Where "-i -" reads from; nullptr: the process's standard input.
   std::istream* in = nullptr;
   // -q: the informational lines (Info) and the progress line are left out.
   bool quiet = false;
-  // The ledger of what the scales hold; empty: the per-user one (Ledger::DefaultPath).
-  std::string ledger;
 };
 
 // `io.out`, or nowhere when quiet: for the lines that say how things went (completion texts,

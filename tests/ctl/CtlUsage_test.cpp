@@ -18,7 +18,7 @@ CtlResult RunWithInput(std::vector<std::string> args, const std::string& in) {
   std::istringstream input(in);
   std::ostringstream out, err;
   CtlResult r;
-  r.code = qm::ctl::RunQmctl(args, {out, err, false, nullptr, &input});
+  r.code = qm::ctl::RunQmctl(args, {out, err, false, nullptr, {}, &input});
   r.out = out.str();
   r.err = err.str();
   return r;

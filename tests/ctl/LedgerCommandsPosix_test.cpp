@@ -138,8 +138,12 @@ TEST_F(LedgerCommands, EachRunSendsWhatTheScaleLacksAndSaysSo) {
     const CtlResult r = Run(args, args[0] != "ledger");
     EXPECT_EQ(r.code, s.code) << r.err;
     EXPECT_EQ(Writes() - before, s.writes);
-    if (*s.outEnds) EXPECT_NE(r.out.find(s.outEnds), std::string::npos) << r.out;
-    if (s.errHas) EXPECT_NE(r.err.find(s.errHas), std::string::npos) << r.err;
+    if (*s.outEnds) {
+      EXPECT_NE(r.out.find(s.outEnds), std::string::npos) << r.out;
+    }
+    if (s.errHas) {
+      EXPECT_NE(r.err.find(s.errHas), std::string::npos) << r.err;
+    }
     if (std::string(s.name) == "the ledger lists the scale") {
       EXPECT_EQ(r.out.find(name + "\t3\t0\t"), r.out.find('\n') + 1) << r.out;
     }

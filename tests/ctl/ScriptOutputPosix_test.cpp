@@ -30,7 +30,7 @@ class ScriptOutput : public CtlTest, protected ScaleForProgram {
     std::istringstream input(in);
     std::ostringstream out, err;
     CtlResult r;
-    r.code = qm::ctl::RunQmctl(args, {out, err, false, &ticks, &input});
+    r.code = qm::ctl::RunQmctl(args, {out, err, false, &ticks, {}, &input});
     r.out = out.str();
     r.err = err.str();
     return r;

@@ -279,7 +279,9 @@ TEST_F(TransferWindowTest, MenusStandBetweenCheckAndInformationWithCaptionsAndTa
     EXPECT_EQ(menu->title(), QString::fromUtf8(caption));
     QList<QAction*> entries = menu->actions();
     ASSERT_EQ(entries.size(), changed ? 3 : 2);
-    if (changed) EXPECT_EQ(entries.takeAt(1)->text(), QString::fromUtf8(changed));
+    if (changed) {
+      EXPECT_EQ(entries.takeAt(1)->text(), QString::fromUtf8(changed));
+    }
     EXPECT_EQ(entries[0]->text(), QString::fromUtf8(whole));
     EXPECT_EQ(entries[0]->data().toInt(), 0);
     EXPECT_EQ(entries[1]->text(), QString::fromUtf8(current));
