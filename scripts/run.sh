@@ -18,21 +18,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_BUILD_TESTS=OFF -DQM_
   >/dev/null
 cmake --build build -j2 --target qm-interchange qmctl qm-scale-sim
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/qm-run.XXXXXX")"
-sim_pid=""
-cleanup() {
-  if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-    kill -TERM "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source scripts/virtual-scale.sh
 trap 'exit 130' INT TERM
-
-line="$work/scale"
-build/bin/qm-scale-sim --demo --link "$line" "$@" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
+start_virtual_scale run "$@"
 
 # The virtual scale prints its terminal's path once the line is ready.
 for _ in $(seq 1 100); do
@@ -50,10 +38,7 @@ if [ ! -e "$line" ]; then
 fi
 echo "Virtual scale on $(head -n1 "$work/sim.out") (every COM port leads there for this run)"
 
-ports=""
-for n in 1 2 3 4 5 6 7 8; do
-  ports="${ports:+$ports;}COM$n=$line"
-done
+ports="$(every_com_port "$line")"
 
 # Without a display (a server or a container), the window goes to a virtual one.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

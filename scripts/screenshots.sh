@@ -15,27 +15,14 @@ out="$(cd "$out" && pwd)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2 --target qm-screenshot qm-scale-sim
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/qm-shots.XXXXXX")"
-sim_pid=""
-cleanup() {
-  if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-    kill -TERM "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-line="$work/scale"
-build/bin/qm-scale-sim --demo --still --link "$line" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
+source scripts/virtual-scale.sh
+start_virtual_scale shots --still
 for _ in $(seq 1 100); do
   [ -s "$work/sim.out" ] && [ -e "$line" ] && break
   sleep 0.05
 done
 [ -e "$line" ] || { echo "qm-scale-sim did not start" >&2; cat "$work/sim.err" >&2; exit 1; }
-ports=""
-for n in 1 2 3 4 5 6 7 8; do ports="${ports:+$ports;}COM$n=$line"; done
+ports="$(every_com_port "$line")"
 
 # One run of the window: $1 name, $2 settings file contents (empty: no settings at all).
 shoot() {
