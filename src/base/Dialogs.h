@@ -68,4 +68,34 @@ class Dialogs {
   virtual std::optional<FileDialogAnswer> ChooseFile(const FileDialogRequest& request) = 0;
 };
 
+// Dialogs that pass every call on to other dialogs, the target; a subclass overrides the calls
+// it changes and may change the target.
+class ForwardingDialogs : public Dialogs {
+ public:
+  explicit ForwardingDialogs(Dialogs& target) : target_(&target) {}
+
+  DialogButton ShowMessage(const MessageBoxRequest& request) override {
+    return target_->ShowMessage(request);
+  }
+  std::optional<std::string> InputLine(const std::string& caption, const std::string& prompt,
+                                       const std::string& defaultText) override {
+    return target_->InputLine(caption, prompt, defaultText);
+  }
+  void ShowProgress(const std::string& title, const std::string& doneLabel, int total,
+                    int start) override {
+    target_->ShowProgress(title, doneLabel, total, start);
+  }
+  bool StepProgress(int position) override { return target_->StepProgress(position); }
+  void HideProgress() override { target_->HideProgress(); }
+  std::optional<FileDialogAnswer> ChooseFile(const FileDialogRequest& request) override {
+    return target_->ChooseFile(request);
+  }
+
+ protected:
+  void Retarget(Dialogs& target) { target_ = &target; }
+
+ private:
+  Dialogs* target_;
+};
+
 }  // namespace qm

@@ -15,27 +15,19 @@
 
 namespace qm {
 
-class WindowDialogs final : public Dialogs {
+class WindowDialogs final : public ForwardingDialogs {
  public:
   // `own` is used until Replace; `closePending` says that a close waits for a transfer to end.
   WindowDialogs(Dialogs& own, std::function<bool()> closePending)
-      : own_(own), current_(&own), closePending_(std::move(closePending)) {}
+      : ForwardingDialogs(own), own_(own), closePending_(std::move(closePending)) {}
 
   // Puts `dialogs` (not owned) in place of the window's own; nullptr returns to them.
-  void Replace(Dialogs* dialogs) { current_ = dialogs ? dialogs : &own_; }
+  void Replace(Dialogs* dialogs) { Retarget(dialogs ? *dialogs : own_); }
 
-  DialogButton ShowMessage(const MessageBoxRequest& request) override;
-  std::optional<std::string> InputLine(const std::string& caption, const std::string& prompt,
-                                       const std::string& defaultText) override;
-  void ShowProgress(const std::string& title, const std::string& doneLabel, int total,
-                    int start) override;
   bool StepProgress(int position) override;
-  void HideProgress() override;
-  std::optional<FileDialogAnswer> ChooseFile(const FileDialogRequest& request) override;
 
  private:
   Dialogs& own_;
-  Dialogs* current_;
   std::function<bool()> closePending_;
 };
 
