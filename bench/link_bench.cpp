@@ -99,20 +99,34 @@ struct Link {
   std::int64_t notifications = 0;
 };
 
+// Seconds of wall-clock time and of this process's CPU time, added up over the measured steps.
+struct Spent {
+  double wall = 0, cpu = 0;
+
+  // Runs `step` and adds what it took.
+  template <typename Step>
+  void Measure(Step&& step) {
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = Clock::now();
+    step();
+    wall += std::chrono::duration<double>(Clock::now() - t0).count();
+    cpu += ProcessCpuSeconds() - c0;
+  }
+  double CpuPercent() const { return 100.0 * cpu / wall; }
+};
+
 // A wait for one byte that never comes: the whole 5-tick time-out of handling events.
 void BM_SilentScaleWait(benchmark::State& st) {
   Line line;
   Link l(line.path);
-  double cpu = 0, wall = 0;
+  Spent spent;
   for (auto _ : st) {
-    const double c0 = ProcessCpuSeconds();
-    const auto t0 = Clock::now();
-    std::string reply;
-    benchmark::DoNotOptimize(l.link.ReadReply(1, false, reply));
-    wall += std::chrono::duration<double>(Clock::now() - t0).count();
-    cpu += ProcessCpuSeconds() - c0;
+    spent.Measure([&] {
+      std::string reply;
+      benchmark::DoNotOptimize(l.link.ReadReply(1, false, reply));
+    });
   }
-  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["cpu_pct"] = spent.CpuPercent();
   st.counters["rounds_per_wait"] =
       benchmark::Counter(double(l.loop.Count().rounds) / st.iterations());
 }
@@ -141,22 +155,20 @@ void BM_PacedReplyArrivals(benchmark::State& st) {
     ::_exit(0);
   }
   ::close(go[0]);
-  double cpu = 0, wall = 0;
+  Spent spent;
   std::int64_t arrivals = 0;
   l.notifications = 0;
   for (auto _ : st) {
-    const double c0 = ProcessCpuSeconds();
-    const auto t0 = Clock::now();
-    if (::write(go[1], "g", 1) != 1) st.SkipWithError("child gone");
-    std::string reply;
-    if (!l.link.ReadReply(bytes, false, reply)) st.SkipWithError("reply lost");
-    wall += std::chrono::duration<double>(Clock::now() - t0).count();
-    cpu += ProcessCpuSeconds() - c0;
+    spent.Measure([&] {
+      if (::write(go[1], "g", 1) != 1) st.SkipWithError("child gone");
+      std::string reply;
+      if (!l.link.ReadReply(bytes, false, reply)) st.SkipWithError("reply lost");
+    });
     arrivals += bytes;
   }
   ::close(go[1]);
   ::waitpid(child, nullptr, 0);
-  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["cpu_pct"] = spent.CpuPercent();
   st.counters["rx_per_arrival"] = double(l.notifications) / double(arrivals);
 }
 BENCHMARK(BM_PacedReplyArrivals)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -202,6 +214,18 @@ bool ReadOneRecord(Link& l) {
   return answer.kind == qm::Answer::Kind::Done && answer.reply.size() == 100;
 }
 
+// One 0x81 read a round, each measured; the notifications are counted from 0.
+Spent MeasureReads(benchmark::State& st, Link& l) {
+  Spent spent;
+  l.notifications = 0;
+  for (auto _ : st) {
+    spent.Measure([&] {
+      if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
+    });
+  }
+  return spent;
+}
+
 // Exchanges of command 0x81 (address, echo and status, command and 4 bytes, 0xAA and 100
 // bytes) against a scale that answers at once.
 void BM_Exchange0x81(benchmark::State& st) {
@@ -227,17 +251,9 @@ void BM_Exchange0x81At9600(benchmark::State& st) {
   pid_t child = StartChildScale(line, true);
   {
     Link l(line.path);
-    double cpu = 0, wall = 0;
-    l.notifications = 0;
-    for (auto _ : st) {
-      const double c0 = ProcessCpuSeconds();
-      const auto t0 = Clock::now();
-      if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
-      wall += std::chrono::duration<double>(Clock::now() - t0).count();
-      cpu += ProcessCpuSeconds() - c0;
-    }
+    const Spent spent = MeasureReads(st, l);
     const double bytesIn = 103.0 * st.iterations();  // echo, status, 0xAA, 100 bytes
-    st.counters["cpu_pct"] = 100.0 * cpu / wall;
+    st.counters["cpu_pct"] = spent.CpuPercent();
     st.counters["rx_per_byte"] = double(l.notifications) / bytesIn;
   }
   ::kill(child, SIGTERM);
@@ -261,21 +277,19 @@ ChildScale ScaleWithPlu7(const qmsim::Faults& faults, unsigned baud) {
 void BM_SimSilentScale(benchmark::State& st) {
   const ChildScale scale = ScaleWithPlu7({.silent = true}, 0);
   Link l(scale.Path());
-  double cpu = 0, wall = 0;
+  Spent spent;
   const auto rounds0 = l.loop.Count().rounds;
   for (auto _ : st) {
     l.link.OpenLink(false);
     if (!l.link.IsOpen()) st.SkipWithError("port did not open");
-    const double c0 = ProcessCpuSeconds();
-    const auto t0 = Clock::now();
-    if (l.link.SelectScale().kind != qm::Selection::Kind::Silent) {
-      st.SkipWithError("a silent scale answered");
-    }
-    wall += std::chrono::duration<double>(Clock::now() - t0).count();
-    cpu += ProcessCpuSeconds() - c0;
+    spent.Measure([&] {
+      if (l.link.SelectScale().kind != qm::Selection::Kind::Silent) {
+        st.SkipWithError("a silent scale answered");
+      }
+    });
   }
-  st.counters["cpu_pct"] = 100.0 * cpu / wall;
-  st.counters["wait_s"] = wall / double(st.iterations());
+  st.counters["cpu_pct"] = spent.CpuPercent();
+  st.counters["wait_s"] = spent.wall / double(st.iterations());
   st.counters["rounds_per_wait"] =
       double(l.loop.Count().rounds - rounds0) / double(st.iterations());
 }
@@ -286,17 +300,9 @@ BENCHMARK(BM_SimSilentScale)->Iterations(10)->Unit(benchmark::kMillisecond)->Use
 void BM_SimExchange0x81At9600(benchmark::State& st) {
   const ChildScale scale = ScaleWithPlu7({}, 9600);
   Link l(scale.Path());
-  double cpu = 0, wall = 0;
-  l.notifications = 0;
-  for (auto _ : st) {
-    const double c0 = ProcessCpuSeconds();
-    const auto t0 = Clock::now();
-    if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
-    wall += std::chrono::duration<double>(Clock::now() - t0).count();
-    cpu += ProcessCpuSeconds() - c0;
-  }
+  const Spent spent = MeasureReads(st, l);
   const double bytesIn = 103.0 * double(st.iterations());  // echo, status, 0xAA, 100 bytes
-  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["cpu_pct"] = spent.CpuPercent();
   st.counters["rx_per_byte"] = double(l.notifications) / bytesIn;
   st.counters["rx_per_exchange"] = double(l.notifications) / double(st.iterations());
 }
@@ -306,18 +312,10 @@ BENCHMARK(BM_SimExchange0x81At9600)->Iterations(40)->Unit(benchmark::kMillisecon
 void BM_SimExchange0x81(benchmark::State& st) {
   const ChildScale scale = ScaleWithPlu7({}, 0);
   Link l(scale.Path());
-  double cpu = 0, wall = 0;
-  l.notifications = 0;
-  for (auto _ : st) {
-    const double c0 = ProcessCpuSeconds();
-    const auto t0 = Clock::now();
-    if (!ReadOneRecord(l)) st.SkipWithError("exchange failed");
-    wall += std::chrono::duration<double>(Clock::now() - t0).count();
-    cpu += ProcessCpuSeconds() - c0;
-  }
+  const Spent spent = MeasureReads(st, l);
   st.counters["exchanges_per_s"] =
       benchmark::Counter(double(st.iterations()), benchmark::Counter::kIsRate);
-  st.counters["cpu_pct"] = 100.0 * cpu / wall;
+  st.counters["cpu_pct"] = spent.CpuPercent();
   st.counters["rx_per_exchange"] = double(l.notifications) / double(st.iterations());
 }
 BENCHMARK(BM_SimExchange0x81)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);

@@ -192,19 +192,15 @@ void BM_WritePluTable(benchmark::State& st) {
 // Unpaced, then paced as a real line is: the wire sets the pace there (one PLU read is 109
 // bytes, 9.5 ms at 115200 baud and 113.5 ms at 9600), so a few hundred records at 115200 and a
 // short table at 9600 show what the program adds to it. bench/paced runs the paced ones.
-BENCHMARK(BM_ReadPluTable)
-    ->Args({4000, 0})
-    ->Args({300, 115200})
-    ->Args({20, 9600})
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WritePluTable)
-    ->Args({4000, 0})
-    ->Args({300, 115200})
-    ->Args({20, 9600})
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+void TableCases(benchmark::internal::Benchmark* b) {
+  b->Args({4000, 0})
+      ->Args({300, 115200})
+      ->Args({20, 9600})
+      ->Iterations(1)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_ReadPluTable)->Apply(TableCases);
+BENCHMARK(BM_WritePluTable)->Apply(TableCases);
 
 }  // namespace
