@@ -2,36 +2,25 @@
 // Add, Ins, Clear, Del, Copy and Paste of the editor's commands.
 #pragma once
 
+#include <array>
+
 namespace qm {
+
+// The seven commands of an editor in the order of their keys (F1..F7) and of their buttons.
+template <typename Commands>
+inline constexpr std::array<void (Commands::*)(), 7> kEditorCommands = {
+    &Commands::Write, &Commands::Add,  &Commands::Ins,  &Commands::Clear,
+    &Commands::Del,   &Commands::Copy, &Commands::Paste};
 
 // Runs the command of `keyCode` on `commands`; false (and nothing run) for any other key.
 template <typename Commands>
 bool RunFunctionKey(Commands& commands, int keyCode) {
-  switch (keyCode) {
-    case 112:
-      commands.Write();
-      return true;
-    case 113:
-      commands.Add();
-      return true;
-    case 114:
-      commands.Ins();
-      return true;
-    case 115:
-      commands.Clear();
-      return true;
-    case 116:
-      commands.Del();
-      return true;
-    case 117:
-      commands.Copy();
-      return true;
-    case 118:
-      commands.Paste();
-      return true;
-    default:
-      return false;
+  constexpr int kF1 = 112;
+  if (keyCode < kF1 || keyCode >= kF1 + static_cast<int>(kEditorCommands<Commands>.size())) {
+    return false;
   }
+  (commands.*kEditorCommands<Commands>[keyCode - kF1])();
+  return true;
 }
 
 }  // namespace qm

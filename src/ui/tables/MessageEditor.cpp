@@ -47,21 +47,14 @@ void MessageEditor::Build(QWidget* page) {
     if (!loading_) dirty_ = true;
   });
 
-  const EditorButton buttons[] = {
-      {&MsgWrite, "MsgWrite", "Write", "Записать сообщение   F1"},
-      {&MsgAdd, "MsgAdd", "Add", "Добавить сообщение   F2"},
-      {&MsgIns, "MsgIns", "Ins", "Вставить сообщение   F3"},
-      {&MsgClear, "MsgClear", "Clear", "Стереть текст   F4"},
-      {&MsgDel, "MsgDel", "Del", "Удалить сообщение  F5"},
-      {&MsgCopy, "MsgCopy", "Copy", "Скопировать в буфер   F6"},
-      {&MsgPaste, "MsgPaste", "Paste", "Вставить из буфера   F7"},
-  };
-  for (QPushButton* b : MakeEditorButtons(page, buttons, QRect(452, 4, 72, 23), QPoint(0, 25))) {
-    buttons_.push_back(b);
-    b->installEventFilter(this);
-  }
-  ConnectEditorButtons(this, MsgWrite, MsgAdd, MsgIns, MsgClear, MsgDel, MsgCopy, MsgPaste,
-                       [this] { return commands_; });
+  const EditorButtonRow buttons{
+      {&MsgWrite, &MsgAdd, &MsgIns, &MsgClear, &MsgDel, &MsgCopy, &MsgPaste},
+      {"Записать сообщение   F1", "Добавить сообщение   F2", "Вставить сообщение   F3",
+       "Стереть текст   F4", "Удалить сообщение  F5", "Скопировать в буфер   F6",
+       "Вставить из буфера   F7"}};
+  buttons_ = MakeEditorButtons(page, "Msg", buttons, QRect(452, 4, 72, 23), QPoint(0, 25));
+  for (QPushButton* b : buttons_) b->installEventFilter(this);
+  ConnectEditorButtons(this, buttons_, [this] { return commands_; });
 
   MsgRichEdit->installEventFilter(this);
   MsgNameEdit->installEventFilter(this);
@@ -122,12 +115,8 @@ void MessageEditor::MsgRichEditExit(QWidget* leaving, QWidget* receiving) {
       leaving == MsgNameEdit || leaving == MsgRichEdit || MsgRichEdit->isAncestorOf(leaving);
   if (!dirty_ || !fromField || InEditorSet(receiving)) return;
   static const std::string kText = Win1251("Сообщение было изменено, сохранить?");
-  MessageBoxRequest ask;
-  ask.text = kText;
-  ask.caption = kConfirmCaption;
-  ask.icon = DialogIcon::Question;
-  ask.buttons = kButtonYes | kButtonNo | kButtonCancel;
-  switch (dialogs_().ShowMessage(ask)) {
+  switch (dialogs_().ShowMessage(
+      {kText, kConfirmCaption, DialogIcon::Question, kButtonYes | kButtonNo | kButtonCancel})) {
     case kButtonYes:
       commands_->Write();
       break;

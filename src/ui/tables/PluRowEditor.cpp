@@ -170,20 +170,15 @@ void PluRowEditor::Build(QWidget* page) {
   fields_ = {PNMemo, ICMemo, GCMemo, INEdit1,      INEdit2, UPMemo,
              SLMemo, TWMemo, MIMemo, LogoComboBox, SOMemo};
 
-  const EditorButton buttons[] = {
-      {&PLUWrite, "PLUWrite", "Write", "Записать строку   F1"},
-      {&PLUAdd, "PLUAdd", "Add", "Добавить строку   (F2)"},
-      {&PLUIns, "PLUIns", "Ins", "Вставить строку   (F3)"},
-      {&PLUClear, "PLUClear", "Clear", "Удалить данные в строке   (F4)"},
-      {&PLUDel, "PLUDel", "Del", "Удалить строку   (F5)"},
-      {&PLUCopy, "PLUCopy", "Copy", "Скопировать в буфер   (F6)"},
-      {&PLUPaste, "PLUPaste", "Paste", "Вставить из буфера   (F7)"},
-  };
+  const EditorButtonRow buttons{
+      {&PLUWrite, &PLUAdd, &PLUIns, &PLUClear, &PLUDel, &PLUCopy, &PLUPaste},
+      {"Записать строку   F1", "Добавить строку   (F2)", "Вставить строку   (F3)",
+       "Удалить данные в строке   (F4)", "Удалить строку   (F5)", "Скопировать в буфер   (F6)",
+       "Вставить из буфера   (F7)"}};
   const std::vector<QPushButton*> made =
-      MakeEditorButtons(page, buttons, QRect(4, 152, 38, 23), QPoint(40, 0));
+      MakeEditorButtons(page, "PLU", buttons, QRect(4, 152, 38, 23), QPoint(40, 0));
   buttons_.insert(buttons_.end(), made.begin(), made.end());
-  ConnectEditorButtons(this, PLUWrite, PLUAdd, PLUIns, PLUClear, PLUDel, PLUCopy, PLUPaste,
-                       [this] { return commands_; });
+  ConnectEditorButtons(this, made, [this] { return commands_; });
 
   MsgShowBox = new QGroupBox(QString::fromUtf8("Сообщение отсутствует..."), page);
   MsgShowBox->setObjectName(QStringLiteral("MsgShowBox"));
@@ -369,12 +364,8 @@ bool PluRowEditor::InEditorSet(const QWidget* widget) const {
 void PluRowEditor::PLURowEditExit(QWidget* leaving, QWidget* receiving, bool toPluGrid) {
   if (!pluDirty_ || !InEditorSet(leaving) || InEditorSet(receiving)) return;
   static const std::string kText = Win1251("Данные были изменены, сохранить?");
-  MessageBoxRequest ask;
-  ask.text = kText;
-  ask.caption = kConfirmCaption;
-  ask.icon = DialogIcon::Question;
-  ask.buttons = kButtonYes | kButtonNo | kButtonCancel;
-  switch (dialogs_().ShowMessage(ask)) {
+  switch (dialogs_().ShowMessage(
+      {kText, kConfirmCaption, DialogIcon::Question, kButtonYes | kButtonNo | kButtonCancel})) {
     case kButtonYes:
       PLUWriteClick();
       bounce_.To(PLUWrite);
