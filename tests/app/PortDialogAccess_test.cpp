@@ -4,23 +4,19 @@
 #include <gtest/gtest.h>
 
 #include "app/ComPortSettingsAccess.h"
+#include "support/PortModels.h"
 
 namespace qm {
 namespace {
 
+// Every field away from its default and from the port's own settings in the tests below.
 PortDialogModel Unusual() {
-  PortDialogModel m;
+  PortDialogModel m = qmtest::UnusualPortModel();
   m.port = TPortType::COM7;
   m.baudRate = TBaudRate::br57600;
-  m.stopBits = TStopBits::sbTwoStopBits;
-  m.dataBits = TDataBits::dbSeven;
   m.parity = TParityBits::prMark;
-  m.controlRts = TRtsFlowControl::rtsToggle;
-  m.controlDtr = TDtrFlowControl::dtrHandshake;
   m.outCtsFlow = true;
-  m.outDsrFlow = true;
   m.xonXoffOut = true;
-  m.xonXoffIn = true;
   return m;
 }
 
@@ -59,24 +55,22 @@ TEST(PortDialogAccess, DismissedDialogChangesNothing) {
 }
 
 TEST(PortDialogAccess, LineSettingsGoIntoThePortAndComeBackWhole) {
-  PortLineSettings line;
-  line.Port = TPortType::COM8;
-  line.BaudRate = TBaudRate::br110;
-  line.DataBits = TDataBits::dbFive;
-  line.Parity = TParityBits::prSpace;
-  line.StopBits = TStopBits::sbOne5StopBits;
+  const PortLineSettings line{.Port = TPortType::COM8,
+                              .BaudRate = TBaudRate::br110,
+                              .DataBits = TDataBits::dbFive,
+                              .Parity = TParityBits::prSpace,
+                              .StopBits = TStopBits::sbOne5StopBits};
   TComPort port;
   ApplyLineSettings(line, port);
   EXPECT_EQ(LineSettingsOf(port), line);
   // What the dialog changes is what the window saves next.
   ComPortSettingsAccess access(port);
   WritePortDialogModel(Unusual(), access);
-  const PortLineSettings after = LineSettingsOf(port);
-  EXPECT_EQ(after.Port, TPortType::COM7);
-  EXPECT_EQ(after.BaudRate, TBaudRate::br57600);
-  EXPECT_EQ(after.DataBits, TDataBits::dbSeven);
-  EXPECT_EQ(after.Parity, TParityBits::prMark);
-  EXPECT_EQ(after.StopBits, TStopBits::sbTwoStopBits);
+  EXPECT_EQ(LineSettingsOf(port), (PortLineSettings{.Port = TPortType::COM7,
+                                                    .BaudRate = TBaudRate::br57600,
+                                                    .DataBits = TDataBits::dbSeven,
+                                                    .Parity = TParityBits::prMark,
+                                                    .StopBits = TStopBits::sbTwoStopBits}));
 }
 
 }  // namespace

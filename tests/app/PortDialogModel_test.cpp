@@ -3,58 +3,44 @@
 #include <gtest/gtest.h>
 
 #include "app/RecordingPort.h"
+#include "support/PortModels.h"
 
 namespace qm {
 namespace {
 
-// Every field away from its default, so a preset that touches a field it should leave is seen.
-PortDialogModel Unusual() {
-  PortDialogModel m;
-  m.port = TPortType::COM3;
-  m.baudRate = TBaudRate::br56000;
-  m.stopBits = TStopBits::sbTwoStopBits;
-  m.dataBits = TDataBits::dbSeven;
-  m.parity = TParityBits::prMark;
-  m.controlRts = TRtsFlowControl::rtsToggle;
-  m.controlDtr = TDtrFlowControl::dtrHandshake;
-  m.outCtsFlow = false;
-  m.outDsrFlow = true;
-  m.xonXoffOut = false;
-  m.xonXoffIn = true;
-  return m;
-}
+using qmtest::UnusualPortModel;
 
 TEST(PortDialogPresets, EachChangesOnlyItsOwnFields) {
-  PortDialogModel m = Unusual();
+  PortDialogModel m = UnusualPortModel();
   m.PresetRtsCts();
-  PortDialogModel expected = Unusual();
+  PortDialogModel expected = UnusualPortModel();
   expected.controlRts = TRtsFlowControl::rtsHandshake;
   expected.outCtsFlow = true;
   EXPECT_EQ(m, expected);
 
-  m = Unusual();
+  m = UnusualPortModel();
   m.PresetDtrDsr();
-  expected = Unusual();
+  expected = UnusualPortModel();
   expected.controlDtr = TDtrFlowControl::dtrEnable;  // Enable, not Handshake
   expected.outDsrFlow = true;
   EXPECT_EQ(m, expected);
 
-  m = Unusual();
+  m = UnusualPortModel();
   m.PresetXonXoff();
-  expected = Unusual();
+  expected = UnusualPortModel();
   expected.xonXoffOut = true;
   expected.xonXoffIn = true;
   EXPECT_EQ(m, expected);
 }
 
 TEST(PortDialogPresets, NoFlowControlThenOkTurnsEveryFlowControlOff) {
-  PortDialogModel m = Unusual();
+  PortDialogModel m = UnusualPortModel();
   m.PresetRtsCts();
   m.PresetXonXoff();
   m.PresetNone();
 
   qmtest::RecordingPort port;
-  port.values = Unusual();
+  port.values = UnusualPortModel();
   port.values.outCtsFlow = true;
   port.values.xonXoffOut = true;
   WritePortDialogModel(m, port);
@@ -66,13 +52,13 @@ TEST(PortDialogPresets, NoFlowControlThenOkTurnsEveryFlowControlOff) {
   EXPECT_EQ(port.values.controlRts, TRtsFlowControl::rtsDisable);
   EXPECT_EQ(port.values.controlDtr, TDtrFlowControl::dtrDisable);
   // The line settings stay as they were chosen.
-  EXPECT_EQ(port.values.baudRate, TBaudRate::br56000);
-  EXPECT_EQ(port.values.parity, TParityBits::prMark);
+  EXPECT_EQ(port.values.baudRate, UnusualPortModel().baudRate);
+  EXPECT_EQ(port.values.parity, UnusualPortModel().parity);
 }
 
 TEST(PortDialogWriteBack, SettersRunInTheFixedOrderAndStoreEveryValue) {
   qmtest::RecordingPort port;
-  const PortDialogModel chosen = Unusual();
+  const PortDialogModel chosen = UnusualPortModel();
   WritePortDialogModel(chosen, port);
   const std::vector<std::string> order = {"Port",      "BaudRate",   "StopBits",   "DataBits",
                                           "Parity",    "OutCtsFlow", "OutDsrFlow", "XonXoffOut",

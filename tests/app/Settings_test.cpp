@@ -101,15 +101,15 @@ TEST(Settings, EveryValueRoundTripsInOrder) {
 
 TEST(Settings, StartUpTakesScaleAndSizeAndCloseWritesTheStateBack) {
   MemorySettingsStore store(true);
-  store.Set("Settings", "Scale Model", "15");
-  store.Set("Settings", "Scale Version", "600");
-  store.Set("Settings", "Scale Address", "7");
-  store.Set("Settings", "Communication Port", "0");
-  store.Set("Settings", "Baud Rate", "8");
-  store.Set("Settings", "Parity", "2");
-  store.Set("Settings", "Stop Bits", "1");
-  store.Set("Settings", "Form Width", "900");
-  store.Set("Settings", "Form Heiht", "700");
+  store.Set("Settings", {{"Scale Model", "15"},
+                         {"Scale Version", "600"},
+                         {"Scale Address", "7"},
+                         {"Communication Port", "0"},
+                         {"Baud Rate", "8"},
+                         {"Parity", "2"},
+                         {"Stop Bits", "1"},
+                         {"Form Width", "900"},
+                         {"Form Heiht", "700"}});
   RecordingStatusView status;
   RunState state;
   StoredSettings values = CurrentWindow();
@@ -155,10 +155,9 @@ TEST(Settings, NonNumericValuesGiveTheirDefaults) {
 
 TEST(Settings, EnumerationsOutsideTheirTablesAreNeverUsed) {
   MemorySettingsStore store(true);
-  store.Set("Settings", "Communication Port", "12");
-  store.Set("Settings", "Baud Rate", "40");
-  store.Set("Settings", "Parity", "9");
-  store.Set("Settings", "Stop Bits", "5");
+  store.Set(
+      "Settings",
+      {{"Communication Port", "12"}, {"Baud Rate", "40"}, {"Parity", "9"}, {"Stop Bits", "5"}});
   store.Set("Settings\\Font", "Pitch", "3");
   StoredSettings values;
   values.Font.Pitch = FontPitch::Variable;
@@ -168,18 +167,14 @@ TEST(Settings, EnumerationsOutsideTheirTablesAreNeverUsed) {
   EXPECT_EQ(PortPanelText(values.Line.Port), "COM2");
   EXPECT_EQ(LineSettingsText(values.Line), "9600   8-N-1");
 
-  store.Set("Settings", "Communication Port", "-1");
-  store.Set("Settings", "Baud Rate", "-6");
-  store.Set("Settings", "Stop Bits", "2");
+  store.Set("Settings", {{"Communication Port", "-1"}, {"Baud Rate", "-6"}, {"Stop Bits", "2"}});
   ReadSettings(store, values);
   EXPECT_EQ(values.Line.Port, TPortType::COM2);
   EXPECT_EQ(values.Line.BaudRate, TBaudRate::br9600);
   EXPECT_EQ(values.Line.StopBits, TStopBits::sbTwoStopBits);
 
   // Largest values inside the tables are taken.
-  store.Set("Settings", "Communication Port", "7");
-  store.Set("Settings", "Baud Rate", "12");
-  store.Set("Settings", "Parity", "4");
+  store.Set("Settings", {{"Communication Port", "7"}, {"Baud Rate", "12"}, {"Parity", "4"}});
   ReadSettings(store, values);
   EXPECT_EQ(PortPanelText(values.Line.Port), "COM8");
   EXPECT_EQ(LineSettingsText(values.Line), "115200   8-S-2");
@@ -187,10 +182,10 @@ TEST(Settings, EnumerationsOutsideTheirTablesAreNeverUsed) {
 
 TEST(Settings, NumbersAreNotRangeTestedAndTheAddressKeepsItsLowByte) {
   MemorySettingsStore store(true);
-  store.Set("Settings", "Scale Address", "257");
-  store.Set("Settings", "Scale Model", "20");
-  store.Set("Settings", "Scale Version", "-5");
-  store.Set("Settings", "Form Width", " 100 ");
+  store.Set("Settings", {{"Scale Address", "257"},
+                         {"Scale Model", "20"},
+                         {"Scale Version", "-5"},
+                         {"Form Width", " 100 "}});
   RunState state;
   RecordingStatusView status;
   StoredSettings values;
@@ -233,10 +228,8 @@ TEST(Settings, AFontSizeOfZeroKeepsTheFaceAndStyleAtTheCurrentSize) {
   for (const char* height : {"0", "-20"}) {
     SCOPED_TRACE(height);
     MemorySettingsStore store(true);
-    store.Set("Settings\\Font", "Name", "DejaVu Sans");
-    store.Set("Settings\\Font", "Height", height);
-    store.Set("Settings\\Font", "Size", "0");
-    store.Set("Settings\\Font", "Style", "BU");
+    store.Set("Settings\\Font",
+              {{"Name", "DejaVu Sans"}, {"Height", height}, {"Size", "0"}, {"Style", "BU"}});
     StoredSettings values = CurrentWindow();
     ReadSettings(store, values);
     EXPECT_EQ(values.Font.Name, "DejaVu Sans");

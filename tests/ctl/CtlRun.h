@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -17,6 +15,7 @@
 #include "ctl/Qmctl.h"
 #include "files/FileIo.h"
 #include "files/ListSeparator.h"
+#include "support/TestFolder.h"
 
 namespace qmtest {
 
@@ -25,6 +24,13 @@ struct CtlResult {
   std::string out;
   std::string err;
 };
+
+// The head of a PLU file in the window's comma layout (title line and column names), for the
+// price files the tests write.
+inline const char kPluHeader[] =
+    "Товары,\n\"Товар №\",\"Наименование 1\",\"Наименование 2\",Цена,\"Срок хранения\","
+    "\"Вес тары\",Код,\"Код группы\",\"Сообщение №\",Логотип,\"Начало продаж\",Количество,Сумма,"
+    "Вес\n";
 
 // `ticks`: the link's timer on virtual time (nullptr: real time).
 inline CtlResult RunCtl(std::vector<std::string> args, qm::TickSource* ticks = nullptr) {
@@ -46,11 +52,7 @@ inline int LineCount(const std::string& text) {
 class CtlTest : public ::testing::Test {
  protected:
   CtlTest() {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qmctl_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = FreshTestFolder("qmctl_test");
     qm::SetListSeparatorForTesting(',');
     qm::SetTodayForTesting(qm::Date{2025, 6, 15});
   }

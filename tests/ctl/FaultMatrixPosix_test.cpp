@@ -76,11 +76,8 @@ INSTANTIATE_TEST_SUITE_P(EveryCommandAndFault, CtlFaultMatrix,
                          ::testing::Combine(::testing::Range(0, kCommandCount),
                                             ::testing::Range(0, kFaultCount)),
                          [](const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
-                           std::string name = std::string(kCommands[std::get<0>(info.param)].name) +
-                                              "_" + kFaults[std::get<1>(info.param)].name;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
+                           return CellTestName(kCommands[std::get<0>(info.param)].name,
+                                               std::get<1>(info.param));
                          });
 
 }  // namespace

@@ -6,11 +6,6 @@
 namespace qmtest {
 namespace {
 
-const char kPluHeader[] =
-    "Товары,\n\"Товар №\",\"Наименование 1\",\"Наименование 2\",Цена,\"Срок хранения\","
-    "\"Вес тары\",Код,\"Код группы\",\"Сообщение №\",Логотип,\"Начало продаж\",Количество,Сумма,"
-    "Вес\n";
-
 using FileCommands = CtlTest;
 
 TEST_F(FileCommands, CheckPrintsEveryFindingWithItsPlaceAndTheSummary) {

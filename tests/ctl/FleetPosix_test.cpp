@@ -23,11 +23,6 @@ namespace {
 
 using qm::ctl::FleetScale;
 
-const char kPluHeader[] =
-    "Товары,\n\"Товар №\",\"Наименование 1\",\"Наименование 2\",Цена,\"Срок хранения\","
-    "\"Вес тары\",Код,\"Код группы\",\"Сообщение №\",Логотип,\"Начало продаж\",Количество,Сумма,"
-    "Вес\n";
-
 // One line of a text split at commas (the report holds no quoted commas here).
 std::vector<std::string> Split(const std::string& line) {
   std::vector<std::string> fields;

@@ -11,61 +11,21 @@
 #include "ctl/Commands.h"
 #include "ctl/LinkSession.h"
 #include "sim/VirtualScale.h"
+#include "support/ScaleBytes.h"
 #include "support/ScaleRig.h"
 #include "support/PtyPair.h"
 
 namespace qmtest {
 namespace {
 
-using qmsim::Bytes;
-
-Bytes Hex(std::string_view text) {
-  Bytes out;
-  int high = -1;
-  for (char ch : text) {
-    int v;
-    if (ch >= '0' && ch <= '9') {
-      v = ch - '0';
-    } else if (ch >= 'A' && ch <= 'F') {
-      v = ch - 'A' + 10;
-    } else {
-      continue;
-    }
-    if (high < 0) {
-      high = v;
-    } else {
-      out.push_back(static_cast<std::uint8_t>(high * 16 + v));
-      high = -1;
-    }
-  }
-  return out;
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-
-Bytes Ascii(std::string_view text, std::size_t width) {
-  Bytes out(text.begin(), text.end());
-  out.resize(width, 0);
-  return out;
-}
-
 // PLU 4 as the scale holds it, byte by byte: item code 123 (digits least significant first),
 // name "ABC", price 12.50 (1250 kopecks), shelf life 0 days, tare 125 g, group 7, no message,
 // no sales.
 Bytes Plu4() {
-  return Cat({Hex("04 00 00 00"), Hex("03 02 01 00 00 00"), Ascii("ABC", 28), Ascii("", 28),
-              Hex("E2 04 00 00"), Hex("00 00 00"), Hex("7D 00"), Hex("07 00 00 00 00 00"),
-              Hex("00 00"), Bytes(17, 0)});
+  return Cat({HexBytes("04 00 00 00"), HexBytes("03 02 01 00 00 00"), Ascii("ABC", 28),
+              Ascii("", 28), HexBytes("E2 04 00 00"), HexBytes("00 00 00"), HexBytes("7D 00"),
+              HexBytes("07 00 00 00 00 00"), HexBytes("00 00"), Bytes(17, 0)});
 }
-
-const char kPluHeader[] =
-    "Товары,\n\"Товар №\",\"Наименование 1\",\"Наименование 2\",Цена,\"Срок хранения\","
-    "\"Вес тары\",Код,\"Код группы\",\"Сообщение №\",Логотип,\"Начало продаж\",Количество,Сумма,"
-    "Вес\n";
 
 class ScaleCommands : public CtlTest, protected ScaleForProgram {
  protected:
@@ -95,7 +55,7 @@ TEST_F(ScaleCommands, ReadPluWritesTheWindowsFileLayouts) {
   EXPECT_EQ(ReadText("one.plw"), "4\nABC\n\n1250\n0\n125\n123\n7\n0\n");
 
   // A table read skips the numbers the scale refuses; the rows follow one another.
-  scale.SetPlu(2, Cat({Hex("02 00 00 00"), Bytes(96, 0)}));
+  scale.SetPlu(2, Cat({HexBytes("02 00 00 00"), Bytes(96, 0)}));
   const CtlResult table = Run({"read-plu", "--last", "5", "-o", Path("table.csv")});
   EXPECT_EQ(table.code, 0) << table.err;
   EXPECT_EQ(table.out, "Таблица товаров считана.\n2 PLU\n");
@@ -113,8 +73,8 @@ TEST_F(ScaleCommands, VerifyAfterWriteFindsNothingAndThenExactlyTheChangedPrice)
   EXPECT_EQ(write.out, "Таблица товаров записана.\n");
   // The record the window would send: PLU 2, price 12.50 = E2 04 00 00, tare 0.125 = 7D 00.
   const Bytes sent = *scale.Plu(2);
-  EXPECT_EQ(Bytes(sent.begin() + 66, sent.begin() + 70), Hex("E2 04 00 00"));
-  EXPECT_EQ(Bytes(sent.begin() + 73, sent.begin() + 75), Hex("7D 00"));
+  EXPECT_EQ(Bytes(sent.begin() + 66, sent.begin() + 70), HexBytes("E2 04 00 00"));
+  EXPECT_EQ(Bytes(sent.begin() + 73, sent.begin() + 75), HexBytes("7D 00"));
 
   const CtlResult same = Run({"verify", "-i", prices});
   EXPECT_EQ(same.code, 0) << same.err;
@@ -322,13 +282,7 @@ TEST_F(ScaleCommands, ScanFindsTheScaleAtItsAddressOnly) {
 }
 
 TEST_F(ScaleCommands, WeighPrintsTheDisplayAndTraceShowsTheFrames) {
-  qmsim::Display d;
-  d.flags = 0x44;  // t and s
-  d.weight = 1234;
-  d.unitPrice = 12345;
-  d.totalPrice = 1523;
-  d.pluNo = 7;
-  scale.SetDisplay(d);
+  ShowWeighing();
   const CtlResult r = Run({"--trace", "weigh"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "Вес: ts    1.234  Цена: 123.45  Стоимость: 15.23  Номер PLU: 7\n");
@@ -359,9 +313,9 @@ TEST_F(ScaleCommands, MessagesGoBothWays) {
   EXPECT_EQ(write.code, 0) << write.err;
   EXPECT_EQ(write.out, "Сообщения записаны.\n");
   const Bytes one = *scale.Message(1);
-  EXPECT_EQ(Bytes(one.begin(), one.begin() + 3), Hex("41 62 63"));
+  EXPECT_EQ(Bytes(one.begin(), one.begin() + 3), HexBytes("41 62 63"));
   EXPECT_EQ(one[3], 0);
-  EXPECT_EQ(Bytes(one.begin() + 50, one.begin() + 53), Hex("64 65 00"));
+  EXPECT_EQ(Bytes(one.begin() + 50, one.begin() + 53), HexBytes("64 65 00"));
 
   const CtlResult read = Run({"read-msg", "--last", "2", "-o", Path("back.msw")});
   EXPECT_EQ(read.code, 0) << read.err;
@@ -371,8 +325,9 @@ TEST_F(ScaleCommands, MessagesGoBothWays) {
 }
 
 TEST_F(ScaleCommands, TotalsAreReportedAndErased) {
-  scale.SetTotals(Cat({Bytes(8, 0), Hex("39 30 00 00"), Bytes(3, 0), Hex("E8 03 00 00"),
-                       Bytes(11, 0), Hex("00 30 08"), Hex("01 12 25"), Hex("05 00 02 00")}));
+  scale.SetTotals(
+      Cat({Bytes(8, 0), HexBytes("39 30 00 00"), Bytes(3, 0), HexBytes("E8 03 00 00"), Bytes(11, 0),
+           HexBytes("00 30 08"), HexBytes("01 12 25"), HexBytes("05 00 02 00")}));
   const CtlResult read = Run({"read-totals", "-o", Path("t.txt")});
   EXPECT_EQ(read.code, 0) << read.err;
   EXPECT_EQ(read.out, "Общий итог продаж с 01.12.25, 08:30:00\n");
@@ -389,7 +344,9 @@ TEST_F(ScaleCommands, TotalsAreReportedAndErased) {
 }
 
 TEST_F(ScaleCommands, AReadSaysWhatTheScaleDidNotSendAndGettingNothingKeepsTheOldFile) {
-  for (std::int32_t k = 1; k <= 5; ++k) scale.SetPlu(k, Cat({Hex("00 00 00 00"), Bytes(96, 0)}));
+  for (std::int32_t k = 1; k <= 5; ++k) {
+    scale.SetPlu(k, Cat({HexBytes("00 00 00 00"), Bytes(96, 0)}));
+  }
   scale.SetMessage(1, Bytes(400, 0x41));
   scale.SetMessage(2, Bytes(400, 0x42));
   struct Case {

@@ -16,10 +16,9 @@
 namespace qmtest {
 namespace {
 
-const char kPrices[] =
-    "Товары,\n\"Товар №\",\"Наименование 1\",\"Наименование 2\",Цена,\"Срок хранения\","
-    "\"Вес тары\",Код,\"Код группы\",\"Сообщение №\",Логотип,\"Начало продаж\",Количество,Сумма,"
-    "Вес\n1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n2,Хлеб,,12.50,3,0.125,2,1,0,0,,0,0,0\n";
+const std::string kPrices = std::string(kPluHeader) +
+                            "1,Молоко,,45.50,5,0,1,1,0,0,,0,0,0\n"
+                            "2,Хлеб,,12.50,3,0.125,2,1,0,0,,0,0,0\n";
 
 class ScriptOutput : public CtlTest, protected ScaleForProgram {
  protected:
@@ -48,15 +47,7 @@ TEST_F(ScriptOutput, JsonIsOneObjectALine) {
     std::string out;
   };
   const std::vector<Case> cases = {
-      {[&] {
-         qmsim::Display d;
-         d.flags = 0x44;  // t and s
-         d.weight = 1234;
-         d.unitPrice = 12345;
-         d.totalPrice = 1523;
-         d.pluNo = 7;
-         scale.SetDisplay(d);
-       },
+      {[&] { ShowWeighing(); },
        {"weigh", "--json"},
        0,
        "{\"weight\": \"1.234\", \"unit_price\": \"123.45\", \"total\": \"15.23\", \"plu\": \"7\", "

@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <thread>
+
+#include "support/TestFolder.h"
 
 namespace {
 
@@ -20,13 +21,7 @@ using qm::LedgerTable;
 
 class LedgerFile : public ::testing::Test {
  protected:
-  LedgerFile() {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qm_ledger_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
+  LedgerFile() { dir_ = qmtest::FreshTestFolder("qm_ledger"); }
   ~LedgerFile() override {
     std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
     std::filesystem::remove_all(dir_);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "LinkFixture.h"
+#include "support/ErrorTexts.h"
 #include "support/ScriptedScale.h"
 
 namespace {
@@ -253,13 +254,7 @@ TEST_F(LinkExchange, AHangUpDuringAPollNeverLeavesLinkBusySet) {
   Answer({.addressAnswer = kEchoReady, .commandAnswer = "\xAA" + std::string(7, '\0')});
   link.ConnectClick();
   std::vector<std::string> reported;
-  loop.SetErrorHandler([&](std::exception_ptr e) {
-    try {
-      std::rethrow_exception(e);
-    } catch (const std::exception& x) {
-      reported.push_back(x.what());
-    }
-  });
+  loop.SetErrorHandler(qmtest::KeepErrorTexts(reported));
   // The far end goes away in the middle of the display reply: until it has, it is not done.
   std::atomic<bool> gone{false};
   SetFarEnd([&] { return gone.load(); });

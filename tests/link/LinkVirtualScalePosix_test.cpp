@@ -8,6 +8,7 @@
 
 #include "link/LinkExchange.h"
 #include "sim/VirtualScale.h"
+#include "support/ErrorTexts.h"
 #include "support/ScaleRig.h"
 
 namespace {
@@ -72,15 +73,7 @@ class LinkVirtualScale : public ::testing::Test, public qmtest::ScaleRig {
   }
 
   // Collects what the loop's handlers throw, as the window program's error report would show it.
-  void CollectErrorReports() {
-    loop.SetErrorHandler([this](std::exception_ptr e) {
-      try {
-        std::rethrow_exception(e);
-      } catch (const std::exception& x) {
-        reported.push_back(x.what());
-      }
-    });
-  }
+  void CollectErrorReports() { loop.SetErrorHandler(qmtest::KeepErrorTexts(reported)); }
 
   std::vector<std::string> reported;
 };

@@ -14,6 +14,7 @@
 #include "port/ComPort.h"
 #include "port/PortBackends.h"
 #include "support/FakeServer.h"
+#include "support/HexBytes.h"
 #include "support/SessionRig.h"
 #include "support/Ser2net.h"
 
@@ -21,19 +22,7 @@ namespace qmtest {
 namespace {
 
 std::string Bytes(std::string_view hex) {
-  std::string out;
-  int high = -1;
-  for (char ch : hex) {
-    int v = ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : -1;
-    if (v < 0) continue;
-    if (high < 0) {
-      high = v;
-    } else {
-      out += static_cast<char>(high * 16 + v);
-      high = -1;
-    }
-  }
-  return out;
+  return qm::test::HexDigits(hex);
 }
 
 const char kGreeting[] = "FFFB2C FFFB00 FFFD00";

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "port/HeadlessLoop.h"
+#include "support/ErrorTexts.h"
 
 namespace {
 
@@ -87,13 +88,7 @@ TEST(HeadlessLoop, HandlerErrorsGoToTheErrorHandlerOrToTheCaller) {
   EXPECT_THROW(loop.ProcessPendingEvents(), std::runtime_error);
 
   std::vector<std::string> reported;
-  loop.SetErrorHandler([&](std::exception_ptr e) {
-    try {
-      std::rethrow_exception(e);
-    } catch (const std::exception& x) {
-      reported.push_back(x.what());
-    }
-  });
+  loop.SetErrorHandler(qmtest::KeepErrorTexts(reported));
   bool after = false;
   loop.Post([] { throw std::runtime_error("second"); });
   loop.Post([&] { after = true; });

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "port/TelnetClient.h"
+#include "support/HexBytes.h"
 
 namespace {
 
@@ -13,19 +14,7 @@ using qm::telnet::TelnetClient;
 using State = TelnetClient::ComPortState;
 
 std::string Bytes(std::string_view hex) {
-  std::string out;
-  int high = -1;
-  for (char ch : hex) {
-    int v = ch >= '0' && ch <= '9' ? ch - '0' : ch >= 'A' && ch <= 'F' ? ch - 'A' + 10 : -1;
-    if (v < 0) continue;
-    if (high < 0) {
-      high = v;
-    } else {
-      out += static_cast<char>(high * 16 + v);
-      high = -1;
-    }
-  }
-  return out;
+  return qm::test::HexDigits(hex);
 }
 
 TEST(TelnetClient, ServerBytesBecomeLineDataAnswersAndState) {

@@ -171,11 +171,8 @@ INSTANTIATE_TEST_SUITE_P(EveryTransferAndFault, FaultMatrix,
                          ::testing::Combine(::testing::Range(0, kTransferCount),
                                             ::testing::Range(0, kFaultCount)),
                          [](const ::testing::TestParamInfo<std::tuple<int, int>>& info) {
-                           std::string name = std::string(kTransferNames[std::get<0>(info.param)]) +
-                                              "_" + kFaults[std::get<1>(info.param)].name;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
+                           return CellTestName(kTransferNames[std::get<0>(info.param)],
+                                               std::get<1>(info.param));
                          });
 
 }  // namespace

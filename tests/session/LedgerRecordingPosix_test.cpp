@@ -2,13 +2,12 @@
 // its faults, and the writes of changed records planned from it: only rows the scale confirmed
 // are recorded, a record not known to be stored is forgotten, and a write of changed records
 // sends exactly what a whole write would send for the rows the ledger cannot vouch for.
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "ledger/Ledger.h"
+#include "support/TestFolder.h"
 #include "transfer/TransferFixture.h"
 
 namespace qmtest {
@@ -20,11 +19,7 @@ using qm::TransferStatus;
 class LedgerRecording : public TransferFixture {
  protected:
   LedgerRecording() {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qm_ledger_session_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = FreshTestFolder("qm_ledger_session");
     RecordFailures();
     session.SetLedgerPlace([this] { return qm::LedgerPlace{Path(), "rig"}; });
   }

@@ -2,6 +2,7 @@
 // "Section/Name". Without the key, reads find nothing.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,6 +19,11 @@ class MemorySettingsStore : public qm::SettingsStore {
 
   void Set(const std::string& section, const std::string& name, std::string value) {
     values_[{section, name}] = std::move(value);
+  }
+  // Several values of one section, set in the order given.
+  void Set(const std::string& section,
+           std::initializer_list<std::pair<std::string, std::string>> values) {
+    for (const auto& [name, value] : values) Set(section, name, value);
   }
   std::optional<std::string> Get(const std::string& section, const std::string& name) const {
     auto it = values_.find({section, name});

@@ -3,8 +3,11 @@
 // same.
 #pragma once
 
+#include <cctype>
 #include <chrono>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "sim/VirtualScale.h"
 
@@ -55,5 +58,14 @@ inline const Fault kFaults[] = {
      }},
 };
 inline constexpr int kFaultCount = sizeof kFaults / sizeof kFaults[0];
+
+// The test name of one cell of a matrix: its row's name and its fault's, with every character but
+// letters and digits made '_', since test names may hold nothing else.
+inline std::string CellTestName(std::string_view row, int fault) {
+  std::string name = std::string(row) + "_" + kFaults[fault].name;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
+}
 
 }  // namespace qmtest

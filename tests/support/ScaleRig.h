@@ -94,6 +94,18 @@ class ScaleRig : public ScaleEnd, public SessionRig {
 // The virtual scale for a program that owns its port and loop (qmctl run in the test process):
 // its timer, handed to the program, ticks once the scale has nothing on its way.
 struct ScaleForProgram {
+  // The scale shows a weighing: 1.234 kg of PLU 7 at 123.45 a kilo, 15.23 to pay, stable and
+  // with tare.
+  void ShowWeighing() {
+    qmsim::Display d;
+    d.flags = 0x44;  // t and s
+    d.weight = 1234;
+    d.unitPrice = 12345;
+    d.totalPrice = 1523;
+    d.pluNo = 7;
+    scale.SetDisplay(d);
+  }
+
   qmsim::VirtualScale scale;
   qm::VirtualTicks ticks{[this] { return scale.Quiet(); }, kTestBackstop};
 };

@@ -13,6 +13,7 @@
 #include "app/TransferFlows.h"
 #include "base/Cp1251.h"
 #include "files/FileLayouts.h"
+#include "support/ScaleBytes.h"
 #include "support/ScaleRig.h"
 #include "tables/MessageTable.h"
 #include "tables/ModifiedFlags.h"
@@ -21,57 +22,6 @@
 #include "tables/TextGrid.h"
 
 namespace qmtest {
-
-using qmsim::Bytes;
-
-// Bytes written out by hand: two hex digits per byte, blanks anywhere.
-inline Bytes HexBytes(std::string_view text) {
-  Bytes out;
-  int high = -1;
-  for (char ch : text) {
-    int v;
-    if (ch >= '0' && ch <= '9')
-      v = ch - '0';
-    else if (ch >= 'A' && ch <= 'F')
-      v = ch - 'A' + 10;
-    else if (ch >= 'a' && ch <= 'f')
-      v = ch - 'a' + 10;
-    else
-      continue;
-    if (high < 0) {
-      high = v;
-    } else {
-      out.push_back(static_cast<std::uint8_t>(high * 16 + v));
-      high = -1;
-    }
-  }
-  return out;
-}
-
-inline Bytes Zeros(std::size_t n) {
-  return Bytes(n, 0);
-}
-
-inline Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-
-// ASCII text as bytes, padded with 0x00 to `width`.
-inline Bytes Ascii(std::string_view text, std::size_t width) {
-  Bytes out(text.begin(), text.end());
-  out.resize(width, 0);
-  return out;
-}
-
-// A little-endian integer of `width` bytes, as the scale stores it.
-inline Bytes Le(std::uint32_t value, std::size_t width) {
-  Bytes out;
-  for (std::size_t i = 0; i < width; ++i)
-    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-  return out;
-}
 
 // A 100-byte PLU reply laid out by hand: number, an item code of one digit, an ASCII name,
 // a price in kopecks, shelf life 5 days, tare in grams, no group, no message, no sales.

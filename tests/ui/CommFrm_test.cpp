@@ -13,8 +13,12 @@
 #include <QTimer>
 #include <functional>
 
+#include "support/PortModels.h"
+
 namespace qm {
 namespace {
+
+using qmtest::UnusualPortModel;
 
 QStringList Choices(const QComboBox* list) {
   QStringList items;
@@ -121,22 +125,8 @@ TEST(CommFrm, EveryControlHasItsLabelAndChoicesInOrder) {
             QStringLiteral("Управления обменом нет"));
 }
 
-PortDialogModel Sample() {
-  PortDialogModel m;
-  m.port = TPortType::COM3;
-  m.baudRate = TBaudRate::br38400;
-  m.stopBits = TStopBits::sbTwoStopBits;
-  m.dataBits = TDataBits::dbSeven;
-  m.parity = TParityBits::prOdd;
-  m.controlRts = TRtsFlowControl::rtsToggle;
-  m.controlDtr = TDtrFlowControl::dtrHandshake;
-  m.outDsrFlow = true;
-  m.xonXoffIn = true;
-  return m;
-}
-
 TEST(CommFrm, ControlsShowTheGivenValues) {
-  TCommFrm dialog(Sample());
+  TCommFrm dialog(UnusualPortModel());
   EXPECT_EQ(Child<QComboBox>(dialog, "PortList")->currentText(), "COM 3");
   EXPECT_EQ(Child<QComboBox>(dialog, "BaudList")->currentText(), "38400");
   EXPECT_EQ(Child<QComboBox>(dialog, "StopBitsList")->currentText(), "2");
@@ -148,7 +138,7 @@ TEST(CommFrm, ControlsShowTheGivenValues) {
   EXPECT_TRUE(Child<QCheckBox>(dialog, "DsrFlowCheck")->isChecked());
   EXPECT_FALSE(Child<QCheckBox>(dialog, "XonXoffOutCheck")->isChecked());
   EXPECT_TRUE(Child<QCheckBox>(dialog, "XonXoffInCheck")->isChecked());
-  EXPECT_EQ(dialog.Values(), Sample());
+  EXPECT_EQ(dialog.Values(), UnusualPortModel());
 }
 
 TEST(CommFrm, EachPresetButtonAppliesItsPresetToTheControlsOnly) {
@@ -160,20 +150,20 @@ TEST(CommFrm, EachPresetButtonAppliesItsPresetToTheControlsOnly) {
   };
   for (const auto& [name, preset] : buttons) {
     SCOPED_TRACE(name);
-    TCommFrm dialog(Sample());
+    TCommFrm dialog(UnusualPortModel());
     Click(dialog, name);
-    PortDialogModel expected = Sample();
+    PortDialogModel expected = UnusualPortModel();
     (expected.*preset)();
     EXPECT_EQ(dialog.Values(), expected);
   }
   // "Enable", not "Handshake", is what the DTR preset checks.
-  TCommFrm dialog(Sample());
+  TCommFrm dialog(UnusualPortModel());
   Click(dialog, "DtrDsrButton");
   EXPECT_EQ(Child<QButtonGroup>(dialog, "DtrGroupButtons")->checkedButton()->text(), "Enable");
 }
 
 TEST(CommFrm, OkReturnsTheChosenValuesAndCancelNothing) {
-  const auto chosen = RunWith(Sample(), [](TCommFrm& d) {
+  const auto chosen = RunWith(UnusualPortModel(), [](TCommFrm& d) {
     Child<QComboBox>(d, "PortList")->setCurrentIndex(0);
     Child<QComboBox>(d, "BaudList")->setCurrentIndex(12);
     Child<QComboBox>(d, "ParityList")->setCurrentIndex(4);
@@ -182,7 +172,7 @@ TEST(CommFrm, OkReturnsTheChosenValuesAndCancelNothing) {
     Click(d, "OKButton");
   });
   ASSERT_TRUE(chosen.has_value());
-  PortDialogModel expected = Sample();
+  PortDialogModel expected = UnusualPortModel();
   expected.port = TPortType::COM1;
   expected.baudRate = TBaudRate::br115200;
   expected.parity = TParityBits::prSpace;
@@ -190,7 +180,7 @@ TEST(CommFrm, OkReturnsTheChosenValuesAndCancelNothing) {
   expected.outCtsFlow = true;
   EXPECT_EQ(*chosen, expected);
 
-  const auto dismissed = RunWith(Sample(), [](TCommFrm& d) {
+  const auto dismissed = RunWith(UnusualPortModel(), [](TCommFrm& d) {
     Click(d, "NoFlowButton");
     Click(d, "CancelButton");
   });
@@ -198,7 +188,7 @@ TEST(CommFrm, OkReturnsTheChosenValuesAndCancelNothing) {
 }
 
 TEST(CommFrm, PortBeyondTheListIsShownAndKeptByOk) {
-  PortDialogModel current = Sample();
+  PortDialogModel current = UnusualPortModel();
   current.port = TPortType::COM6;
   TCommFrm dialog(current);
   const auto* ports = Child<QComboBox>(dialog, "PortList");
@@ -215,7 +205,7 @@ TEST(CommFrm, PortBeyondTheListIsShownAndKeptByOk) {
 }
 
 TEST(CommFrm, DamagedValuesNeverTurnIntoAnInvalidChoice) {
-  PortDialogModel current = Sample();
+  PortDialogModel current = UnusualPortModel();
   current.port = static_cast<TPortType>(11);
   current.baudRate = static_cast<TBaudRate>(20);
   TCommFrm dialog(current);

@@ -68,6 +68,14 @@ class LinkWindowTest : public testing::Test, protected qmtest::WindowScale {
     form.Commands().Action(Cmd::Connect)->trigger();
   }
 
+  // Shows the window with the scripted boxes and presses Connect; whether the link opened.
+  bool ShowConnected(TMainForm& form) {
+    form.SetDialogs(&dialogs);
+    form.show();
+    Connect(form);
+    return IsOpen(form);
+  }
+
   void SetDisplay(std::uint8_t flags, std::uint16_t grams, std::int32_t price, std::int32_t total,
                   std::int32_t pluNo) {
     scale.SetWeightMoving(false);
@@ -122,10 +130,7 @@ TEST_F(LinkWindowTest, SilentScaleIsReportedOnceAndReleasesTheButton) {
   scale.SetFaults(qmsim::Faults{.silent = true});
   dialogs.ExpectMessage(kLinkError, kButtonOk, "Ошибка");
   TMainForm form;
-  form.SetDialogs(&dialogs);
-  form.show();
-  Connect(form);
-  ASSERT_TRUE(IsOpen(form));
+  ASSERT_TRUE(ShowConnected(form));
   ASSERT_TRUE(qmtest::PumpUntil([&] { return dialogs.AllConsumed(); }));
   EXPECT_FALSE(IsOpen(form));
   EXPECT_FALSE(form.Commands().Action(Cmd::Connect)->isChecked());
@@ -215,10 +220,7 @@ TEST_F(LinkWindowTest, ConnectNamesTheLineSettingThePortRefused) {
 
 TEST_F(LinkWindowTest, PortButtonWhileConnectedAsksAndCancelStillRefreshesThePanels) {
   TMainForm form;
-  form.SetDialogs(&dialogs);
-  form.show();
-  Connect(form);
-  ASSERT_TRUE(IsOpen(form));
+  ASSERT_TRUE(ShowConnected(form));
 
   // No: the link stays and no dialog shows (a dialog would fail the check below).
   dialogs.ExpectMessage("Весы подключены, отключить?", kButtonNo, "Подтвердите");
@@ -287,10 +289,7 @@ TEST_F(LinkWindowTest, PortDialogChoicesReachThePortTheNextOpenAndTheSavedSettin
 
 TEST_F(LinkWindowTest, AddressButtonWhileConnectedAsksWithTheCurrentAddress) {
   TMainForm form;
-  form.SetDialogs(&dialogs);
-  form.show();
-  Connect(form);
-  ASSERT_TRUE(IsOpen(form));
+  ASSERT_TRUE(ShowConnected(form));
 
   dialogs.ExpectMessage("Весы с адресом 01уже подключены, отключить?", kButtonNo, "Подтвердите");
   form.Commands().Action(Cmd::SelectScaleAddr)->trigger();
