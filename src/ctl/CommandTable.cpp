@@ -62,6 +62,22 @@ void CheckChanged(CommandLine& cl) {
   }
 }
 
+// read-plu and read-msg: the numbers to read and the file they go to.
+void ReadOptions(OptionWiring& w, CommandOptions& o) {
+  w.Number("--last", o.last);
+  w.Number("--only", o.only);
+  Output(w, o);
+}
+
+// Either --last N (1..highest) or --only N (lowestOnly..highest), and -o FILE.
+void CheckRead(CommandLine& cl, int lowestOnly, int highest) {
+  const CommandOptions& o = cl.options;
+  Require(o.last.has_value() != o.only.has_value(), cl, "either --last N or --only N");
+  Require(!o.output.empty(), cl, "-o FILE");
+  CheckRange(o.last, 1, highest, "--last");
+  CheckRange(o.only, lowestOnly, highest, "--only");
+}
+
 void RequireInputAndOutput(CommandLine& cl, const TScaleParams&) {
   Require(!cl.options.input.empty() && !cl.options.output.empty(), cl, "-i FILE and -o FILE");
 }
@@ -76,17 +92,9 @@ const CommandRow kCommands[] = {
        "  --only N  the one PLU number N (0..the model's highest PLU number)\n"
        "  -o, --output FILE  the file to write; - writes to standard output\n"
        "  --format F         csv or plw: the layout of -\n",
-     [](OptionWiring& w, CommandOptions& o) {
-       w.Number("--last", o.last);
-       w.Number("--only", o.only);
-       Output(w, o);
-     },
+     ReadOptions,
      [](CommandLine& cl, const TScaleParams& limits) {
-       const CommandOptions& o = cl.options;
-       Require(o.last.has_value() != o.only.has_value(), cl, "either --last N or --only N");
-       Require(!o.output.empty(), cl, "-o FILE");
-       CheckRange(o.last, 1, limits.MaxPluNo, "--last");
-       CheckRange(o.only, 0, limits.MaxPluNo, "--only");
+       CheckRead(cl, 0, limits.MaxPluNo);  // PLU 0 is a number a single read accepts
      },
      RunReadPlu, {1}},
     {"write-plu", "Programs the PLU rows of a file into the scale.",
@@ -123,17 +131,9 @@ const CommandRow kCommands[] = {
        "  --only N  the one message number N\n"
        "  -o, --output FILE  the file to write; - writes to standard output\n"
        "  --format F         csv or msw: the layout of -\n",
-     [](OptionWiring& w, CommandOptions& o) {
-       w.Number("--last", o.last);
-       w.Number("--only", o.only);
-       Output(w, o);
-     },
+     ReadOptions,
      [](CommandLine& cl, const TScaleParams& limits) {
-       const CommandOptions& o = cl.options;
-       Require(o.last.has_value() != o.only.has_value(), cl, "either --last N or --only N");
-       Require(!o.output.empty(), cl, "-o FILE");
-       CheckRange(o.last, 1, limits.MaxMessages, "--last");
-       CheckRange(o.only, 1, limits.MaxMessages, "--only");
+       CheckRead(cl, 1, limits.MaxMessages);
      },
      RunReadMsg, {3}},
     {"write-msg", "Programs the messages of a file into the scale.",
