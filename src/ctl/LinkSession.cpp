@@ -49,10 +49,10 @@ LinkSession::LinkSession(const LineOptions& line, std::ostream& err, std::chrono
     port.SetDeviceResolver([device](TPortType) { return device; });
   }
 
-  // qmctl shows no line events. Where the loop can wait on the device itself, the port asks for
-  // none and runs no event thread (the link's waits see arriving bytes in the input count);
-  // where it cannot (Windows, network lines), the receive event alone wakes the loop.
-  port.SetEvents(port.DeviceRingsOnArrival() ? TEvents{} : TEvents{TEvent::evRxChar});
+  // qmctl shows no line events: the port asks for none and runs no event thread. The loop waits
+  // on the device's arrival bell itself, and the link's waits see arriving bytes in the input
+  // count.
+  port.SetEvents(TEvents{});
 
   link.SetFrameTap([this](bool sent, const std::string& bytes) { Trace(sent, bytes); });
   link.SetBusyLimit(kBusyRoundsLimit);

@@ -100,6 +100,8 @@ class TComPort::PortBell : public ArrivalBell {
   void Clear() override { device_.Clear(); }
   int Source() const override { return device_.Source(); }
   void Heard() override { device_.Heard(); }
+  void* WaitHandle() const override { return device_.WaitHandle(); }
+  bool TakeHandleRing() override { return device_.TakeHandleRing(); }
   void Deliver() override { port_.DeliverArrival(); }
 
  private:
@@ -304,6 +306,7 @@ void TComPort::Open() {
   // dispatcher hears the bell, the UI thread also delivers the arrivals itself and the event
   // thread leaves them alone.
   const bool bellHeard = dispatcher_ != nullptr && syncMethod_ != TSyncMethod::smNone &&
+                         (events_.Empty() || backend_->BellBesideEventThread()) &&
                          backend_->Bell() != nullptr;
   constexpr std::uint32_t kArrivalEvents = comm::kEvRxChar | comm::kEvRx80Full;
   const bool delivered = bellHeard && dispatcher_->DeliversArrivals();
@@ -329,11 +332,6 @@ void TComPort::ChooseBackend(const std::string& device) {
     backend_ = comm::CreatePortBackend(device);
     netBackend_ = !netBackend_;
   }
-}
-
-bool TComPort::DeviceRingsOnArrival() {
-  if (!connected_) ChooseBackend(resolver_ ? resolver_(port_) : ResolvePortDevice(port_));
-  return backend_->RingsOnArrival();
 }
 
 void TComPort::Close() {

@@ -285,11 +285,6 @@ class TComPort {
   // when Events is not empty and calls OnOpen. "Unable to open com port: error N." when the
   // device cannot be opened (missing, in use, no permission); the port then stays closed.
   void Open();
-  // Whether the device that Port names (now, or at the next Open) gives the dispatcher an
-  // arrival bell, so that a loop can wait on the device itself and needs no event thread to
-  // learn of arriving bytes. True for serial devices on Linux; false on Windows and for network
-  // lines, whose arrivals only the event thread tells.
-  bool DeviceRingsOnArrival();
   // Cancels pending transfers, stops the event thread, closes the device and calls OnClose.
   void Close();
   bool Connected() const { return connected_; }

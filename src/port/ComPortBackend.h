@@ -175,8 +175,10 @@ class ComPortBackend {
   // The open device's arrival bell (UiDispatcher.h), or null when the platform has none. Owned
   // by the backend, valid until Close.
   virtual ArrivalBell* Bell() { return nullptr; }
-  // Whether Bell gives a bell once the device is open; asked before opening.
-  virtual bool RingsOnArrival() const { return false; }
+  // Whether the bell can ring while an event waiter watches the device too. Windows lets one
+  // wait for line events be pending on a device at a time, so there the bell is only used by a
+  // port that asked for no events.
+  virtual bool BellBesideEventThread() const { return true; }
   // UI thread, after the bell rang, when the UI thread delivers arrivals itself: the events of
   // `mask` (RxChar, Rx80Full) that the arrival makes, as the event waiter would have reported
   // them, and the input queue's size seen. Returns 0 or the system's error code.

@@ -8,6 +8,10 @@
 // A lost connection: the data that arrived before it can still be read; after that InputCount,
 // reads and writes fail with the connection's error, as a local port fails once its device
 // went away.
+//
+// The reader also rings the port's arrival bell (a RingSignal) at each arrival of data and at
+// the loss of the connection, so that a loop waits on the line itself: a port that asks for no
+// events runs no event thread, and a loop that delivers arrivals runs the receive handlers.
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -19,7 +23,9 @@
 #include "port/NetPortUrl.h"
 #include "port/NetSocket.h"
 #include "port/PortBackends.h"
+#include "port/RingSignal.h"
 #include "port/TelnetClient.h"
+#include "port/UiDispatcher.h"
 
 namespace qm::comm {
 
@@ -88,6 +94,18 @@ class NetRead : public PendingTransfer {
   bool finished_ = false;
 };
 
+// The line's arrival bell: raised by the reader, lowered by the waiting thread.
+class NetBell : public ArrivalBell {
+ public:
+  int Descriptor() const override { return signal_.Descriptor(); }
+  void Clear() override { signal_.Lower(); }
+  void* WaitHandle() const override { return signal_.Handle(); }
+  void Ring() { signal_.Raise(); }
+
+ private:
+  RingSignal signal_;
+};
+
 class NetBackend : public ComPortBackend {
  public:
   explicit NetBackend(NetLineTimes times) : times_(times) {}
@@ -106,9 +124,12 @@ class NetBackend : public ComPortBackend {
       lost_ = false;
       lostError_ = 0;
       arrivals_ = writes_ = 0;
+      bellArrivals_ = 0;
+      bellAbove80_ = false;
       sent_ = received_ = 0;
       stopping_ = false;
     }
+    bell_.Clear();  // a ring of the last connection is not one of this
     if (rfc2217_) {
       std::string greeting;
       {
@@ -144,7 +165,33 @@ class NetBackend : public ComPortBackend {
   }
 
   // The server keeps its own buffers; ReadBufSize still sets the 80 % mark of Rx80Full.
-  int SetBufferSizes(std::uint32_t, std::uint32_t) override { return open_ ? 0 : EBADF; }
+  int SetBufferSizes(std::uint32_t input, std::uint32_t) override {
+    if (!open_) return EBADF;
+    std::lock_guard lock(mutex_);
+    rx80Mark_ = static_cast<std::uint32_t>(std::uint64_t(input) * 8 / 10);
+    return 0;
+  }
+
+  ArrivalBell* Bell() override { return open_ ? &bell_ : nullptr; }
+
+  // RxChar once per arrival of data, Rx80Full once when the queue reaches the mark, as the
+  // event waiter tells them.
+  int TakeArrival(std::uint32_t mask, std::uint32_t& events, std::uint32_t& inQue) override {
+    std::lock_guard lock(mutex_);
+    events = 0;
+    inQue = static_cast<std::uint32_t>(input_.size());
+    if (input_.empty() && lost_) return lostError_;
+    if (arrivals_ != bellArrivals_ && inQue > 0) events |= kEvRxChar;
+    bellArrivals_ = arrivals_;
+    if (inQue >= rx80Mark_ && inQue > 0) {
+      if (!bellAbove80_) events |= kEvRx80Full;
+      bellAbove80_ = true;
+    } else {
+      bellAbove80_ = false;
+    }
+    events &= mask;
+    return 0;
+  }
 
   // Raw TCP has no way to set the far line: accepted as it is. Telnet: wait for the server to
   // agree to COM-PORT-OPTION, send the settings and wait until it confirmed each of them.
@@ -283,6 +330,7 @@ class NetBackend : public ComPortBackend {
     const std::size_t n = std::min(wanted - at, input_.size());
     std::copy_n(input_.begin(), n, buffer.begin() + static_cast<std::ptrdiff_t>(at));
     input_.erase(0, n);
+    if (input_.size() < rx80Mark_) bellAbove80_ = false;  // the next arrival at the mark tells it
     return n;
   }
 
@@ -293,6 +341,7 @@ class NetBackend : public ComPortBackend {
   int lostError_ = 0;
   std::uint64_t arrivals_ = 0;  // receptions that brought line data
   std::uint64_t writes_ = 0;    // writes that sent something
+  std::uint32_t rx80Mark_ = 0;  // bytes queued from which Rx80Full is told
 
  private:
   // Sends bytes already in wire form (escaped data, negotiation), one sender at a time so that
@@ -306,11 +355,14 @@ class NetBackend : public ComPortBackend {
   }
 
   void Lose(int error) {
-    std::lock_guard lock(mutex_);
-    if (stopping_) return;
-    lost_ = true;
-    lostError_ = error;
-    changed_.notify_all();
+    {
+      std::lock_guard lock(mutex_);
+      if (stopping_) return;
+      lost_ = true;
+      lostError_ = error;
+      changed_.notify_all();
+    }
+    bell_.Ring();  // a waiting loop learns of the loss from the next count at once
   }
 
   void ReadLoop() {
@@ -341,6 +393,7 @@ class NetBackend : public ComPortBackend {
           if (!data.empty()) ++arrivals_;
           changed_.notify_all();
         }
+        if (!data.empty()) bell_.Ring();
         if (!replies.empty() && SendRaw(replies, Clock::now() + times_.negotiate) != 0) {
           return Lose(ECONNRESET);
         }
@@ -349,6 +402,9 @@ class NetBackend : public ComPortBackend {
   }
 
   NetLineTimes times_;
+  NetBell bell_;
+  std::uint64_t bellArrivals_ = 0;  // arrivals_ at the last TakeArrival; guarded by `mutex_`
+  bool bellAbove80_ = false;        // Rx80Full told by TakeArrival, the queue not below since
   net::NetSocket socket_;
   std::mutex sendMutex_;
   std::thread reader_;

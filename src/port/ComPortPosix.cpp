@@ -451,7 +451,6 @@ class PosixBackend : public ComPortBackend {
   }
 
   ArrivalBell* Bell() override { return bell_.get(); }
-  bool RingsOnArrival() const override { return true; }
 
   int TakeArrival(std::uint32_t mask, std::uint32_t& events, std::uint32_t& inQue) override {
     int error = 0;

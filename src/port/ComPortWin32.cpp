@@ -5,9 +5,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "port/ComPortBackend.h"
+#include "port/UiDispatcher.h"
 
 namespace qm::comm {
 
@@ -111,20 +114,115 @@ class Win32Transfer : public PendingTransfer {
   bool finished_ = false;
 };
 
-// WaitCommEvent in overlapped mode, ended by the stop token: the stop sets an event, and the
-// pending wait is ended by clearing the port's event mask, which completes it on every driver
-// (cancelling the I/O does not with all of them).
+// One overlapped WaitCommEvent on the port at a time (Windows allows no more on a device), with
+// its record and completion event (manual-reset). Ending a pending wait: clearing the port's
+// event mask ends it on every driver (cancelling the I/O does not with all of them); a wait that
+// does not end even so (wine's serial layer can miss both) is left to the closing of the device,
+// which ends it: its record and event are let go, not freed, since the system may still write
+// to them.
+class CommEventWait {
+ public:
+  explicit CommEventWait(HANDLE port) : port_(port) {}
+  ~CommEventWait() {
+    if (pending_) End();
+    if (completion_) CloseHandle(completion_);
+  }
+  CommEventWait(const CommEventWait&) = delete;
+  CommEventWait& operator=(const CommEventWait&) = delete;
+
+  // The completion event; null once a wait that would not end was let go.
+  HANDLE Completion() const { return completion_; }
+
+  // Starts a wait for the events of the port's mask. True when it is pending or completed at
+  // once (the completion event is then set either way); false when it could not start.
+  bool Start() {
+    if (!record_) return false;
+    record_->overlapped = OVERLAPPED{};
+    record_->overlapped.hEvent = completion_;
+    record_->events = 0;
+    ResetEvent(completion_);
+    if (WaitCommEvent(port_, &record_->events, &record_->overlapped)) {
+      SetEvent(completion_);  // done at once: the event may not be set by the system then
+    } else if (GetLastError() != ERROR_IO_PENDING) {
+      return false;
+    }
+    pending_ = true;
+    return true;
+  }
+
+  // After the completion event was seen: the events the wait ended with, or nothing when it has
+  // not ended yet or failed (then no wait is pending any more).
+  std::optional<DWORD> Collect() {
+    if (!pending_) return std::nullopt;
+    DWORD ignored = 0;
+    if (!GetOverlappedResult(port_, &record_->overlapped, &ignored, FALSE)) {
+      if (GetLastError() == ERROR_IO_INCOMPLETE) return std::nullopt;
+      pending_ = false;
+      return std::nullopt;
+    }
+    pending_ = false;
+    return record_->events;
+  }
+
+  bool Pending() const { return pending_; }
+
+  // Ends the pending wait: clearing the mask ends it on Windows; cancelling is the second try.
+  void End() {
+    if (!pending_) return;
+    pending_ = false;
+    SetCommMask(port_, 0);
+    if (WaitForSingleObject(completion_, kEndWaitMs) == WAIT_OBJECT_0) return;
+    CancelIoEx(port_, &record_->overlapped);
+    if (WaitForSingleObject(completion_, kEndWaitMs) == WAIT_OBJECT_0) return;
+    record_.release();
+    completion_ = nullptr;
+  }
+
+ private:
+  // How long a cleared mask gets to end the wait before the wait is cancelled as well.
+  static constexpr DWORD kEndWaitMs = 1000;
+
+  struct WaitRecord {
+    OVERLAPPED overlapped{};
+    DWORD events = 0;
+  };
+  HANDLE port_;
+  std::unique_ptr<WaitRecord> record_ = std::make_unique<WaitRecord>();
+  HANDLE completion_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+  bool pending_ = false;
+};
+
+// Wine's repeated receive events told apart from arrivals: more bytes came into the queue in
+// all (queued now plus taken by reads) than at the last arrival told.
+class ArrivalCount {
+ public:
+  ArrivalCount(HANDLE port, const TakenCount& taken) : port_(port), taken_(taken) {}
+  bool NewArrival() {
+    DWORD errors = 0;
+    COMSTAT stat{};
+    if (!ClearCommError(port_, &errors, &stat)) return true;
+    const std::uint64_t arrived = stat.cbInQue + taken_.load();
+    if (arrived <= lastArrived_) return false;
+    lastArrived_ = arrived;
+    return true;
+  }
+
+ private:
+  HANDLE port_;
+  const TakenCount& taken_;
+  std::uint64_t lastArrived_ = 0;
+};
+
+// WaitCommEvent for the event thread, ended by the stop token.
 class Win32EventWaiter : public EventWaiter {
  public:
   Win32EventWaiter(HANDLE port, std::uint32_t mask, const TakenCount& taken)
       : port_(port),
         mask_(mask),
-        taken_(taken),
+        wait_(port),
+        arrivals_(port, taken),
         levelRxChar_(RunningUnderWine()) {
     SetCommMask(port_, mask_);  // a failure shows as a failing wait
-  }
-  ~Win32EventWaiter() override {
-    if (completion_) CloseHandle(completion_);
   }
 
   // The stop request is looked at between bounded waits rather than signalled through a
@@ -132,29 +230,20 @@ class Win32EventWaiter : public EventWaiter {
   // that already ended (its semaphore loses the wake-up), and the port's Close then never ends.
   std::uint32_t Wait(std::stop_token stop) override {
     for (;;) {
-      if (stop.stop_requested() || !record_) return 0;
-      OVERLAPPED& overlapped = record_->overlapped;
-      overlapped = OVERLAPPED{};
-      overlapped.hEvent = completion_;
-      ResetEvent(completion_);
-      DWORD& events = record_->events;
-      events = 0;
-      if (!WaitCommEvent(port_, &events, &overlapped)) {
-        if (GetLastError() != ERROR_IO_PENDING) return 0;
-        DWORD which = WAIT_TIMEOUT;
-        while (which == WAIT_TIMEOUT && !stop.stop_requested()) {
-          which = WaitForSingleObject(completion_, kStopLookMs);
-        }
-        if (which != WAIT_OBJECT_0) {
-          EndPendingWait();
-          return 0;
-        }
-        DWORD ignored = 0;
-        if (!GetOverlappedResult(port_, &overlapped, &ignored, FALSE)) return 0;
+      if (stop.stop_requested() || !wait_.Start()) return 0;
+      DWORD which = WAIT_TIMEOUT;
+      while (which == WAIT_TIMEOUT && !stop.stop_requested()) {
+        which = WaitForSingleObject(wait_.Completion(), kStopLookMs);
       }
+      if (which != WAIT_OBJECT_0) {
+        wait_.End();
+        return 0;
+      }
+      const std::optional<DWORD> ended = wait_.Collect();
+      if (!ended) return 0;
       if (stop.stop_requested()) return 0;
-      events &= mask_;
-      if (levelRxChar_ && (events & kEvRxChar) && !NewArrival()) {
+      std::uint32_t events = *ended & mask_;
+      if (levelRxChar_ && (events & kEvRxChar) && !arrivals_.NewArrival()) {
         events &= ~kEvRxChar;
         // Nothing new: look again shortly rather than spin on the queued bytes.
         if (!events) Sleep(kRepeatPollMs);
@@ -168,50 +257,66 @@ class Win32EventWaiter : public EventWaiter {
   }
 
  private:
-  // Ends the pending wait: clearing the mask ends it on Windows; cancelling is the second try.
-  // A wait that does not end even so (wine's serial layer can miss both) is left to the closing
-  // of the device, which ends it: its record and event are let go, not freed, since the system
-  // may still write to them.
-  void EndPendingWait() {
-    SetCommMask(port_, 0);
-    if (WaitForSingleObject(completion_, kEndWaitMs) == WAIT_OBJECT_0) return;
-    CancelIoEx(port_, &record_->overlapped);
-    if (WaitForSingleObject(completion_, kEndWaitMs) == WAIT_OBJECT_0) return;
-    record_.release();
-    completion_ = nullptr;
-  }
-
-  // True when bytes arrived since the last reported arrival: more have come into the queue in
-  // all (queued now plus taken by reads) than at that report.
-  bool NewArrival() {
-    DWORD errors = 0;
-    COMSTAT stat{};
-    if (!ClearCommError(port_, &errors, &stat)) return true;
-    const std::uint64_t arrived = stat.cbInQue + taken_.load();
-    if (arrived <= lastArrived_) return false;
-    lastArrived_ = arrived;
-    return true;
-  }
-
   static constexpr DWORD kRepeatPollMs = 10;
   // How often a pending wait looks whether the port is closing.
   static constexpr DWORD kStopLookMs = 20;
-  // How long a cleared mask gets to end the wait before the wait is cancelled as well.
-  static constexpr DWORD kEndWaitMs = 1000;
 
   HANDLE port_;
   std::uint32_t mask_;
-  const TakenCount& taken_;
+  CommEventWait wait_;
+  ArrivalCount arrivals_;
   bool levelRxChar_;
-  std::uint64_t lastArrived_ = 0;
-  // The wait's record and completion event (manual-reset, created signalled), owned unless a
-  // wait that would not end was let go.
-  struct WaitRecord {
-    OVERLAPPED overlapped{};
-    DWORD events = 0;
-  };
-  std::unique_ptr<WaitRecord> record_ = std::make_unique<WaitRecord>();
-  HANDLE completion_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+};
+
+// The arrival bell of a port that runs no event thread: a receive-event wait kept pending on
+// the device, whose completion event a loop waits on. It starts when a waiter first asks for
+// the handle; each ring taken starts the next wait, and bytes that come in between are kept in
+// the driver's event history, so the next wait ends at once for them.
+class Win32Bell : public ArrivalBell {
+ public:
+  Win32Bell(HANDLE port, const TakenCount& taken)
+      : port_(port), wait_(port), arrivals_(port, taken), levelRxChar_(RunningUnderWine()) {}
+
+  int Descriptor() const override { return -1; }
+  void Clear() override { TakeHandleRing(); }
+
+  void* WaitHandle() const override {
+    if (!started_) {
+      started_ = true;
+      SetCommMask(port_, EV_RXCHAR);
+      wait_.Start();
+      // Bytes already queued made no event: the first wait ends at once for them.
+      DWORD errors = 0;
+      COMSTAT stat{};
+      if (ClearCommError(port_, &errors, &stat) && stat.cbInQue > 0) SetEvent(wait_.Completion());
+    }
+    return wait_.Completion();
+  }
+
+  // The event is lowered before the wait is looked at: a wait that ends after the look sets it
+  // again, so no ring is lost.
+  bool TakeHandleRing() override {
+    if (!started_ || wait_.Completion() == nullptr) return true;
+    ResetEvent(wait_.Completion());
+    if (wait_.Pending()) {
+      const std::optional<DWORD> ended = wait_.Collect();
+      if (!ended && wait_.Pending()) return true;  // set by hand at the start: still waiting
+    }
+    // A start that fails (the device went away) leaves the loop to its ticks; the link's next
+    // look at the port meets the failure.
+    wait_.Start();
+    return !levelRxChar_ || arrivals_.NewArrival();
+  }
+
+  // Before the device closes.
+  void Stop() { wait_.End(); }
+
+ private:
+  HANDLE port_;
+  mutable CommEventWait wait_;
+  ArrivalCount arrivals_;
+  bool levelRxChar_;
+  mutable bool started_ = false;
 };
 
 class Win32Backend : public ComPortBackend {
@@ -246,6 +351,7 @@ class Win32Backend : public ComPortBackend {
     }
     handle_ = h;
     lock_ = lock;
+    bell_ = std::make_unique<Win32Bell>(handle_, taken_);
     return 0;
   }
 
@@ -253,6 +359,8 @@ class Win32Backend : public ComPortBackend {
 
   void Close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return;
+    if (bell_) bell_->Stop();
+    bell_.reset();
     CloseHandle(handle_);
     CloseHandle(lock_);
     handle_ = INVALID_HANDLE_VALUE;
@@ -345,6 +453,9 @@ class Win32Backend : public ComPortBackend {
     return std::make_unique<Win32EventWaiter>(handle_, mask, taken_);
   }
 
+  ArrivalBell* Bell() override { return bell_.get(); }
+  bool BellBesideEventThread() const override { return false; }
+
   // Blocks until the bytes written have left the port.
   int Drain() override { return FlushFileBuffers(handle_) ? 0 : LastError(); }
   bool DrainReachesLine() const override { return handle_ != INVALID_HANDLE_VALUE; }
@@ -397,6 +508,7 @@ class Win32Backend : public ComPortBackend {
   bool readAtOnce_ = true;
   LineRefusal refused_ = LineRefusal::None;
   TakenCount taken_{0};
+  std::unique_ptr<Win32Bell> bell_;  // while open
 };
 
 }  // namespace

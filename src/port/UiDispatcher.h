@@ -51,6 +51,16 @@ class ArrivalBell {
   // (one call fewer per ring); the waiter then calls Heard instead of Clear. -1: use Descriptor.
   virtual int Source() const { return -1; }
   virtual void Heard() {}  // UI thread: a ring was heard through Source
+  // Windows: an event object (a HANDLE) that is signalled at a ring, for a waiter that waits on
+  // handles; null where the bell rings through Descriptor (which is -1 where it has none). The
+  // waiter calls TakeHandleRing when it is signalled, instead of Clear. False: the signal
+  // brought no new bytes (wine repeats the receive event while bytes wait unread); the waiter
+  // looks at the handle again only after a short pause, or it would spin.
+  virtual void* WaitHandle() const { return nullptr; }
+  virtual bool TakeHandleRing() {
+    Clear();
+    return true;
+  }
   // UI thread, after Clear: runs the receive handlers for what arrived, when the port delivers
   // them this way; else nothing. A handler's exception is passed on.
   virtual void Deliver() {}

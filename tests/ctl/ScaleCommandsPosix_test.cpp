@@ -418,23 +418,33 @@ TEST_F(ScaleCommands, APortThatIsNoSerialDeviceIsNamedSo) {
 
 // qmctl shows no line events: on a serial device its port asks for none and opening it starts
 // no thread; the loop waits on the device, and the exchanges go as before.
-TEST_F(ScaleCommands, QmctlsPortOpensWithoutLineEventsOrAnEventThread) {
+// qmctl asks for no line events, so its port runs no event thread, and its loop hears arriving
+// bytes on the line's own bell: with ticks half a minute apart, the exchange ends before any
+// tick ran. (Threads are counted on the terminal only: a network line keeps its reader, and its
+// name's resolution may still be ending on a thread of its own.)
+TEST(QmctlsPort, OpensWithoutAnEventThreadAndWakesForRepliesWithoutTicks) {
   auto threads = [] {
     return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
                          std::filesystem::directory_iterator());
   };
-  qm::ctl::LineOptions line;
-  line.port = scale.SlavePath();
-  line.comPort.reset();
-  std::ostringstream err;
-  qm::ctl::LinkSession session(line, err);
-  EXPECT_TRUE(session.port.Events().Empty());
-  const auto before = threads();
-  session.link.OpenLink(false);
-  ASSERT_TRUE(session.port.Connected());
-  EXPECT_EQ(threads(), before);
-  EXPECT_TRUE(session.link.SelectScale().Ready());
-  EXPECT_EQ(session.link.SendCommand(0x89, std::string(), 15).kind, qm::Answer::Kind::Done);
+  for (NetLine kind : {NetLine::Pty, NetLine::RawTcp, NetLine::Rfc2217}) {
+    SCOPED_TRACE(NetLineName(kind));
+    if (kind != NetLine::Pty && !Ser2net::MissingReason().empty()) continue;
+    ScaleEnd end(kind, {});
+    qm::ctl::LineOptions line;
+    line.port = end.device;
+    line.comPort.reset();
+    std::ostringstream err;
+    qm::ctl::LinkSession session(line, err, std::chrono::seconds(30));
+    EXPECT_TRUE(session.port.Events().Empty());
+    const auto before = threads();
+    session.link.OpenLink(false);
+    ASSERT_TRUE(session.port.Connected());
+    if (kind == NetLine::Pty) EXPECT_EQ(threads(), before);
+    EXPECT_TRUE(session.link.SelectScale().Ready());
+    EXPECT_EQ(session.link.SendCommand(0x89, std::string(), 15).kind, qm::Answer::Kind::Done);
+    EXPECT_EQ(session.loop.Count().ticks, 0u);
+  }
 }
 
 }  // namespace

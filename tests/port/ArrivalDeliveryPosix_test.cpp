@@ -1,10 +1,12 @@
 // A port whose dispatcher is a headless loop: the loop hears the port's bell and runs the receive
 // handlers itself, and the port answers its reads from what it took ahead. What must hold: the
 // handlers see what the event thread's hand-off gave them, and no byte is lost, reordered or
-// missed after the port opens again.
+// missed after the port opens again. The marks and the order hold on a network line too, whose
+// bell its reader thread rings (the terminal reached through ser2net).
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "port/ComPort.h"
 #include "port/HeadlessLoop.h"
 #include "support/PtyPair.h"
+#include "support/Ser2net.h"
 
 namespace {
 
@@ -82,7 +85,26 @@ TEST_F(ArrivalDelivery, OnRxChar_RunsOnTheLoopOncePerArrival_AlsoAfterThePortOpe
   EXPECT_EQ(loop.Count().handOffs, 0u);  // the event thread handed nothing over
 }
 
-TEST_F(ArrivalDelivery, Rx80Full_ComesOnceAtTheMarkAndAgainOnlyAfterTheQueueFellBelowIt) {
+// The terminal itself, or raw TCP through ser2net in front of it.
+class ArrivalDeliveryOnLines : public ArrivalDelivery, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    if (!GetParam()) return;
+    if (const std::string missing = qmtest::Ser2net::MissingReason(); !missing.empty()) {
+      GTEST_SKIP() << missing;
+    }
+    server = std::make_unique<qmtest::Ser2net>(pty.Path());
+    port.SetDeviceResolver([this](qm::TPortType) { return server->RawUrl(); });
+  }
+  void TearDown() override { port.Close(); }  // before the server goes
+
+  std::unique_ptr<qmtest::Ser2net> server;
+};
+
+INSTANTIATE_TEST_SUITE_P(TerminalAndTcp, ArrivalDeliveryOnLines, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "tcp" : "terminal"; });
+
+TEST_P(ArrivalDeliveryOnLines, Rx80Full_ComesOnceAtTheMarkAndAgainOnlyAfterTheQueueFellBelowIt) {
   port.SetEvents({TEvent::evRxChar, TEvent::evRx80Full});
   port.SetReadBufSize(10);  // the mark is 8 bytes
   int full = 0;
@@ -99,9 +121,10 @@ TEST_F(ArrivalDelivery, Rx80Full_ComesOnceAtTheMarkAndAgainOnlyAfterTheQueueFell
   EXPECT_EQ(ReadAll(9), "123456789");
   pty.Send("abcdefgh");
   ASSERT_TRUE(PumpUntil([&] { return full == 2; }));
+  EXPECT_EQ(loop.Count().handOffs, 0u);  // the loop delivered them all
 }
 
-TEST_F(ArrivalDelivery, BytesTakenAheadAndBytesStillInTheDriverAreReadInOrder) {
+TEST_P(ArrivalDeliveryOnLines, BytesTakenAheadAndBytesStillInTheDriverAreReadInOrder) {
   port.SetReadBufSize(16);  // the port takes at most 16 bytes ahead of the reads
   port.Open();
   for (std::size_t size : {1u, 15u, 16u, 17u, 600u}) {

@@ -49,7 +49,7 @@ void QtUiDispatcher::SetArrivalBell(ArrivalBell* bell) {
     QObject::disconnect(bellNotifier_.get(), nullptr, nullptr, nullptr);
     bellNotifier_.release()->deleteLater();
   }
-  if (bell == nullptr) return;
+  if (bell == nullptr || !DeliversArrivals() || bell->Descriptor() < 0) return;
   bellNotifier_ = std::make_unique<QSocketNotifier>(bell->Descriptor(), QSocketNotifier::Read);
   // The ring's event ends the wait of the link; the port's receive handlers run here too.
   QObject::connect(bellNotifier_.get(), &QSocketNotifier::activated, notifyWindow_.get(),

@@ -36,8 +36,14 @@ class QtUiDispatcher : public UiDispatcher {
   // Called on the port's event thread.
   bool RunAndWait(std::function<void()> fn, std::stop_token stop) override;
   // UI thread, by the port when it opens and closes.
+  // The window hears a bell through a socket notifier on its descriptor. Windows bells are event
+  // objects, which the notifier cannot watch: there the event thread tells arrivals.
   void SetArrivalBell(ArrivalBell* bell) override;
+#ifdef _WIN32
+  bool DeliversArrivals() const override { return false; }
+#else
   bool DeliversArrivals() const override { return true; }
+#endif
 
   // Where an exception thrown by a handler goes (it must not cross the window's event loop). It
   // is called on the UI thread, after the waiting event thread (if any) was released. Without a handler
