@@ -33,8 +33,8 @@ void WaitUntilDoneOrStopped(std::condition_variable_any& changed, std::unique_lo
 
 // An open port's arrival bell: a descriptor (on Windows an event object, WaitHandle) that turns
 // readable when new bytes arrive at the port (once per arrival, however long earlier bytes wait
-// unread) and stays readable until Clear. A UI thread that blocks for events can wait on it, so that a link waiting for a reply
-// finds the bytes as soon as the driver has them.
+// unread) and stays readable until Clear. A UI thread that blocks for events can wait on it, so
+// that a link waiting for a reply finds the bytes as soon as the driver has them.
 //
 // When the UI thread's dispatcher delivers arrivals (UiDispatcher::DeliversArrivals), the ring
 // also carries the port's receive events: the event thread then leaves arrivals alone, and the
