@@ -63,6 +63,7 @@ LoopWait::Why LoopWait::Sleep(std::optional<Clock::time_point> deadline, Arrival
     if (which == WAIT_OBJECT_0 + 1) {
       if (bell->TakeHandleRing()) return Why::Bell;
       impl_->bellAsideUntil = Clock::now() + kQuietRingPause;
+      if (deadline && Clock::now() >= *deadline) return Why::Deadline;
       continue;
     }
     if (which == WAIT_TIMEOUT) {
